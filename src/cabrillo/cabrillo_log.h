@@ -1,0 +1,57 @@
+// CCabrilloLog: everything the Cabrillo file is made of. The header fields
+// (filled by the header dialog), the base of the file name and the QSO lines
+// of one result build; the operations that fill it and write the file.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cabrillo/cabrillo_dialog.h"
+#include "log/ole_date_time.h"
+
+namespace zelk {
+
+struct ModuleState;
+
+class CCabrilloLog : public CabrilloHeaderFields {
+public:
+    // Loads the header from the settings, lets the operator review it in the
+    // header dialog and, on OK, saves it. Returns 1 for OK, else 0.
+    int RunHeaderDialog(ModuleState& state, std::string_view callsign);
+
+    // Appends the QSO line of one contact.
+    void AddQsoLine(std::string_view call, int32_t freqKHz, std::string_view modeCode,
+                    const OleDateTime& time, std::string_view exchSent,
+                    std::string_view exchRcvd);
+
+    struct WriteOutcome {
+        bool written = false;
+        std::string message;  // for the operator's "Output" box
+    };
+    // Writes <m_strFileBase>.cbr: the header, the collected QSO lines and the
+    // end line; sets "Multiplier" and empties the line list.
+    WriteOutcome WriteLogFile(ModuleState& state);
+
+    std::string m_strFileBase;
+    std::vector<std::string> m_arrQsoLines;
+};
+
+// The base of the Cabrillo file name for a contestant call sign: every
+// character that may not stand in a file name becomes "_", surrounding white
+// space goes, and an empty base becomes "KORV".
+std::string CabrilloFileBase(std::string_view callsign);
+
+// A received or sent exchange as the QSO line prints it: its first blank
+// widened to two, or two blanks in front when it has none.
+std::string WidenExchange(std::string_view exchange);
+
+// Every non-overlapping occurrence of `find`, left to right, replaced.
+std::string ReplaceAll(std::string_view source, std::string_view find,
+                       std::string_view replacement);
+
+// The version text of CREATED-BY: "major.minor" when major is 2, else
+// "major.minor.third"; empty when no host executable is found.
+std::string FindHostVersion(Platform& platform);
+
+}  // namespace zelk

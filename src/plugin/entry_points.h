@@ -1,0 +1,57 @@
+// The ten entry points as the core implements them, on a module state and on
+// arguments already taken from the host (null texts read as empty, a null
+// date-time pointer as a null time). The export layer only converts and
+// forwards; every rule lives behind these functions.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "log/ole_date_time.h"
+#include "plugin/module_state.h"
+
+namespace zelk {
+
+// The arguments of ResetStats0 that the plug-in uses.
+struct ResetArgs {
+    int32_t cabrilloWanted = 0;     // 2nd
+    std::string_view contestant;    // 3rd
+    OleDateTime contestTime;        // 5th
+    double fallbackLat = 0.0;       // 19th
+    double fallbackLong = 0.0;      // 20th
+};
+
+// The arguments of AddData0 and RemoveData0 that the plug-in uses.
+struct ContactArgs {
+    std::string_view ownCall;   // 1
+    std::string_view call;      // 2
+    OleDateTime time;           // 3
+    uint32_t freqHz = 0;        // 8
+    std::string_view mode;      // 9
+    std::string_view rstSent;   // 10
+    std::string_view rstRcvd;   // 11
+    std::string_view exchSent;  // 12
+    std::string_view exchRcvd;  // 13
+    std::string_view aux1;      // 23
+    std::string_view aux2;      // 30
+    std::string_view group;     // 32
+};
+
+inline constexpr const char* kSetName = "ZELK (C)";
+
+int GetNumberOfSets();
+const char* GetSetName(int index);
+void SetupSet0(ModuleState& state);
+int ResetStats0(ModuleState& state, const ResetArgs& args);
+int AddData0(ModuleState& state, const ContactArgs& args);
+int RemoveData0(ModuleState& state, const ContactArgs& args);
+// `result` may be null; then nothing is written through it.
+const char* GetResult0(ModuleState& state, int* result);
+// `wantReference` non-null asks for the reference text, which goes into the
+// 100-byte `referenceBuffer` when that is not null.
+int CheckCall0(ModuleState& state, std::string_view call, std::string_view mode,
+               std::string_view group, const char* wantReference, char* referenceBuffer);
+int GetExchgCount0();
+int IsValidExchg0(std::string_view exchange, int invalid);
+
+}  // namespace zelk

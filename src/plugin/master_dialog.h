@@ -1,0 +1,23 @@
+// Master: the station-coordinate setup dialog (template 104). It holds the
+// one field that the dialog exchanges with its edit control; the platform
+// shows it (Platform::RunSetupDialog).
+#pragma once
+
+#include <string>
+
+#include "platform/platform.h"
+
+namespace zelk {
+
+class Master {
+public:
+    static constexpr const char* kCaption = "Setup ZELK Contest";
+    static constexpr const char* kPrompt = "Input your coordinate";
+
+    // Runs the dialog modally; 1 when the operator confirmed it.
+    int DoModal(Platform& platform) { return platform.RunSetupDialog(*this); }
+
+    std::string m_strCoordinate;
+};
+
+}  // namespace zelk

@@ -1,0 +1,59 @@
+// The module state: every object the entry points share, one instance per
+// loaded plug-in. Members are declared in the order in which the plug-in
+// constructs them at load (and so are destroyed in reverse at unload). The
+// export layer owns the single instance; tests build their own.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "cabrillo/cabrillo_log.h"
+#include "log/qso_log.h"
+#include "platform/platform.h"
+#include "scoring/host_automation.h"
+
+namespace zelk {
+
+// The application object: it ties the module to its platform (on Windows,
+// the module's instance handle lives in the platform layer behind it).
+class CTestApp {
+public:
+    explicit CTestApp(Platform& platform) : m_platform(platform) {}
+    Platform& GetPlatform() const { return m_platform; }
+
+private:
+    Platform& m_platform;
+};
+
+struct ModuleState {
+    explicit ModuleState(Platform& platform) : theApp(platform) {}
+    ModuleState(const ModuleState&) = delete;
+    ModuleState& operator=(const ModuleState&) = delete;
+
+    Platform& platform() const { return theApp.GetPlatform(); }
+
+    CTestApp theApp;
+    CCabrilloLog g_cabrilloLog;
+    HostDispatchHolder g_hostDispatch;
+    QsoLog g_qsoLog;
+    GroupList g_groupList;
+    std::string g_stationCoord;
+    std::string g_contestDate;
+    std::string g_contestant;
+    std::vector<std::string> g_refList;
+    const std::string g_settingsSection{"Settings"};
+    const std::string g_settingsFile{"Plugins\\ZELK.ini"};
+    std::string g_reportText;
+
+    // Plain values, zero at load.
+    std::string g_profileBuf;  // the text of the latest settings read
+    int32_t g_stationLat = 0;
+    int32_t g_stationLong = 0;
+    int32_t g_cabrilloWanted = 0;
+    int32_t g_claimedScore = 0;
+    HostClassId g_hostClsid{};
+    int32_t g_hostCommandsSent = 0;
+};
+
+}  // namespace zelk
