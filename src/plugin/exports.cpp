@@ -4,6 +4,8 @@
 // state object, and lets no exception escape: a failure returns 0, the empty
 // text or nothing. On Windows the .def file adds the decorated names.
 #include <exception>
+#include <string_view>
+#include <type_traits>
 
 #include "platform/default_platform.h"
 #include "plugin/entry_points.h"

@@ -1,0 +1,143 @@
+// Conversion of OLE date-times to calendar dates and their text forms.
+#include "log/ole_date_time.h"
+
+#include <cmath>
+#include <cstdio>
+
+namespace zelk {
+namespace {
+
+// 0100-01-01 and the day after 9999-12-31, as day counts.
+constexpr double kFirstValidDay = -657434.0;
+constexpr double kPastLastValidDay = 2958466.0;
+constexpr double kHalfSecond = 1.0 / 172800.0;
+constexpr int64_t kSecondsPerDay = 86400;
+// Day number of 1899-12-30 counted from 1970-01-01.
+constexpr int64_t kOleEpochFromUnixEpoch = -25569;
+
+// Days since 1970-01-01 of a proleptic Gregorian date, and back.
+int64_t DaysFromCivil(int64_t y, int m, int d) {
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const int64_t yoe = y - era * 400;
+    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+void CivilFromDays(int64_t z, int& year, int& month, int& day) {
+    z += 719468;
+    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+    const int64_t doe = z - era * 146097;
+    const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const int64_t mp = (5 * doy + 2) / 153;
+    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    year = static_cast<int>(yoe + era * 400 + (month <= 2));
+}
+
+void AppendNumber(std::string& out, int value, int width) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
+    out += buffer;
+}
+
+}  // namespace
+
+OleDateTime OleDateTime::FromHost(const ZelkOleDateTime* value) {
+    OleDateTime time;
+    if (value == nullptr) {
+        time.m_status = DateTimeStatus::Null;
+        return time;
+    }
+    time.m_dt = value->m_dt;
+    switch (value->m_status) {
+        case kZelkDateTimeValid:
+        case kZelkDateTimeInvalid:
+        case kZelkDateTimeNull:
+        case kZelkDateTimeError:
+            time.m_status = static_cast<DateTimeStatus>(value->m_status);
+            break;
+        default:
+            time.m_status = DateTimeStatus::Error;
+    }
+    return time;
+}
+
+std::optional<CalendarTime> ToCalendar(double dayCount) {
+    if (!std::isfinite(dayCount) || dayCount < kFirstValidDay || dayCount >= kPastLastValidDay) {
+        return std::nullopt;
+    }
+    // Round to the nearest second away from the epoch; the integer part is the
+    // day, the magnitude of the fraction the time of that day.
+    const double rounded = dayCount + (dayCount > 0.0 ? kHalfSecond : -kHalfSecond);
+    const auto days = static_cast<int64_t>(rounded);
+    const double magnitude = std::fabs(rounded);
+    auto seconds = static_cast<int64_t>((magnitude - std::floor(magnitude)) * kSecondsPerDay);
+    if (seconds >= kSecondsPerDay) {
+        seconds = kSecondsPerDay - 1;
+    }
+    if (days >= static_cast<int64_t>(kPastLastValidDay)) {
+        return std::nullopt;
+    }
+    CalendarTime time;
+    CivilFromDays(days + kOleEpochFromUnixEpoch, time.year, time.month, time.day);
+    time.hour = static_cast<int>(seconds / 3600);
+    time.minute = static_cast<int>(seconds / 60 % 60);
+    time.second = static_cast<int>(seconds % 60);
+    return time;
+}
+
+double FromCalendar(const CalendarTime& time) {
+    const int64_t days = DaysFromCivil(time.year, time.month, time.day) - kOleEpochFromUnixEpoch;
+    const double fraction =
+        static_cast<double>(time.hour * 3600 + time.minute * 60 + time.second) / kSecondsPerDay;
+    return days >= 0 ? static_cast<double>(days) + fraction : static_cast<double>(days) - fraction;
+}
+
+std::string FormatDateTime(const OleDateTime& time, std::string_view format) {
+    if (time.m_status == DateTimeStatus::Null) {
+        return {};
+    }
+    std::optional<CalendarTime> calendar;
+    if (time.m_status == DateTimeStatus::Valid) {
+        calendar = ToCalendar(time.m_dt);
+    }
+    if (!calendar) {
+        return std::string(kInvalidDateTimeText);
+    }
+    std::string out;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] != '%' || i + 1 == format.size()) {
+            out += format[i];
+            continue;
+        }
+        switch (format[++i]) {
+            case 'Y': AppendNumber(out, calendar->year, 4); break;
+            case 'm': AppendNumber(out, calendar->month, 2); break;
+            case 'd': AppendNumber(out, calendar->day, 2); break;
+            case 'H': AppendNumber(out, calendar->hour, 2); break;
+            case 'M': AppendNumber(out, calendar->minute, 2); break;
+            case 'S': AppendNumber(out, calendar->second, 2); break;
+            case '%': out += '%'; break;
+            default:
+                out += '%';
+                out += format[i];
+        }
+    }
+    return out;
+}
+
+bool TimesEqual(const OleDateTime& a, const OleDateTime& b) {
+    if (a.m_status != b.m_status) {
+        return false;
+    }
+    switch (a.m_status) {
+        case DateTimeStatus::Valid: return a.m_dt == b.m_dt;
+        case DateTimeStatus::Null: return true;
+        default: return false;
+    }
+}
+
+}  // namespace zelk
