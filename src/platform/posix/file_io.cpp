@@ -1,0 +1,151 @@
+// POSIX file primitives of the platform layer. This file holds only code for
+// POSIX systems.
+#include "platform/posix/file_io.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <vector>
+
+namespace zelk::posix {
+namespace {
+
+// Closes the descriptor on every path out of a function.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    ~FileDescriptor() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+    int get() const { return m_fd; }
+    bool valid() const { return m_fd >= 0; }
+    // Closes now, reporting the result: a failed close can lose written data.
+    bool Close() {
+        int fd = m_fd;
+        m_fd = -1;
+        return ::close(fd) == 0;
+    }
+
+  private:
+    int m_fd;
+};
+
+int OpenRetrying(const char* path, int flags, mode_t mode = 0) {
+    int fd;
+    do {
+        fd = ::open(path, flags | O_CLOEXEC, mode);
+    } while (fd < 0 && errno == EINTR);
+    return fd;
+}
+
+bool WriteAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+mode_t NewFileMode() {
+    // The umask can only be read by setting it; the plug-in runs on one thread.
+    mode_t mask = ::umask(022);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+std::string HostPath(std::string_view name) {
+    std::string path(name);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+    FileDescriptor file(OpenRetrying(path.c_str(), O_RDONLY));
+    if (!file.valid()) {
+        return std::nullopt;
+    }
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || S_ISDIR(info.st_mode)) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = ::read(file.get(), buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (got == 0) {
+            return content;
+        }
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+bool WriteWholeFile(const std::string& path, int flags, std::string_view content) {
+    FileDescriptor file(OpenRetrying(path.c_str(), flags, 0666));
+    if (!file.valid()) {
+        return false;
+    }
+    bool written = WriteAll(file.get(), content);
+    return file.Close() && written;
+}
+
+bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+    std::string folder = FolderOf(path);
+    std::string temporary = path + ".XXXXXX";
+    std::vector<char> name(temporary.begin(), temporary.end());
+    name.push_back('\0');
+    FileDescriptor file(::mkostemp(name.data(), O_CLOEXEC));
+    if (!file.valid()) {
+        return false;
+    }
+    temporary.assign(name.data());
+
+    struct stat old {};
+    mode_t mode = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? (old.st_mode & 07777)
+                                                                          : NewFileMode();
+    bool ok = ::fchmod(file.get(), mode) == 0 && WriteAll(file.get(), content) &&
+              ::fsync(file.get()) == 0;
+    ok = file.Close() && ok;
+    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable; the file is already in place if this fails.
+    FileDescriptor dir(OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY));
+    if (dir.valid()) {
+        ::fsync(dir.get());
+    }
+    return true;
+}
+
+}  // namespace zelk::posix
