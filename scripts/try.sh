@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The first command: installs what is missing, builds the plug-in and the
+# zelk host, and scores the example contest log in a scratch contest folder,
+# printing the report, the refused contacts and the Cabrillo file.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/install-deps.sh >/dev/null
+cmake --preset native >/dev/null
+cmake --build --preset native --target zelk Stats >/dev/null
+
+folder=$(mktemp -d /tmp/zelk-example.XXXXXX)
+zelk=build/native/tools/zelk/zelk
+"$zelk" init "$folder" --coordinate 55N37O
+echo
+"$zelk" score examples/contest.adi -C "$folder" --cabrillo --yes
+echo
+echo "== $folder/err.txt"
+cat "$folder/err.txt"
+for cbr in "$folder"/*.cbr; do
+  echo
+  echo "== $cbr"
+  cat "$cbr"
+done
