@@ -152,5 +152,21 @@ TEST_F(ProfileTest, WriteKeepsTheFilesPermissions) {
     EXPECT_EQ(info.st_mode & 07777, 0640u);
 }
 
+TEST_F(ProfileTest, WritingTheValueAlreadyStoredLeavesTheFileAsItIs) {
+    std::filesystem::create_directory("Plugins");
+    Put(kIniPath, "[Settings]\r\nClaimed=62\r\n");
+    struct stat before {};
+    ASSERT_EQ(::stat(kIniPath, &before), 0);
+    EXPECT_TRUE(platform.WriteProfileString("Settings", "Claimed", "62", kIni));
+    struct stat after {};
+    ASSERT_EQ(::stat(kIniPath, &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << "not replaced";
+    EXPECT_TRUE(platform.WriteProfileString("Settings", "Claimed", "63", kIni));
+    EXPECT_EQ(Get(kIniPath), "[Settings]\r\nClaimed=63\r\n");
+    // An empty value for a key not yet stored still adds the key.
+    EXPECT_TRUE(platform.WriteProfileString("Settings", "Name", "", kIni));
+    EXPECT_EQ(Get(kIniPath), "[Settings]\r\nClaimed=63\r\nName=\r\n");
+}
+
 }  // namespace
 }  // namespace zelk::posix_test

@@ -87,7 +87,13 @@ bool PosixPlatform::WriteProfileString(std::string_view section, std::string_vie
         }
         text.emplace();
     }
-    return posix::ReplaceFileAtomically(path, posix::SetProfileValue(*text, section, key, value));
+    std::string updated = posix::SetProfileValue(*text, section, key, value);
+    if (updated == *text && ::access(path.c_str(), F_OK) == 0) {
+        // Nothing changes: spare the host a synchronous rewrite (the result
+        // request stores the same claimed score again and again).
+        return true;
+    }
+    return posix::ReplaceFileAtomically(path, updated);
 }
 
 void PosixPlatform::ShowMessage(MessageOwner, const std::string& text,
