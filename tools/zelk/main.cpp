@@ -1,0 +1,120 @@
+// zelk: scores a ZELK contest log written by any logging program (ADIF) with
+// the ZELK plug-in, loaded at run time and driven through its exported
+// functions exactly as the host program drives it.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "commands.h"
+#include "system.h"
+
+#ifndef ZELK_VERSION
+#define ZELK_VERSION "unknown"
+#endif
+
+namespace {
+
+using namespace zelk::host;
+
+void AddLogOptions(CLI::App& command, LogOptions& options) {
+    command.add_option("-C,--folder", options.folder,
+                       "Contest folder to work in (made by zelk init); default: the current one");
+    command.add_option("--call", options.call,
+                       "Own call sign, for contacts whose record names none and as the "
+                       "contestant (default: the log's STATION_CALLSIGN or OPERATOR)");
+    command
+        .add_option("--group-by", options.groupBy,
+                    "Group contacts by band (whole megahertz of FREQ, else of BAND) or by the "
+                    "text of any ADIF field")
+        ->capture_default_str();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "Scores a ZELK contest log (ADIF) with the ZELK plug-in, the way the logging program "
+        "drives it, and writes the report, the list of refused contacts and a Cabrillo file.",
+        "zelk"};
+    app.set_version_flag("--version", std::string("zelk ") + ZELK_VERSION);
+    app.require_subcommand(1);
+    app.fallthrough();
+
+    Installation installation;
+    installation.program = zelk::host::os::ExecutablePath();
+    app.add_option("--plugin", installation.pluginOverride,
+                   "Plug-in library to load (default: the one installed beside zelk)");
+
+    std::filesystem::path initFolder = ".";
+    std::optional<std::string> coordinate;
+    auto* init = app.add_subcommand(
+        "init",
+        "Make a folder a contest folder: Plugins/, the reference list Plugins/zelk.dat "
+        "and, with --coordinate, the station coordinate in Plugins/ZELK.ini");
+    init->add_option("DIR", initFolder, "Folder to lay out (created when absent)")
+        ->capture_default_str();
+    init->add_option("--coordinate", coordinate,
+                     "Station coordinate in whole degrees, such as 55N37O or 33S70W");
+
+    ScoreOptions score;
+    std::string format = "text";
+    auto* scoreCommand = app.add_subcommand(
+        "score",
+        "Score an ADIF log: prints the report and a summary; refused contacts go to err.txt "
+        "in the contest folder, and with --cabrillo the log to <CALL>.cbr. A malformed log "
+        "stops with exit status 2 before anything is written.");
+    scoreCommand->add_option("LOG", score.input.log, "ADIF log (.adi)")->required();
+    AddLogOptions(*scoreCommand, score.input);
+    scoreCommand->add_option("--date", score.date,
+                             "Contest date YYYY-MM-DD (default: the first contact's date)");
+    scoreCommand->add_flag("--cabrillo", score.cabrillo,
+                           "Write the Cabrillo file; the plug-in asks for its header first");
+    auto* lat = scoreCommand->add_option(
+        "--lat", score.latitude,
+        "Station latitude in degrees, used when the contest folder stores no coordinate");
+    auto* lon = scoreCommand->add_option("--lon", score.longitude,
+                                         "Station longitude in degrees (east positive)");
+    lat->needs(lon);
+    lon->needs(lat);
+    scoreCommand->add_option("--format", format, "Report as text or as JSON")
+        ->check(CLI::IsMember({"text", "json"}))
+        ->capture_default_str();
+    scoreCommand->add_flag(
+        "-y,--yes", score.yes,
+        "Confirm the plug-in's dialogs without asking (the stored header and coordinate are "
+        "used as they are; standard input is detached from the terminal)");
+
+    std::filesystem::path setupFolder = ".";
+    auto* setup = app.add_subcommand(
+        "setup", "Edit the station coordinate in the plug-in's own dialog (SetupSet0)");
+    setup->add_option("-C,--folder", setupFolder, "Contest folder (default: the current one)");
+
+    CheckOptions check;
+    auto* checkCommand = app.add_subcommand(
+        "check",
+        "Ask the plug-in whether CALL is new in a group after the log (CheckCall0), "
+        "with its reference text");
+    checkCommand->add_option("CALL", check.call, "Call sign to check")->required();
+    checkCommand->add_option("--log", check.input.log, "ADIF log worked so far")->required();
+    checkCommand->add_option("--group", check.group, "Group text, such as the band 14")->required();
+    checkCommand->add_option("--mode", check.mode, "Mode")->capture_default_str();
+    AddLogOptions(*checkCommand, check.input);
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        const int status = app.exit(error);
+        return status == 0 ? kExitOk : kExitBadInput;
+    }
+
+    if (*init) {
+        return RunInit(installation, initFolder, coordinate, std::cout, std::cerr);
+    }
+    if (*scoreCommand) {
+        score.json = format == "json";
+        return RunScore(installation, score, std::cout, std::cerr);
+    }
+    if (*setup) {
+        return RunSetup(installation, setupFolder, std::cout, std::cerr);
+    }
+    return RunCheck(installation, check, std::cout, std::cerr);
+}
