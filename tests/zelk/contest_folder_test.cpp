@@ -1,0 +1,93 @@
+// The contest folder: where shipped files are found, what init lays out, and
+// the texts that must match what the plug-in writes.
+#include "contest_folder.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+namespace zelk::host {
+namespace {
+
+class TempFolder {
+  public:
+    TempFolder() {
+        path_ =
+            fs::temp_directory_path() /
+            ("zelk-folder-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path_);
+        fs::create_directories(path_);
+    }
+    ~TempFolder() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+void Write(const fs::path& path, const std::string& text) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+TEST(FindShippedFile, LooksBesideTheProgramThenInTheInstallFolder) {
+    TempFolder temp;
+    const fs::path program = temp.path() / "bin" / "zelk";
+    Write(program, "");
+    EXPECT_FALSE(FindShippedFile(program, "zelk.dat", "share/zelk"));
+    Write(temp.path() / "share" / "zelk" / "zelk.dat", "installed");
+    EXPECT_EQ(FindShippedFile(program, "zelk.dat", "share/zelk"),
+              temp.path() / "share" / "zelk" / "zelk.dat");
+    Write(temp.path() / "bin" / "zelk.dat", "beside");
+    EXPECT_EQ(FindShippedFile(program, "zelk.dat", "share/zelk"), temp.path() / "bin" / "zelk.dat");
+    EXPECT_FALSE(FindShippedFile("", "zelk.dat", "share/zelk"));
+}
+
+TEST(InitContestFolder, LaysOutPluginsReferenceListAndCoordinate) {
+    TempFolder temp;
+    const fs::path list = temp.path() / "shipped.dat";
+    Write(list, "ZELK 55N37O\n");
+    const fs::path folder = temp.path() / "contest";
+    InitContestFolder(folder, list, std::string("50N30O"));
+    EXPECT_TRUE(IsContestFolder(folder));
+    EXPECT_EQ(Read(folder / "Plugins" / "zelk.dat"), "ZELK 55N37O\n");
+    EXPECT_EQ(StoredStationCoordinate(folder), "50N30O");
+
+    // A second init keeps the operator's own list and other settings.
+    Write(folder / "Plugins" / "zelk.dat", "MY LIST\n");
+    Write(folder / "Plugins" / "ZELK.ini", "[Settings]\nName=Ivan\nSetup_ZELK=50N30O\n");
+    InitContestFolder(folder, list, std::string("33S70W"));
+    EXPECT_EQ(Read(folder / "Plugins" / "zelk.dat"), "MY LIST\n");
+    EXPECT_EQ(StoredStationCoordinate(folder), "33S70W");
+    EXPECT_NE(Read(folder / "Plugins" / "ZELK.ini").find("Name=Ivan"), std::string::npos);
+
+    InitContestFolder(folder, list, std::nullopt);
+    EXPECT_EQ(StoredStationCoordinate(folder), "33S70W");
+}
+
+TEST(IsCoordinateText, TakesTheFormThePluginWrites) {
+    for (const char* good : {"55N37O", "33S70W", "0N0O", "5N137O", "90S180W"}) {
+        EXPECT_TRUE(IsCoordinateText(good)) << good;
+    }
+    for (const char* bad : {"", "55N", "55n37o", "55N37E", "155N37O", "91N37O", "55N181O",
+                            "55N37O ", "N37O", "55.5N37O"}) {
+        EXPECT_FALSE(IsCoordinateText(bad)) << bad;
+    }
+}
+
+TEST(CabrilloFileName, FollowsTheContestantsCall) {
+    EXPECT_EQ(CabrilloFileName("R9TST"), "R9TST.cbr");
+    EXPECT_EQ(CabrilloFileName("R9TST/P"), "R9TST_P.cbr");
+    EXPECT_EQ(CabrilloFileName("UA\\9"), "UA_9.cbr");
+    EXPECT_EQ(CabrilloFileName("  R9TST \t"), "R9TST.cbr");
+    EXPECT_EQ(CabrilloFileName(" "), "KORV.cbr");
+}
+
+}  // namespace
+}  // namespace zelk::host
