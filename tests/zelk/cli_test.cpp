@@ -1,0 +1,272 @@
+// zelk run as a user runs it: a separate process in a temporary folder, with
+// the plug-in built beside it. The expected reports were worked out by hand
+// from the contest rules (fixtures/README.md) and, for the shipped example,
+// by examples/make_example.py.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kFixtures = ZELK_TEST_FIXTURES;
+const fs::path kExamples = ZELK_EXAMPLES;
+
+std::string Read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void Write(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+std::string Quote(const std::string& text) {
+    std::string quoted = "'";
+    for (char ch : text) {
+        quoted += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
+    }
+    return quoted + "'";
+}
+
+bool HasProgram(const char* name) {
+    return std::system(("command -v " + std::string(name) + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+struct ZelkRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class ZelkCli : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        std::random_device random;
+        root_ = fs::temp_directory_path() / ("zelk-cli-" + std::to_string(random()));
+        fs::create_directories(root_);
+        contest_ = root_ / "contest";
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    // Runs zelk in `folder` (the temporary root by default) with standard
+    // input from /dev/null, as in a script.
+    ZelkRun Zelk(const std::string& arguments, const std::string& environment = "") {
+        const fs::path out = root_ / "stdout.txt";
+        const fs::path err = root_ / "stderr.txt";
+        const std::string command =
+            "cd " + Quote(root_.string()) + " && " + environment + " " + Quote(ZELK_PROGRAM) + " " +
+            arguments + " >" + Quote(out.string()) + " 2>" + Quote(err.string()) + " </dev/null";
+        const int raw = std::system(command.c_str());
+        ZelkRun run;
+        run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        run.out = Read(out);
+        run.err = Read(err);
+        return run;
+    }
+
+    void Init(const std::string& coordinate) {
+        const ZelkRun run = Zelk("init contest --coordinate " + coordinate);
+        ASSERT_EQ(run.status, 0) << run.err;
+    }
+
+    std::string Small() const { return Quote((kFixtures / "small.adi").string()); }
+
+    fs::path root_;
+    fs::path contest_;
+};
+
+TEST_F(ZelkCli, ScoringTheSmallLogPrintsTheReportWorkedOutByHand) {
+    Init("50N30O");
+    const ZelkRun run = Zelk("score " + Small() + " -C contest");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, Read(kFixtures / "small.report.txt") + "7 contacts read: 5 admitted, " +
+                           "2 refused (see " + (contest_ / "err.txt").string() +
+                           "), 1 duplicate\n");
+    EXPECT_EQ(Read(contest_ / "err.txt"), Read(kFixtures / "small.err.txt"));
+    EXPECT_FALSE(fs::exists(contest_ / "R9TST.cbr"));
+}
+
+TEST_F(ZelkCli, CabrilloFileCarriesEveryStoredContactOnce) {
+    Init("50N30O");
+    const ZelkRun run = Zelk("score " + Small() + " -C contest --cabrillo --yes");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const fs::path cabrillo = contest_ / "R9TST.cbr";
+    EXPECT_NE(run.out.find("; Cabrillo file " + cabrillo.string() + " written\n"),
+              std::string::npos)
+        << run.out;
+    const std::string file = Read(cabrillo);
+    EXPECT_TRUE(file.starts_with("START-OF-LOG: 3.0\r\nCONTEST: ZELK\r\nCALLSIGN: R9TST\r\n"))
+        << file;
+    EXPECT_NE(file.find("\r\nCLAIMED-SCORE: 793\r\n"), std::string::npos) << file;
+    EXPECT_TRUE(file.ends_with("\r\nEND-OF-LOG:\r\n")) << file;
+    std::size_t lines = 0;
+    for (std::size_t at = file.find("\nQSO: "); at != std::string::npos;
+         at = file.find("\nQSO: ", at + 1)) {
+        ++lines;
+    }
+    EXPECT_EQ(lines, 4u);
+    EXPECT_NE(file.find("\r\nQSO: 14025 CW 2024-05-12 0800 R9TST         001  50N30O   "
+                        "UA1AAA        001  55N37O\r\n"),
+              std::string::npos)
+        << file;
+    EXPECT_NE(file.find("\r\nQSO:  3525 CW 2024-05-12 0825 R9TST         006  50N30O   "
+                        "RA3BBB        007  66S10W\r\n"),
+              std::string::npos)
+        << file;
+}
+
+TEST_F(ZelkCli, JsonReportParsesAndCarriesRowsTotalsAndCounts) {
+    Init("50N30O");
+    const ZelkRun run = Zelk("score " + Small() + " -C contest --format json");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("{\"group\": \"3\", \"qsos\": 1, \"points\": 50, \"lat\": 16, "
+                           "\"long\": 20, \"zelk\": 0, \"polar\": 100}"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("\"claimed_score\": 793"), std::string::npos);
+    EXPECT_NE(run.out.find("\"contacts\": {\"read\": 7, \"admitted\": 5, \"refused\": 2, "
+                           "\"duplicates\": 1}"),
+              std::string::npos);
+    EXPECT_NE(run.err.find("7 contacts read"), std::string::npos) << run.err;
+
+    const fs::path json = root_ / "stdout.txt";
+    if (HasProgram("node")) {
+        EXPECT_EQ(std::system(("node -e 'JSON.parse(require(\"fs\").readFileSync(0))' < " +
+                               Quote(json.string()))
+                                  .c_str()),
+                  0);
+    } else if (HasProgram("python3")) {
+        EXPECT_EQ(
+            std::system(("python3 -m json.tool < " + Quote(json.string()) + " >/dev/null").c_str()),
+            0);
+    } else {
+        GTEST_SKIP() << "neither node nor python3 is there to parse the JSON";
+    }
+}
+
+TEST_F(ZelkCli, TheShippedExampleScoresAsWorkedOutFromTheRules) {
+    Init("55N37O");
+    const ZelkRun run =
+        Zelk("score " + Quote((kExamples / "zelk-contest.adi").string()) + " -C contest");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, Read(kExamples / "zelk-contest.report.txt") +
+                           "201 contacts read: 199 admitted, 2 refused (see " +
+                           (contest_ / "err.txt").string() + "), 1 duplicate\n");
+}
+
+TEST_F(ZelkCli, MalformedOrUnreadableLogsStopWithStatusTwoAndWriteNothing) {
+    Init("50N30O");
+    struct Case {
+        const char* what;
+        std::string log;  // written to bad.adi unless empty
+        std::string logArgument;
+        std::string message;
+    };
+    const std::string good =
+        "<CALL:5>UA1AA<FREQ:6>14.025<MODE:2>CW<STATION_CALLSIGN:5>R9TST<EOR>\n";
+    const Case cases[] = {
+        {"bad length", good + "<CALL:x>UA1AB<EOR>\n", "bad.adi",
+         "bad.adi: record 2, byte 68: field CALL: length 'x'"},
+        {"value past the end", good + "<CALL:99>UA1AB<EOR>\n", "bad.adi",
+         "bad.adi: record 2, byte 68: field CALL: its value of 99 bytes runs past"},
+        {"unterminated tag", good + "<CALL:5 UA1AB<EOR>\n", "bad.adi",
+         "record 2, byte 68: tag without its closing '>'"},
+        {"missing <EOR>", good + "<CALL:5>UA1AB\n", "bad.adi",
+         "record 2, byte 82: the record has no <EOR>"},
+        {"header without <EOH>", "Log\n" + good, "bad.adi", "header, byte 66: <EOR> before <EOH>"},
+        {"frequency the host cannot take", good + "<CALL:5>UA1AB<FREQ:7>10368.1<EOR>\n", "bad.adi",
+         "record 2, byte 81: FREQ '10368.1'"},
+        {"missing file", "", "missing.adi", "missing.adi: cannot be read"},
+        {"folder", "", "contest", "contest: is a folder"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.log.empty()) {
+            Write(root_ / "bad.adi", c.log);
+        }
+        const ZelkRun run = Zelk("score " + c.logArgument + " -C contest --cabrillo --yes");
+        EXPECT_EQ(run.status, 2);
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_FALSE(fs::exists(contest_ / "err.txt"));
+        EXPECT_FALSE(fs::exists(contest_ / "R9TST.cbr"));
+    }
+}
+
+TEST_F(ZelkCli, CheckSaysWhetherACallIsNewAndGivesItsReference) {
+    Init("50N30O");
+    struct Case {
+        const char* arguments;
+        const char* answer;
+    };
+    const Case cases[] = {
+        {"UA1AAA --group 14", "UA1AAA was worked before in group 14 (CW)\n"},
+        {"UA1AAA --group 3", "UA1AAA is new in group 3 (CW)\nReference: none\n"},
+        {"UA1AAA --group 14 --mode SSB", "UA1AAA is new in group 14 (SSB)\nReference: none\n"},
+        {"ZELK --group 7", "ZELK is new in group 7 (CW)\nReference: 55N37O Moscow\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.arguments);
+        const ZelkRun run =
+            Zelk("check " + std::string(c.arguments) + " --log " + Small() + " -C contest");
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(run.out, c.answer);
+    }
+}
+
+TEST_F(ZelkCli, ScoringOutsideAContestFolderSaysHowToMakeOne) {
+    const ZelkRun run = Zelk("score " + Small());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("zelk init"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(root_ / "err.txt"));
+}
+
+TEST_F(ZelkCli, SetupConfirmedWithoutATerminalKeepsTheStoredCoordinate) {
+    Init("50N30O");
+    const ZelkRun run = Zelk("setup -C contest", "ZELK_DIALOG=ok");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Station coordinate: 50N30O"), std::string::npos) << run.out;
+}
+
+TEST_F(ZelkCli, HelpAndVersionAnswer) {
+    for (const char* arguments :
+         {"--help", "init --help", "score --help", "setup --help", "check --help"}) {
+        const ZelkRun run = Zelk(arguments);
+        EXPECT_EQ(run.status, 0) << arguments;
+        EXPECT_NE(run.out.find("Usage: zelk"), std::string::npos) << arguments << run.out;
+    }
+    const ZelkRun version = Zelk("--version");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_TRUE(version.out.starts_with("zelk ")) << version.out;
+}
+
+TEST_F(ZelkCli, WrongArgumentsGiveStatusTwo) {
+    Init("50N30O");
+    for (const std::string& arguments :
+         {std::string("score"), std::string("init other --coordinate 55X37O"),
+          "score " + Small() + " -C contest --date 2024-13-01",
+          "score " + Small() + " -C contest --lat 55", std::string("check R1A --group 14"),
+          std::string("frobnicate")}) {
+        const ZelkRun run = Zelk(arguments);
+        EXPECT_EQ(run.status, 2) << arguments << "\n" << run.err;
+        EXPECT_FALSE(run.err.empty()) << arguments;
+    }
+    EXPECT_FALSE(fs::exists(root_ / "other"));
+    EXPECT_FALSE(fs::exists(contest_ / "err.txt"));
+}
+
+TEST_F(ZelkCli, ALibraryThatIsNoPluginIsRefused) {
+    Init("50N30O");
+    const ZelkRun run = Zelk("--plugin " + Small() + " score " + Small() + " -C contest");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("cannot be used"), std::string::npos) << run.err;
+}
+
+}  // namespace
