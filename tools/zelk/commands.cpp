@@ -216,9 +216,10 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
     outcome.errorFile = folder / kErrorFile;
     const fs::path cabrilloFile = folder / CabrilloFileName(start.contestant);
     std::error_code error;
-    const auto cabrilloBefore = fs::exists(cabrilloFile, error)
-                                    ? std::optional(fs::last_write_time(cabrilloFile, error))
-                                    : std::nullopt;
+    // The file is told apart from one left by an earlier run by its time.
+    const bool cabrilloExisted = fs::exists(cabrilloFile, error);
+    const fs::file_time_type cabrilloBefore =
+        cabrilloExisted ? fs::last_write_time(cabrilloFile, error) : fs::file_time_type();
 
     if (!plugin.Reset(start)) {
         err << "zelk score: the plug-in would not start the contest in " << folder.string() << '\n';
@@ -249,7 +250,7 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
 
     if (options.cabrillo) {
         if (fs::exists(cabrilloFile, error) &&
-            (!cabrilloBefore || fs::last_write_time(cabrilloFile, error) != *cabrilloBefore)) {
+            (!cabrilloExisted || fs::last_write_time(cabrilloFile, error) != cabrilloBefore)) {
             outcome.cabrilloFile = cabrilloFile;
         } else {
             err << "zelk score: the plug-in did not write the Cabrillo file "
