@@ -38,6 +38,8 @@ int main(int argc, char** argv) {
     app.set_version_flag("--version", std::string("zelk ") + ZELK_VERSION);
     app.require_subcommand(1);
     app.fallthrough();
+    // A path such as /home/me/log.adi is a path on every platform, never an option.
+    app.allow_windows_style_options(false);
 
     Installation installation;
     installation.program = zelk::host::os::ExecutablePath();
