@@ -13,7 +13,7 @@ folder=$(mktemp -d /tmp/zelk-example.XXXXXX)
 zelk=build/native/tools/zelk/zelk
 "$zelk" init "$folder" --coordinate 55N37O
 echo
-"$zelk" score examples/contest.adi -C "$folder" --cabrillo --yes
+"$zelk" score examples/zelk-contest.adi -C "$folder" --cabrillo --yes
 echo
 echo "== $folder/err.txt"
 cat "$folder/err.txt"
