@@ -1,0 +1,25 @@
+# Cross toolchain for the Windows build of the plug-in: 32-bit mingw-w64.
+# The C and C++ runtimes are linked statically, so the DLL and the test
+# programs import nothing but Windows system libraries. Test programs run
+# under Wine through wine-run.sh, with a Wine prefix of their own kept in the
+# build folder.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86)
+
+set(ZELK_MINGW_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${ZELK_MINGW_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${ZELK_MINGW_TRIPLE}-g++)
+set(CMAKE_RC_COMPILER ${ZELK_MINGW_TRIPLE}-windres)
+set(CMAKE_OBJDUMP ${ZELK_MINGW_TRIPLE}-objdump)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${ZELK_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh;${CMAKE_BINARY_DIR}/wine-prefix")

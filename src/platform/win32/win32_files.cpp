@@ -1,0 +1,93 @@
+// Files in the host's current folder, through the C runtime as the host's
+// own programs use it: streams opened with deny-none sharing so the operator
+// can view a file while the plug-in writes it.
+#include "platform/win32/win32_platform.h"
+
+#include <share.h>
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+namespace zelk {
+namespace {
+
+// Closes a C stream on every path.
+struct StreamCloser {
+    void operator()(FILE* stream) const { std::fclose(stream); }
+};
+using Stream = std::unique_ptr<FILE, StreamCloser>;
+
+Stream OpenShared(const std::string& name, const char* mode) {
+    return Stream(_fsopen(name.c_str(), mode, _SH_DENYNO));
+}
+
+bool WriteAll(FILE* stream, std::string_view content) {
+    if (!content.empty() &&
+        std::fwrite(content.data(), 1, content.size(), stream) != content.size()) {
+        return false;
+    }
+    return std::fflush(stream) == 0;
+}
+
+// The folder part of a name, "." when it has none.
+std::string FolderOf(const std::string& name) {
+    const std::size_t slash = name.find_last_of("\\/");
+    if (slash == std::string::npos) {
+        return ".";
+    }
+    return slash == 0 ? name.substr(0, 1) : name.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<std::string> Win32Platform::ReadTextFile(std::string_view name) {
+    // Text mode: the runtime turns CR LF into LF while reading.
+    Stream stream(std::fopen(std::string(name).c_str(), "r"));
+    if (!stream) {
+        return std::nullopt;
+    }
+    std::string content;
+    char buffer[4096];
+    std::size_t count = 0;
+    while ((count = std::fread(buffer, 1, sizeof buffer, stream.get())) > 0) {
+        content.append(buffer, count);
+    }
+    return content;
+}
+
+bool Win32Platform::FileExists(std::string_view name) {
+    const DWORD attributes = GetFileAttributesA(std::string(name).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+bool Win32Platform::StartFile(std::string_view name, std::string_view content) {
+    Stream stream = OpenShared(std::string(name), "wb");
+    return stream && WriteAll(stream.get(), content);
+}
+
+bool Win32Platform::AppendToFile(std::string_view name, std::string_view content) {
+    Stream stream = OpenShared(std::string(name), "ab");
+    return stream && WriteAll(stream.get(), content);
+}
+
+bool Win32Platform::ReplaceFile(std::string_view name, std::string_view content) {
+    const std::string target(name);
+    char temporary[MAX_PATH] = {};
+    if (GetTempFileNameA(FolderOf(target).c_str(), "zlk", 0, temporary) == 0) {
+        return false;
+    }
+    bool written = false;
+    {
+        Stream stream(std::fopen(temporary, "wb"));
+        written = stream && WriteAll(stream.get(), content);
+    }
+    if (!written || !MoveFileExA(temporary, target.c_str(),
+                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        DeleteFileA(temporary);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zelk
