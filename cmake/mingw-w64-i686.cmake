@@ -7,8 +7,11 @@ set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86)
 
 set(ZELK_MINGW_TRIPLE i686-w64-mingw32)
-set(CMAKE_C_COMPILER ${ZELK_MINGW_TRIPLE}-gcc)
-set(CMAKE_CXX_COMPILER ${ZELK_MINGW_TRIPLE}-g++)
+# The POSIX thread model: its C++ library has std::mutex and friends, which
+# GoogleTest needs (the win32 model of GCC 12 has none). winpthreads is
+# linked statically like the rest of the runtime.
+set(CMAKE_C_COMPILER ${ZELK_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${ZELK_MINGW_TRIPLE}-g++-posix)
 set(CMAKE_RC_COMPILER ${ZELK_MINGW_TRIPLE}-windres)
 set(CMAKE_OBJDUMP ${ZELK_MINGW_TRIPLE}-objdump)
 

@@ -24,7 +24,7 @@ if(NOT dump MATCHES "\nName[ \t]+[0-9a-f]+ Stats\\.dll\n")
 endif()
 
 # Exported names: the lines of the name table, "[  n] name".
-string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table\n(.*)" name_table "${dump}")
+string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table(\n.*)" name_table "${dump}")
 string(REGEX MATCHALL "\n\t\\[ *[0-9]+\\] [^\n]+" name_lines "${CMAKE_MATCH_1}")
 set(exported "")
 foreach(line IN LISTS name_lines)

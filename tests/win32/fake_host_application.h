@@ -4,7 +4,6 @@
 // running object table).
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
 
 #include <string>

@@ -1,6 +1,8 @@
 // The watcher thread and the window readers of window_probe.h.
 #include "window_probe.h"
 
+#include <cstdlib>
+
 namespace zelk::test {
 namespace {
 
@@ -56,6 +58,11 @@ void WindowWatcher::Watch() {
         kShowTimeoutMilliseconds);
     if (!m_found) {
         return;
+    }
+    // For screenshots by hand (take_screenshots.sh): leave the window as it
+    // opened for a while before acting on it.
+    if (const char* pause = std::getenv("ZELK_WATCH_PAUSE_MS")) {
+        Sleep(static_cast<DWORD>(std::strtoul(pause, nullptr, 10)));
     }
     m_action(window);
     if (!WaitFor([&] { return !IsWindow(window); }, kCloseTimeoutMilliseconds)) {

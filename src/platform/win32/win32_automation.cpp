@@ -3,8 +3,6 @@
 // and its command method (dispatch identifier 16) invoked with one text.
 #include "platform/win32/win32_platform.h"
 
-#include <oleauto.h>
-
 #include <cstring>
 #include <string>
 #include <tuple>

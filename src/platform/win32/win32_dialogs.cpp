@@ -99,10 +99,14 @@ void ShowHeaderField(HWND dialog, const HeaderControl& control, const std::strin
     if (control.kind == ControlKind::ComboBox) {
         // CB_SELECTSTRING from the start selects the first item that begins
         // with the text, without regard to case; when none does, the text
-        // goes into the edit part as it is.
+        // goes into the edit part as it is. Every item begins with the empty
+        // text, for which the message finds nothing under Wine: the first
+        // item then is selected here.
         const LRESULT selected =
-            SendDlgItemMessageA(dialog, control.id, CB_SELECTSTRING, static_cast<WPARAM>(-1),
-                                reinterpret_cast<LPARAM>(value.c_str()));
+            value.empty()
+                ? SendDlgItemMessageA(dialog, control.id, CB_SETCURSEL, 0, 0)
+                : SendDlgItemMessageA(dialog, control.id, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>(value.c_str()));
         if (selected != CB_ERR) {
             return;
         }
@@ -131,8 +135,11 @@ INT_PTR CALLBACK HeaderDialogProc(HWND dialog, UINT message, WPARAM wParam, LPAR
 
 template <typename Fields>
 int RunModal(HINSTANCE module, int templateId, DLGPROC procedure, DialogRun<Fields>& run) {
-    // Like the dialog classes, which are made without a parent window.
-    const INT_PTR result = DialogBoxParamA(module, MAKEINTRESOURCEA(templateId), nullptr, procedure,
+    // The wide call keeps the templates' texts as they are (the setup
+    // dialog's button keeps its Cyrillic "OK" whatever the ANSI code page);
+    // the fields still go in and out as ANSI text. No parent window, like
+    // the dialog classes.
+    const INT_PTR result = DialogBoxParamW(module, MAKEINTRESOURCEW(templateId), nullptr, procedure,
                                            reinterpret_cast<LPARAM>(&run));
     return static_cast<int>(result);
 }
