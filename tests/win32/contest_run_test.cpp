@@ -84,8 +84,11 @@ TEST_F(ContestRun, AWholeRunScoresChecksCallsAndListsRefusedContacts) {
                   .rstRcvd = "579",
                   .exchSent = "004",
                   .exchRcvd = "1455N37O"};
-    Contact noExchange{.call = "RA9CC", .day = 43600.5 + 5 * kMinute, .exchSent = "005",
-                       .exchRcvd = "", .group = "14"};
+    Contact noExchange{.call = "RA9CC",
+                       .day = 43600.5 + 5 * kMinute,
+                       .exchSent = "005",
+                       .exchRcvd = "",
+                       .group = "14"};
     EXPECT_EQ(Add(first), 1);
     EXPECT_EQ(Add(zelk), 1);
     EXPECT_EQ(Add(otherBand), 1);
@@ -120,7 +123,8 @@ TEST_F(ContestRun, AWholeRunScoresChecksCallsAndListsRefusedContacts) {
     EXPECT_STREQ(buffer, "untouched");
 
     EXPECT_EQ(Remove(first), 1);
-    EXPECT_EQ(Remove(Contact{.call = "NOBODY", .exchSent = "1", .exchRcvd = "1", .group = "14"}), 1);
+    EXPECT_EQ(Remove(Contact{.call = "NOBODY", .exchSent = "1", .exchRcvd = "1", .group = "14"}),
+              1);
     EXPECT_EQ(Remove(Contact{.call = "ZELK", .exchSent = "002", .exchRcvd = "", .group = "14"}), 0);
     EXPECT_EQ(Result(&score),
               "\t\tZELK  Contest 15.05.2019\r\n"
