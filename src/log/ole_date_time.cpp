@@ -7,11 +7,13 @@
 namespace zelk {
 namespace {
 
-// 0100-01-01 and the day after 9999-12-31, as day counts.
-constexpr double kFirstValidDay = -657434.0;
+// The valid range is 0100-01-01 to 9999-12-31. A negative day count's
+// fraction counts forward into its day, so every count above -657435 is on
+// 0100-01-01 or later; 2958466 is the day after the last.
+constexpr double kBeforeFirstValidDay = -657435.0;
 constexpr double kPastLastValidDay = 2958466.0;
-constexpr double kHalfSecond = 1.0 / 172800.0;
 constexpr int64_t kSecondsPerDay = 86400;
+constexpr double kMillisecondsPerDay = 86400000.0;
 // Day number of 1899-12-30 counted from 1970-01-01.
 constexpr int64_t kOleEpochFromUnixEpoch = -25569;
 
@@ -66,23 +68,27 @@ OleDateTime OleDateTime::FromHost(const ZelkOleDateTime* value) {
 }
 
 std::optional<CalendarTime> ToCalendar(double dayCount) {
-    if (!std::isfinite(dayCount) || dayCount < kFirstValidDay || dayCount >= kPastLastValidDay) {
+    if (!std::isfinite(dayCount) || dayCount <= kBeforeFirstValidDay ||
+        dayCount >= kPastLastValidDay) {
         return std::nullopt;
     }
-    // Round to the nearest second away from the epoch; the integer part is the
-    // day, the magnitude of the fraction the time of that day.
-    const double rounded = dayCount + (dayCount > 0.0 ? kHalfSecond : -kHalfSecond);
-    const auto days = static_cast<int64_t>(rounded);
-    const double magnitude = std::fabs(rounded);
-    auto seconds = static_cast<int64_t>((magnitude - std::floor(magnitude)) * kSecondsPerDay);
+    // The integer part is the day, the magnitude of the fraction the time of
+    // that day. The time is rounded to the millisecond first, so that a day
+    // count meant as an exact half second is not pushed below it by the
+    // binary fraction, then to the nearest second, halves up.
+    const double whole = std::trunc(dayCount);
+    auto day = static_cast<int64_t>(whole);
+    const int64_t milliseconds = std::llround(std::fabs(dayCount - whole) * kMillisecondsPerDay);
+    int64_t seconds = (milliseconds + 500) / 1000;
     if (seconds >= kSecondsPerDay) {
-        seconds = kSecondsPerDay - 1;
+        seconds -= kSecondsPerDay;
+        ++day;  // midnight ends the day, for negative day counts too
     }
-    if (days >= static_cast<int64_t>(kPastLastValidDay)) {
+    if (day >= static_cast<int64_t>(kPastLastValidDay)) {
         return std::nullopt;
     }
     CalendarTime time;
-    CivilFromDays(days + kOleEpochFromUnixEpoch, time.year, time.month, time.day);
+    CivilFromDays(day + kOleEpochFromUnixEpoch, time.year, time.month, time.day);
     time.hour = static_cast<int>(seconds / 3600);
     time.minute = static_cast<int>(seconds / 60 % 60);
     time.second = static_cast<int>(seconds % 60);

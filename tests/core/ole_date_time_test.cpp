@@ -27,7 +27,9 @@ TEST(OleDateTime, FormatsTheCalendarDateTimeWithTheRoundingAndRangeOfThePlatform
         {2958465.0 + 86399.0 / 86400.0, "9999-12-31 2359"},
         {2958465.0 + 86399.9 / 86400.0, "Invalid DateTime"},  // rounds past the last day
         {2958466.0, "Invalid DateTime"},
-        {-657434.5, "Invalid DateTime"},
+        {-657434.5, "0100-01-01 1200"},  // a negative count's fraction counts forward
+        {-657435.0, "Invalid DateTime"},
+        {1.0 + 59.5 / 86400.0 - 1e-12, "1899-12-31 0001"},  // meant as the half second
         {std::numeric_limits<double>::quiet_NaN(), "Invalid DateTime"},
         {std::numeric_limits<double>::infinity(), "Invalid DateTime"},
         {-std::numeric_limits<double>::infinity(), "Invalid DateTime"},

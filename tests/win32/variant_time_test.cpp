@@ -5,13 +5,6 @@
 //
 // Where the two are known to part, the table gives the plug-in's text and says
 // why; Wine's answer is printed next to it.
-//  - Exact half seconds: the plug-in adds half a second and drops the rest,
-//    as the framework's own date class does, and the sum falls just short of
-//    the next second in floating point (0.5 s gives 0, 1.5 s gives 1); Wine
-//    rounds those up, even from a microsecond below the half.
-//  - The first day: the plug-in takes day counts from -657434 on, so a time
-//    of day on 0100-01-01 (a count below -657434) is invalid; Wine takes the
-//    whole day.
 //  - Rounding past 9999-12-31 23:59:59: invalid for the plug-in, 10000-01-01
 //    for Wine.
 //  - NaN: invalid for the plug-in, 1899-12-30 for Wine.
@@ -51,7 +44,6 @@ struct Case {
 };
 
 TEST(OleDateTimeAgainstTheSystem, CalendarTimesAgreeWithVariantTimeToSystemTime) {
-    const char* const halfSecond = "exact half second";
     const Case cases[] = {
         {0.0, nullptr, nullptr},
         {1.0, nullptr, nullptr},
@@ -62,18 +54,18 @@ TEST(OleDateTimeAgainstTheSystem, CalendarTimesAgreeWithVariantTimeToSystemTime)
         {-2.0 - 0.75 * kSecond, nullptr, nullptr},
         {0.4 * kSecond, nullptr, nullptr},
         {0.6 * kSecond, nullptr, nullptr},
-        {0.5 * kSecond, halfSecond, "1899-12-30 000000"},
-        {0.5 * kSecond - 1e-12, halfSecond, "1899-12-30 000000"},
-        {1.5 * kSecond, halfSecond, "1899-12-30 000001"},
-        {59.5 * kSecond, halfSecond, "1899-12-30 000059"},
+        {0.5 * kSecond, nullptr, nullptr},
+        {0.5 * kSecond - 1e-12, nullptr, nullptr},
+        {1.5 * kSecond, nullptr, nullptr},
+        {59.5 * kSecond, nullptr, nullptr},
         {1.0 - 0.5 * kSecond, nullptr, nullptr},
         {1.0 - 0.4 * kSecond, nullptr, nullptr},
         {43600.0 + 0.49 * kSecond, nullptr, nullptr},
         {43600.0 + 0.51 * kSecond, nullptr, nullptr},
         {43600.5 + 10.0 / 1440.0, nullptr, nullptr},
         {-657434.0, nullptr, nullptr},
-        {-657434.5, "a time of day on the first day", kInvalidDateTimeText.data()},
-        {-657434.0 - 0.4 * kSecond, "a time of day on the first day", kInvalidDateTimeText.data()},
+        {-657434.5, nullptr, nullptr},
+        {-657434.0 - 0.4 * kSecond, nullptr, nullptr},
         {-657435.0, nullptr, nullptr},
         {2958465.0, nullptr, nullptr},
         {2958465.5, nullptr, nullptr},
