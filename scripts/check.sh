@@ -10,3 +10,11 @@ echo "== native build and tests"
 cmake --preset native
 cmake --build --preset native
 ctest --preset native
+
+echo "== sanitizer build and tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
+cmake --preset sanitize
+cmake --build --preset sanitize
+ctest --preset sanitize
+
+echo "== bounded fuzzing of the entry points"
+bash fuzz/run.sh 60
