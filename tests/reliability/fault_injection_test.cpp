@@ -188,8 +188,10 @@ TEST_F(FaultInjection, AnUnwritableCabrilloFileIsReportedAndKeepsThePreviousOne)
 }
 
 TEST_F(FaultInjection, SettingsThatCannotBeSavedAreReportedBySetupOnlyAndKeptIntact) {
-    const std::string bigSettings =
-        std::string(kSettingsContent) + "SoapBox=" + std::string(40000, 'x') + "\r\n";
+    // Without a stored coordinate, confirming the dialog stores one, so the
+    // file must be rewritten.
+    const std::string settings = "[Settings]\r\nName=Ivan\r\n";
+    const std::string bigSettings = settings + "SoapBox=" + std::string(40000, 'x') + "\r\n";
     const Fault faults[] = {
         {"ZELK.ini is a folder", [] { FolderInPlaceOf(kSettings); }, {}},
         {"the Plugins folder is missing", [] { fs::remove_all("Plugins"); }, {}},
@@ -200,7 +202,7 @@ TEST_F(FaultInjection, SettingsThatCannotBeSavedAreReportedBySetupOnlyAndKeptInt
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);
         FreshFolder();
-        const std::string before = fault.limits.fileSizeLimit ? bigSettings : kSettingsContent;
+        const std::string before = fault.limits.fileSizeLimit ? bigSettings : settings;
         WriteFile(kSettings, before);
         fault.make();
         ChildOutcome outcome;
