@@ -11,6 +11,15 @@ cmake --preset native
 cmake --build --preset native
 ctest --preset native
 
+echo "== Windows build (mingw-w64) and tests under Wine"
+cmake --preset win32
+cmake --build --preset win32
+ctest --preset win32
+
+echo "== zelk.exe with Stats.dll under Wine against zelk with libStats.so"
+tests/zelk/same_report_under_wine.sh build/native/tools/zelk/zelk build/win32/tools/zelk/zelk.exe \
+    cmake/wine-run.sh build/win32/wine-prefix examples/zelk-contest.adi
+
 echo "== sanitizer build and tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake --preset sanitize
 cmake --build --preset sanitize

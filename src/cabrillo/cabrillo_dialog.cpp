@@ -135,4 +135,16 @@ const std::string_view* OpeningSelection(const HeaderControl& control, std::stri
     return nullptr;
 }
 
+void TakeOpeningSelections(CabrilloHeaderFields& fields) {
+    for (const HeaderControl& control : kControls) {
+        if (control.kind != ControlKind::ComboBox) {
+            continue;
+        }
+        std::string& value = fields.*control.field;
+        if (const std::string_view* item = OpeningSelection(control, value)) {
+            value = std::string(*item);
+        }
+    }
+}
+
 }  // namespace zelk

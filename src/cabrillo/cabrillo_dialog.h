@@ -76,4 +76,8 @@ const HeaderControl& HeaderControlById(int id);
 // none does (the box then shows the value as typed).
 const std::string_view* OpeningSelection(const HeaderControl& control, std::string_view value);
 
+// The fields as the dialog shows them when it opens: each combo box shows
+// its opening selection in place of the value it was given.
+void TakeOpeningSelections(CabrilloHeaderFields& fields);
+
 }  // namespace zelk

@@ -175,5 +175,18 @@ TEST(HeaderForm, ComboBoxesOpenOnTheFirstItemThatBeginsWithTheValue) {
     EXPECT_EQ(HeaderExchangeOrder().back(), 1021);
 }
 
+TEST(HeaderForm, ConfirmingAtOnceTakesWhatTheComboBoxesShow) {
+    CabrilloHeaderFields fields;
+    fields.m_strCategoryBand = "4";
+    fields.m_strCategoryPower = "low";
+    fields.m_strCategoryOverlay = "NONE";
+    fields.m_strName = "4";
+    TakeOpeningSelections(fields);
+    EXPECT_EQ(fields.m_strCategoryBand, "40M");
+    EXPECT_EQ(fields.m_strCategoryPower, "LOW");
+    EXPECT_EQ(fields.m_strCategoryOverlay, "NONE") << "no item begins with it: kept as typed";
+    EXPECT_EQ(fields.m_strName, "4") << "edit boxes keep their text";
+}
+
 }  // namespace
 }  // namespace zelk::testing

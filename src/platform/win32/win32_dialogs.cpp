@@ -3,6 +3,8 @@
 // controls when the dialog opens and come back from them only when OK ends
 // it. Escape, the close box and CANCEL end the dialog with IDCANCEL and take
 // nothing back.
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "cabrillo/cabrillo_dialog.h"
@@ -146,7 +148,18 @@ int RunModal(HINSTANCE module, int templateId, DLGPROC procedure, DialogRun<Fiel
 
 }  // namespace
 
+std::optional<int> ScriptedDialogAnswer() {
+    const char* setting = std::getenv("ZELK_DIALOG");
+    if (setting == nullptr || *setting == '\0') {
+        return std::nullopt;
+    }
+    return std::string_view(setting) == "ok" ? IDOK : IDCANCEL;
+}
+
 int Win32Platform::RunSetupDialog(Master& dialog) {
+    if (const std::optional<int> answer = ScriptedDialogAnswer()) {
+        return *answer;
+    }
     DialogRun<std::string> run{dialog.m_strCoordinate};
     const int result = RunModal(m_module, IDD_SETUP, SetupDialogProc, run);
     if (run.confirmed) {
@@ -156,6 +169,12 @@ int Win32Platform::RunSetupDialog(Master& dialog) {
 }
 
 int Win32Platform::RunHeaderDialog(Cabrillo& dialog) {
+    if (const std::optional<int> answer = ScriptedDialogAnswer()) {
+        if (*answer == IDOK) {
+            TakeOpeningSelections(dialog);
+        }
+        return *answer;
+    }
     DialogRun<CabrilloHeaderFields> run{dialog};
     const int result = RunModal(m_module, IDD_CABRILLO, HeaderDialogProc, run);
     if (run.confirmed) {

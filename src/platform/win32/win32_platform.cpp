@@ -3,6 +3,7 @@
 // files of their own in this folder.
 #include "platform/win32/win32_platform.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/default_platform.h"
@@ -60,6 +61,12 @@ bool Win32Platform::WriteProfileString(std::string_view section, std::string_vie
 
 void Win32Platform::ShowMessage(MessageOwner owner, const std::string& text,
                                 const std::optional<std::string>& caption, MessageIcon icon) {
+    if (ScriptedDialogAnswer()) {
+        const std::string line = caption.value_or("Error") + ": " + text + "\n";
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
+        return;
+    }
     const HWND ownerWindow = owner == MessageOwner::ActiveWindow ? GetActiveWindow() : nullptr;
     const UINT flags = icon == MessageIcon::Information ? MB_OK | MB_ICONINFORMATION : MB_OK;
     MessageBoxA(ownerWindow, text.c_str(), caption ? caption->c_str() : nullptr, flags);

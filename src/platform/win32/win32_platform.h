@@ -8,6 +8,8 @@
 #undef ReplaceFile
 #undef WriteProfileString
 
+#include <optional>
+
 #include "platform/platform.h"
 
 namespace zelk {
@@ -45,5 +47,11 @@ class Win32Platform final : public Platform {
   private:
     HINSTANCE m_module = nullptr;
 };
+
+// A scripted run (zelk --yes, tests) answers the dialogs through the
+// environment variable ZELK_DIALOG: "ok" confirms each dialog as it opens,
+// anything else cancels it; message boxes then go to standard error. A host
+// that does not set it gets the real dialogs and boxes.
+std::optional<int> ScriptedDialogAnswer();
 
 }  // namespace zelk
