@@ -62,9 +62,9 @@ int AddData0(ModuleState& state, const ContactArgs& args) {
     record.m_strAux1 = args.aux1;
     record.m_nFreqKHz = static_cast<int32_t>(args.freqHz / 1000u);
 
-    if (!state.g_qsoLog.FindEqual(record)) {
-        state.g_qsoLog.Append(record);
-    }
+    // The score follows the log record by record from the station of this run.
+    state.g_scoreTally.UseStation(state.g_qsoLog, state.g_stationLat, state.g_stationLong);
+    state.g_qsoLog.AppendUnlessStored(record);
     return 1;
 }
 
@@ -72,9 +72,7 @@ int RemoveData0(ModuleState& state, const ContactArgs& args) {
     if (args.exchRcvd.empty() || args.exchSent.empty()) {
         return 0;
     }
-    if (auto index = state.g_qsoLog.FindByKey(args.call, args.mode, args.group)) {
-        state.g_qsoLog.RemoveAt(*index);
-    }
+    state.g_qsoLog.RemoveFirstWithKey(args.call, args.mode, args.group);
     return 1;
 }
 

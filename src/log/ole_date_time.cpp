@@ -1,8 +1,8 @@
 // Conversion of OLE date-times to calendar dates and their text forms.
 #include "log/ole_date_time.h"
 
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace zelk {
 namespace {
@@ -39,10 +39,19 @@ void CivilFromDays(int64_t z, int& year, int& month, int& day) {
     year = static_cast<int>(yoe + era * 400 + (month <= 2));
 }
 
+// As "%0*d" writes it: the sign counts toward the width, zeros fill after it.
 void AppendNumber(std::string& out, int value, int width) {
-    char buffer[16];
-    std::snprintf(buffer, sizeof buffer, "%0*d", width, value);
-    out += buffer;
+    char digits[16];
+    const unsigned magnitude = value < 0 ? 0u - static_cast<unsigned>(value) : value;
+    const std::to_chars_result end = std::to_chars(digits, digits + sizeof digits, magnitude);
+    const int length = static_cast<int>(end.ptr - digits) + (value < 0 ? 1 : 0);
+    if (value < 0) {
+        out += '-';
+    }
+    if (length < width) {
+        out.append(static_cast<std::size_t>(width - length), '0');
+    }
+    out.append(digits, end.ptr);
 }
 
 }  // namespace
@@ -120,13 +129,27 @@ std::string FormatDateTime(const OleDateTime& time, std::string_view format) {
             continue;
         }
         switch (format[++i]) {
-            case 'Y': AppendNumber(out, calendar->year, 4); break;
-            case 'm': AppendNumber(out, calendar->month, 2); break;
-            case 'd': AppendNumber(out, calendar->day, 2); break;
-            case 'H': AppendNumber(out, calendar->hour, 2); break;
-            case 'M': AppendNumber(out, calendar->minute, 2); break;
-            case 'S': AppendNumber(out, calendar->second, 2); break;
-            case '%': out += '%'; break;
+            case 'Y':
+                AppendNumber(out, calendar->year, 4);
+                break;
+            case 'm':
+                AppendNumber(out, calendar->month, 2);
+                break;
+            case 'd':
+                AppendNumber(out, calendar->day, 2);
+                break;
+            case 'H':
+                AppendNumber(out, calendar->hour, 2);
+                break;
+            case 'M':
+                AppendNumber(out, calendar->minute, 2);
+                break;
+            case 'S':
+                AppendNumber(out, calendar->second, 2);
+                break;
+            case '%':
+                out += '%';
+                break;
             default:
                 out += '%';
                 out += format[i];
@@ -140,9 +163,12 @@ bool TimesEqual(const OleDateTime& a, const OleDateTime& b) {
         return false;
     }
     switch (a.m_status) {
-        case DateTimeStatus::Valid: return a.m_dt == b.m_dt;
-        case DateTimeStatus::Null: return true;
-        default: return false;
+        case DateTimeStatus::Valid:
+            return a.m_dt == b.m_dt;
+        case DateTimeStatus::Null:
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -12,22 +12,25 @@
 #include "log/qso_log.h"
 #include "platform/platform.h"
 #include "scoring/host_automation.h"
+#include "scoring/score.h"
 
 namespace zelk {
 
 // The application object: it ties the module to its platform (on Windows,
 // the module's instance handle lives in the platform layer behind it).
 class CTestApp {
-public:
+  public:
     explicit CTestApp(Platform& platform) : m_platform(platform) {}
     Platform& GetPlatform() const { return m_platform; }
 
-private:
+  private:
     Platform& m_platform;
 };
 
 struct ModuleState {
-    explicit ModuleState(Platform& platform) : theApp(platform) {}
+    explicit ModuleState(Platform& platform) : theApp(platform) {
+        g_qsoLog.SetObserver(&g_scoreTally);
+    }
     ModuleState(const ModuleState&) = delete;
     ModuleState& operator=(const ModuleState&) = delete;
 
@@ -38,6 +41,7 @@ struct ModuleState {
     HostDispatchHolder g_hostDispatch;
     QsoLog g_qsoLog;
     GroupList g_groupList;
+    ScoreTally g_scoreTally;  // the score of g_qsoLog, following every change
     std::string g_stationCoord;
     std::string g_contestDate;
     std::string g_contestant;

@@ -11,11 +11,11 @@ inline constexpr std::string_view kCabrilloModeCode = "CW";
 void RunOutputStage(ModuleState& state, int* result) {
     if (state.g_cabrilloWanted != 0) {
         CCabrilloLog& cabrillo = state.g_cabrilloLog;
-        for (std::size_t i = 0; i < state.g_qsoLog.Count(); ++i) {
-            const CInfo& r = state.g_qsoLog.At(i);
-            cabrillo.AddQsoLine(r.m_strCall, r.m_nFreqKHz, kCabrilloModeCode, r.m_time,
-                                r.m_strExchSent, r.m_strExchRcvd);
-        }
+        cabrillo.m_arrQsoLines.reserve(cabrillo.m_arrQsoLines.size() + state.g_qsoLog.Count());
+        state.g_qsoLog.ForEach([&cabrillo](const QsoView& r) {
+            cabrillo.AddQsoLine(r.Call(), r.FreqKHz(), kCabrilloModeCode, r.Time(), r.ExchSent(),
+                                r.ExchRcvd());
+        });
         const CCabrilloLog::WriteOutcome outcome = cabrillo.WriteLogFile(state);
         state.platform().ShowMessage(MessageOwner::ActiveWindow, outcome.message, kOutputCaption,
                                      MessageIcon::Information);

@@ -6,63 +6,66 @@
 #include "plugin/station_coordinate.h"
 
 namespace zelk {
-namespace {
 
-std::string ZeroFilled(const std::string& text) {
-    return text.size() < kGroupOrderWidth ? std::string(kGroupOrderWidth - text.size(), '0') + text
-                                          : text;
-}
-
-bool LessByBytes(const std::string& a, const std::string& b) {
-    // Compare as unsigned bytes, as a character-code comparison does.
-    return std::lexicographical_compare(
-        a.begin(), a.end(), b.begin(), b.end(),
-        [](char x, char y) { return static_cast<unsigned char>(x) < static_cast<unsigned char>(y); });
-}
-
-}  // namespace
-
-void OrderGroups(GroupList& groups) {
-    const std::size_t n = groups.Count();
-    for (std::size_t i = 0; i + 1 < n; ++i) {
-        for (std::size_t j = i + 1; j < n; ++j) {
-            if (LessByBytes(ZeroFilled(groups.At(i)), ZeroFilled(groups.At(j)))) {
-                std::string atI = groups.At(i);
-                groups.ReplaceAt(i, groups.At(j));
-                groups.ReplaceAt(j, std::move(atI));
-            }
-        }
+void ScoreTally::UseStation(const QsoLog& log, int32_t latitude, int32_t longitude) {
+    if (latitude == m_stationLat && longitude == m_stationLong) {
+        return;
     }
+    m_stationLat = latitude;
+    m_stationLong = longitude;
+    m_groups.clear();
+    log.ForEach([this](const QsoView& record) { Count(record, +1); });
+}
+
+void ScoreTally::Count(const QsoView& record, int sign) {
+    const std::string_view call = record.Call();
+    if (call.empty()) {
+        return;  // in the totals' contact count only, which is the log's count
+    }
+    auto it = m_groups.find(record.Group());
+    if (it == m_groups.end()) {
+        it = m_groups.emplace(std::string(record.Group()), GroupSums{}).first;
+    }
+    GroupSums& sums = it->second;
+    const std::string_view exchange = record.ExchRcvd();
+    const std::size_t space = exchange.find(' ');
+    const Coordinate contact =
+        ParseCoordinate(space == std::string_view::npos ? exchange : exchange.substr(space + 1));
+    sums.qsos += sign;
+    sums.lat += sign * int64_t{SaturatingAbsDiff(m_stationLat, contact.latitude)};
+    sums.lon += sign * int64_t{SaturatingAbsDiff(m_stationLong, contact.longitude)};
+    if (call == kBonusCall) {
+        sums.zelkContacts += sign;
+    }
+    if (contact.latitude >= kPolarLatitude) {
+        sums.polarContacts += sign;
+    }
+}
+
+ScoreRow ScoreTally::Row(std::string_view group) const {
+    ScoreRow row;
+    row.group = group;
+    const auto it = m_groups.find(group);
+    if (it == m_groups.end()) {
+        return row;
+    }
+    const GroupSums& sums = it->second;
+    row.qsos = Saturate(sums.qsos);
+    row.points = SaturatingMul(row.qsos, kPointsPerContact);
+    row.lat = Saturate(sums.lat);
+    row.lon = Saturate(sums.lon);
+    row.zelk = sums.zelkContacts > 0 ? kBonusCallPoints : 0;
+    row.polar = sums.polarContacts > 0 ? kPolarPoints : 0;
+    return row;
 }
 
 ScoreResult ScoreLog(ModuleState& state) {
     OrderGroups(state.g_groupList);
+    state.g_scoreTally.UseStation(state.g_qsoLog, state.g_stationLat, state.g_stationLong);
     ScoreResult result;
+    result.rows.reserve(state.g_groupList.Count());
     for (std::size_t g = 0; g < state.g_groupList.Count(); ++g) {
-        ScoreRow row;
-        row.group = state.g_groupList.At(g);
-        for (std::size_t i = 0; i < state.g_qsoLog.Count(); ++i) {
-            const CInfo& record = state.g_qsoLog.At(i);
-            if (record.m_strGroup != row.group || record.m_strCall.empty()) {
-                continue;
-            }
-            row.qsos = SaturatingAdd(row.qsos, 1);
-            if (record.m_strCall == kBonusCall) {
-                row.zelk = kBonusCallPoints;
-            }
-            const std::string& exchange = record.m_strExchRcvd;
-            const std::size_t space = exchange.find(' ');
-            const Coordinate contact = ParseCoordinate(
-                space == std::string::npos ? std::string_view(exchange)
-                                           : std::string_view(exchange).substr(space + 1));
-            row.lon = SaturatingAdd(row.lon, SaturatingAbsDiff(state.g_stationLong, contact.longitude));
-            row.lat = SaturatingAdd(row.lat, SaturatingAbsDiff(state.g_stationLat, contact.latitude));
-            if (contact.latitude >= kPolarLatitude) {
-                row.polar = kPolarPoints;
-            }
-        }
-        row.points = SaturatingMul(row.qsos, kPointsPerContact);
-        result.rows.push_back(std::move(row));
+        result.rows.push_back(state.g_scoreTally.Row(state.g_groupList.At(g)));
     }
     ScoreTotals& t = result.totals;
     t.qsos = Saturate(static_cast<int64_t>(state.g_qsoLog.Count()));
