@@ -108,7 +108,7 @@ class LibraryPlugin : public Plugin {
         const ZelkOleDateTime time{a.time.m_dt, static_cast<int32_t>(a.time.m_status)};
         return fn(C(a.ownCall), C(a.call), &time, &time, &time, &time, 0, a.freqHz, C(a.mode),
                   C(a.rstSent), C(a.rstRcvd), C(a.exchSent), C(a.exchRcvd), "", "", "", "", "", "",
-                  "", "", "", "", "", 0, 0, 0, 0.0, 0.0, "", "", "", C(a.group), "");
+                  "", "", "", C(a.aux1), 0, 0, 0, 0.0, 0.0, "", C(a.aux2), "", C(a.group), "");
     }
 
     void* m_handle;

@@ -295,7 +295,7 @@ void RegisterAll() {
         }
     }
     for (const Subject& s : subjects) {
-        const std::size_t n = g_smoke ? 1000 : (std::string(s.name) == "baseline" ? 10000 : 100000);
+        const std::size_t n = g_smoke ? 100 : (std::string(s.name) == "baseline" ? 10000 : 100000);
         auto* b = benchmark::RegisterBenchmark(
             ("LoadWithResults/" + std::string(s.name) + "/" + std::to_string(n)).c_str(),
             [s, n](benchmark::State& st) { LoadWithResults(st, s.make, n); });

@@ -29,11 +29,11 @@ void KeyIndex::Rehash(std::size_t entryCount) {
     std::vector<Entry> old(entryCount);
     old.swap(m_entries);
     for (const Entry& entry : old) {
-        if (entry.ends.first == kNone) {
+        if (entry.Empty()) {
             continue;
         }
         std::size_t i = Home(entry.key);
-        while (m_entries[i].ends.first != kNone) {
+        while (!m_entries[i].Empty()) {
             i = (i + 1) & Mask();
         }
         m_entries[i] = entry;
@@ -45,7 +45,7 @@ std::size_t KeyIndex::Locate(const Key& key) const {
         return 0;
     }
     for (std::size_t i = Home(key);; i = (i + 1) & Mask()) {
-        if (m_entries[i].ends.first == kNone) {
+        if (m_entries[i].Empty()) {
             return m_entries.size();
         }
         if (m_entries[i].key == key) {
@@ -67,7 +67,7 @@ const KeyIndex::Ends* KeyIndex::Find(const Key& key) const {
 KeyIndex::Ends& KeyIndex::Insert(const Key& key, Ends ends) {
     Reserve(m_size + 1);
     std::size_t i = Home(key);
-    while (m_entries[i].ends.first != kNone) {
+    while (!m_entries[i].Empty()) {
         i = (i + 1) & Mask();
     }
     m_entries[i] = Entry{key, ends};
@@ -80,8 +80,7 @@ void KeyIndex::Erase(const Key& key) {
     if (hole >= m_entries.size()) {
         return;
     }
-    for (std::size_t j = (hole + 1) & Mask(); m_entries[j].ends.first != kNone;
-         j = (j + 1) & Mask()) {
+    for (std::size_t j = (hole + 1) & Mask(); !m_entries[j].Empty(); j = (j + 1) & Mask()) {
         const std::size_t home = Home(m_entries[j].key);
         const bool homeAfterHole =
             hole <= j ? (home > hole && home <= j) : (home > hole || home <= j);

@@ -14,6 +14,7 @@ class KeyIndex {
   public:
     static constexpr uint32_t kNone = UINT32_MAX;
 
+    // Pool ids; a call id is never kNone.
     struct Key {
         uint32_t call = 0, mode = 0, group = 0;
         bool operator==(const Key&) const = default;
@@ -34,8 +35,9 @@ class KeyIndex {
 
   private:
     struct Entry {
-        Key key;
-        Ends ends;  // ends.first is kNone in an empty entry
+        Key key{kNone, kNone, kNone};  // key.call is kNone in an empty entry
+        Ends ends;
+        bool Empty() const { return key.call == kNone; }
     };
 
     std::size_t Home(const Key& key) const;

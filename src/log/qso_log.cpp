@@ -229,6 +229,10 @@ void QsoLog::LinkKey(uint32_t slot) {
 
 void QsoLog::UnlinkKey(uint32_t slot) {
     const Slot& s = m_slots[slot];
+    if (s.keyPrev == kNoSlot && s.keyNext == kNoSlot) {
+        m_keys.Erase(KeyOf(s));  // the key's only record
+        return;
+    }
     KeyIndex::Ends& ends = *m_keys.Find(KeyOf(s));
     if (s.keyPrev != kNoSlot) {
         m_slots[s.keyPrev].keyNext = s.keyNext;
@@ -239,9 +243,6 @@ void QsoLog::UnlinkKey(uint32_t slot) {
         m_slots[s.keyNext].keyPrev = s.keyPrev;
     } else {
         ends.last = s.keyPrev;
-    }
-    if (ends.first == kNoSlot) {
-        m_keys.Erase(KeyOf(s));
     }
 }
 
