@@ -64,6 +64,9 @@ class QsoLogObserver {
 class QsoLog {
   public:
     QsoLog();
+    // One log per module state; its observer follows that log alone.
+    QsoLog(const QsoLog&) = delete;
+    QsoLog& operator=(const QsoLog&) = delete;
 
     // The observer is not owned; null detaches it.
     void SetObserver(QsoLogObserver* observer) { m_observer = observer; }
