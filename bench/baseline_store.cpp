@@ -154,7 +154,7 @@ int BaselineResetStats0(BaselineState& state, const ResetArgs& args) {
     return ResetStats0(state.core, args);
 }
 
-int BaselineAddData0(BaselineState& state, const ContactArgs& args) {
+int BaselineAddData0(BaselineState& state, const ContactArgs& args, bool searchDuplicates) {
     ModuleState& core = state.core;
     Platform& platform = core.platform();
     if (args.mode != "CW") {
@@ -184,7 +184,7 @@ int BaselineAddData0(BaselineState& state, const ContactArgs& args) {
     record.m_strExchSent = std::string(args.exchSent) + ' ' + core.g_stationCoord;
     record.m_strAux1 = args.aux1;
     record.m_nFreqKHz = static_cast<int32_t>(args.freqHz / 1000u);
-    if (!state.log.FindEqual(record)) {
+    if (!searchDuplicates || !state.log.FindEqual(record)) {
         state.log.Append(record);
     }
     return 1;

@@ -26,7 +26,8 @@ struct Contact {
 class ContactSet {
   public:
     // `count` contacts, reproducible for a given seed. About one call in a
-    // thousand is the bonus station.
+    // thousand is the bonus station. Each contact has a time of its own, so
+    // no two are duplicates.
     ContactSet(std::size_t count, uint32_t seed);
 
     std::size_t Size() const { return m_contacts.size(); }

@@ -58,6 +58,11 @@ class BaselinePlugin : public Plugin {
         return BaselineCheckCall0(m_state, a.call, a.mode, a.group, buffer, buffer);
     }
     const char* Result(int* result) override { return BaselineGetResult0(m_state, result); }
+    void Fill(const ContactSet& contacts) override {
+        for (std::size_t i = 0; i < contacts.Size(); ++i) {
+            BaselineAddData0(m_state, contacts.Args(contacts[i]), false);
+        }
+    }
 
   private:
     MemoryPlatform m_platform;

@@ -19,6 +19,12 @@ class Plugin {
     virtual int Remove(const ContactArgs& args) = 0;
     virtual int Check(const ContactArgs& args, char* referenceBuffer) = 0;
     virtual const char* Result(int* result) = 0;
+    // Adds contacts that are all distinct, as a setup step.
+    virtual void Fill(const ContactSet& contacts) {
+        for (std::size_t i = 0; i < contacts.Size(); ++i) {
+            Add(contacts.Args(contacts[i]));
+        }
+    }
 };
 
 // Every plug-in starts its runs with this station and reference file.
