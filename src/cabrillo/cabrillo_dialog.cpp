@@ -21,14 +21,14 @@ constexpr std::string_view kBandItems[] = {"ALL", "80M", "40M", "20M", "15M", "1
 constexpr std::string_view kPowerItems[] = {"HIGH", "LOW", "QRP"};
 constexpr std::string_view kTransmitterItems[] = {"ONE", "TWO", "UNLIMITED"};
 constexpr std::string_view kOverlayItems[] = {"6-HOURS", "UNLIMITED"};
-constexpr std::string_view kStationItems[] = {"FIXED", "MOBILE",     "PORTABLE", "ROVER",
-                                              "EXPEDITION", "HQ", "SCHOOL"};
+constexpr std::string_view kStationItems[] = {"FIXED",      "MOBILE", "PORTABLE", "ROVER",
+                                              "EXPEDITION", "HQ",     "SCHOOL"};
 constexpr std::string_view kAssistedItems[] = {"ASSISTED", "NON-ASSISTED"};
 constexpr std::string_view kLocationItems[] = {
-    "DX", "--/--", "AL", "AK", "AZ", "AR", "CA", "CO", "CT", "DE", "FL", "GA", "ID",
-    "IL", "IN",    "IA", "KS", "KY", "LA", "ME", "MA", "MI", "MN", "MS", "MO", "MT",
-    "NE", "NV",    "NH", "NJ", "NM", "NY", "NC", "ND", "OH", "OK", "OR", "PA", "RI",
-    "SC", "SD",    "TN", "TX", "UT", "VT", "VA", "WA", "WV", "WI", "WY", "NB", "NS",
+    "DX", "--/--", "AL", "AK", "AZ", "AR", "CA",  "CO", "CT", "DE", "FL", "GA", "ID",
+    "IL", "IN",    "IA", "KS", "KY", "LA", "ME",  "MA", "MI", "MN", "MS", "MO", "MT",
+    "NE", "NV",    "NH", "NJ", "NM", "NY", "NC",  "ND", "OH", "OK", "OR", "PA", "RI",
+    "SC", "SD",    "TN", "TX", "UT", "VT", "VA",  "WA", "WV", "WI", "WY", "NB", "NS",
     "QC", "ON",    "MB", "SK", "AB", "BC", "NWT", "NF", "LB", "NU", "YT", "PEI"};
 static_assert(std::size(kLocationItems) == 64);
 
@@ -42,12 +42,11 @@ const HeaderControl kControls[] = {
     {IDC_CLAIMED, "CLAIMED", ControlKind::Edit, &F::m_strClaimed, {}, false, true},
     {IDC_CONTEST, "CONTEST", ControlKind::Edit, &F::m_strContest, {}, false, true},
     {IDC_CALLSIGN, "CALLSIGN", ControlKind::Edit, &F::m_strCallsign, {}, false, true},
-    {IDC_CATEGORY_OPERATOR, "CATEGORY-OPERATOR", ControlKind::ComboBox,
-     &F::m_strCategoryOperator, Items(kOperatorItems), false, true},
+    {IDC_CATEGORY_OPERATOR, "CATEGORY-OPERATOR", ControlKind::ComboBox, &F::m_strCategoryOperator,
+     Items(kOperatorItems), false, true},
     {IDC_CATEGORY_BAND, "CATEGORY-BAND", ControlKind::ComboBox, &F::m_strCategoryBand,
      Items(kBandItems), false, true},
-    {IDC_CATEGORY_MODE, "CATEGORY-MODE", ControlKind::Edit, &F::m_strCategoryMode, {}, false,
-     true},
+    {IDC_CATEGORY_MODE, "CATEGORY-MODE", ControlKind::Edit, &F::m_strCategoryMode, {}, false, true},
     {IDC_CATEGORY_POWER, "CATEGORY-POWER", ControlKind::ComboBox, &F::m_strCategoryPower,
      Items(kPowerItems), true, true},
     {IDC_CATEGORY_TRANSMITTER, "CATEGORY-TRANSMITTER", ControlKind::ComboBox,
@@ -57,31 +56,61 @@ const HeaderControl kControls[] = {
     {IDC_LOCATION, "LOCATION", ControlKind::ComboBox, &F::m_strLocation, Items(kLocationItems),
      false, false},
     {IDC_ADDRESS_CITY, "ADDRESS-CITY", ControlKind::Edit, &F::m_strAddressCity, {}, false, true},
-    {IDC_ADDRESS_ST_PROV, "ADDRESS-STATE-PROVINCE", ControlKind::Edit,
-     &F::m_strAddressStateProvince, {}, false, true},
-    {IDC_ADDRESS_POSTALCODE, "ADDRESS-POSTALCODE", ControlKind::Edit, &F::m_strAddressPostalCode,
-     {}, false, true},
-    {IDC_ADDRESS_COUNTRY, "ADDRESS-COUNTRY", ControlKind::Edit, &F::m_strAddressCountry, {},
-     false, true},
+    {IDC_ADDRESS_ST_PROV,
+     "ADDRESS-STATE-PROVINCE",
+     ControlKind::Edit,
+     &F::m_strAddressStateProvince,
+     {},
+     false,
+     true},
+    {IDC_ADDRESS_POSTALCODE,
+     "ADDRESS-POSTALCODE",
+     ControlKind::Edit,
+     &F::m_strAddressPostalCode,
+     {},
+     false,
+     true},
+    {IDC_ADDRESS_COUNTRY,
+     "ADDRESS-COUNTRY",
+     ControlKind::Edit,
+     &F::m_strAddressCountry,
+     {},
+     false,
+     true},
     {IDC_CATEGORY_STATION, "CATEGORY-STATION", ControlKind::ComboBox, &F::m_strCategoryStation,
      Items(kStationItems), true, false},
-    {IDC_CATEGORY_ASSISTED, "CATEGORY-ASSISTED", ControlKind::ComboBox,
-     &F::m_strCategoryAssisted, Items(kAssistedItems), false, false},
+    {IDC_CATEGORY_ASSISTED, "CATEGORY-ASSISTED", ControlKind::ComboBox, &F::m_strCategoryAssisted,
+     Items(kAssistedItems), false, false},
 };
 static_assert(std::size(kControls) == 22);
 
-constexpr int kExchangeOrder[] = {
-    IDC_CALLSIGN,          IDC_CLAIMED,          IDC_CLUB,
-    IDC_CATEGORY_OPERATOR, IDC_CONTEST,          IDC_EMAIL,
-    IDC_NAME,              IDC_OPERATORS,        IDC_SOAPBOX,
-    IDC_ADDRESS,           IDC_CATEGORY_BAND,    IDC_CATEGORY_MODE,
-    IDC_CATEGORY_TRANSMITTER, IDC_CATEGORY_OVERLAY, IDC_LOCATION,
-    IDC_ADDRESS_CITY,      IDC_ADDRESS_ST_PROV,  IDC_ADDRESS_POSTALCODE,
-    IDC_ADDRESS_COUNTRY,   IDC_CATEGORY_STATION, IDC_CATEGORY_ASSISTED,
-    IDC_CATEGORY_POWER};
+constexpr int kExchangeOrder[] = {IDC_CALLSIGN,
+                                  IDC_CLAIMED,
+                                  IDC_CLUB,
+                                  IDC_CATEGORY_OPERATOR,
+                                  IDC_CONTEST,
+                                  IDC_EMAIL,
+                                  IDC_NAME,
+                                  IDC_OPERATORS,
+                                  IDC_SOAPBOX,
+                                  IDC_ADDRESS,
+                                  IDC_CATEGORY_BAND,
+                                  IDC_CATEGORY_MODE,
+                                  IDC_CATEGORY_TRANSMITTER,
+                                  IDC_CATEGORY_OVERLAY,
+                                  IDC_LOCATION,
+                                  IDC_ADDRESS_CITY,
+                                  IDC_ADDRESS_ST_PROV,
+                                  IDC_ADDRESS_POSTALCODE,
+                                  IDC_ADDRESS_COUNTRY,
+                                  IDC_CATEGORY_STATION,
+                                  IDC_CATEGORY_ASSISTED,
+                                  IDC_CATEGORY_POWER};
 static_assert(std::size(kExchangeOrder) == 22);
 
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
+char Lower(char c) {
+    return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+}
 
 bool BeginsWithIgnoringCase(std::string_view text, std::string_view prefix) {
     if (prefix.size() > text.size()) {
@@ -102,9 +131,13 @@ bool LessIgnoringCase(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-std::span<const HeaderControl> HeaderControlsInTabOrder() { return kControls; }
+std::span<const HeaderControl> HeaderControlsInTabOrder() {
+    return kControls;
+}
 
-std::span<const int> HeaderExchangeOrder() { return kExchangeOrder; }
+std::span<const int> HeaderExchangeOrder() {
+    return kExchangeOrder;
+}
 
 const HeaderControl& HeaderControlById(int id) {
     for (const HeaderControl& control : kControls) {

@@ -39,7 +39,7 @@ struct CabrilloHeaderFields {
 };
 
 class Cabrillo : public CabrilloHeaderFields {
-public:
+  public:
     static constexpr const char* kCaption = "ZELK Contest ";
 
     // Runs the dialog modally; returns the id of the button that ended it

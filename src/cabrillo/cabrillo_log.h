@@ -20,15 +20,14 @@ struct ModuleState;
 inline constexpr const char* kQsoLineFormat = "QSO: %5i %2s %s %-13s %-5s   %-12s  %s\r\n";
 
 class CCabrilloLog : public CabrilloHeaderFields {
-public:
+  public:
     // Loads the header from the settings, lets the operator review it in the
     // header dialog and, on OK, saves it. Returns 1 for OK, else 0.
     int RunHeaderDialog(ModuleState& state, std::string_view callsign);
 
     // Appends the QSO line of one contact.
     void AddQsoLine(std::string_view call, int32_t freqKHz, std::string_view modeCode,
-                    const OleDateTime& time, std::string_view exchSent,
-                    std::string_view exchRcvd);
+                    const OleDateTime& time, std::string_view exchSent, std::string_view exchRcvd);
 
     struct WriteOutcome {
         bool written = false;

@@ -68,8 +68,8 @@ CCabrilloLog::WriteOutcome CCabrilloLog::WriteLogFile(ModuleState& state) {
     file += "END-OF-LOG:\r\n";
 
     // A contest run whose reset failed never derived a base.
-    const std::string name =
-        (m_strFileBase.empty() ? std::string("KORV") : m_strFileBase) + std::string(kCabrilloExtension);
+    const std::string name = (m_strFileBase.empty() ? std::string("KORV") : m_strFileBase) +
+                             std::string(kCabrilloExtension);
     WriteOutcome outcome;
     outcome.written = state.platform().ReplaceFile(name, file);
     WriteSettingInt(state.platform(), state.g_settingsSection, std::string(keys::kMultiplier), 0,

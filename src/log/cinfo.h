@@ -11,7 +11,7 @@
 namespace zelk {
 
 class CInfo {
-public:
+  public:
     CInfo() = default;
     CInfo(const CInfo& other) { *this = other; }
     // Copies fields 1 to 18; m_nReserved6 of the target stays as it was.

@@ -6,16 +6,17 @@
 
 namespace zelk {
 
-void StartErrorFile(Platform& platform) { platform.StartFile(kErrorFileName, kErrorFileTitle); }
+void StartErrorFile(Platform& platform) {
+    platform.StartFile(kErrorFileName, kErrorFileTitle);
+}
 
 std::string RefusedContactLine(const ContactArgs& args, std::string_view message) {
     constexpr std::string_view kSeparator = "  ";
     const std::string dateText = FormatDateTime(args.time, "%Y-%m-%d %H%M");
     std::string line = "QSO:  ";
     line += std::to_string(args.freqHz / 1000u);
-    for (std::string_view part : {args.mode, std::string_view(dateText), args.ownCall,
-                                  args.rstSent, args.exchSent, args.call, args.rstRcvd,
-                                  args.exchRcvd}) {
+    for (std::string_view part : {args.mode, std::string_view(dateText), args.ownCall, args.rstSent,
+                                  args.exchSent, args.call, args.rstRcvd, args.exchRcvd}) {
         line += kSeparator;
         line += part;
     }

@@ -129,13 +129,27 @@ std::string FormatDateTime(const OleDateTime& time, std::string_view format) {
             continue;
         }
         switch (format[++i]) {
-            case 'Y': AppendNumber(out, calendar->year, 4); break;
-            case 'm': AppendNumber(out, calendar->month, 2); break;
-            case 'd': AppendNumber(out, calendar->day, 2); break;
-            case 'H': AppendNumber(out, calendar->hour, 2); break;
-            case 'M': AppendNumber(out, calendar->minute, 2); break;
-            case 'S': AppendNumber(out, calendar->second, 2); break;
-            case '%': out += '%'; break;
+            case 'Y':
+                AppendNumber(out, calendar->year, 4);
+                break;
+            case 'm':
+                AppendNumber(out, calendar->month, 2);
+                break;
+            case 'd':
+                AppendNumber(out, calendar->day, 2);
+                break;
+            case 'H':
+                AppendNumber(out, calendar->hour, 2);
+                break;
+            case 'M':
+                AppendNumber(out, calendar->minute, 2);
+                break;
+            case 'S':
+                AppendNumber(out, calendar->second, 2);
+                break;
+            case '%':
+                out += '%';
+                break;
             default:
                 out += '%';
                 out += format[i];
@@ -149,9 +163,12 @@ bool TimesEqual(const OleDateTime& a, const OleDateTime& b) {
         return false;
     }
     switch (a.m_status) {
-        case DateTimeStatus::Valid: return a.m_dt == b.m_dt;
-        case DateTimeStatus::Null: return true;
-        default: return false;
+        case DateTimeStatus::Valid:
+            return a.m_dt == b.m_dt;
+        case DateTimeStatus::Null:
+            return true;
+        default:
+            return false;
     }
 }
 

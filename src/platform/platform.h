@@ -38,7 +38,7 @@ using HostClassId = std::array<uint8_t, 16>;
 
 // One automation reference to the host's running application object.
 class HostDispatch {
-public:
+  public:
     virtual ~HostDispatch() = default;
     // Invokes the host's command method with one text argument. Returns
     // whether the host took the call; never throws.
@@ -48,7 +48,7 @@ public:
 // One attempt to reach the running host: the automation apartment is entered
 // when the session begins and left when it is destroyed, on every path.
 class AutomationSession {
-public:
+  public:
     virtual ~AutomationSession() = default;
     // The running host's dispatch interface, or null when no host is
     // registered, none is running or it offers no dispatch interface.
@@ -56,7 +56,7 @@ public:
 };
 
 class Platform {
-public:
+  public:
     virtual ~Platform() = default;
 
     // Settings store: a private profile file of sections and keys. Names are

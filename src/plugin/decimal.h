@@ -19,8 +19,12 @@ inline int32_t Saturate(int64_t value) {
                                                     std::numeric_limits<int32_t>::max()));
 }
 
-inline int32_t SaturatingAdd(int32_t a, int32_t b) { return Saturate(int64_t{a} + b); }
-inline int32_t SaturatingMul(int32_t a, int32_t b) { return Saturate(int64_t{a} * b); }
+inline int32_t SaturatingAdd(int32_t a, int32_t b) {
+    return Saturate(int64_t{a} + b);
+}
+inline int32_t SaturatingMul(int32_t a, int32_t b) {
+    return Saturate(int64_t{a} * b);
+}
 inline int32_t SaturatingAbsDiff(int32_t a, int32_t b) {
     const int64_t d = int64_t{a} - b;
     return Saturate(d < 0 ? -d : d);

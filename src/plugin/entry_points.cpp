@@ -7,9 +7,13 @@
 
 namespace zelk {
 
-int GetNumberOfSets() { return 1; }
+int GetNumberOfSets() {
+    return 1;
+}
 
-const char* GetSetName(int index) { return index == 0 ? kSetName : ""; }
+const char* GetSetName(int index) {
+    return index == 0 ? kSetName : "";
+}
 
 int ResetStats0(ModuleState& state, const ResetArgs& args) {
     state.g_contestDate = FormatDateTime(args.contestTime, "%d.%m.%Y");

@@ -14,11 +14,11 @@ namespace zelk {
 
 // The arguments of ResetStats0 that the plug-in uses.
 struct ResetArgs {
-    int32_t cabrilloWanted = 0;     // 2nd
-    std::string_view contestant;    // 3rd
-    OleDateTime contestTime;        // 5th
-    double fallbackLat = 0.0;       // 19th
-    double fallbackLong = 0.0;      // 20th
+    int32_t cabrilloWanted = 0;   // 2nd
+    std::string_view contestant;  // 3rd
+    OleDateTime contestTime;      // 5th
+    double fallbackLat = 0.0;     // 19th
+    double fallbackLong = 0.0;    // 20th
 };
 
 // The arguments of AddData0 and RemoveData0 that the plug-in uses.

@@ -22,7 +22,9 @@ namespace {
 // Constructed when the library is loaded, destroyed when it is unloaded.
 zelk::ModuleState g_module{zelk::DefaultPlatform()};
 
-std::string_view Text(const char* text) { return text != nullptr ? std::string_view(text) : ""; }
+std::string_view Text(const char* text) {
+    return text != nullptr ? std::string_view(text) : "";
+}
 
 zelk::ContactArgs Contact(const char* ownCall, const char* call, const ZelkOleDateTime* time,
                           unsigned int freqHz, const char* mode, const char* rstSent,
@@ -48,9 +50,13 @@ zelk::ContactArgs Contact(const char* ownCall, const char* call, const ZelkOleDa
 
 extern "C" {
 
-ZELK_EXPORT int ZELK_CDECL GetNumberOfSets() { return zelk::GetNumberOfSets(); }
+ZELK_EXPORT int ZELK_CDECL GetNumberOfSets() {
+    return zelk::GetNumberOfSets();
+}
 
-ZELK_EXPORT const char* ZELK_CDECL GetSetName(int index) { return zelk::GetSetName(index); }
+ZELK_EXPORT const char* ZELK_CDECL GetSetName(int index) {
+    return zelk::GetSetName(index);
+}
 
 ZELK_EXPORT void ZELK_CDECL SetupSet0() {
     try {
@@ -82,35 +88,29 @@ ZELK_EXPORT int ZELK_CDECL AddData0(const char* ownCall, const char* call,
                                     const ZelkOleDateTime* time, const ZelkOleDateTime*,
                                     const ZelkOleDateTime*, const ZelkOleDateTime*, unsigned int,
                                     unsigned int freqHz, const char* mode, const char* rstSent,
-                                    const char* rstRcvd, const char* exchSent,
-                                    const char* exchRcvd, const char*, const char*, const char*,
+                                    const char* rstRcvd, const char* exchSent, const char* exchRcvd,
+                                    const char*, const char*, const char*, const char*, const char*,
                                     const char*, const char*, const char*, const char*,
-                                    const char*, const char*, const char* aux1, int, int, int,
-                                    double, double, const char*, const char* aux2, const char*,
-                                    const char* group, const char*) {
+                                    const char* aux1, int, int, int, double, double, const char*,
+                                    const char* aux2, const char*, const char* group, const char*) {
     try {
-        return zelk::AddData0(g_module, Contact(ownCall, call, time, freqHz, mode, rstSent,
-                                                rstRcvd, exchSent, exchRcvd, aux1, aux2, group));
+        return zelk::AddData0(g_module, Contact(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
+                                                exchSent, exchRcvd, aux1, aux2, group));
     } catch (...) {
         return 0;
     }
 }
 
-ZELK_EXPORT int ZELK_CDECL RemoveData0(const char* ownCall, const char* call,
-                                       const ZelkOleDateTime* time, const ZelkOleDateTime*,
-                                       const ZelkOleDateTime*, const ZelkOleDateTime*,
-                                       unsigned int, unsigned int freqHz, const char* mode,
-                                       const char* rstSent, const char* rstRcvd,
-                                       const char* exchSent, const char* exchRcvd, const char*,
-                                       const char*, const char*, const char*, const char*,
-                                       const char*, const char*, const char*, const char*,
-                                       const char* aux1, int, int, int, double, double,
-                                       const char*, const char* aux2, const char*,
-                                       const char* group, const char*) {
+ZELK_EXPORT int ZELK_CDECL RemoveData0(
+    const char* ownCall, const char* call, const ZelkOleDateTime* time, const ZelkOleDateTime*,
+    const ZelkOleDateTime*, const ZelkOleDateTime*, unsigned int, unsigned int freqHz,
+    const char* mode, const char* rstSent, const char* rstRcvd, const char* exchSent,
+    const char* exchRcvd, const char*, const char*, const char*, const char*, const char*,
+    const char*, const char*, const char*, const char*, const char* aux1, int, int, int, double,
+    double, const char*, const char* aux2, const char*, const char* group, const char*) {
     try {
         return zelk::RemoveData0(g_module, Contact(ownCall, call, time, freqHz, mode, rstSent,
-                                                   rstRcvd, exchSent, exchRcvd, aux1, aux2,
-                                                   group));
+                                                   rstRcvd, exchSent, exchRcvd, aux1, aux2, group));
     } catch (...) {
         return 0;
     }
@@ -127,9 +127,9 @@ ZELK_EXPORT const char* ZELK_CDECL GetResult0(int* result) {
 ZELK_EXPORT int ZELK_CDECL CheckCall0(const char* call, unsigned int, unsigned int,
                                       const char* mode, const char*, const char*, const char*,
                                       const char*, const char*, const char*, const char*,
-                                      const char*, const char*, const char*, int, int, int,
-                                      double, double, const char*, const char*, const char*,
-                                      const char*, const char*, const char* group, const char*,
+                                      const char*, const char*, const char*, int, int, int, double,
+                                      double, const char*, const char*, const char*, const char*,
+                                      const char*, const char* group, const char*,
                                       char* wantReference, char* referenceBuffer) {
     try {
         return zelk::CheckCall0(g_module, Text(call), Text(mode), Text(group), wantReference,

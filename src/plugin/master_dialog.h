@@ -10,7 +10,7 @@
 namespace zelk {
 
 class Master {
-public:
+  public:
     static constexpr const char* kCaption = "Setup ZELK Contest";
     static constexpr const char* kPrompt = "Input your coordinate";
 

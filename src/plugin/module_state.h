@@ -19,11 +19,11 @@ namespace zelk {
 // The application object: it ties the module to its platform (on Windows,
 // the module's instance handle lives in the platform layer behind it).
 class CTestApp {
-public:
+  public:
     explicit CTestApp(Platform& platform) : m_platform(platform) {}
     Platform& GetPlatform() const { return m_platform; }
 
-private:
+  private:
     Platform& m_platform;
 };
 

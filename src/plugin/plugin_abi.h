@@ -30,15 +30,15 @@ enum : int32_t {
 #define ZELK_S const char*
 
 // Number of parameters: ResetStats0 23, AddData0/RemoveData0 33, CheckCall0 28.
-#define ZELK_RESET_PARAMS                                                                      \
-    ZELK_S, int, ZELK_S, ZELK_DT, ZELK_DT, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S,      \
-        ZELK_S, ZELK_S, ZELK_S, ZELK_S, int, int, int, double, double, ZELK_S, ZELK_S, ZELK_S
-#define ZELK_DATA_PARAMS                                                                       \
+#define ZELK_RESET_PARAMS                                                                          \
+    ZELK_S, int, ZELK_S, ZELK_DT, ZELK_DT, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, \
+        ZELK_S, ZELK_S, ZELK_S, int, int, int, double, double, ZELK_S, ZELK_S, ZELK_S
+#define ZELK_DATA_PARAMS                                                                        \
     ZELK_S, ZELK_S, ZELK_DT, ZELK_DT, ZELK_DT, ZELK_DT, unsigned int, unsigned int, ZELK_S,     \
         ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, \
         ZELK_S, ZELK_S, ZELK_S, int, int, int, double, double, ZELK_S, ZELK_S, ZELK_S, ZELK_S,  \
         ZELK_S
-#define ZELK_CHECKCALL_PARAMS                                                                  \
+#define ZELK_CHECKCALL_PARAMS                                                                   \
     ZELK_S, unsigned int, unsigned int, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, ZELK_S, \
         ZELK_S, ZELK_S, ZELK_S, ZELK_S, int, int, int, double, double, ZELK_S, ZELK_S, ZELK_S,  \
         ZELK_S, ZELK_S, ZELK_S, ZELK_S, char*, char*

@@ -41,8 +41,9 @@ bool LoadReferenceList(ModuleState& state) {
 std::string LookupReference(const std::vector<std::string>& list, std::string_view call) {
     for (const std::string& entry : list) {
         const std::size_t blank = entry.find(' ');
-        const std::string_view key =
-            blank == std::string::npos ? std::string_view() : std::string_view(entry).substr(0, blank);
+        const std::string_view key = blank == std::string::npos
+                                         ? std::string_view()
+                                         : std::string_view(entry).substr(0, blank);
         if (key == call) {
             return blank == std::string::npos ? entry : entry.substr(blank + 1);
         }
@@ -64,7 +65,9 @@ int CheckCall0(ModuleState& state, std::string_view call, std::string_view mode,
     return 1;
 }
 
-int GetExchgCount0() { return 1; }
+int GetExchgCount0() {
+    return 1;
+}
 
 int IsValidExchg0(std::string_view exchange, int invalid) {
     auto digit = [](char c) { return c >= '0' && c <= '9'; };

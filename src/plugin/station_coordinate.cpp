@@ -50,11 +50,10 @@ void SetupSet0(ModuleState& state) {
     }
     if (!WriteSetting(state, keys::kSetupZelk, dialog.m_strCoordinate)) {
         // The operator typed a coordinate that would otherwise be lost unseen.
-        state.platform().ShowMessage(
-            MessageOwner::None,
-            "The coordinate \"" + dialog.m_strCoordinate + "\" could not be saved in " +
-                state.g_settingsFile + ".",
-            Master::kCaption, MessageIcon::None);
+        state.platform().ShowMessage(MessageOwner::None,
+                                     "The coordinate \"" + dialog.m_strCoordinate +
+                                         "\" could not be saved in " + state.g_settingsFile + ".",
+                                     Master::kCaption, MessageIcon::None);
     }
 }
 

@@ -28,8 +28,8 @@ std::string FormatText(const char* format, ...) {
 
 const char* GetResult0(ModuleState& state, int* result) {
     state.g_reportText.clear();
-    state.g_reportText += FormatText(kReportTitleFormat, state.g_contestDate.c_str(),
-                                     state.g_contestant.c_str());
+    state.g_reportText +=
+        FormatText(kReportTitleFormat, state.g_contestDate.c_str(), state.g_contestant.c_str());
     const ScoreResult score = ScoreLog(state);
     for (const ScoreRow& row : score.rows) {
         state.g_reportText += FormatText(kReportRowFormat, row.group.c_str(), row.qsos, row.points,
@@ -43,8 +43,8 @@ const char* GetResult0(ModuleState& state, int* result) {
         *result = score.claimedScore;
     }
     WriteSetting(state, keys::kClaimed, std::to_string(score.claimedScore));
-    state.g_reportText += FormatText(kReportScoreFormat, t.points, t.lat, t.lon, t.zelk, t.polar,
-                                     score.claimedScore);
+    state.g_reportText +=
+        FormatText(kReportScoreFormat, t.points, t.lat, t.lon, t.zelk, t.polar, score.claimedScore);
     RunOutputStage(state, result);
     return state.g_reportText.c_str();
 }

@@ -9,7 +9,8 @@ namespace zelk {
 
 // The report's four kinds of line, exactly as the host shows them.
 inline constexpr const char* kReportTitleFormat =
-    "\t\tZELK  Contest %s\r\n\t\t  Contestant: %s \r\n\tQSOs\tPoints  Lat    Long    ZELK    Polar\r\n";
+    "\t\tZELK  Contest %s\r\n\t\t  Contestant: %s \r\n\tQSOs\tPoints  Lat    Long    ZELK    "
+    "Polar\r\n";
 inline constexpr const char* kReportRowFormat = "%s\t %i\t %i\t%i\t%i\t%i\t%i\r\n";
 inline constexpr const char* kReportTotalFormat = "Total\t %i\t %i\t%i\t%i\t%i\t%i\r\n";
 inline constexpr const char* kReportScoreFormat = "\r\nScore: %i+%i+%i+%i+%i = %i\r\n";

@@ -1,8 +1,8 @@
 // Whole contest runs through the plug-in's exported functions, loaded the way
 // a host loads it, in a scratch contest folder on disk.
 #include <dlfcn.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstring>
@@ -63,15 +63,13 @@ struct Plugin {
 
     int Reset(int cabrillo, const char* contestant, const ZelkOleDateTime* date, double lat = 0,
               double lon = 0) {
-        return resetStats("", cabrillo, contestant, date, date, "", "", "", "", "", "", "", "",
-                          "", "", 0, 0, 0, lat, lon, "", "", "");
+        return resetStats("", cabrillo, contestant, date, date, "", "", "", "", "", "", "", "", "",
+                          "", 0, 0, 0, lat, lon, "", "", "");
     }
-    int Contact(ZelkAddData0Fn fn, const char* call, const ZelkOleDateTime* time,
-                unsigned freqHz, const char* mode, const char* sent, const char* rcvd,
-                const char* group) {
-        return fn("UA3ABC", call, time, time, time, time, 0, freqHz, mode, "599", "599", sent,
-                  rcvd, "", "", "", "", "", "", "", "", "", "", 0, 0, 0, 0.0, 0.0, "", "", "",
-                  group, "");
+    int Contact(ZelkAddData0Fn fn, const char* call, const ZelkOleDateTime* time, unsigned freqHz,
+                const char* mode, const char* sent, const char* rcvd, const char* group) {
+        return fn("UA3ABC", call, time, time, time, time, 0, freqHz, mode, "599", "599", sent, rcvd,
+                  "", "", "", "", "", "", "", "", "", "", 0, 0, 0, 0.0, 0.0, "", "", "", group, "");
     }
     int Add(const char* call, const char* sent, const char* rcvd, const char* group,
             const ZelkOleDateTime* time, const char* mode = "CW", unsigned freq = 14025500) {
@@ -101,7 +99,7 @@ struct Plugin {
 
 // A scratch contest folder that the test runs in.
 class ApiTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         previous = fs::current_path();
         folder = fs::temp_directory_path() /
@@ -119,7 +117,7 @@ protected:
 
     fs::path previous, folder;
     Plugin plugin;
-    ZelkOleDateTime contestDay{43600.5, kZelkDateTimeValid};             // 2019-05-15 12:00
+    ZelkOleDateTime contestDay{43600.5, kZelkDateTimeValid};                // 2019-05-15 12:00
     ZelkOleDateTime qsoTime{43597.0 + 492.0 / 1440.0, kZelkDateTimeValid};  // 2019-05-12 08:12
 };
 
@@ -136,7 +134,7 @@ TEST_F(ApiTest, AWholeContestRunScoresAndReportsExactly) {
     WriteFile("Plugins/ZELK.ini", "[Settings]\r\nSetup_ZELK=50N30O\r\n");
     ASSERT_EQ(plugin.Reset(0, "UA3ABC", &contestDay), 1);
     EXPECT_EQ(plugin.Add("DL1AA", "001", "1255N37O", "14", &qsoTime), 1);
-    EXPECT_EQ(plugin.Add("ZELK", "002", "070N20O", "7", &qsoTime), 1);  // stored as 000 70N20O
+    EXPECT_EQ(plugin.Add("ZELK", "002", "070N20O", "7", &qsoTime), 1);     // stored as 000 70N20O
     EXPECT_EQ(plugin.Add("DL1AA", "001", "1255N37O", "14", &qsoTime), 1);  // duplicate
     EXPECT_EQ(plugin.Add("DL2BB", "003", "155N37O", "14", &qsoTime, "SSB"), 0);
     EXPECT_EQ(plugin.Add("DL3CC", "004", "", "14", &qsoTime), 0);
@@ -153,11 +151,12 @@ TEST_F(ApiTest, AWholeContestRunScoresAndReportsExactly) {
               "Score: 100+25+17+300+100 = 542\r\n");
     EXPECT_EQ(claimed, 542);
     EXPECT_NE(ReadFile("Plugins/ZELK.ini").find("Claimed=542"), std::string::npos);
-    EXPECT_EQ(ReadFile("err.txt"),
-              "ZELK CONTEST UBN file \r\n"
-              "QSO:  14025  SSB  2019-05-12 0812  UA3ABC  599  003  DL2BB  599  155N37O"
-              "   NO TEST MODE !!!\r\n"
-              "QSO:  14025  CW  2019-05-12 0812  UA3ABC  599  004  DL3CC  599     NO RX NUMBER !!!\r\n");
+    EXPECT_EQ(
+        ReadFile("err.txt"),
+        "ZELK CONTEST UBN file \r\n"
+        "QSO:  14025  SSB  2019-05-12 0812  UA3ABC  599  003  DL2BB  599  155N37O"
+        "   NO TEST MODE !!!\r\n"
+        "QSO:  14025  CW  2019-05-12 0812  UA3ABC  599  004  DL3CC  599     NO RX NUMBER !!!\r\n");
 
     EXPECT_EQ(plugin.Remove("DL1AA", "14"), 1);
     plugin.getResult(&claimed);
@@ -211,27 +210,26 @@ TEST_F(ApiTest, CabrilloOutputWritesTheFileAndHandsTheHostMinusOne) {
 
 TEST_F(ApiTest, NullPointersFromTheHostNeverCrashIt) {
     EXPECT_EQ(plugin.resetStats(nullptr, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0,
-                                0, 0, 0.0, 0.0, nullptr, nullptr, nullptr),
+                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0,
+                                0, 0.0, 0.0, nullptr, nullptr, nullptr),
               1);
     EXPECT_EQ(plugin.addData(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr,
-                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0,
-                             0, 0.0, 0.0, nullptr, nullptr, nullptr, nullptr, nullptr),
+                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0.0,
+                             0.0, nullptr, nullptr, nullptr, nullptr, nullptr),
               0);
-    EXPECT_EQ(plugin.removeData(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0,
+    EXPECT_EQ(plugin.removeData(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, nullptr,
                                 nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                nullptr, 0, 0, 0, 0.0, 0.0, nullptr, nullptr, nullptr, nullptr,
-                                nullptr),
+                                nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0,
+                                0, 0.0, 0.0, nullptr, nullptr, nullptr, nullptr, nullptr),
               0);
     EXPECT_EQ(plugin.Add("DL1AA", "001", "155N37O", "14", nullptr), 1);
     EXPECT_NE(std::string(plugin.getResult(nullptr)).find("Total\t 1\t"), std::string::npos);
-    EXPECT_EQ(plugin.checkCall(nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr,
-                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0,
-                               nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                               nullptr, nullptr),
-              1);
+    EXPECT_EQ(
+        plugin.checkCall(nullptr, 0, 0, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr, 0, 0, 0, 0, 0, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr),
+        1);
     char want = 0;
     EXPECT_EQ(plugin.Check("UA1AA", "14", &want, nullptr), 1);
     EXPECT_EQ(plugin.isValidExchg(nullptr, nullptr, nullptr, nullptr, 0, 0, 0), 0);

@@ -23,20 +23,21 @@ TEST(QsoLine, ColumnsAsTheFormatLaysThemOut) {
     log.m_strCallsign = "UA3ABC/LONGCALL";
     log.AddQsoLine("DL1AA", 7010, "CW", {0, DateTimeStatus::Null}, "001", "");
     ASSERT_EQ(log.m_arrQsoLines.size(), 4u);
-    EXPECT_EQ(log.m_arrQsoLines[0],
-              "QSO: 14025 CW 2019-05-12 0812 UA3ABC        001  50N30O   DL1AA         012  55N37O\r\n");
-    EXPECT_EQ(log.m_arrQsoLines[1],
-              "QSO:  3510 CW 2019-05-12 0812 UA3ABC        001  50N30O   DL1AA         012  55N37O\r\n");
+    EXPECT_EQ(
+        log.m_arrQsoLines[0],
+        "QSO: 14025 CW 2019-05-12 0812 UA3ABC        001  50N30O   DL1AA         012  55N37O\r\n");
+    EXPECT_EQ(
+        log.m_arrQsoLines[1],
+        "QSO:  3510 CW 2019-05-12 0812 UA3ABC        001  50N30O   DL1AA         012  55N37O\r\n");
     EXPECT_EQ(log.m_arrQsoLines[2],
               "QSO: 144050 CW 2019-05-12 0812 UA3ABC        12345  50N30O   DL1AA           7\r\n");
-    EXPECT_EQ(log.m_arrQsoLines[3],
-              "QSO:  7010 CW  UA3ABC/LONGCALL   001   DL1AA           \r\n");
+    EXPECT_EQ(log.m_arrQsoLines[3], "QSO:  7010 CW  UA3ABC/LONGCALL   001   DL1AA           \r\n");
     // Columns: frequency 6-10, mode 12-13, time 15-29, own call 31-43, sent from 45.
     EXPECT_EQ(log.m_arrQsoLines[0].substr(44, 3), "001");
 }
 
 class CabrilloFileTest : public ContestTest {
-protected:
+  protected:
     void SetUp() override {
         platform.SetSetting("Setup_ZELK", "50N30O");
         platform.SetSetting("Name", "Ivan Petrov");
@@ -54,30 +55,31 @@ TEST_F(CabrilloFileTest, TheWholeFileByteForByte) {
     int result = 0;
     Result(&result);
     EXPECT_EQ(result, -1);
-    EXPECT_EQ(platform.files.at("UA3ABC.cbr"),
-              "START-OF-LOG: 3.0\r\n"
-              "CONTEST: ZELK\r\n"
-              "CALLSIGN: UA3ABC\r\n"
-              "CATEGORY-OPERATOR: SINGLE-OP\r\n"
-              "CATEGORY-BAND: ALL\r\n"
-              "CATEGORY-MODE: CW\r\n"
-              "CATEGORY-POWER: HIGH\r\n"
-              "CATEGORY-TRANSMITTER: ONE\r\n"
-              "CLAIMED-SCORE: 542\r\n"
-              "OPERATORS: UA3ABC\r\n"
-              "NAME: Ivan Petrov\r\n"
-              "ADDRESS: \r\n"
-              "ADDRESS-CITY: \r\n"
-              "ADDRESS-STATE-PROVINCE: \r\n"
-              "ADDRESS-POSTALCODE: \r\n"
-              "ADDRESS-COUNTRY: \r\n"
-              "EMAIL: ua3abc@example.org\r\n"
-              "CREATED-BY: Vexa 2.20\r\n"
-              "SOAPBOX: Nice contest\r\n"
-              "SOAPBOX: 73!\r\n"
-              "QSO: 14025 CW 2019-05-12 0812 UA3ABC        001  50N30O   DL1AA         012  55N37O\r\n"
-              "QSO: 14025 CW 2019-05-12 0812 UA3ABC        002  50N30O   ZELK          002  70N20O\r\n"
-              "END-OF-LOG:\r\n");
+    EXPECT_EQ(
+        platform.files.at("UA3ABC.cbr"),
+        "START-OF-LOG: 3.0\r\n"
+        "CONTEST: ZELK\r\n"
+        "CALLSIGN: UA3ABC\r\n"
+        "CATEGORY-OPERATOR: SINGLE-OP\r\n"
+        "CATEGORY-BAND: ALL\r\n"
+        "CATEGORY-MODE: CW\r\n"
+        "CATEGORY-POWER: HIGH\r\n"
+        "CATEGORY-TRANSMITTER: ONE\r\n"
+        "CLAIMED-SCORE: 542\r\n"
+        "OPERATORS: UA3ABC\r\n"
+        "NAME: Ivan Petrov\r\n"
+        "ADDRESS: \r\n"
+        "ADDRESS-CITY: \r\n"
+        "ADDRESS-STATE-PROVINCE: \r\n"
+        "ADDRESS-POSTALCODE: \r\n"
+        "ADDRESS-COUNTRY: \r\n"
+        "EMAIL: ua3abc@example.org\r\n"
+        "CREATED-BY: Vexa 2.20\r\n"
+        "SOAPBOX: Nice contest\r\n"
+        "SOAPBOX: 73!\r\n"
+        "QSO: 14025 CW 2019-05-12 0812 UA3ABC        001  50N30O   DL1AA         012  55N37O\r\n"
+        "QSO: 14025 CW 2019-05-12 0812 UA3ABC        002  50N30O   ZELK          002  70N20O\r\n"
+        "END-OF-LOG:\r\n");
     EXPECT_EQ(platform.Setting("Multiplier"), "0");
     EXPECT_TRUE(state.g_cabrilloLog.m_arrQsoLines.empty());
 }

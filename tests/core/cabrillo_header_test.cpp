@@ -13,10 +13,18 @@ TEST(CabrilloFileBase, NeverNamesAFolderDriveOrStream) {
         const char* call;
         const char* base;
     } cases[] = {
-        {"UA3ABC", "UA3ABC"},   {"UA3ABC/P", "UA3ABC_P"}, {"UA3\\ABC", "UA3_ABC"},
-        {"", "KORV"},           {" \t ", "KORV"},         {"  UA3ABC \r\n", "UA3ABC"},
-        {"C:X", "C_X"},         {"A<B>C|D?E*F\"G", "A_B_C_D_E_F_G"},
-        {"A\x01" "B", "A_B"},   {"../x", ".._x"},
+        {"UA3ABC", "UA3ABC"},
+        {"UA3ABC/P", "UA3ABC_P"},
+        {"UA3\\ABC", "UA3_ABC"},
+        {"", "KORV"},
+        {" \t ", "KORV"},
+        {"  UA3ABC \r\n", "UA3ABC"},
+        {"C:X", "C_X"},
+        {"A<B>C|D?E*F\"G", "A_B_C_D_E_F_G"},
+        {"A\x01"
+         "B",
+         "A_B"},
+        {"../x", ".._x"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(CabrilloFileBase(c.call), c.base) << c.call;
@@ -39,7 +47,7 @@ TEST(Soapbox, ThreeFormsRoundTrip) {
 }
 
 class HeaderDialogTest : public ContestTest {
-protected:
+  protected:
     Cabrillo opened;
     void RecordOpening(std::function<void(Cabrillo&)> edit = nullptr, int button = 1) {
         platform.headerDialog = [this, edit, button](Cabrillo& d) {

@@ -29,7 +29,7 @@ inline OleDateTime TimeWithStatus(DateTimeStatus status, double dayCount = 0.0) 
 inline constexpr double kContactDay = 43597.0 + (8 * 60 + 12) / 1440.0;
 
 class ContestTest : public ::testing::Test {
-protected:
+  protected:
     ContestTest() { platform.files[std::string(kReferenceFileName)] = ""; }
 
     int Reset(int cabrilloWanted = 0, std::string_view contestant = "UA3ABC",

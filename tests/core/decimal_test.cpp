@@ -17,10 +17,23 @@ TEST(Decimal, ReadsLikeTheRuntimeAndHoldsAtTheLimits) {
         std::string_view text;
         int32_t value;
     } cases[] = {
-        {"55", 55},       {"  \t-12x", -12},  {"+7", 7},      {"", 0},          {"N37", 0},
-        {"- 5", 0},       {"--5", 0},         {"0037O", 37},  {"2147483647", kMax},
-        {"2147483648", kMax}, {"99999999999999999999", kMax}, {"-2147483648", kMin},
-        {"-99999999999999999999", kMin},      {std::string_view("12\0" "3", 4), 12},
+        {"55", 55},
+        {"  \t-12x", -12},
+        {"+7", 7},
+        {"", 0},
+        {"N37", 0},
+        {"- 5", 0},
+        {"--5", 0},
+        {"0037O", 37},
+        {"2147483647", kMax},
+        {"2147483648", kMax},
+        {"99999999999999999999", kMax},
+        {"-2147483648", kMin},
+        {"-99999999999999999999", kMin},
+        {std::string_view("12\0"
+                          "3",
+                          4),
+         12},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(DecimalValue(c.text), c.value) << c.text;

@@ -30,13 +30,14 @@ TEST_F(ErrorFileTest, RefusedContactLinesAreExact) {
     ContactArgs invalid = Contact("DL4DD", "1", "14", "");
     invalid.time = TimeWithStatus(DateTimeStatus::Invalid);
     Add(invalid);
-    EXPECT_EQ(platform.files["err.txt"],
-              "ZELK CONTEST UBN file \r\n"
-              "QSO:  700  SSB  2019-05-12 0812  UA3ABC  599  001  DL1AA  599  155N37O"
-              "   NO TEST MODE !!!\r\n"
-              "QSO:  14025  CW  2019-05-12 0812  UA3ABC  599  002  DL2BB  599     NO RX NUMBER !!!\r\n"
-              "QSO:  14025  RTTY    UA3ABC  599  003  DL3CC  599     NO TEST MODE !!!\r\n"
-              "QSO:  14025  CW  Invalid DateTime  UA3ABC  599    DL4DD  599  1   NO RX NUMBER !!!\r\n");
+    EXPECT_EQ(
+        platform.files["err.txt"],
+        "ZELK CONTEST UBN file \r\n"
+        "QSO:  700  SSB  2019-05-12 0812  UA3ABC  599  001  DL1AA  599  155N37O"
+        "   NO TEST MODE !!!\r\n"
+        "QSO:  14025  CW  2019-05-12 0812  UA3ABC  599  002  DL2BB  599     NO RX NUMBER !!!\r\n"
+        "QSO:  14025  RTTY    UA3ABC  599  003  DL3CC  599     NO TEST MODE !!!\r\n"
+        "QSO:  14025  CW  Invalid DateTime  UA3ABC  599    DL4DD  599  1   NO RX NUMBER !!!\r\n");
 }
 
 TEST_F(ErrorFileTest, AFailedResetKeepsThePreviousRunsLines) {

@@ -30,7 +30,7 @@ struct SettingsWrite {
 };
 
 class FakePlatform : public Platform {
-public:
+  public:
     // Settings, keyed by lower-cased section and key, as the profile matches them.
     std::map<std::string, std::string> settings;
     std::vector<SettingsWrite> settingsWrites;
@@ -81,8 +81,8 @@ public:
         auto it = settings.find(Key(section, key));
         return it == settings.end() ? std::string(fallback) : it->second;
     }
-    bool WriteProfileString(std::string_view section, std::string_view key,
-                            std::string_view value, std::string_view) override {
+    bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
+                            std::string_view) override {
         if (failSettingsWrites) {
             return false;
         }
@@ -116,7 +116,7 @@ public:
     }
 
     class FakeHost : public HostDispatch {
-    public:
+      public:
         explicit FakeHost(FakePlatform& owner) : m_owner(owner) {}
         bool SendHostCommand(const std::string& text) override {
             if (m_owner.failCommandsLeft > 0) {
@@ -127,12 +127,12 @@ public:
             return true;
         }
 
-    private:
+      private:
         FakePlatform& m_owner;
     };
 
     class FakeSession : public AutomationSession {
-    public:
+      public:
         explicit FakeSession(FakePlatform& owner) : m_owner(owner) { ++m_owner.openSessions; }
         ~FakeSession() override { --m_owner.openSessions; }
         std::unique_ptr<HostDispatch> FindRunningHost() override {
@@ -143,7 +143,7 @@ public:
             return std::make_unique<FakeHost>(m_owner);
         }
 
-    private:
+      private:
         FakePlatform& m_owner;
     };
 
@@ -165,7 +165,8 @@ public:
         }
         std::string text;
         for (std::size_t i = 0; i < it->second.size(); ++i) {
-            if (!(it->second[i] == '\r' && i + 1 < it->second.size() && it->second[i + 1] == '\n')) {
+            if (!(it->second[i] == '\r' && i + 1 < it->second.size() &&
+                  it->second[i + 1] == '\n')) {
                 text += it->second[i];
             }
         }

@@ -13,11 +13,11 @@ TEST(Intake, NormalisesTheReceivedExchange) {
         const char* received;
         const char* stored;
     } cases[] = {
-        {"155N37O", "001 55N37O"},     {"1255N37O", "012 55N37O"},
-        {"12355S37W", "123 55S37W"},   {"123455N37O", "1234 55N37O"},
-        {"12 55N37O", "12 55N37O"},    {"5N37O", "5N37O"},
+        {"155N37O", "001 55N37O"},      {"1255N37O", "012 55N37O"},
+        {"12355S37W", "123 55S37W"},    {"123455N37O", "1234 55N37O"},
+        {"12 55N37O", "12 55N37O"},     {"5N37O", "5N37O"},
         {"1234555N37O", "1234555N37O"}, {"155n37o", "155n37o"},
-        {"AB55N37O", "0AB 55N37O"},    {"", ""},
+        {"AB55N37O", "0AB 55N37O"},     {"", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(NormaliseReceivedExchange(c.received), c.stored) << c.received;

@@ -9,7 +9,9 @@
 namespace zelk {
 namespace {
 
-OleDateTime Valid(double d) { return OleDateTime{d, DateTimeStatus::Valid}; }
+OleDateTime Valid(double d) {
+    return OleDateTime{d, DateTimeStatus::Valid};
+}
 
 TEST(OleDateTime, FormatsTheCalendarDateTimeWithTheRoundingAndRangeOfThePlatform) {
     struct Case {
@@ -20,9 +22,9 @@ TEST(OleDateTime, FormatsTheCalendarDateTimeWithTheRoundingAndRangeOfThePlatform
         {43597.0 + (8 * 60 + 12) / 1440.0, "2019-05-12 0812"},
         {-1.25, "1899-12-29 0600"},
         {-0.25, "1899-12-30 0600"},
-        {1.0 + 59.5 / 86400.0, "1899-12-31 0001"},         // half a second rounds up
-        {1.0 + 59.49 / 86400.0, "1899-12-31 0000"},        // less stays
-        {2.0 - 0.4 / 86400.0, "1900-01-01 0000"},          // rounds into the next day
+        {1.0 + 59.5 / 86400.0, "1899-12-31 0001"},   // half a second rounds up
+        {1.0 + 59.49 / 86400.0, "1899-12-31 0000"},  // less stays
+        {2.0 - 0.4 / 86400.0, "1900-01-01 0000"},    // rounds into the next day
         {-657434.0, "0100-01-01 0000"},
         {2958465.0 + 86399.0 / 86400.0, "9999-12-31 2359"},
         {2958465.0 + 86399.9 / 86400.0, "Invalid DateTime"},  // rounds past the last day

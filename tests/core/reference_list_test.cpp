@@ -32,7 +32,7 @@ TEST(LookupReference, FirstMatchingKeyWinsAndCaseCounts) {
 }
 
 class CheckCallTest : public ContestTest {
-protected:
+  protected:
     CheckCallTest() {
         platform.files[std::string(kReferenceFileName)] =
             "UA1AA 55N37O\r\nRA3ABCDEF 1234567890123456789012345\r\n";
@@ -100,7 +100,8 @@ TEST(Exchange, ValidExchangesAreThreeDigitsAndTwoLetters) {
     for (const char* valid : {"123AB", "007zz"}) {
         EXPECT_EQ(IsValidExchg0(valid, 0), 1) << valid;
     }
-    for (const char* invalid : {"12AB", "123ABC", "1234A", "12345", "ABCDE", "599", "", "123A\xC4"}) {
+    for (const char* invalid :
+         {"12AB", "123ABC", "1234A", "12345", "ABCDE", "599", "", "123A\xC4"}) {
         EXPECT_EQ(IsValidExchg0(invalid, 0), 0) << invalid;
     }
     EXPECT_EQ(IsValidExchg0("123AB", 1), 0);

@@ -10,7 +10,7 @@ namespace zelk::testing {
 namespace {
 
 class ScoreTest : public ContestTest {
-protected:
+  protected:
     void SetUp() override {
         platform.SetSetting("Setup_ZELK", "50N30O");
         ASSERT_EQ(Reset(), 1);

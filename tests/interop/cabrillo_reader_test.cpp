@@ -3,8 +3,8 @@
 // contest logs) reads every QSO line back, and the header keeps to the
 // Cabrillo 3.0 tags and line rules.
 #include <dlfcn.h>
-#include <unistd.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -26,7 +26,7 @@ enum { kTqslNoError = 0, kTqslEof = 1, kTqslEndOfRecord = 6, kTqslHf = 0 };
 constexpr const char* kTqslLibrary = "/usr/lib/trustedqsl/libtqsllib.so";
 
 class TqslReader {
-public:
+  public:
     TqslReader() : m_handle(dlopen(kTqslLibrary, RTLD_NOW | RTLD_LOCAL)) {}
     ~TqslReader() {
         if (m_handle != nullptr) {
@@ -76,7 +76,7 @@ public:
         return records;
     }
 
-private:
+  private:
     template <typename F>
     F Fn(const char* name) {
         return reinterpret_cast<F>(dlsym(m_handle, name));
@@ -85,7 +85,7 @@ private:
 };
 
 class CabrilloReaderTest : public ContestTest {
-protected:
+  protected:
     void SetUp() override {
         folder = std::filesystem::temp_directory_path() / ("zelk-tqsl-" + std::to_string(getpid()));
         std::filesystem::create_directories(folder);
@@ -126,12 +126,26 @@ TEST_F(CabrilloReaderTest, AnIndependentReaderReadsEveryContactBack) {
     ASSERT_EQ(error, "");
     ASSERT_EQ(records.size(), 3u);
     const std::map<std::string, std::string> expected[] = {
-        {{"CALL", "DL1AA"}, {"BAND", "20M"}, {"MODE", "CW"}, {"QSO_DATE", "2019-05-12"},
-         {"TIME_ON", "0812"}, {"FREQ", "14.025000"}, {"MYCALL", "UA3ABC"}},
-        {{"CALL", "ZELK"}, {"BAND", "80M"}, {"MODE", "CW"}, {"QSO_DATE", "2019-05-12"},
-         {"TIME_ON", "0813"}, {"FREQ", "3.510000"}, {"MYCALL", "UA3ABC"}},
-        {{"CALL", "OH2/RA3ABCDEFGH"}, {"BAND", "40M"}, {"MODE", "CW"},
-         {"QSO_DATE", "2019-05-12"}, {"TIME_ON", "0812"}, {"FREQ", "7.001000"},
+        {{"CALL", "DL1AA"},
+         {"BAND", "20M"},
+         {"MODE", "CW"},
+         {"QSO_DATE", "2019-05-12"},
+         {"TIME_ON", "0812"},
+         {"FREQ", "14.025000"},
+         {"MYCALL", "UA3ABC"}},
+        {{"CALL", "ZELK"},
+         {"BAND", "80M"},
+         {"MODE", "CW"},
+         {"QSO_DATE", "2019-05-12"},
+         {"TIME_ON", "0813"},
+         {"FREQ", "3.510000"},
+         {"MYCALL", "UA3ABC"}},
+        {{"CALL", "OH2/RA3ABCDEFGH"},
+         {"BAND", "40M"},
+         {"MODE", "CW"},
+         {"QSO_DATE", "2019-05-12"},
+         {"TIME_ON", "0812"},
+         {"FREQ", "7.001000"},
          {"MYCALL", "UA3ABC"}},
     };
     for (std::size_t i = 0; i < records.size(); ++i) {
@@ -145,14 +159,29 @@ TEST_F(CabrilloReaderTest, TheFileKeepsToTheCabrilloLineRules) {
     Result();
     const std::string file = platform.files.at("UA3ABC.cbr");
     // Cabrillo 3.0 header tags (those this file may use).
-    const std::set<std::string> tags = {
-        "START-OF-LOG", "END-OF-LOG", "CALLSIGN", "CONTEST", "CATEGORY-OPERATOR",
-        "CATEGORY-BAND", "CATEGORY-MODE", "CATEGORY-POWER", "CATEGORY-TRANSMITTER",
-        "CLAIMED-SCORE", "OPERATORS", "NAME", "ADDRESS", "ADDRESS-CITY",
-        "ADDRESS-STATE-PROVINCE", "ADDRESS-POSTALCODE", "ADDRESS-COUNTRY", "EMAIL",
-        "CREATED-BY", "SOAPBOX", "QSO"};
-    const std::set<std::string> once = {"START-OF-LOG", "END-OF-LOG", "CALLSIGN", "CONTEST",
-                                        "CLAIMED-SCORE", "CREATED-BY"};
+    const std::set<std::string> tags = {"START-OF-LOG",
+                                        "END-OF-LOG",
+                                        "CALLSIGN",
+                                        "CONTEST",
+                                        "CATEGORY-OPERATOR",
+                                        "CATEGORY-BAND",
+                                        "CATEGORY-MODE",
+                                        "CATEGORY-POWER",
+                                        "CATEGORY-TRANSMITTER",
+                                        "CLAIMED-SCORE",
+                                        "OPERATORS",
+                                        "NAME",
+                                        "ADDRESS",
+                                        "ADDRESS-CITY",
+                                        "ADDRESS-STATE-PROVINCE",
+                                        "ADDRESS-POSTALCODE",
+                                        "ADDRESS-COUNTRY",
+                                        "EMAIL",
+                                        "CREATED-BY",
+                                        "SOAPBOX",
+                                        "QSO"};
+    const std::set<std::string> once = {"START-OF-LOG", "END-OF-LOG",    "CALLSIGN",
+                                        "CONTEST",      "CLAIMED-SCORE", "CREATED-BY"};
     std::map<std::string, int> seen;
     std::vector<std::string> lines;
     std::size_t start = 0;
