@@ -1,6 +1,7 @@
 // ADI reading: one pass over the bytes, tag by tag. Text between tags is
 // ignored, as the format allows; only tags carry data.
 #include "adif_reader.h"
+#include "text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -9,18 +10,6 @@
 namespace zelk::host {
 
 namespace {
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper;
-}
-
-bool IsDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
-}
 
 // One tag as found in the file: a field with its value, or a keyword
 // (EOH, EOR) when `isKeyword` is set.

@@ -2,6 +2,7 @@
 // move into the contest folder (the plug-in's files are relative to it) and
 // drive the plug-in as the host does.
 #include "commands.h"
+#include "text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -33,13 +34,6 @@ using Checked = std::variant<T, std::string>;
 template <typename T>
 const std::string* Problem(const Checked<T>& checked) {
     return std::get_if<std::string>(&checked);
-}
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper;
 }
 
 Checked<std::vector<Contact>> ReadContacts(const LogOptions& options) {

@@ -1,6 +1,7 @@
 // ADIF record to host arguments. Empty fields count as absent, so a logger
 // that writes <STX_STRING:0> still falls back to STX.
 #include "contact.h"
+#include "text.h"
 
 #include <algorithm>
 #include <array>
@@ -23,18 +24,6 @@ std::string_view Trim(std::string_view text) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
-
-std::string Upper(std::string_view text) {
-    std::string upper(text);
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return upper;
-}
-
-bool IsDigits(std::string_view text) {
-    return !text.empty() &&
-           std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
 template <typename Number>
