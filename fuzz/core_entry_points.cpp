@@ -53,30 +53,6 @@ namespace {
 
 ModuleState* g_state = nullptr;
 
-std::string_view Text(const char* text) {
-    return text != nullptr ? std::string_view(text) : "";
-}
-
-ContactArgs Contact(const char* ownCall, const char* call, const ZelkOleDateTime* time,
-                    unsigned int freqHz, const char* mode, const char* rstSent, const char* rstRcvd,
-                    const char* exchSent, const char* exchRcvd, const char* aux1, const char* aux2,
-                    const char* group) {
-    ContactArgs args;
-    args.ownCall = Text(ownCall);
-    args.call = Text(call);
-    args.time = OleDateTime::FromHost(time);
-    args.freqHz = freqHz;
-    args.mode = Text(mode);
-    args.rstSent = Text(rstSent);
-    args.rstRcvd = Text(rstRcvd);
-    args.exchSent = Text(exchSent);
-    args.exchRcvd = Text(exchRcvd);
-    args.aux1 = Text(aux1);
-    args.aux2 = Text(aux2);
-    args.group = Text(group);
-    return args;
-}
-
 int CoreGetNumberOfSets() {
     return GetNumberOfSets();
 }
@@ -94,13 +70,7 @@ int CoreResetStats0(const char*, int cabrilloWanted, const char* contestant, con
                     const char*, const char*, const char*, const char*, const char*, const char*,
                     const char*, int, int, int, double lat, double lon, const char*, const char*,
                     const char*) {
-    ResetArgs args;
-    args.cabrilloWanted = cabrilloWanted;
-    args.contestant = Text(contestant);
-    args.contestTime = OleDateTime::FromHost(contestTime);
-    args.fallbackLat = lat;
-    args.fallbackLong = lon;
-    return ResetStats0(*g_state, args);
+    return ResetStats0(*g_state, ResetFromHost(cabrilloWanted, contestant, contestTime, lat, lon));
 }
 
 int CoreAddData0(const char* ownCall, const char* call, const ZelkOleDateTime* time,
@@ -110,8 +80,8 @@ int CoreAddData0(const char* ownCall, const char* call, const ZelkOleDateTime* t
                  const char*, const char*, const char*, const char*, const char*, const char*,
                  const char*, const char*, const char* aux1, int, int, int, double, double,
                  const char*, const char* aux2, const char*, const char* group, const char*) {
-    return AddData0(*g_state, Contact(ownCall, call, time, freqHz, mode, rstSent, rstRcvd, exchSent,
-                                      exchRcvd, aux1, aux2, group));
+    return AddData0(*g_state, ContactFromHost(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
+                                              exchSent, exchRcvd, aux1, aux2, group));
 }
 
 int CoreRemoveData0(const char* ownCall, const char* call, const ZelkOleDateTime* time,
@@ -121,8 +91,8 @@ int CoreRemoveData0(const char* ownCall, const char* call, const ZelkOleDateTime
                     const char*, const char*, const char*, const char*, const char*, const char*,
                     const char*, const char*, const char* aux1, int, int, int, double, double,
                     const char*, const char* aux2, const char*, const char* group, const char*) {
-    return RemoveData0(*g_state, Contact(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
-                                         exchSent, exchRcvd, aux1, aux2, group));
+    return RemoveData0(*g_state, ContactFromHost(ownCall, call, time, freqHz, mode, rstSent,
+                                                 rstRcvd, exchSent, exchRcvd, aux1, aux2, group));
 }
 
 const char* CoreGetResult0(int* result) {
@@ -134,8 +104,8 @@ int CoreCheckCall0(const char* call, unsigned int, unsigned int, const char* mod
                    const char*, const char*, const char*, int, int, int, double, double,
                    const char*, const char*, const char*, const char*, const char*,
                    const char* group, const char*, char* wantReference, char* referenceBuffer) {
-    return CheckCall0(*g_state, Text(call), Text(mode), Text(group), wantReference,
-                      referenceBuffer);
+    return CheckCall0(*g_state, TextFromHost(call), TextFromHost(mode), TextFromHost(group),
+                      wantReference, referenceBuffer);
 }
 
 int CoreGetExchgCount0(const char*, const char*, const char*) {
@@ -144,7 +114,7 @@ int CoreGetExchgCount0(const char*, const char*, const char*) {
 
 int CoreIsValidExchg0(const char* exchange, const char*, const char*, const char*, int, int,
                       int invalid) {
-    return IsValidExchg0(Text(exchange), invalid);
+    return IsValidExchg0(TextFromHost(exchange), invalid);
 }
 
 }  // namespace

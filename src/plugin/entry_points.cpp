@@ -7,6 +7,42 @@
 
 namespace zelk {
 
+std::string_view TextFromHost(const char* text) {
+    return text != nullptr ? std::string_view(text) : std::string_view();
+}
+
+ResetArgs ResetFromHost(int cabrilloWanted, const char* contestant,
+                        const ZelkOleDateTime* contestTime, double fallbackLat,
+                        double fallbackLong) {
+    ResetArgs args;
+    args.cabrilloWanted = cabrilloWanted;
+    args.contestant = TextFromHost(contestant);
+    args.contestTime = OleDateTime::FromHost(contestTime);
+    args.fallbackLat = fallbackLat;
+    args.fallbackLong = fallbackLong;
+    return args;
+}
+
+ContactArgs ContactFromHost(const char* ownCall, const char* call, const ZelkOleDateTime* time,
+                            unsigned int freqHz, const char* mode, const char* rstSent,
+                            const char* rstRcvd, const char* exchSent, const char* exchRcvd,
+                            const char* aux1, const char* aux2, const char* group) {
+    ContactArgs args;
+    args.ownCall = TextFromHost(ownCall);
+    args.call = TextFromHost(call);
+    args.time = OleDateTime::FromHost(time);
+    args.freqHz = freqHz;
+    args.mode = TextFromHost(mode);
+    args.rstSent = TextFromHost(rstSent);
+    args.rstRcvd = TextFromHost(rstRcvd);
+    args.exchSent = TextFromHost(exchSent);
+    args.exchRcvd = TextFromHost(exchRcvd);
+    args.aux1 = TextFromHost(aux1);
+    args.aux2 = TextFromHost(aux2);
+    args.group = TextFromHost(group);
+    return args;
+}
+
 int GetNumberOfSets() {
     return 1;
 }

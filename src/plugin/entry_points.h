@@ -37,6 +37,18 @@ struct ContactArgs {
     std::string_view group;     // 32
 };
 
+// The host's raw arguments in the core's form: a null text reads as empty, a
+// null date-time pointer as a null time. Every caller of the core that takes
+// the host's arguments (the export layer, the fuzzer) converts through these.
+std::string_view TextFromHost(const char* text);
+ResetArgs ResetFromHost(int cabrilloWanted, const char* contestant,
+                        const ZelkOleDateTime* contestTime, double fallbackLat,
+                        double fallbackLong);
+ContactArgs ContactFromHost(const char* ownCall, const char* call, const ZelkOleDateTime* time,
+                            unsigned int freqHz, const char* mode, const char* rstSent,
+                            const char* rstRcvd, const char* exchSent, const char* exchRcvd,
+                            const char* aux1, const char* aux2, const char* group);
+
 inline constexpr const char* kSetName = "ZELK (C)";
 
 int GetNumberOfSets();

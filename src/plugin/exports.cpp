@@ -22,30 +22,6 @@ namespace {
 // Constructed when the library is loaded, destroyed when it is unloaded.
 zelk::ModuleState g_module{zelk::DefaultPlatform()};
 
-std::string_view Text(const char* text) {
-    return text != nullptr ? std::string_view(text) : "";
-}
-
-zelk::ContactArgs Contact(const char* ownCall, const char* call, const ZelkOleDateTime* time,
-                          unsigned int freqHz, const char* mode, const char* rstSent,
-                          const char* rstRcvd, const char* exchSent, const char* exchRcvd,
-                          const char* aux1, const char* aux2, const char* group) {
-    zelk::ContactArgs args;
-    args.ownCall = Text(ownCall);
-    args.call = Text(call);
-    args.time = zelk::OleDateTime::FromHost(time);
-    args.freqHz = freqHz;
-    args.mode = Text(mode);
-    args.rstSent = Text(rstSent);
-    args.rstRcvd = Text(rstRcvd);
-    args.exchSent = Text(exchSent);
-    args.exchRcvd = Text(exchRcvd);
-    args.aux1 = Text(aux1);
-    args.aux2 = Text(aux2);
-    args.group = Text(group);
-    return args;
-}
-
 }  // namespace
 
 extern "C" {
@@ -72,13 +48,8 @@ ZELK_EXPORT int ZELK_CDECL ResetStats0(const char*, int cabrilloWanted, const ch
                                        const char*, const char*, int, int, int, double lat,
                                        double lon, const char*, const char*, const char*) {
     try {
-        zelk::ResetArgs args;
-        args.cabrilloWanted = cabrilloWanted;
-        args.contestant = Text(contestant);
-        args.contestTime = zelk::OleDateTime::FromHost(contestTime);
-        args.fallbackLat = lat;
-        args.fallbackLong = lon;
-        return zelk::ResetStats0(g_module, args);
+        return zelk::ResetStats0(
+            g_module, zelk::ResetFromHost(cabrilloWanted, contestant, contestTime, lat, lon));
     } catch (...) {
         return 0;
     }
@@ -94,8 +65,9 @@ ZELK_EXPORT int ZELK_CDECL AddData0(const char* ownCall, const char* call,
                                     const char* aux1, int, int, int, double, double, const char*,
                                     const char* aux2, const char*, const char* group, const char*) {
     try {
-        return zelk::AddData0(g_module, Contact(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
-                                                exchSent, exchRcvd, aux1, aux2, group));
+        return zelk::AddData0(
+            g_module, zelk::ContactFromHost(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
+                                            exchSent, exchRcvd, aux1, aux2, group));
     } catch (...) {
         return 0;
     }
@@ -109,8 +81,9 @@ ZELK_EXPORT int ZELK_CDECL RemoveData0(
     const char*, const char*, const char*, const char*, const char* aux1, int, int, int, double,
     double, const char*, const char* aux2, const char*, const char* group, const char*) {
     try {
-        return zelk::RemoveData0(g_module, Contact(ownCall, call, time, freqHz, mode, rstSent,
-                                                   rstRcvd, exchSent, exchRcvd, aux1, aux2, group));
+        return zelk::RemoveData0(
+            g_module, zelk::ContactFromHost(ownCall, call, time, freqHz, mode, rstSent, rstRcvd,
+                                            exchSent, exchRcvd, aux1, aux2, group));
     } catch (...) {
         return 0;
     }
@@ -132,8 +105,8 @@ ZELK_EXPORT int ZELK_CDECL CheckCall0(const char* call, unsigned int, unsigned i
                                       const char*, const char* group, const char*,
                                       char* wantReference, char* referenceBuffer) {
     try {
-        return zelk::CheckCall0(g_module, Text(call), Text(mode), Text(group), wantReference,
-                                referenceBuffer);
+        return zelk::CheckCall0(g_module, zelk::TextFromHost(call), zelk::TextFromHost(mode),
+                                zelk::TextFromHost(group), wantReference, referenceBuffer);
     } catch (...) {
         return 0;
     }
@@ -146,7 +119,7 @@ ZELK_EXPORT int ZELK_CDECL GetExchgCount0(const char*, const char*, const char*)
 ZELK_EXPORT int ZELK_CDECL IsValidExchg0(const char* exchange, const char*, const char*,
                                          const char*, int, int, int invalid) {
     try {
-        return zelk::IsValidExchg0(Text(exchange), invalid);
+        return zelk::IsValidExchg0(zelk::TextFromHost(exchange), invalid);
     } catch (...) {
         return 0;
     }
