@@ -5,14 +5,13 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "contest/coordinate.h"
+#include "contest/decimal.h"
 #include "log/error_file.h"
 #include "log/intake.h"
-#include "plugin/decimal.h"
+#include "plugin/output_stage.h"
 #include "plugin/reference_list.h"
-#include "plugin/settings.h"
-#include "plugin/station_coordinate.h"
 #include "scoring/host_automation.h"
-#include "scoring/output_stage.h"
 #include "scoring/report.h"
 
 namespace zelk::bench {
@@ -231,7 +230,7 @@ const char* BaselineGetResult0(BaselineState& state, int* result) {
     if (result != nullptr) {
         *result = score.claimedScore;
     }
-    WriteSetting(core, keys::kClaimed, std::to_string(score.claimedScore));
+    core.settings().Write(keys::kClaimed, std::to_string(score.claimedScore));
     core.g_reportText +=
         FormatText(kReportScoreFormat, t.points, t.lat, t.lon, t.zelk, t.polar, score.claimedScore);
     if (core.g_cabrilloWanted != 0) {
@@ -239,7 +238,9 @@ const char* BaselineGetResult0(BaselineState& state, int* result) {
         for (std::size_t i = 0; i < state.log.Count(); ++i) {
             AddQsoLineByPrintf(cabrillo, state.log.At(i));
         }
-        const CCabrilloLog::WriteOutcome outcome = cabrillo.WriteLogFile(core);
+        Settings settings = core.settings();
+        const CCabrilloLog::WriteOutcome outcome =
+            cabrillo.WriteLogFile(core.platform(), settings, core.g_claimedScore);
         core.platform().ShowMessage(MessageOwner::ActiveWindow, outcome.message, kOutputCaption,
                                     MessageIcon::Information);
         if (outcome.written && result != nullptr) {
@@ -247,7 +248,8 @@ const char* BaselineGetResult0(BaselineState& state, int* result) {
         }
     }
     if (core.g_hostCommandsSent == 0) {
-        AutomateHost(core);
+        AutomateHost(core.platform(), core.g_hostClsid, core.g_hostDispatch,
+                     core.g_hostCommandsSent);
     }
     return core.g_reportText.c_str();
 }

@@ -8,8 +8,8 @@
 #include <random>
 
 #include "baseline_store.h"
+#include "contest/plugin_abi.h"
 #include "memory_platform.h"
-#include "plugin/plugin_abi.h"
 #include "plugin/reference_list.h"
 
 namespace zelk::bench {

@@ -7,12 +7,17 @@
 #include <string_view>
 #include <vector>
 
-#include "cabrillo/cabrillo_dialog.h"
-#include "log/ole_date_time.h"
+#include "contest/cabrillo_dialog.h"
+#include "contest/ole_date_time.h"
+#include "platform/platform.h"
+#include "platform/settings.h"
 
 namespace zelk {
 
-struct ModuleState;
+class QsoLog;
+
+// The mode every QSO line gives: the contest is CW only.
+inline constexpr std::string_view kCabrilloModeCode = "CW";
 
 // The QSO line in printf terms: frequency, mode, date and time, own call,
 // sent exchange, worked call and received exchange, in fixed columns when the
@@ -21,21 +26,25 @@ inline constexpr const char* kQsoLineFormat = "QSO: %5i %2s %s %-13s %-5s   %-12
 
 class CCabrilloLog : public CabrilloHeaderFields {
   public:
-    // Loads the header from the settings, lets the operator review it in the
-    // header dialog and, on OK, saves it. Returns 1 for OK, else 0.
-    int RunHeaderDialog(ModuleState& state, std::string_view callsign);
+    // Loads the header from `settings`, lets the operator review it in the
+    // platform's header dialog and, on OK, saves it. Returns 1 for OK, else 0.
+    int RunHeaderDialog(Platform& platform, Settings& settings, std::string_view callsign);
 
     // Appends the QSO line of one contact.
     void AddQsoLine(std::string_view call, int32_t freqKHz, std::string_view modeCode,
                     const OleDateTime& time, std::string_view exchSent, std::string_view exchRcvd);
 
+    // Appends the QSO lines of every record of `log`, in log order.
+    void AddQsoLines(const QsoLog& log);
+
     struct WriteOutcome {
         bool written = false;
         std::string message;  // for the operator's "Output" box
     };
-    // Writes <m_strFileBase>.cbr: the header, the collected QSO lines and the
-    // end line; sets "Multiplier" and empties the line list.
-    WriteOutcome WriteLogFile(ModuleState& state);
+    // Writes <m_strFileBase>.cbr in the platform's current folder: the
+    // header with `claimedScore`, the collected QSO lines and the end line;
+    // sets "Multiplier" in `settings` and empties the line list.
+    WriteOutcome WriteLogFile(Platform& platform, Settings& settings, int32_t claimedScore);
 
     std::string m_strFileBase;
     std::vector<std::string> m_arrQsoLines;

@@ -1,8 +1,7 @@
 // RunHeaderDialog: the Cabrillo header loaded from the settings, reviewed by
 // the operator and saved; and the soapbox's three forms.
 #include "cabrillo/soapbox.h"
-#include "plugin/module_state.h"
-#include "plugin/settings.h"
+#include "contest/settings_keys.h"
 
 namespace zelk {
 
@@ -18,18 +17,19 @@ std::string SoapboxFileForm(std::string_view encoded) {
     return ReplaceAll(ReplaceAll(encoded, "<CR>", "\r\nSOAPBOX: "), "<LF>", "");
 }
 
-int CCabrilloLog::RunHeaderDialog(ModuleState& state, std::string_view callsign) {
+int CCabrilloLog::RunHeaderDialog(Platform& platform, Settings& settings,
+                                  std::string_view callsign) {
     m_strCallsign = callsign;
     m_strFileBase = CabrilloFileBase(callsign);
 
-    m_strOperators = ReadSetting(state, keys::kOperators, callsign);
-    m_strName = ReadSetting(state, keys::kName, "");
-    m_strAddress = ReadSetting(state, keys::kAddress, "");
-    m_strAddressCity = ReadSetting(state, keys::kAddressCity, "");
-    m_strAddressStateProvince = ReadSetting(state, keys::kAddressStProv, "");
-    m_strAddressPostalCode = ReadSetting(state, keys::kAddressPostalCode, "");
-    m_strAddressCountry = ReadSetting(state, keys::kAddressCountry, "");
-    m_strClaimed = ReadSetting(state, keys::kClaimed, "");
+    m_strOperators = settings.Read(keys::kOperators, callsign);
+    m_strName = settings.Read(keys::kName, "");
+    m_strAddress = settings.Read(keys::kAddress, "");
+    m_strAddressCity = settings.Read(keys::kAddressCity, "");
+    m_strAddressStateProvince = settings.Read(keys::kAddressStProv, "");
+    m_strAddressPostalCode = settings.Read(keys::kAddressPostalCode, "");
+    m_strAddressCountry = settings.Read(keys::kAddressCountry, "");
+    m_strClaimed = settings.Read(keys::kClaimed, "");
 
     m_strContest = "ZELK";
     m_strCategoryOperator = "SINGLE-OP";
@@ -42,13 +42,13 @@ int CCabrilloLog::RunHeaderDialog(ModuleState& state, std::string_view callsign)
     m_strCategoryStation = "FIXED";
     m_strCategoryAssisted = "NON-ASSISTED";
 
-    m_strEmail = ReadSetting(state, keys::kEmail, "");
-    m_strClub = ReadSetting(state, keys::kClub, "");
-    m_strSoapbox = SoapboxFromSettings(ReadSetting(state, keys::kSoapBox, ""));
+    m_strEmail = settings.Read(keys::kEmail, "");
+    m_strClub = settings.Read(keys::kClub, "");
+    m_strSoapbox = SoapboxFromSettings(settings.Read(keys::kSoapBox, ""));
 
     Cabrillo dialog;
     static_cast<CabrilloHeaderFields&>(dialog) = *this;
-    if (dialog.DoModal(state.platform()) != 1) {
+    if (platform.RunHeaderDialog(dialog) != 1) {
         // The file is still written at result time; its soapbox lines must
         // carry their tag on this path too.
         m_strSoapbox = SoapboxFileForm(SoapboxForSettings(m_strSoapbox));
@@ -59,19 +59,19 @@ int CCabrilloLog::RunHeaderDialog(ModuleState& state, std::string_view callsign)
     m_strClaimed = claimed;
 
     m_strSoapbox = SoapboxForSettings(m_strSoapbox);
-    WriteSetting(state, keys::kOperators, m_strOperators);
-    WriteSetting(state, keys::kName, m_strName);
-    WriteSetting(state, keys::kAddress, m_strAddress);
-    WriteSetting(state, keys::kAddressCity, m_strAddressCity);
-    WriteSetting(state, keys::kAddressStProv, m_strAddressStateProvince);
-    WriteSetting(state, keys::kAddressPostalCode, m_strAddressPostalCode);
-    WriteSetting(state, keys::kAddressCountry, m_strAddressCountry);
-    WriteSetting(state, keys::kCategory, m_strCategoryOperator);
-    WriteSetting(state, keys::kCategoryOverlay, m_strCategoryOverlay);
-    WriteSetting(state, keys::kContest, m_strContest);
-    WriteSetting(state, keys::kEmail, m_strEmail);
-    WriteSetting(state, keys::kClub, m_strClub);
-    WriteSetting(state, keys::kSoapBox, m_strSoapbox);
+    settings.Write(keys::kOperators, m_strOperators);
+    settings.Write(keys::kName, m_strName);
+    settings.Write(keys::kAddress, m_strAddress);
+    settings.Write(keys::kAddressCity, m_strAddressCity);
+    settings.Write(keys::kAddressStProv, m_strAddressStateProvince);
+    settings.Write(keys::kAddressPostalCode, m_strAddressPostalCode);
+    settings.Write(keys::kAddressCountry, m_strAddressCountry);
+    settings.Write(keys::kCategory, m_strCategoryOperator);
+    settings.Write(keys::kCategoryOverlay, m_strCategoryOverlay);
+    settings.Write(keys::kContest, m_strContest);
+    settings.Write(keys::kEmail, m_strEmail);
+    settings.Write(keys::kClub, m_strClub);
+    settings.Write(keys::kSoapBox, m_strSoapbox);
     m_strSoapbox = SoapboxFileForm(m_strSoapbox);
     m_arrQsoLines.clear();
     return 1;

@@ -2,8 +2,7 @@
 #include <string>
 
 #include "cabrillo/cabrillo_log.h"
-#include "plugin/module_state.h"
-#include "plugin/settings.h"
+#include "contest/settings_keys.h"
 
 namespace zelk {
 
@@ -30,8 +29,9 @@ std::string FindHostVersion(Platform& platform) {
     return {};
 }
 
-CCabrilloLog::WriteOutcome CCabrilloLog::WriteLogFile(ModuleState& state) {
-    const std::string version = FindHostVersion(state.platform());
+CCabrilloLog::WriteOutcome CCabrilloLog::WriteLogFile(Platform& platform, Settings& settings,
+                                                      int32_t claimedScore) {
+    const std::string version = FindHostVersion(platform);
     std::size_t size = 1024 + m_strSoapbox.size();
     for (const std::string& line : m_arrQsoLines) {
         size += line.size();
@@ -51,7 +51,7 @@ CCabrilloLog::WriteOutcome CCabrilloLog::WriteLogFile(ModuleState& state) {
     line("CATEGORY-MODE: ", m_strCategoryMode);
     line("CATEGORY-POWER: ", m_strCategoryPower);
     line("CATEGORY-TRANSMITTER: ", m_strCategoryTransmitter);
-    line("CLAIMED-SCORE: ", std::to_string(state.g_claimedScore));
+    line("CLAIMED-SCORE: ", std::to_string(claimedScore));
     line("OPERATORS: ", m_strOperators);
     line("NAME: ", m_strName);
     line("ADDRESS: ", m_strAddress);
@@ -71,9 +71,8 @@ CCabrilloLog::WriteOutcome CCabrilloLog::WriteLogFile(ModuleState& state) {
     const std::string name = (m_strFileBase.empty() ? std::string("KORV") : m_strFileBase) +
                              std::string(kCabrilloExtension);
     WriteOutcome outcome;
-    outcome.written = state.platform().ReplaceFile(name, file);
-    WriteSettingInt(state.platform(), state.g_settingsSection, std::string(keys::kMultiplier), 0,
-                    state.g_settingsFile);
+    outcome.written = platform.ReplaceFile(name, file);
+    settings.Write(keys::kMultiplier, std::to_string(0));
     m_arrQsoLines.clear();
     outcome.message = outcome.written ? std::string(kFileProduced) + name
                                       : "The Cabrillo file " + name + " could not be written.";

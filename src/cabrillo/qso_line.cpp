@@ -1,7 +1,8 @@
-// The Cabrillo QSO line of one contact.
+// The Cabrillo QSO lines: one contact's, and a whole log's.
 #include <charconv>
 
 #include "cabrillo/cabrillo_log.h"
+#include "log/qso_log.h"
 
 namespace zelk {
 
@@ -66,6 +67,13 @@ void CCabrilloLog::AddQsoLine(std::string_view call, int32_t freqKHz, std::strin
     line += AsPrinted(received);
     line += "\r\n";
     m_arrQsoLines.push_back(std::move(line));
+}
+
+void CCabrilloLog::AddQsoLines(const QsoLog& log) {
+    m_arrQsoLines.reserve(m_arrQsoLines.size() + log.Count());
+    log.ForEach([this](const QsoView& r) {
+        AddQsoLine(r.Call(), r.FreqKHz(), kCabrilloModeCode, r.Time(), r.ExchSent(), r.ExchRcvd());
+    });
 }
 
 }  // namespace zelk

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "log/ole_date_time.h"
+#include "contest/ole_date_time.h"
 
 namespace zelk {
 

@@ -2,7 +2,7 @@
 // error file is a courtesy to the operator and never changes a result.
 #include "log/error_file.h"
 
-#include "plugin/entry_points.h"
+#include "contest/contact_args.h"
 
 namespace zelk {
 

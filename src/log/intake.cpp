@@ -1,14 +1,19 @@
-// AddData0 and RemoveData0: admitting, normalising, storing and deleting
-// contacts.
+// Intake: refusal, normalisation and the stored record.
 #include "log/intake.h"
 
 #include "log/error_file.h"
-#include "plugin/entry_points.h"
-#include "plugin/station_coordinate.h"
 
 namespace zelk {
 
-inline constexpr std::string_view kContestMode = "CW";
+std::optional<std::string_view> IntakeRefusal(const ContactArgs& args) {
+    if (args.mode != kContestMode) {
+        return kWrongModeMessage;
+    }
+    if (args.exchRcvd.empty() || args.exchSent.empty()) {
+        return kMissingExchangeMessage;
+    }
+    return std::nullopt;
+}
 
 std::string NormaliseReceivedExchange(std::string_view exchange) {
     if (exchange.find(' ') != std::string_view::npos) {
@@ -30,22 +35,16 @@ std::string NormaliseReceivedExchange(std::string_view exchange) {
     return stored;
 }
 
-int AddData0(ModuleState& state, const ContactArgs& args) {
-    Platform& platform = state.platform();
-    if (args.mode != kContestMode) {
-        AppendErrorLine(platform, RefusedContactLine(args, kWrongModeMessage));
-        return 0;
-    }
-    if (args.exchRcvd.empty() || args.exchSent.empty()) {
-        AppendErrorLine(platform, RefusedContactLine(args, kMissingExchangeMessage));
-        return 0;
-    }
-    // Every intake leaves the error file in place, even when it adds no line.
-    TouchErrorFile(platform);
+std::string SentExchange(std::string_view serial, std::string_view stationCoordinate) {
+    std::string sent;
+    sent.reserve(serial.size() + 1 + stationCoordinate.size());
+    sent += serial;
+    sent += ' ';
+    sent += stationCoordinate;
+    return sent;
+}
 
-    if (!state.g_groupList.Contains(args.group)) {
-        state.g_groupList.Append(args.group);
-    }
+CInfo ContactRecord(const ContactArgs& args, std::string_view stationCoordinate) {
     CInfo record;
     record.m_time = args.time;
     record.m_strCall = args.call;
@@ -55,25 +54,10 @@ int AddData0(ModuleState& state, const ContactArgs& args) {
     record.m_strRstRcvd = args.rstRcvd;
     record.m_strRstSent = args.rstSent;
     record.m_strExchRcvd = NormaliseReceivedExchange(args.exchRcvd);
-    if (state.g_stationCoord.empty()) {
-        state.g_stationCoord = FormatCoordinate(state.g_stationLat, state.g_stationLong);
-    }
-    record.m_strExchSent = std::string(args.exchSent) + ' ' + state.g_stationCoord;
+    record.m_strExchSent = SentExchange(args.exchSent, stationCoordinate);
     record.m_strAux1 = args.aux1;
     record.m_nFreqKHz = static_cast<int32_t>(args.freqHz / 1000u);
-
-    // The score follows the log record by record from the station of this run.
-    state.g_scoreTally.UseStation(state.g_qsoLog, state.g_stationLat, state.g_stationLong);
-    state.g_qsoLog.AppendUnlessStored(record);
-    return 1;
-}
-
-int RemoveData0(ModuleState& state, const ContactArgs& args) {
-    if (args.exchRcvd.empty() || args.exchSent.empty()) {
-        return 0;
-    }
-    state.g_qsoLog.RemoveFirstWithKey(args.call, args.mode, args.group);
-    return 1;
+    return record;
 }
 
 }  // namespace zelk

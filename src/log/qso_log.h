@@ -1,13 +1,10 @@
-// The contest log (g_qsoLog) and the list of group texts (g_groupList).
-// The log keeps its records in the order they were accepted; the group list
-// keeps its distinct texts in the order they were first seen until scoring
-// reorders it.
+// The contest log (g_qsoLog): its records in the order they were accepted.
 //
 // A host that opens a large log feeds every contact in one burst, so every
-// search is indexed: record equality and the call-mode-group key are hashed,
-// group membership too. Records are stored compactly (texts as ids into a
-// pool of distinct texts) in slots that never move while the record lives;
-// CInfo is the form in which records come in and go out.
+// search is indexed: record equality and the call-mode-group key are hashed.
+// Records are stored compactly (texts as ids into a pool of distinct texts)
+// in slots that never move while the record lives; CInfo is the form in
+// which records come in and go out.
 #pragma once
 
 #include <array>
@@ -16,11 +13,9 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
 #include "log/cinfo.h"
-#include "log/hashing.h"
 #include "log/id_hash_index.h"
 #include "log/key_index.h"
 #include "log/live_positions.h"
@@ -137,6 +132,7 @@ class QsoLog {
         uint32_t keyNext = kNoSlot;
     };
 
+    // The compact form of records (qso_log_records.cpp).
     static Slot WithoutTexts(const CInfo& record);
     // The compact form of `record`, its texts added to the pool.
     Slot Intern(const CInfo& record);
@@ -145,20 +141,28 @@ class QsoLog {
     std::optional<Slot> Lookup(const CInfo& record) const;
     // The id of a text of a pooled field, or nullopt when it is not stored.
     std::optional<uint32_t> FindText(int field, std::string_view text) const;
+
+    // The store (qso_log.cpp).
+    std::size_t SlotAt(std::size_t index) const;
+    void Store(const Slot& slot);
+    void RemoveSlot(uint32_t slot);
+    void CompactIfSparse();
+
+    // The equality index (qso_log_equality.cpp).
     static bool Indexable(const Slot& slot);
     static uint64_t EqualityHash(const Slot& slot);
     static bool EqualRecords(const Slot& a, const Slot& b);
+    void IndexEquality(uint32_t slot);
+    void UnindexEquality(uint32_t slot);
+
+    // The key index (qso_log_keys.cpp).
     static KeyIndex::Key KeyOf(const Slot& slot) {
         return {slot.text[kCall], slot.text[kMode], slot.text[kGroup]};
     }
-    std::size_t SlotAt(std::size_t index) const;
-    void Store(const Slot& slot);
     const KeyIndex::Ends* FindKey(std::string_view call, std::string_view mode,
                                   std::string_view group) const;
-    void RemoveSlot(uint32_t slot);
     void LinkKey(uint32_t slot);
     void UnlinkKey(uint32_t slot);
-    void CompactIfSparse();
 
     std::vector<Slot> m_slots;
     LivePositions m_live;
@@ -169,24 +173,6 @@ class QsoLog {
     IdHashIndex m_equal;  // records whose time can equal another's
     KeyIndex m_keys;      // the first and last record of each call, mode and group
     QsoLogObserver* m_observer = nullptr;
-};
-
-class GroupList {
-  public:
-    void Empty();
-    std::size_t Count() const { return m_texts.size(); }
-    const std::string& At(std::size_t index) const;
-    bool Contains(std::string_view text) const { return m_counts.find(text) != m_counts.end(); }
-    void Append(std::string_view text);
-    void ReplaceAt(std::size_t index, std::string text);
-    // Puts the texts in a new order: position i gets the text that was at
-    // position order[i]. `order` must be a permutation of the positions.
-    void Reorder(const std::vector<std::size_t>& order);
-
-  private:
-    std::vector<std::string> m_texts;
-    // How often each text stands in the list, for the membership test.
-    std::unordered_map<std::string, std::size_t, TextHash, std::equal_to<>> m_counts;
 };
 
 inline std::string_view QsoView::Call() const {

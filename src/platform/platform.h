@@ -14,10 +14,11 @@
 #include <string_view>
 #include <vector>
 
-namespace zelk {
+// The dialogs' data: the seam exchanges them and nothing else of the rules.
+#include "contest/cabrillo_dialog.h"
+#include "contest/master_dialog.h"
 
-class Master;    // the station-coordinate dialog's data (plugin/master_dialog.h)
-class Cabrillo;  // the Cabrillo header dialog's data (cabrillo/cabrillo_dialog.h)
+namespace zelk {
 
 // Owner window of a message box.
 enum class MessageOwner {

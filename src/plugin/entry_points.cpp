@@ -65,7 +65,8 @@ int ResetStats0(ModuleState& state, const ResetArgs& args) {
     ReadStationCoordinate(state, args.fallbackLat, args.fallbackLong);
     StartErrorFile(state.platform());
     if (state.g_cabrilloWanted != 0) {
-        state.g_cabrilloLog.RunHeaderDialog(state, args.contestant);
+        Settings settings = state.settings();
+        state.g_cabrilloLog.RunHeaderDialog(state.platform(), settings, args.contestant);
     }
     return 1;
 }

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "log/ole_date_time.h"
+#include "contest/contact_args.h"
+#include "contest/ole_date_time.h"
+#include "contest/plugin_abi.h"
 #include "plugin/module_state.h"
 
 namespace zelk {
@@ -19,22 +21,6 @@ struct ResetArgs {
     OleDateTime contestTime;      // 5th
     double fallbackLat = 0.0;     // 19th
     double fallbackLong = 0.0;    // 20th
-};
-
-// The arguments of AddData0 and RemoveData0 that the plug-in uses.
-struct ContactArgs {
-    std::string_view ownCall;   // 1
-    std::string_view call;      // 2
-    OleDateTime time;           // 3
-    uint32_t freqHz = 0;        // 8
-    std::string_view mode;      // 9
-    std::string_view rstSent;   // 10
-    std::string_view rstRcvd;   // 11
-    std::string_view exchSent;  // 12
-    std::string_view exchRcvd;  // 13
-    std::string_view aux1;      // 23
-    std::string_view aux2;      // 30
-    std::string_view group;     // 32
 };
 
 // The host's raw arguments in the core's form: a null text reads as empty, a

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <type_traits>
 
+#include "contest/plugin_abi.h"
 #include "platform/default_platform.h"
 #include "plugin/entry_points.h"
-#include "plugin/plugin_abi.h"
 
 #if defined(_WIN32)
 #define ZELK_EXPORT

@@ -1,7 +1,10 @@
 // The module state: every object the entry points share, one instance per
-// loaded plug-in. Members are declared in the order in which the plug-in
-// constructs them at load (and so are destroyed in reverse at unload). The
-// export layer owns the single instance; tests build their own.
+// loaded plug-in. It composes the pieces the rules below work on (the log,
+// the group list, the score tally, the Cabrillo header, the station
+// coordinate, the settings) and hands each rule the pieces it needs. Members
+// are declared in the order in which the plug-in constructs them at load (and
+// so are destroyed in reverse at unload). The export layer owns the single
+// instance; tests build their own.
 #pragma once
 
 #include <cstdint>
@@ -9,8 +12,12 @@
 #include <vector>
 
 #include "cabrillo/cabrillo_log.h"
+#include "contest/coordinate.h"
+#include "contest/settings_keys.h"
+#include "log/group_list.h"
 #include "log/qso_log.h"
 #include "platform/platform.h"
+#include "platform/settings.h"
 #include "scoring/host_automation.h"
 #include "scoring/score.h"
 
@@ -35,6 +42,11 @@ struct ModuleState {
     ModuleState& operator=(const ModuleState&) = delete;
 
     Platform& platform() const { return theApp.GetPlatform(); }
+    // The settings file, its reads kept in g_profileBuf.
+    Settings settings() {
+        return Settings(platform(), g_settingsSection, g_settingsFile, g_profileBuf);
+    }
+    Coordinate station() const { return {g_stationLat, g_stationLong}; }
 
     CTestApp theApp;
     CCabrilloLog g_cabrilloLog;
@@ -46,8 +58,8 @@ struct ModuleState {
     std::string g_contestDate;
     std::string g_contestant;
     std::vector<std::string> g_refList;
-    const std::string g_settingsSection{"Settings"};
-    const std::string g_settingsFile{"Plugins\\ZELK.ini"};
+    const std::string g_settingsSection{kSettingsSection};
+    const std::string g_settingsFile{kSettingsFile};
     std::string g_reportText;
 
     // Plain values, zero at load.

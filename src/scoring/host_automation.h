@@ -1,13 +1,12 @@
 // Host automation: sends the running host its two command texts, once.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
 #include "platform/platform.h"
 
 namespace zelk {
-
-struct ModuleState;
 
 inline constexpr const char* kHostCommands[] = {"<MODE:CW>", "<BAUDRATE:25>"};
 
@@ -25,7 +24,10 @@ class HostDispatchHolder {
     std::unique_ptr<HostDispatch> m_dispatch;
 };
 
-// One attempt to deliver the commands; does nothing once they were delivered.
-void AutomateHost(ModuleState& state);
+// One attempt to deliver the commands. The host's class id is filled in
+// `clsid`, a reference to the running host kept in `host`; `commandsSent`
+// becomes 1 once both commands were delivered, and then nothing more is sent.
+void AutomateHost(Platform& platform, HostClassId& clsid, HostDispatchHolder& host,
+                  int32_t& commandsSent);
 
 }  // namespace zelk

@@ -1,12 +1,8 @@
-// GetResult0: score, report, claimed score, then the output stage.
+// The result report, line by line in the host's format.
 #include "scoring/report.h"
 
 #include <cstdarg>
 #include <cstdio>
-
-#include "plugin/entry_points.h"
-#include "plugin/settings.h"
-#include "scoring/output_stage.h"
 
 namespace zelk {
 
@@ -26,27 +22,18 @@ std::string FormatText(const char* format, ...) {
     return text;
 }
 
-const char* GetResult0(ModuleState& state, int* result) {
-    state.g_reportText.clear();
-    state.g_reportText +=
-        FormatText(kReportTitleFormat, state.g_contestDate.c_str(), state.g_contestant.c_str());
-    const ScoreResult score = ScoreLog(state);
+std::string ReportText(const std::string& contestDate, const std::string& contestant,
+                       const ScoreResult& score) {
+    std::string text = FormatText(kReportTitleFormat, contestDate.c_str(), contestant.c_str());
     for (const ScoreRow& row : score.rows) {
-        state.g_reportText += FormatText(kReportRowFormat, row.group.c_str(), row.qsos, row.points,
-                                         row.lat, row.lon, row.zelk, row.polar);
+        text += FormatText(kReportRowFormat, row.group.c_str(), row.qsos, row.points, row.lat,
+                           row.lon, row.zelk, row.polar);
     }
     const ScoreTotals& t = score.totals;
-    state.g_reportText +=
-        FormatText(kReportTotalFormat, t.qsos, t.points, t.lat, t.lon, t.zelk, t.polar);
-    state.g_claimedScore = score.claimedScore;
-    if (result != nullptr) {
-        *result = score.claimedScore;
-    }
-    WriteSetting(state, keys::kClaimed, std::to_string(score.claimedScore));
-    state.g_reportText +=
+    text += FormatText(kReportTotalFormat, t.qsos, t.points, t.lat, t.lon, t.zelk, t.polar);
+    text +=
         FormatText(kReportScoreFormat, t.points, t.lat, t.lon, t.zelk, t.polar, score.claimedScore);
-    RunOutputStage(state, result);
-    return state.g_reportText.c_str();
+    return text;
 }
 
 }  // namespace zelk

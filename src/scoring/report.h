@@ -15,6 +15,11 @@ inline constexpr const char* kReportRowFormat = "%s\t %i\t %i\t%i\t%i\t%i\t%i\r\
 inline constexpr const char* kReportTotalFormat = "Total\t %i\t %i\t%i\t%i\t%i\t%i\r\n";
 inline constexpr const char* kReportScoreFormat = "\r\nScore: %i+%i+%i+%i+%i = %i\r\n";
 
+// The report of a score: the title with the contest date and the
+// contestant, one line per row, the totals and the score line.
+std::string ReportText(const std::string& contestDate, const std::string& contestant,
+                       const ScoreResult& score);
+
 // printf-style formatting into a std::string.
 std::string FormatText(const char* format, ...)
 #if defined(__GNUC__)

@@ -1,74 +1,25 @@
-// Scoring of the contest log.
+// Scoring of contacts: the rule for one contact, the rows and the totals.
 #include "scoring/score.h"
 
-#include "plugin/decimal.h"
-#include "plugin/module_state.h"
-#include "plugin/station_coordinate.h"
+#include "contest/decimal.h"
 
 namespace zelk {
+namespace {
 
-void ScoreTally::UseStation(const QsoLog& log, int32_t latitude, int32_t longitude) {
-    if (latitude == m_stationLat && longitude == m_stationLong) {
-        return;
-    }
-    m_stationLat = latitude;
-    m_stationLong = longitude;
-    m_groups.clear();
-    log.ForEach([this](const QsoView& record) { Count(record, +1); });
-}
-
-void ScoreTally::Count(const QsoView& record, int sign) {
-    const std::string_view call = record.Call();
-    if (call.empty()) {
-        return;  // in the totals' contact count only, which is the log's count
-    }
-    auto it = m_groups.find(record.Group());
-    if (it == m_groups.end()) {
-        it = m_groups.emplace(std::string(record.Group()), GroupSums{}).first;
-    }
-    GroupSums& sums = it->second;
-    const std::string_view exchange = record.ExchRcvd();
+// The coordinate of a received exchange: the text after its first blank, or
+// the whole text when it has none.
+Coordinate ExchangeCoordinate(std::string_view exchange) {
     const std::size_t space = exchange.find(' ');
-    const Coordinate contact =
-        ParseCoordinate(space == std::string_view::npos ? exchange : exchange.substr(space + 1));
-    sums.qsos += sign;
-    sums.lat += sign * int64_t{SaturatingAbsDiff(m_stationLat, contact.latitude)};
-    sums.lon += sign * int64_t{SaturatingAbsDiff(m_stationLong, contact.longitude)};
-    if (call == kBonusCall) {
-        sums.zelkContacts += sign;
-    }
-    if (contact.latitude >= kPolarLatitude) {
-        sums.polarContacts += sign;
-    }
+    return ParseCoordinate(space == std::string_view::npos ? exchange : exchange.substr(space + 1));
 }
 
-ScoreRow ScoreTally::Row(std::string_view group) const {
-    ScoreRow row;
-    row.group = group;
-    const auto it = m_groups.find(group);
-    if (it == m_groups.end()) {
-        return row;
-    }
-    const GroupSums& sums = it->second;
-    row.qsos = Saturate(sums.qsos);
-    row.points = SaturatingMul(row.qsos, kPointsPerContact);
-    row.lat = Saturate(sums.lat);
-    row.lon = Saturate(sums.lon);
-    row.zelk = sums.zelkContacts > 0 ? kBonusCallPoints : 0;
-    row.polar = sums.polarContacts > 0 ? kPolarPoints : 0;
-    return row;
-}
-
-ScoreResult ScoreLog(ModuleState& state) {
-    OrderGroups(state.g_groupList);
-    state.g_scoreTally.UseStation(state.g_qsoLog, state.g_stationLat, state.g_stationLong);
+// The totals of the rows, and the claimed score, with the limits held at
+// every sum. `contacts` counts every contact, with a call or without.
+ScoreResult Finish(std::vector<ScoreRow> rows, std::size_t contacts) {
     ScoreResult result;
-    result.rows.reserve(state.g_groupList.Count());
-    for (std::size_t g = 0; g < state.g_groupList.Count(); ++g) {
-        result.rows.push_back(state.g_scoreTally.Row(state.g_groupList.At(g)));
-    }
+    result.rows = std::move(rows);
     ScoreTotals& t = result.totals;
-    t.qsos = Saturate(static_cast<int64_t>(state.g_qsoLog.Count()));
+    t.qsos = Saturate(static_cast<int64_t>(contacts));
     for (const ScoreRow& row : result.rows) {
         t.points = SaturatingAdd(t.points, row.points);
         t.lat = SaturatingAdd(t.lat, row.lat);
@@ -79,6 +30,103 @@ ScoreResult ScoreLog(ModuleState& state) {
     result.claimedScore = SaturatingAdd(
         SaturatingAdd(SaturatingAdd(SaturatingAdd(t.points, t.lat), t.lon), t.zelk), t.polar);
     return result;
+}
+
+}  // namespace
+
+void GroupSums::Count(const ScoredContact& contact, Coordinate station, int sign) {
+    if (contact.call.empty()) {
+        return;
+    }
+    const Coordinate worked = ExchangeCoordinate(contact.exchRcvd);
+    m_qsos += sign;
+    m_lat += sign * int64_t{SaturatingAbsDiff(station.latitude, worked.latitude)};
+    m_lon += sign * int64_t{SaturatingAbsDiff(station.longitude, worked.longitude)};
+    if (contact.call == kBonusCall) {
+        m_zelkContacts += sign;
+    }
+    if (worked.latitude >= kPolarLatitude) {
+        m_polarContacts += sign;
+    }
+}
+
+ScoreRow GroupSums::Row(std::string_view group) const {
+    ScoreRow row;
+    row.group = group;
+    row.qsos = Saturate(m_qsos);
+    row.points = SaturatingMul(row.qsos, kPointsPerContact);
+    row.lat = Saturate(m_lat);
+    row.lon = Saturate(m_lon);
+    row.zelk = m_zelkContacts > 0 ? kBonusCallPoints : 0;
+    row.polar = m_polarContacts > 0 ? kPolarPoints : 0;
+    return row;
+}
+
+ScoreResult ScoreContacts(std::span<const ScoredContact> contacts, Coordinate station,
+                          const GroupList& groups) {
+    std::unordered_map<std::string_view, GroupSums, TextHash, std::equal_to<>> sums;
+    sums.reserve(groups.Count());
+    for (const ScoredContact& contact : contacts) {
+        if (!contact.call.empty()) {
+            sums[contact.group].Count(contact, station, +1);
+        }
+    }
+    std::vector<ScoreRow> rows;
+    rows.reserve(groups.Count());
+    for (std::size_t g = 0; g < groups.Count(); ++g) {
+        const std::string& group = groups.At(g);
+        const auto it = sums.find(group);
+        rows.push_back(it == sums.end() ? GroupSums().Row(group) : it->second.Row(group));
+    }
+    return Finish(std::move(rows), contacts.size());
+}
+
+ScoreResult ScoreContacts(std::span<const ScoredContact> contacts, Coordinate station) {
+    GroupList groups;
+    for (const ScoredContact& contact : contacts) {
+        if (!groups.Contains(contact.group)) {
+            groups.Append(contact.group);
+        }
+    }
+    OrderGroups(groups);
+    return ScoreContacts(contacts, station, groups);
+}
+
+void ScoreTally::UseStation(const QsoLog& log, Coordinate station) {
+    if (station == m_station) {
+        return;
+    }
+    m_station = station;
+    m_groups.clear();
+    log.ForEach([this](const QsoView& record) { Count(record, +1); });
+}
+
+void ScoreTally::Count(const QsoView& record, int sign) {
+    const ScoredContact contact{record.Call(), record.Group(), record.ExchRcvd()};
+    if (contact.call.empty()) {
+        return;  // in the totals' contact count only, which is the log's count
+    }
+    auto it = m_groups.find(contact.group);
+    if (it == m_groups.end()) {
+        it = m_groups.emplace(std::string(contact.group), GroupSums{}).first;
+    }
+    it->second.Count(contact, m_station, sign);
+}
+
+ScoreRow ScoreTally::Row(std::string_view group) const {
+    const auto it = m_groups.find(group);
+    return it == m_groups.end() ? GroupSums().Row(group) : it->second.Row(group);
+}
+
+ScoreResult ScoreLog(const QsoLog& log, GroupList& groups, ScoreTally& tally, Coordinate station) {
+    OrderGroups(groups);
+    tally.UseStation(log, station);
+    std::vector<ScoreRow> rows;
+    rows.reserve(groups.Count());
+    for (std::size_t g = 0; g < groups.Count(); ++g) {
+        rows.push_back(tally.Row(groups.At(g)));
+    }
+    return Finish(std::move(rows), log.Count());
 }
 
 }  // namespace zelk

@@ -1,20 +1,23 @@
 // The contest's scoring rules: one row per group text, totals and the
-// claimed score. The score of each group is kept up to date contact by
-// contact (ScoreTally), so a result costs time in the number of groups.
+// claimed score. Two forms of the same rules: ScoreContacts scores a list of
+// contacts in one pass (any caller, any number of logs); ScoreTally keeps the
+// score of the plug-in's log up to date contact by contact, so that a result
+// costs time in the number of groups.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
 
+#include "contest/coordinate.h"
+#include "log/group_list.h"
 #include "log/hashing.h"
 #include "log/qso_log.h"
 
 namespace zelk {
-
-struct ModuleState;
 
 inline constexpr int32_t kPointsPerContact = 50;
 inline constexpr const char* kBonusCall = "ZELK";
@@ -38,19 +41,49 @@ struct ScoreResult {
     int32_t claimedScore = 0;
 };
 
+// One contact as the rules read it, its texts as the log stores them (the
+// received exchange normalised).
+struct ScoredContact {
+    std::string_view call;
+    std::string_view group;
+    std::string_view exchRcvd;
+};
+
 // Puts the group list in descending order of its texts zero-filled in front
 // to 20 characters. Texts equal once filled end up where the pairwise
 // exchanges of the ordering leave them.
 void OrderGroups(GroupList& groups);
 
-// The counted records of every group, summed as they come and go. Sums are
-// kept in 64 bits and held at the 32-bit limits only when a row is read, which
-// gives the same row as adding record by record with the limits held.
+// The score of `contacts` from `station`: one row per text of `groups`, in
+// its order (a group without counted contacts gets a row of zeros).
+ScoreResult ScoreContacts(std::span<const ScoredContact> contacts, Coordinate station,
+                          const GroupList& groups);
+
+// The same with the groups of the contacts, first seen first, put in the
+// report's order: the report the plug-in gives for a log of these contacts.
+ScoreResult ScoreContacts(std::span<const ScoredContact> contacts, Coordinate station);
+
+// The counted contacts of one group, summed as they come (and go). Sums are
+// kept in 64 bits and held at the 32-bit limits only when the row is read,
+// which gives the same row as adding contact by contact with the limits held.
+class GroupSums {
+  public:
+    // Adds (+1) or takes away (-1) one contact; a contact without a call
+    // counts in the totals' contact count only, and not here.
+    void Count(const ScoredContact& contact, Coordinate station, int sign);
+    ScoreRow Row(std::string_view group) const;
+
+  private:
+    int64_t m_qsos = 0, m_lat = 0, m_lon = 0;
+    int64_t m_zelkContacts = 0, m_polarContacts = 0;
+};
+
+// The sums of every group of a log, following the log's every change.
 class ScoreTally : public QsoLogObserver {
   public:
     // Distances are measured from this station; a different one makes the
     // tally measure every record of `log` again.
-    void UseStation(const QsoLog& log, int32_t latitude, int32_t longitude);
+    void UseStation(const QsoLog& log, Coordinate station);
 
     // The row of one group text (all zero when it has no counted record).
     ScoreRow Row(std::string_view group) const;
@@ -60,18 +93,13 @@ class ScoreTally : public QsoLogObserver {
     void Emptied() override { m_groups.clear(); }
 
   private:
-    struct GroupSums {
-        int64_t qsos = 0, lat = 0, lon = 0;
-        int64_t zelkContacts = 0, polarContacts = 0;
-    };
     void Count(const QsoView& record, int sign);
 
     std::unordered_map<std::string, GroupSums, TextHash, std::equal_to<>> m_groups;
-    int32_t m_stationLat = 0;
-    int32_t m_stationLong = 0;
+    Coordinate m_station;
 };
 
-// Orders the groups, then scores the log.
-ScoreResult ScoreLog(ModuleState& state);
+// Orders the groups, then scores the log from the tally that follows it.
+ScoreResult ScoreLog(const QsoLog& log, GroupList& groups, ScoreTally& tally, Coordinate station);
 
 }  // namespace zelk

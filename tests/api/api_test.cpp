@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string>
 
-#include "plugin/plugin_abi.h"
+#include "contest/plugin_abi.h"
 
 namespace {
 

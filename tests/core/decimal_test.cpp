@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "plugin/decimal.h"
+#include "contest/decimal.h"
 
 namespace zelk {
 namespace {

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "cabrillo/cabrillo_dialog.h"
+#include "contest/cabrillo_dialog.h"
+#include "contest/master_dialog.h"
 #include "platform/platform.h"
-#include "plugin/master_dialog.h"
 
 namespace zelk::testing {
 

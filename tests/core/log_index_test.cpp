@@ -9,6 +9,7 @@
 #include <limits>
 #include <random>
 
+#include "log/group_list.h"
 #include "log/live_positions.h"
 #include "log/qso_log.h"
 

@@ -3,6 +3,7 @@
 
 #include <stdexcept>
 
+#include "log/group_list.h"
 #include "log/qso_log.h"
 
 namespace zelk {

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "log/ole_date_time.h"
+#include "contest/ole_date_time.h"
 
 namespace zelk {
 namespace {

@@ -7,9 +7,10 @@
 #include <limits>
 #include <random>
 
+#include "contest/coordinate.h"
+#include "contest/decimal.h"
 #include "contest_fixture.h"
-#include "plugin/decimal.h"
-#include "plugin/station_coordinate.h"
+#include "plugin/result.h"
 #include "scoring/score.h"
 
 namespace zelk::testing {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "contest_fixture.h"
+#include "plugin/result.h"
 #include "scoring/score.h"
 
 #include <deque>

@@ -3,8 +3,8 @@
 
 #include <cmath>
 
+#include "contest/coordinate.h"
 #include "contest_fixture.h"
-#include "plugin/station_coordinate.h"
 
 namespace zelk::testing {
 namespace {

@@ -6,10 +6,10 @@
 #include <map>
 #include <sstream>
 
-#include "cabrillo/cabrillo_dialog.h"
+#include "contest/cabrillo_dialog.h"
+#include "contest/master_dialog.h"
 #include "folder_fixture.h"
 #include "platform/posix/dialog_forms.h"
-#include "plugin/master_dialog.h"
 
 namespace zelk::posix_test {
 namespace {

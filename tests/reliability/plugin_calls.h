@@ -4,7 +4,7 @@
 // all use it, each filling EntryPoints from its own loader.
 #pragma once
 
-#include "plugin/plugin_abi.h"
+#include "contest/plugin_abi.h"
 
 namespace zelk::reliability {
 

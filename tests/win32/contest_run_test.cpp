@@ -13,7 +13,7 @@
 #include <map>
 #include <set>
 
-#include "cabrillo/cabrillo_dialog.h"
+#include "contest/cabrillo_dialog.h"
 #include "plugin_host.h"
 #include "resource.h"
 #include "window_probe.h"

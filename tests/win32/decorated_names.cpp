@@ -1,9 +1,9 @@
 // The ten entry points declared as the host's C++ headers declare them: the
-// plug-in's own parameter lists (plugin/plugin_abi.h) with the host's
+// plug-in's own parameter lists (contest/plugin_abi.h) with the host's
 // ATL::COleDateTime in place of the date-time layout, and the function names
 // that the decorated exports carry. Compiled for the MSVC ABI only to read the
 // decorated names off the object file; nothing here is linked or run.
-#include "plugin/plugin_abi.h"
+#include "contest/plugin_abi.h"
 
 namespace ATL {
 class COleDateTime;

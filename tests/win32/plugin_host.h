@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "plugin/plugin_abi.h"
+#include "contest/plugin_abi.h"
 #include "scratch_folder.h"
 
 namespace zelk::test {

@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "log/ole_date_time.h"
+#include "contest/ole_date_time.h"
 
 namespace zelk {
 namespace {

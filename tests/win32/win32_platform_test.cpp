@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <map>
 
-#include "cabrillo/cabrillo_dialog.h"
-#include "plugin/master_dialog.h"
+#include "contest/cabrillo_dialog.h"
+#include "contest/master_dialog.h"
 #include "resource.h"
 #include "scratch_folder.h"
 #include "window_probe.h"

@@ -13,7 +13,7 @@
 #include <variant>
 
 #include "adif_reader.h"
-#include "plugin/plugin_abi.h"
+#include "contest/plugin_abi.h"
 
 namespace zelk::host {
 

@@ -9,7 +9,7 @@
 #include <variant>
 
 #include "contact.h"
-#include "plugin/plugin_abi.h"
+#include "contest/plugin_abi.h"
 #include "system.h"
 
 namespace zelk::host {

@@ -6,8 +6,8 @@
 #include <istream>
 #include <ostream>
 
-#include "cabrillo/cabrillo_dialog.h"
-#include "plugin/master_dialog.h"
+#include "contest/cabrillo_dialog.h"
+#include "contest/master_dialog.h"
 
 namespace zelk::posix {
 

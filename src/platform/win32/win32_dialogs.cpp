@@ -7,9 +7,9 @@
 #include <optional>
 #include <string>
 
-#include "cabrillo/cabrillo_dialog.h"
+#include "contest/cabrillo_dialog.h"
+#include "contest/master_dialog.h"
 #include "platform/win32/win32_platform.h"
-#include "plugin/master_dialog.h"
 #include "resource.h"
 
 namespace zelk {

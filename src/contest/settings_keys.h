@@ -1,16 +1,13 @@
-// The settings file "Plugins\ZELK.ini", section "Settings": every key the
-// plug-in reads or writes, and the readers and writers that go through the
-// shared read buffer.
+// The settings file: where it is ("Plugins\ZELK.ini", section "Settings")
+// and every key the plug-in reads or writes there.
 #pragma once
 
-#include <string>
 #include <string_view>
-
-#include "platform/platform.h"
 
 namespace zelk {
 
-struct ModuleState;
+inline constexpr std::string_view kSettingsFile = "Plugins\\ZELK.ini";
+inline constexpr std::string_view kSettingsSection = "Settings";
 
 namespace keys {
 inline constexpr std::string_view kSetupZelk = "Setup_ZELK";
@@ -30,16 +27,5 @@ inline constexpr std::string_view kCategory = "Category";
 inline constexpr std::string_view kCategoryOverlay = "Category_Overlay";
 inline constexpr std::string_view kContest = "Contest";
 }  // namespace keys
-
-// Reads a key of section "Settings" into the shared read buffer and returns
-// a copy of it. The whole value is read, however long.
-std::string ReadSetting(ModuleState& state, std::string_view key, std::string_view fallback);
-
-// Writes a key of section "Settings"; false when the store could not be written.
-bool WriteSetting(ModuleState& state, std::string_view key, std::string_view value);
-
-// Writes `value` as decimal text under `key` in `section` of `file`.
-bool WriteSettingInt(Platform& platform, std::string section, std::string key, int value,
-                     std::string file);
 
 }  // namespace zelk

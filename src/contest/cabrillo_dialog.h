@@ -8,8 +8,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/platform.h"
-
 namespace zelk {
 
 // The 22 header fields in their declaration order.
@@ -38,13 +36,11 @@ struct CabrilloHeaderFields {
     std::string m_strLocation;
 };
 
+// The dialog itself: the platform shows it (Platform::RunHeaderDialog) and
+// returns the id of the button that ended it (1 for OK).
 class Cabrillo : public CabrilloHeaderFields {
   public:
     static constexpr const char* kCaption = "ZELK Contest ";
-
-    // Runs the dialog modally; returns the id of the button that ended it
-    // (1 for OK).
-    int DoModal(Platform& platform) { return platform.RunHeaderDialog(*this); }
 };
 
 enum class ControlKind {

@@ -5,17 +5,12 @@
 
 #include <string>
 
-#include "platform/platform.h"
-
 namespace zelk {
 
 class Master {
   public:
     static constexpr const char* kCaption = "Setup ZELK Contest";
     static constexpr const char* kPrompt = "Input your coordinate";
-
-    // Runs the dialog modally; 1 when the operator confirmed it.
-    int DoModal(Platform& platform) { return platform.RunSetupDialog(*this); }
 
     std::string m_strCoordinate;
 };

@@ -1,5 +1,5 @@
 // Decimal text conversion and degree truncation.
-#include "plugin/decimal.h"
+#include "contest/decimal.h"
 
 #include <cmath>
 

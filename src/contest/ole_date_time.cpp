@@ -1,5 +1,5 @@
 // Conversion of OLE date-times to calendar dates and their text forms.
-#include "log/ole_date_time.h"
+#include "contest/ole_date_time.h"
 
 #include <charconv>
 #include <cmath>

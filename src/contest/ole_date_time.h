@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "plugin/plugin_abi.h"
+#include "contest/plugin_abi.h"
 
 namespace zelk {
 

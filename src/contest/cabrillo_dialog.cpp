@@ -1,6 +1,6 @@
 // The Cabrillo header dialog's controls: tab order, labels, kinds, lists and
 // enabled states, and the order of its data exchange.
-#include "cabrillo/cabrillo_dialog.h"
+#include "contest/cabrillo_dialog.h"
 
 #include <algorithm>
 #include <array>
