@@ -1,6 +1,7 @@
 // The score kept contact by contact against the score worked out afresh by
-// walking the whole log for every group, and the fast group ordering against
-// the pairwise exchanges that define it.
+// walking the whole log for every group and against the plain form of the
+// rules (ScoreContacts), and the fast group ordering against the pairwise
+// exchanges that define it.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -132,6 +133,15 @@ void ExpectSameScore(const ScoreResult& kept, const ScoreResult& walked) {
     EXPECT_EQ(kept.claimedScore, walked.claimedScore);
 }
 
+// The log's contacts as the plain form takes them; valid until the log changes.
+std::vector<ScoredContact> ContactsOf(const QsoLog& log) {
+    std::vector<ScoredContact> contacts;
+    log.ForEach([&contacts](const QsoView& r) {
+        contacts.push_back({r.Call(), r.Group(), r.ExchRcvd()});
+    });
+    return contacts;
+}
+
 class KeptScore : public ContestTest {
   protected:
     // Texts handed to the plug-in must outlive the call.
@@ -156,6 +166,8 @@ class KeptScore : public ContestTest {
         const ScoreResult kept = ScoreLog(state);
         EXPECT_EQ(Texts(state.g_groupList), order);
         ExpectSameScore(kept, ScoreByWalkingTheLog(state, order));
+        ExpectSameScore(
+            ScoreContacts(ContactsOf(state.g_qsoLog), state.station(), state.g_groupList), kept);
     }
 
     std::deque<std::string> texts;
@@ -188,6 +200,24 @@ TEST_F(KeptScore, EqualsTheScoreOfTheWholeLogAfterEveryChange) {
                 }
             }
             ExpectKeptScoreIsTheWalkedScore();
+        }
+    }
+}
+
+// A whole log fed in and scored once, as a host opening a log does: the plain
+// form finds the same groups in the same order, ties among them included.
+TEST_F(KeptScore, EqualsThePlainScoreOfTheSameContacts) {
+    for (const char* station : {"50N30O", "1N2147483647W"}) {
+        for (uint32_t seed : {4u, 5u, 6u}) {
+            SCOPED_TRACE(::testing::Message() << "seed " << seed << " station " << station);
+            platform.SetSetting("Setup_ZELK", station);
+            ASSERT_EQ(Reset(), 1);
+            std::mt19937 random(seed);
+            for (int step = 0; step < 200; ++step) {
+                Add(RandomContact(random));
+            }
+            const ScoreResult plain = ScoreContacts(ContactsOf(state.g_qsoLog), state.station());
+            ExpectSameScore(ScoreLog(state), plain);
         }
     }
 }
