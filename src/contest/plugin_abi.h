@@ -1,7 +1,8 @@
 // The binary interface between the host and the plug-in: the layout of the
 // host's OLE date-time and the ten entry points with their exact parameter
-// lists. Included by the export layer and by every program that loads the
-// plug-in (the zelk host, the API tests); it depends on nothing else.
+// lists. Included by the export layer, by every program that loads the
+// plug-in (the zelk host, the API tests) and by the core's date-time; it
+// depends on nothing else.
 #pragma once
 
 #include <cstdint>
