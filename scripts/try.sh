@@ -11,7 +11,7 @@ cmake --preset native >/dev/null
 # reference list.
 cmake --build --preset native --target zelk >/dev/null
 
-folder=$(mktemp -d /tmp/zelk-example.XXXXXX)
+folder=$(mktemp -d -t zelk-example.XXXXXX)
 zelk=build/native/tools/zelk/zelk
 "$zelk" init "$folder" --coordinate 55N37O
 echo
