@@ -25,5 +25,5 @@ cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize
 
-echo "== bounded fuzzing of the entry points"
+echo "== bounded fuzzing: the entry points and the ADIF reader"
 bash fuzz/run.sh 60
