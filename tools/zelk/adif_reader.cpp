@@ -128,6 +128,15 @@ class Reader {
             }
             bare.clear();
         };
+        const auto keepRecord = [&log, &bare, &current] {
+            for (AdifNote& note : bare) {
+                note.message += ", so its value cannot be read";
+                current.faults.push_back(std::move(note));
+            }
+            bare.clear();
+            log.records.push_back(std::move(current));
+            current = AdifRecord{};
+        };
         for (pos = file_.find('<', pos); pos != std::string_view::npos;
              pos = file_.find('<', pos)) {
             const std::size_t number = log.records.size() + 1;
@@ -141,14 +150,8 @@ class Reader {
                 if (current.fields.empty()) {
                     ignoreBare();
                 } else {
-                    for (AdifNote& note : bare) {
-                        note.message += ", so its value cannot be read";
-                        current.faults.push_back(std::move(note));
-                    }
-                    bare.clear();
-                    log.records.push_back(std::move(current));
+                    keepRecord();
                 }
-                current = AdifRecord{};
             } else if (tag.kind == Tag::Kind::kKeyword) {
                 log.warnings.push_back(
                     {number, tag.field.offset, "<EOH> among the records; ignored", ""});
@@ -165,7 +168,7 @@ class Reader {
         } else {
             current.faults.push_back({log.records.size() + 1, current.offset,
                                       "the record has no <EOR> before the end of the file", ""});
-            log.records.push_back(std::move(current));
+            keepRecord();
         }
         return std::nullopt;
     }
