@@ -175,70 +175,51 @@ TEST(MapRecord, GroupIsTheWholeMegahertzOfTheBandUnlessAFieldIsNamed) {
     }
 }
 
-TEST(MapRecord, SkipsAContactWhoseValueCannotBeUsedAndNamesTheField) {
+// A value that cannot be used skips the contact; a substitute handed over, a
+// field ignored or a coordinate that is not the station's is warned about.
+TEST(MapRecord, SkipsOrWarnsNamingTheRecordFieldAndOffset) {
     struct Case {
         std::string fields;  // after "<CALL:5>UA1AA ", 14 bytes
-        const char* field;
+        bool skipped;
+        const char* field;  // of the skip or the only warning; empty: neither
         std::size_t offset;
-        const char* reason;
-    };
-    const Case cases[] = {
-        {"<FREQ:6>14,025", "FREQ", 14, "'14,025' is not a frequency in MHz"},
-        {"<FREQ:5>14025", "FREQ", 14, "it looks like kHz"},
-        {"<FREQ:7>7012000", "FREQ", 14, "it looks like Hz"},
-        {"<STX:3>-05", "STX", 14, "'-05' is not a serial number"},
-        {"<STX:3>1a2", "STX", 14, "'1a2' is not a serial number"},
-        {"<STX:4>-0\n5", "STX", 14, "'-0\\n5' is not a serial number"},
-        {"<QSO_DATE:10>2024-05-12<TIME_ON:4>0800", "QSO_DATE", 14, "'2024-05-12' is not a date"},
-        {"<QSO_DATE:8>20240512<TIME_ON:3>800", "TIME_ON", 34, "'800' is not a time"},
-        {"<CALL:5>UA1AB", "CALL", 14, "given twice with different values"},
-        {"<MODE>CW", "MODE", 14, "has no length"},
-        {"<MY_SECTION:2>Q1<MY_SECTION:2>Q2", "MY_SECTION", 30, "given twice"},  // the group field
-    };
-    MappingOptions options;
-    options.groupField = "MY_SECTION";
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.fields);
-        std::vector<AdifNote> warnings;
-        auto mapped = MapRecord(Record("<CALL:5>UA1AA " + c.fields), 4, options, warnings);
-        ASSERT_TRUE(std::holds_alternative<AdifNote>(mapped));
-        const AdifNote& skipped = std::get<AdifNote>(mapped);
-        EXPECT_EQ(skipped.record, 4u);
-        EXPECT_EQ(skipped.field, c.field);
-        EXPECT_EQ(skipped.offset, c.offset);
-        EXPECT_NE(skipped.message.find(c.reason), std::string::npos) << skipped.message;
-    }
-}
-
-TEST(MapRecord, WarnsWhereItHandsOverASubstituteOrIgnoresAField) {
-    struct Case {
-        std::string fields;
-        const char* field;    // of the warning; empty: no warning
         const char* message;  // part of it
     };
     const Case cases[] = {
-        {"<FREQ:6>14.025<STX_STRING:10>001 50N30O", "", ""},
-        {"<FREQ:6>14.025<STX_STRING:10>001 50n30E", "", ""},  // the same place
-        {"<STX_STRING:10>001 51N30O", "STX_STRING",
+        {"<FREQ:6>14,025", true, "FREQ", 14, "'14,025' is not a frequency in MHz"},
+        {"<FREQ:5>14025", true, "FREQ", 14, "it looks like kHz"},
+        {"<FREQ:7>7012000", true, "FREQ", 14, "it looks like Hz"},
+        {"<STX:3>-05", true, "STX", 14, "'-05' is not a serial number"},
+        {"<STX:4>-0\n5", true, "STX", 14, "'-0\\n5' is not a serial number"},
+        {"<QSO_DATE:10>2024-05-12<TIME_ON:4>0800", true, "QSO_DATE", 14, "is not a date"},
+        {"<QSO_DATE:8>20240512<TIME_ON:3>800", true, "TIME_ON", 34, "'800' is not a time"},
+        {"<CALL:5>UA1AB", true, "CALL", 14, "given twice with different values"},
+        {"<MODE>CW", true, "MODE", 14, "has no length"},
+        {"<MY_SECTION:2>Q1<MY_SECTION:2>Q2", true, "MY_SECTION", 30, "given twice"},
+        {"<COMMENT:1>a<COMMENT:1>b", false, "COMMENT", 26, "the contact is kept"},
+        {"<FREQ:7>10368.1", false, "FREQ", 14,
+         "scored in group 10368, handed to the plug-in as 0 Hz"},
+        {"<FREQ:6>14.400", false, "FREQ", 14, "'14.400' MHz lies in no amateur band"},
+        {"<BAND:5>weird", false, "BAND", 14, "'weird' is no ADIF band"},
+        {"<STX_STRING:10>001 51N30O", false, "STX_STRING", 14,
          "sent coordinate 51N30O differs from the station's 50N30O, which the plug-in sends"},
-        {"<FREQ:7>10368.1", "FREQ", "scored in group 10368, handed to the plug-in as 0 Hz"},
-        {"<FREQ:6>14.400", "FREQ", "'14.400' MHz lies in no amateur band"},
-        {"<BAND:5>weird", "BAND", "'weird' is no ADIF band"},
-        {"<COMMENT:1>a<COMMENT:1>b", "COMMENT", "the contact is kept"},
+        {"<FREQ:6>14.025<STX_STRING:10>001 50n30E", false, "", 0, ""},  // the station's place
     };
     MappingOptions options;
+    options.groupField = "MY_SECTION";
     options.stationCoordinate = "50N30O";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fields);
         std::vector<AdifNote> warnings;
-        auto mapped = MapRecord(Record(c.fields), 2, options, warnings);
-        ASSERT_TRUE(std::holds_alternative<Contact>(mapped));
-        ASSERT_EQ(warnings.size(), *c.field == '\0' ? 0u : 1u);
-        if (!warnings.empty()) {
-            EXPECT_EQ(warnings[0].record, 2u);
-            EXPECT_EQ(warnings[0].field, c.field);
-            EXPECT_NE(warnings[0].message.find(c.message), std::string::npos)
-                << warnings[0].message;
+        auto mapped = MapRecord(Record("<CALL:5>UA1AA " + c.fields), 4, options, warnings);
+        ASSERT_EQ(std::holds_alternative<AdifNote>(mapped), c.skipped);
+        ASSERT_EQ(warnings.size(), c.skipped || *c.field == '\0' ? 0u : 1u);
+        if (*c.field != '\0') {
+            const AdifNote& note = c.skipped ? std::get<AdifNote>(mapped) : warnings[0];
+            EXPECT_EQ(note.record, 4u);
+            EXPECT_EQ(note.field, c.field);
+            EXPECT_EQ(note.offset, c.offset);
+            EXPECT_NE(note.message.find(c.message), std::string::npos) << note.message;
         }
     }
 }
