@@ -37,7 +37,7 @@ cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize
 
-echo "== bounded fuzzing of the entry points"
+echo "== bounded fuzzing: the entry points and the ADIF reader"
 bash fuzz/run.sh 60
 
 echo "== nothing left in the source tree"
