@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Builds the entry-point fuzzer with clang and runs it for a bounded time,
-# starting from a copy of the seed corpus in fuzz/corpus. Fails on any
-# finding: a crash, a leak, undefined behaviour, a broken invariant, an input
-# that runs too long or takes too much memory. Findings are kept in
-# build/fuzz/run/findings.
-#   fuzz/run.sh [seconds]        (default 60)
+# Builds the fuzzers with clang and runs each for a bounded time, starting
+# from a copy of its seeds: entry_points_fuzzer from fuzz/corpus,
+# adif_reader_fuzzer from the ADIF fixtures of tests/zelk (with fuzz/adif.dict).
+# Fails on any finding: a crash, a leak, undefined behaviour, a broken
+# invariant, an input that runs too long or takes too much memory. Findings
+# are kept in build/fuzz/run/<fuzzer>/findings.
+#   fuzz/run.sh [seconds per fuzzer]        (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,33 +14,47 @@ build=$PWD/build/fuzz
 work=$build/run
 
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j2 --target entry_points_fuzzer
-
+cmake --build "$build" -j2 --target entry_points_fuzzer adif_reader_fuzzer
 rm -rf "$work"
-mkdir -p "$work/corpus" "$work/findings"
-cp fuzz/corpus/* "$work/corpus/"
 
-# The fuzzer makes its scratch contest folder under $TMPDIR (default /tmp).
-# The platform layer syncs every file it replaces to disk, which on a disk
-# costs more than the calls themselves: use memory when it is there.
+# The entry-point fuzzer makes its scratch contest folder under $TMPDIR
+# (default /tmp). The platform layer syncs every file it replaces to disk,
+# which on a disk costs more than the calls themselves: use memory when it is
+# there.
 if [ -z "${TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then
   export TMPDIR=/dev/shm
 fi
 export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:print_stacktrace=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
-# Paths are absolute: the fuzzer works in its scratch folder. Standard input
-# is not a terminal, so the POSIX dialogs never wait for one. -close_fd_mask=2
-# silences the plug-in's messages, not libFuzzer's reports.
-status=0
-"$build/entry_points_fuzzer" "$work/corpus" \
-  -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=30 -max_len=4096 \
-  -close_fd_mask=2 -print_final_stats=1 -artifact_prefix="$work/findings/" \
-  </dev/null >"$work/fuzz.log" 2>&1 || status=$?
 
-grep -E '^#[0-9]+[[:space:]]+DONE|^stat::|INVARIANT BROKEN|ERROR:|SUMMARY:' "$work/fuzz.log" || true
-findings=$(find "$work/findings" -type f | wc -l)
-echo "fuzz: exit status $status, corpus $(find "$work/corpus" -type f | wc -l) inputs, $findings findings"
-if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
-  tail -n 60 "$work/fuzz.log"
-  exit 1
-fi
+status=0
+# run_fuzzer NAME "OPTIONS" SEED...
+# Paths are absolute: the entry-point fuzzer works in its scratch folder.
+# Standard input is not a terminal, so the POSIX dialogs never wait for one.
+run_fuzzer() {
+  local name=$1 options=$2
+  shift 2
+  local dir=$work/$name fuzzer_status=0
+  mkdir -p "$dir/corpus" "$dir/findings"
+  cp "$@" "$dir/corpus/"
+  # shellcheck disable=SC2086  # the options are words
+  "$build/$name" "$dir/corpus" \
+    -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=30 -max_len=4096 \
+    -print_final_stats=1 -artifact_prefix="$dir/findings/" $options \
+    </dev/null >"$dir/fuzz.log" 2>&1 || fuzzer_status=$?
+
+  grep -E '^#[0-9]+[[:space:]]+DONE|^stat::|INVARIANT BROKEN|ERROR:|SUMMARY:' "$dir/fuzz.log" || true
+  local findings
+  findings=$(find "$dir/findings" -type f | wc -l)
+  echo "fuzz $name: exit status $fuzzer_status, corpus $(find "$dir/corpus" -type f | wc -l) inputs, $findings findings"
+  if [ "$fuzzer_status" -ne 0 ] || [ "$findings" -ne 0 ]; then
+    tail -n 60 "$dir/fuzz.log"
+    status=1
+  fi
+}
+
+# -close_fd_mask=2 silences the plug-in's messages, not libFuzzer's reports.
+run_fuzzer entry_points_fuzzer "-close_fd_mask=2" fuzz/corpus/*
+run_fuzzer adif_reader_fuzzer "-dict=$PWD/fuzz/adif.dict" \
+  tests/zelk/fixtures/*.adi tests/zelk/fixtures/awkward/*.adi
+exit $status

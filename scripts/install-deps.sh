@@ -2,7 +2,9 @@
 # Installs on a Debian 12 machine everything the build and the tests need:
 # the native toolchain and libraries, the mingw-w64 cross toolchain, Wine
 # (32-bit, hence the i386 architecture) with Xvfb for the dialog tests, clang
-# for the sanitizer and fuzzing builds, and the independent format checkers.
+# for the sanitizer and fuzzing builds, the independent format checkers, and
+# what the release packages need (help2man for the man page, file for
+# cpack's dependency list of the .deb, groff to check that the page renders).
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -14,6 +16,7 @@ packages=(
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-apps
   trustedqsl
+  help2man file groff-base
 )
 # The ADIF validator runs on Node.js; a machine that already has node and npm
 # (from any source) keeps them.

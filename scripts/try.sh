@@ -7,9 +7,11 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh >/dev/null
 cmake --preset native >/dev/null
-cmake --build --preset native --target zelk Stats >/dev/null
+# The zelk target brings what zelk needs beside it: the plug-in and the
+# reference list.
+cmake --build --preset native --target zelk >/dev/null
 
-folder=$(mktemp -d /tmp/zelk-example.XXXXXX)
+folder=$(mktemp -d -t zelk-example.XXXXXX)
 zelk=build/native/tools/zelk/zelk
 "$zelk" init "$folder" --coordinate 55N37O
 echo

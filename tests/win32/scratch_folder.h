@@ -1,6 +1,8 @@
 // A fresh, empty folder made the current folder for one test, as the host's
 // current folder is for the plug-in; the previous current folder comes back
-// afterwards. The folder stays for inspection until the next run.
+// afterwards. It lies beside the test program, in the build tree, whatever
+// folder the program was started from, and stays for inspection until the
+// next run.
 #pragma once
 
 #include <windows.h>
@@ -14,6 +16,14 @@ inline std::string CurrentFolder() {
     char path[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, path);
     return path;
+}
+
+// The folder of the running program.
+inline std::string ProgramFolder() {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder(path, length);
+    return folder.substr(0, folder.find_last_of("\\/"));
 }
 
 inline void RemoveTree(const std::string& folder) {
@@ -40,7 +50,7 @@ inline void RemoveTree(const std::string& folder) {
 class ScratchFolder {
   public:
     explicit ScratchFolder(const std::string& name)
-        : m_previous(CurrentFolder()), m_path(m_previous + "\\" + name) {
+        : m_previous(CurrentFolder()), m_path(ProgramFolder() + "\\" + name) {
         RemoveTree(m_path);
         CreateDirectoryA(m_path.c_str(), nullptr);
         SetCurrentDirectoryA(m_path.c_str());

@@ -103,11 +103,21 @@ TEST(SummaryLine, CountsContactsAndNamesTheFilesWritten) {
     outcome.errorFile = "/c/err.txt";
     EXPECT_EQ(SummaryLine(outcome),
               "7 contacts read: 5 admitted, 2 refused (see /c/err.txt), 1 duplicate");
-    outcome.counts = {1, 1, 0, 0};
+    outcome.counts = {2, 1, 0, 0, 1};
     outcome.cabrilloFile = "/c/R9TST.cbr";
     EXPECT_EQ(SummaryLine(outcome),
-              "1 contact read: 1 admitted, 0 refused (see /c/err.txt), 0 duplicates; Cabrillo "
-              "file /c/R9TST.cbr written");
+              "2 contacts read: 1 admitted, 0 refused (see /c/err.txt), 0 duplicates, 1 skipped; "
+              "Cabrillo file /c/R9TST.cbr written");
+}
+
+TEST(TextOutput, EndsTheReportsLastLineBeforeTheSummary) {
+    ScoreOutcome outcome;
+    outcome.counts = {1, 1, 0, 0};
+    outcome.errorFile = "e";
+    const std::string summary = "1 contact read: 1 admitted, 0 refused (see e), 0 duplicates\n";
+    EXPECT_EQ(TextOutput("Score: 5\n", outcome), "Score: 5\n" + summary);
+    EXPECT_EQ(TextOutput("Score: 5", outcome), "Score: 5\n" + summary);
+    EXPECT_EQ(TextOutput("", outcome), summary);
 }
 
 TEST(ToJson, CarriesRowsTotalsScoreCountsAndFiles) {
@@ -124,7 +134,8 @@ TEST(ToJson, CarriesRowsTotalsScoreCountsAndFiles) {
          {"\"rows\": [\n    {\"group\": \"14\", \"qsos\": 1, \"points\": 50, \"lat\": 5, "
           "\"long\": 7, \"zelk\": 0, \"polar\": 0}\n  ]",
           "\"totals\": {\"qsos\": 1,", "\"claimed_score\": 62,",
-          "\"contacts\": {\"read\": 2, \"admitted\": 1, \"refused\": 1, \"duplicates\": 0}",
+          "\"contacts\": {\"read\": 2, \"admitted\": 1, \"refused\": 1, \"duplicates\": 0, "
+          "\"skipped\": 0}",
           "\"error_file\": \"/c/err.txt\"", "\"cabrillo_file\": null"}) {
         EXPECT_NE(json.find(part), std::string::npos) << part << "\n" << json;
     }

@@ -11,6 +11,7 @@
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <map>
 #include <sstream>
 
 #include "adif_reader.h"
@@ -36,7 +37,17 @@ const std::string* Problem(const Checked<T>& checked) {
     return std::get_if<std::string>(&checked);
 }
 
-Checked<std::vector<Contact>> ReadContacts(const LogOptions& options) {
+// A log read and mapped: the contacts to hand over, and what was said on the way.
+struct LogReading {
+    std::vector<Contact> contacts;
+    std::vector<AdifNote> warnings;
+    std::vector<AdifNote> skipped;  // contacts not handed over, and why
+};
+
+// Reads the log and maps its records; a message when the file cannot be read
+// or its structure cannot be followed. `stationCoordinate` is the one the
+// plug-in will send, to compare with a coordinate in STX_STRING.
+Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& stationCoordinate) {
     std::error_code error;
     if (fs::is_directory(options.log, error)) {
         return options.log + ": is a folder, not a log";
@@ -53,7 +64,7 @@ Checked<std::vector<Contact>> ReadContacts(const LogOptions& options) {
     const std::string text = std::move(bytes).str();
 
     auto read = ReadAdif(text);
-    if (auto* problem = std::get_if<AdifError>(&read)) {
+    if (auto* problem = std::get_if<AdifNote>(&read)) {
         return options.log + ": " + problem->Describe();
     }
     const AdifLog& log = std::get<AdifLog>(read);
@@ -62,15 +73,60 @@ Checked<std::vector<Contact>> ReadContacts(const LogOptions& options) {
     if (Upper(options.groupBy) != "BAND") {
         mapping.groupField = Upper(options.groupBy);
     }
-    std::vector<Contact> contacts;
+    mapping.stationCoordinate = stationCoordinate;
+    LogReading reading;
+    reading.warnings = log.warnings;
     for (std::size_t i = 0; i < log.records.size(); ++i) {
-        auto mapped = MapRecord(log.records[i], i + 1, mapping);
-        if (auto* problem = std::get_if<AdifError>(&mapped)) {
-            return options.log + ": " + problem->Describe();
+        auto mapped = MapRecord(log.records[i], i + 1, mapping, reading.warnings);
+        if (auto* skipped = std::get_if<AdifNote>(&mapped)) {
+            reading.skipped.push_back(std::move(*skipped));
+        } else {
+            reading.contacts.push_back(std::get<Contact>(std::move(mapped)));
         }
-        contacts.push_back(std::get<Contact>(std::move(mapped)));
     }
-    return contacts;
+    return reading;
+}
+
+// Lists the skipped contacts and the warnings on `err` in the order of the
+// file. A warning that recurs word for word (the same frequency above the
+// host's limit in every record) is listed once, with how often it recurs.
+void ListNotes(std::ostream& err, std::string_view command, const std::string& log,
+               const LogReading& reading) {
+    struct Entry {
+        const AdifNote* note;
+        bool skipped;
+    };
+    std::vector<Entry> entries;
+    std::map<std::pair<std::string, std::string>, std::size_t> recurring;
+    for (const AdifNote& note : reading.warnings) {
+        if (recurring[{note.field, note.message}]++ == 0) {
+            entries.push_back({&note, false});
+        }
+    }
+    for (const AdifNote& note : reading.skipped) {
+        entries.push_back({&note, true});
+    }
+    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+        return a.note->offset < b.note->offset;
+    });
+    for (const Entry& entry : entries) {
+        err << command << (entry.skipped ? ": contact skipped: " : ": warning: ") << log << ": "
+            << entry.note->Describe();
+        if (!entry.skipped) {
+            const std::size_t more = recurring[{entry.note->field, entry.note->message}] - 1;
+            if (more > 0) {
+                err << " (and " << more << " more alike)";
+            }
+        }
+        err << '\n';
+    }
+}
+
+// The coordinate the plug-in will send: the stored one, else the one it
+// builds from the fallback latitude and longitude.
+std::string StationCoordinate(const fs::path& folder, double latitude, double longitude) {
+    std::string stored = StoredStationCoordinate(folder);
+    return stored.empty() ? CoordinateText(latitude, longitude) : stored;
 }
 
 Checked<fs::path> PluginPath(const Installation& installation) {
@@ -167,12 +223,17 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
             return kExitBadInput;
         }
     }
-    auto read = ReadContacts(options.input);
+    const double latitude = options.latitude.value_or(0.0);
+    const double longitude = options.longitude.value_or(0.0);
+    auto read =
+        ReadContacts(options.input, StationCoordinate(options.input.folder, latitude, longitude));
     if (auto* problem = Problem(read)) {
         err << "zelk score: " << *problem << '\n';
         return kExitBadInput;
     }
-    const std::vector<Contact>& contacts = std::get<std::vector<Contact>>(read);
+    const LogReading& reading = std::get<LogReading>(read);
+    ListNotes(err, "zelk score", options.input.log, reading);
+    const std::vector<Contact>& contacts = reading.contacts;
 
     ContestStart start;
     start.cabrillo = options.cabrillo;
@@ -187,8 +248,8 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
     } else if (!contacts.empty()) {
         start.date = DateOf(contacts.front().time);
     }
-    start.latitude = options.latitude.value_or(0.0);
-    start.longitude = options.longitude.value_or(0.0);
+    start.latitude = latitude;
+    start.longitude = longitude;
 
     const fs::path folder = fs::absolute(options.input.folder).lexically_normal();
     if (options.yes) {
@@ -219,8 +280,9 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
         err << "zelk score: the plug-in would not start the contest in " << folder.string() << '\n';
         return kExitFailure;
     }
+    outcome.counts.skipped = reading.skipped.size();
+    outcome.counts.read = contacts.size() + reading.skipped.size();
     for (const Contact& contact : contacts) {
-        ++outcome.counts.read;
         if (plugin.Add(contact)) {
             ++outcome.counts.admitted;
         } else {
@@ -232,7 +294,7 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
     auto parsed = ParseReport(reportText);
     if (auto* problem = Problem(parsed)) {
         err << "zelk score: the plug-in's report cannot be read: " << *problem << '\n'
-            << ReportForPrinting(reportText);
+            << WithLineEnd(ReportForPrinting(reportText));
         return kExitFailure;
     }
     outcome.report = std::get<ContestReport>(std::move(parsed));
@@ -256,7 +318,7 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
         out << ToJson(outcome);
         err << SummaryLine(outcome) << '\n';
     } else {
-        out << ReportForPrinting(reportText) << SummaryLine(outcome) << '\n';
+        out << TextOutput(ReportForPrinting(reportText), outcome);
     }
     return options.cabrillo && !outcome.cabrilloFile ? kExitFailure : kExitOk;
 }
@@ -280,12 +342,19 @@ int RunSetup(const Installation& installation, const fs::path& folder, std::ostr
 
 int RunCheck(const Installation& installation, const CheckOptions& options, std::ostream& out,
              std::ostream& err) {
-    auto read = ReadContacts(options.input);
+    // zelk check passes no fallback coordinate to the plug-in.
+    auto read = ReadContacts(options.input, StationCoordinate(options.input.folder, 0.0, 0.0));
     if (auto* problem = Problem(read)) {
         err << "zelk check: " << *problem << '\n';
         return kExitBadInput;
     }
-    const std::vector<Contact>& contacts = std::get<std::vector<Contact>>(read);
+    const LogReading& reading = std::get<LogReading>(read);
+    ListNotes(err, "zelk check", options.input.log, reading);
+    if (!reading.skipped.empty()) {
+        err << "zelk check: the answer leaves out the " << reading.skipped.size() << " skipped of "
+            << reading.contacts.size() + reading.skipped.size() << " contacts read\n";
+    }
+    const std::vector<Contact>& contacts = reading.contacts;
     ContestStart start;
     start.contestant = Contestant(options.input.call, contacts);
     if (!contacts.empty()) {

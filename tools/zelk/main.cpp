@@ -62,8 +62,10 @@ int main(int argc, char** argv) {
     auto* scoreCommand = app.add_subcommand(
         "score",
         "Score an ADIF log: prints the report and a summary; refused contacts go to err.txt "
-        "in the contest folder, and with --cabrillo the log to <CALL>.cbr. A malformed log "
-        "stops with exit status 2 before anything is written.");
+        "in the contest folder, and with --cabrillo the log to <CALL>.cbr. Contacts with a "
+        "value that cannot be used are skipped and listed with the warnings on standard "
+        "error; a log whose structure cannot be followed stops with exit status 2 before "
+        "anything is written.");
     scoreCommand->add_option("LOG", score.input.log, "ADIF log (.adi)")->required();
     AddLogOptions(*scoreCommand, score.input);
     scoreCommand->add_option("--date", score.date,

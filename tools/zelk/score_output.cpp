@@ -53,10 +53,25 @@ std::string SummaryLine(const ScoreOutcome& outcome) {
                        " read: " + std::to_string(c.admitted) + " admitted, " +
                        std::to_string(c.refused) + " refused (see " + outcome.errorFile.string() +
                        "), " + Plural(c.duplicates, "duplicate", "duplicates");
+    if (c.skipped > 0) {
+        line += ", " + std::to_string(c.skipped) + " skipped";
+    }
     if (outcome.cabrilloFile) {
         line += "; Cabrillo file " + outcome.cabrilloFile->string() + " written";
     }
     return line;
+}
+
+std::string WithLineEnd(std::string_view text) {
+    std::string ended(text);
+    if (!ended.empty() && ended.back() != '\n') {
+        ended += '\n';
+    }
+    return ended;
+}
+
+std::string TextOutput(std::string_view printedReport, const ScoreOutcome& outcome) {
+    return WithLineEnd(printedReport) + SummaryLine(outcome) + '\n';
 }
 
 std::string JsonString(std::string_view text) {
@@ -92,7 +107,8 @@ std::string ToJson(const ScoreOutcome& outcome) {
     json += "  \"contacts\": {\"read\": " + std::to_string(c.read) +
             ", \"admitted\": " + std::to_string(c.admitted) +
             ", \"refused\": " + std::to_string(c.refused) +
-            ", \"duplicates\": " + std::to_string(c.duplicates) + "},\n";
+            ", \"duplicates\": " + std::to_string(c.duplicates) +
+            ", \"skipped\": " + std::to_string(c.skipped) + "},\n";
     json += "  \"error_file\": " + JsonString(outcome.errorFile.string()) + ",\n";
     json += "  \"cabrillo_file\": " +
             (outcome.cabrilloFile ? JsonString(outcome.cabrilloFile->string()) : "null") + "\n}\n";

@@ -1,9 +1,12 @@
 // Small text helpers shared by the ADIF reader, the contact mapping and the
-// commands: ADIF names and enumerations compare without regard to case.
+// commands: ADIF names and enumerations compare without regard to case, and
+// whatever a log holds is made printable before it reaches a message.
 #pragma once
 
 #include <algorithm>
 #include <cctype>
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -20,5 +23,16 @@ inline bool IsDigits(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
+
+// The length in bytes of the UTF-8 sequence that starts `text`, or nullopt
+// when it starts with no well-formed sequence (a stray or cut byte, an
+// overlong form, a surrogate or a value beyond U+10FFFF).
+std::optional<std::size_t> Utf8SequenceLength(std::string_view text);
+
+// A text from a log as it may appear in a message: one line of printable
+// characters. Control bytes become \n, \r, \t or \xNN, bytes that are not
+// UTF-8 become \xNN, a backslash becomes \\; well-formed UTF-8 letters stay.
+// A text longer than `limit` characters is cut and ends with "...".
+std::string Printable(std::string_view text, std::size_t limit = 40);
 
 }  // namespace zelk::host

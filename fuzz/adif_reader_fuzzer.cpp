@@ -1,0 +1,131 @@
+// libFuzzer target for zelk's ADIF reader and contact mapping, the code that
+// reads logs from anywhere. Each input is a whole log file. Besides not
+// crashing (under AddressSanitizer and UndefinedBehaviorSanitizer), reading
+// must keep these invariants; a broken one aborts, which libFuzzer reports:
+// - reading the same bytes twice gives the same log, warnings and faults;
+// - every offset it reports (the stopping fault, warnings, record faults,
+//   skipped contacts) lies within the file, and so does every record and
+//   every field with its value;
+// - every message is one line of printable UTF-8, whatever bytes the log holds;
+// - no contact handed on has an invalid date-time: such a contact is skipped.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+#include "adif_reader.h"
+#include "contact.h"
+#include "text.h"
+
+namespace {
+
+using namespace zelk::host;
+
+[[noreturn]] void Broken(const std::string& what) {
+    std::fprintf(stderr, "INVARIANT BROKEN: %s\n", what.c_str());
+    std::fflush(stderr);
+    std::abort();
+}
+
+void Require(bool holds, const std::string& what) {
+    if (!holds) {
+        Broken(what);
+    }
+}
+
+void CheckNote(const AdifNote& note, std::size_t size) {
+    const std::string text = note.Describe();
+    Require(note.offset <= size, "a reported offset lies within the file: " + text);
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        Require(byte >= 0x20 && byte != 0x7F, "a message is one printable line: " + text);
+        const auto length = Utf8SequenceLength(std::string_view(text).substr(i));
+        Require(length.has_value(), "a message is UTF-8: " + text);
+        i += *length;
+    }
+}
+
+void CheckField(const AdifField& field, std::size_t size) {
+    Require(field.offset < size && field.value.size() < size - field.offset,
+            "a field and its value lie within the file: " + Printable(field.name));
+}
+
+// Everything the reader gives, as one text, to compare two readings.
+std::string Picture(const std::variant<AdifLog, AdifNote>& read) {
+    if (const auto* fault = std::get_if<AdifNote>(&read)) {
+        return "fault " + fault->Describe();
+    }
+    const AdifLog& log = std::get<AdifLog>(read);
+    std::string picture = log.headerText + '\0';
+    const auto fields = [&picture](const std::vector<AdifField>& list) {
+        for (const AdifField& field : list) {
+            picture += field.name + '\0' + field.value + '\0' + field.type + '\0' +
+                       std::to_string(field.offset) + '\0';
+        }
+    };
+    fields(log.header);
+    for (const AdifRecord& record : log.records) {
+        picture += "record " + std::to_string(record.offset) + '\0';
+        fields(record.fields);
+        for (const AdifNote& fault : record.faults) {
+            picture += fault.Describe() + '\0';
+        }
+    }
+    for (const AdifNote& warning : log.warnings) {
+        picture += warning.Describe() + '\0';
+    }
+    return picture;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string_view file(reinterpret_cast<const char*>(data), size);
+    const auto read = ReadAdif(file);
+    Require(Picture(read) == Picture(ReadAdif(file)), "reading the same bytes gives the same log");
+    if (const auto* fault = std::get_if<AdifNote>(&read)) {
+        CheckNote(*fault, size);
+        return 0;
+    }
+    const AdifLog& log = std::get<AdifLog>(read);
+    for (const AdifNote& warning : log.warnings) {
+        CheckNote(warning, size);
+    }
+    for (const AdifField& field : log.header) {
+        CheckField(field, size);
+    }
+    MappingOptions options;
+    options.stationCoordinate = "50N30O";
+    // The last byte, when odd, groups by a field, so faults in it matter too.
+    if (size > 0 && (data[size - 1] & 1) != 0) {
+        options.groupField = "MY_SECTION";
+    }
+    for (std::size_t i = 0; i < log.records.size(); ++i) {
+        const AdifRecord& record = log.records[i];
+        Require(!record.fields.empty() && record.offset <= record.fields.front().offset,
+                "a record starts at its first field");
+        for (const AdifField& field : record.fields) {
+            CheckField(field, size);
+        }
+        for (const AdifNote& fault : record.faults) {
+            CheckNote(fault, size);
+        }
+        std::vector<AdifNote> warnings;
+        const auto mapped = MapRecord(record, i + 1, options, warnings);
+        for (const AdifNote& warning : warnings) {
+            CheckNote(warning, size);
+        }
+        if (const auto* skipped = std::get_if<AdifNote>(&mapped)) {
+            CheckNote(*skipped, size);
+            Require(skipped->record == i + 1, "a skipped contact names its record");
+        } else {
+            const Contact& contact = std::get<Contact>(mapped);
+            Require(contact.time.m_status != kZelkDateTimeInvalid,
+                    "no contact with an invalid date-time is handed on");
+        }
+    }
+    return 0;
+}

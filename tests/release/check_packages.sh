@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# The release packages, made by cpack from built native and win32 folders:
+# - zelk_<version>_<arch>.deb: its metadata and files; unpacked into a
+#   scratch root, its zelk scores the example exactly as the build tree's
+#   zelk does (report, err.txt, Cabrillo file); its man page renders;
+# - zelk_<version>_win32.zip: Stats.dll, zelk.exe, zelk.dat and INSTALL.txt in
+#   one folder; its zelk.exe finds Stats.dll beside itself and gives the
+#   same report under Wine as the native zelk.
+#   tests/release/check_packages.sh NATIVE_BUILD WIN32_BUILD
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+native=$(realpath "$1")
+win32=$(realpath "$2")
+example=$root/examples/zelk-contest.adi
+
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$native/CMakeCache.txt")
+deb=$native/zelk_${version}_$(dpkg --print-architecture).deb
+zip=$win32/zelk_${version}_win32.zip
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zelk-packages.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+problems=()
+problem() { problems+=("$*"); echo "PROBLEM: $*"; }
+
+echo "-- cpack in $native"
+rm -f "$deb"
+(cd "$native" && cpack -G DEB >"$work/cpack-deb.log" 2>&1) || { cat "$work/cpack-deb.log"; exit 1; }
+[ -f "$deb" ] || { cat "$work/cpack-deb.log"; echo "cpack made no $(basename "$deb")"; exit 1; }
+
+dpkg-deb -I "$deb" >"$work/info.txt"
+for field in "Package: zelk" "Version: $version" "Architecture: $(dpkg --print-architecture)" \
+    "Section: hamradio" "Priority: optional"; do
+    grep -qxF " $field" "$work/info.txt" || problem "$(basename "$deb"): no '$field'"
+done
+for field in Maintainer Description; do
+    grep -qE "^ $field: .+" "$work/info.txt" || problem "$(basename "$deb"): no $field"
+done
+depends=$(sed -n 's/^ Depends: //p' "$work/info.txt")
+for library in libc6 libstdc++6; do
+    [[ ", $depends," == *", $library "* ]] || problem "$(basename "$deb"): Depends lacks $library ($depends)"
+done
+
+dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents.txt"
+for file in usr/bin/zelk usr/lib/zelk/libStats.so usr/share/zelk/zelk.dat \
+    usr/share/man/man1/zelk.1.gz; do
+    grep -qxF "./$file" "$work/contents.txt" || problem "$(basename "$deb") lacks /$file"
+done
+
+dpkg-deb -x "$deb" "$work/root"
+if ! zcat "$work/root/usr/share/man/man1/zelk.1.gz" | groff -man -Tutf8 -ww \
+    >"$work/man.txt" 2>"$work/man-warnings.txt" || [ -s "$work/man-warnings.txt" ]; then
+    problem "the man page does not render cleanly: $(head -c 300 "$work/man-warnings.txt")"
+fi
+grep -q 'zelk - score a ZELK contest log' "$work/man.txt" || problem "the man page has no NAME line"
+grep -q "zelk $version" "$work/man.txt" || problem "the man page does not name version $version"
+
+# The same run with the unpacked zelk and with the build tree's, each in a
+# contest folder "contest" of its own, so that every output is comparable.
+score() {
+    local zelk=$1 folder=$2
+    mkdir -p "$folder"
+    (cd "$folder" && "$zelk" init contest --coordinate 55N37O >init.txt &&
+        "$zelk" score "$example" -C contest --cabrillo --yes >report.txt 2>stderr.txt)
+}
+score "$work/root/usr/bin/zelk" "$work/deb" || problem "the unpacked zelk failed: $(cat "$work/deb/"*.txt)"
+score "$native/tools/zelk/zelk" "$work/build" || problem "the build tree's zelk failed"
+# The summary names the contest folder by its full path.
+for run in build deb; do
+    sed "s|$work/$run/||g" "$work/$run/report.txt" >"$work/$run/report-here.txt"
+done
+for file in report-here.txt stderr.txt contest/err.txt contest/R3ZLK.cbr; do
+    cmp -s "$work/build/$file" "$work/deb/$file" || problem "the unpacked zelk gives another $file"
+done
+expected=$(grep '^Score:' "$root/examples/zelk-contest.report.txt")
+grep -qxF "$expected" "$work/deb/report.txt" || problem "the unpacked zelk does not print '$expected'"
+
+echo "-- cpack in $win32"
+rm -f "$zip"
+(cd "$win32" && cpack -G ZIP >"$work/cpack-zip.log" 2>&1) || { cat "$work/cpack-zip.log"; exit 1; }
+[ -f "$zip" ] || { cat "$work/cpack-zip.log"; echo "cpack made no $(basename "$zip")"; exit 1; }
+top=zelk_${version}_win32
+(cd "$work" && cmake -E tar tf "$zip" | sort >zip-contents.txt)
+printf '%s\n' "$top/INSTALL.txt" "$top/Stats.dll" "$top/zelk.dat" "$top/zelk.exe" |
+    sort >"$work/zip-expected.txt"
+diff "$work/zip-expected.txt" "$work/zip-contents.txt" >"$work/zip-diff.txt" ||
+    problem "$(basename "$zip") holds other files: $(cat "$work/zip-diff.txt")"
+mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$zip")
+cmp -s "$work/zip/$top/zelk.dat" "$root/examples/zelk.dat" || problem "the zip's zelk.dat differs"
+# The zip's Stats.dll is stripped: it must export what the built one does.
+strip=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$win32/CMakeCache.txt")
+exports() { "${strip%strip}objdump" -p "$1" | grep -E '^\s+\[\s*[0-9]+\] '; }
+shipped=$(exports "$work/zip/$top/Stats.dll" || true)
+built=$(exports "$win32/Stats.dll" || true)
+[ -n "$built" ] && [ "$shipped" = "$built" ] ||
+    problem "the zip's Stats.dll does not export what the built one does"
+grep -q 'Plugins\\zelk.dat' "$work/zip/$top/INSTALL.txt" || problem "INSTALL.txt does not place zelk.dat"
+"$root/tests/zelk/same_report_under_wine.sh" "$native/tools/zelk/zelk" "$work/zip/$top/zelk.exe" \
+    "$root/cmake/wine-run.sh" "$win32/wine-prefix" "$example" ||
+    problem "zelk.exe from the zip does not give the native report"
+
+if [ ${#problems[@]} -ne 0 ]; then
+    echo "the release packages have ${#problems[@]} problem(s)"
+    exit 1
+fi
+echo "packages: $(basename "$deb") ($(stat -c %s "$deb") bytes) and $(basename "$zip") ($(stat -c %s "$zip") bytes) check out"
