@@ -43,3 +43,27 @@ if [ "$status" -ne 0 ] || [ "$findings" -ne 0 ]; then
   tail -n 60 "$work/fuzz.log"
   exit 1
 fi
+
+# zelk's Cabrillo reader: a corpus (fuzz/corpus_cabrillo_reader) and a time
+# budget of its own, ZELK_FUZZ_CABRILLO_SECONDS (default: the same seconds).
+# Findings are kept in build/fuzz/run-cabrillo_reader/findings.
+run_reader_fuzzer() {
+  local name=$1 budget=$2 dir=$build/run-$1
+  cmake --build "$build" -j2 --target "${name}_fuzzer"
+  rm -rf "$dir"
+  mkdir -p "$dir/corpus" "$dir/findings"
+  cp "fuzz/corpus_$name"/* "$dir/corpus/"
+  local code=0
+  "$build/${name}_fuzzer" "$dir/corpus" -dict="fuzz/$name.dict" \
+    -max_total_time="$budget" -rss_limit_mb=2048 -timeout=30 -max_len=8192 \
+    -print_final_stats=1 -artifact_prefix="$dir/findings/" >"$dir/fuzz.log" 2>&1 || code=$?
+  grep -E '^#[0-9]+[[:space:]]+DONE|^stat::|INVARIANT BROKEN|ERROR:|SUMMARY:' "$dir/fuzz.log" || true
+  local found
+  found=$(find "$dir/findings" -type f | wc -l)
+  echo "fuzz $name: exit status $code, corpus $(find "$dir/corpus" -type f | wc -l) inputs, $found findings"
+  if [ "$code" -ne 0 ] || [ "$found" -ne 0 ]; then
+    tail -n 60 "$dir/fuzz.log"
+    exit 1
+  fi
+}
+run_reader_fuzzer cabrillo_reader "${ZELK_FUZZ_CABRILLO_SECONDS:-$seconds}"
