@@ -88,6 +88,7 @@ TEST(CabrilloReader, ReadsTheSampleFileOfTheReadmeAsOurWriterWritesIt) {
                             "020", "020 65N25O", 1, 20, -1, false});
     EXPECT_EQ(log.qsos[1].minutes - log.qsos[0].minutes, 1);
     EXPECT_EQ(log.qsos[0].minutes % 1440, 6 * 60 + 2);
+    EXPECT_EQ(log.qsos[0].Group(), "3");
     EXPECT_EQ(log.qsos[0].line.substr(0, 21), "QSO:  3514 CW 2024-05");
 }
 
@@ -175,6 +176,8 @@ TEST(CabrilloReader, ReadsWhatOtherLoggersWrite) {
     for (std::size_t i = 0; i < std::size(expected); ++i) {
         ExpectQso(log.qsos[i], expected[i]);
     }
+    EXPECT_EQ(log.qsos[2].Group(), "14");
+    EXPECT_EQ(log.qsos[4].Group(), "1240");
     // 2359 on the 12th and 0000 on the 13th are one minute apart.
     EXPECT_EQ(log.qsos[6].minutes - log.qsos[5].minutes, 1);
 }
@@ -275,6 +278,8 @@ TEST(CabrilloReader, TellsWhyAFileIsNoCabrilloLog) {
         EXPECT_TRUE(std::get<NotCabrillo>(result).reason.starts_with(reason))
             << std::get<NotCabrillo>(result).reason;
     }
+    // A log without QSO lines is still a log.
+    EXPECT_TRUE(std::holds_alternative<CabrilloLog>(ReadCabrillo("START-OF-LOG: 3.0\n")));
 }
 
 TEST(Bands, SameBandWholeMegahertzAndDesignators) {

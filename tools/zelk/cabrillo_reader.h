@@ -77,6 +77,8 @@ struct CabrilloExchange {
     uint8_t normalisedSize = 0;
 };
 
+// The texts of a QSO are views into its log's bytes: keep the log (or a copy
+// of it) while the QSO is used.
 struct CabrilloQso {
     std::string_view line;  // the whole line, letters in capitals, without its line end
     uint32_t lineNumber = 0;
@@ -100,6 +102,11 @@ struct CabrilloQso {
     // The designator as the table spells it; empty when a frequency was given.
     std::string_view BandDesignator() const {
         return freqKHz == 0 && band != kNoBand ? Bands()[band].cabrillo : std::string_view();
+    }
+    // The group `zelk score` gives the contact by default: the frequency in
+    // whole megahertz, for a designator its band's lower edge ("1240").
+    std::string Group() const {
+        return WholeMegahertzGroup(freqKHz != 0 ? freqKHz : Bands()[band].lowerKHz);
     }
 };
 
@@ -152,5 +159,8 @@ struct NotCabrillo {
 std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(std::string_view bytes);
 // The same without copying the bytes: the log keeps them.
 std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(std::string&& bytes);
+inline std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(const char* bytes) {
+    return ReadCabrillo(std::string_view(bytes));
+}
 
 }  // namespace zelk::host
