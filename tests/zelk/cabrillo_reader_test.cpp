@@ -244,20 +244,23 @@ TEST(CabrilloReader, ListsEveryLineItCannotReadWithItsNumberAndWhy) {
 }
 
 TEST(CabrilloReader, QuotesWhatItCannotReadPrintablyAndRefusesHugeLines) {
+    using namespace std::string_literals;
+    const std::string tail = " 2024-05-12 0602 R3ZLK 1 55N37O RW1AMG 2 65N25O\n";
     const std::string huge = "QSO: 3514 CW 2024-05-12 0602 R3ZLK " + std::string(70000, '1');
-    const CabrilloLog log = Read(
-        "START-OF-LOG: 3.0\nQSO: 3514 C\x01 2024-05-12 0602 R3ZLK 1 55N37O RW1AMG 2 "
-        "65N25O\nQSO: 3514 CW 2024-05-12 0602 " +
-        std::string(50, 'W') + " 001 RW1AMG 002 003\n" + huge + "\nQSO: 3514 \xD0\x9A\xD0\x92\n");
+    const CabrilloLog log =
+        Read("START-OF-LOG: 3.0\nQSO: 3514 C\0"s + tail + "QSO: 3514 \xD0\x9A" + tail +
+             "QSO: 3514 CW 2024-05-12 0602 " + std::string(50, 'W') + " 001 RW1AMG 002 003\n" +
+             huge + "\nSOAPBOX: a zero \0 byte in a header value is kept\n"s);
     ASSERT_EQ(log.unreadable.size(), 4u);
-    EXPECT_EQ(log.unreadable[0].Describe(), "line 2: mode 'C\\x01' is not CW, PH, FM, RY or DG");
-    EXPECT_EQ(log.unreadable[1].reason,
-              "no coordinate (degrees, N or S, degrees, O or W) after "
-              "the own call '" +
-                  std::string(40, 'W') + "...'");
+    EXPECT_EQ(log.unreadable[0].Describe(),
+              "line 2: the control byte \\x00 in column 12; a QSO line holds only text");
+    EXPECT_EQ(log.unreadable[1].reason, "mode '\\xD0\\x9A' is not CW, PH, FM, RY or DG");
     EXPECT_EQ(log.unreadable[2].reason,
+              "no coordinate (degrees, N or S, degrees, O or W) after the own call '" +
+                  std::string(40, 'W') + "...'");
+    EXPECT_EQ(log.unreadable[3].reason,
               "QSO: the line is 70035 bytes long; a QSO line has at most 65535");
-    EXPECT_EQ(log.unreadable[3].reason.substr(0, 14), "QSO: has 2 fie");
+    EXPECT_EQ(log.Values("SOAPBOX")[0].size(), 39u);
     EXPECT_EQ(Printable("a\\b\xD0\x9A\t"), "a\\x5Cb\\xD0\\x9A\\x09");
 }
 
@@ -266,7 +269,9 @@ TEST(CabrilloReader, TellsWhyAFileIsNoCabrilloLog) {
     const std::pair<std::string, std::string_view> cases[] = {
         {"", "the file is empty"},
         {" \r\n\t\n", "the file is empty"},
-        {"START-OF-LOG: 3.0\n\0\x01\x02"s, "the file holds binary data (a zero byte at byte 18)"},
+        {"\x7F"
+         "ELF\x02\x01\x01\0\0"s,
+         "the file holds binary data (a zero byte at byte 7)"},
         {"\xFF\xFES\0T\0"s, "the file is UTF-16 text"},
         {Fixture("../small.adi"), "the file is an ADIF log"},
         {"QSO: 3514 CW 2024-05-12 0602 R3ZLK 001 55N37O RW1AMG 020 65N25O\n",

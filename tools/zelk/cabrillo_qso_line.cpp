@@ -114,13 +114,16 @@ std::optional<CabrilloMode> ModeOf(std::string_view text) {
 class QsoLineReader {
   public:
     QsoLineReader(std::string_view line, std::size_t valueBegin, DateCache& dates)
-        : m_line(line), m_dates(dates) {
+        : m_line(line), m_dates(dates), m_control(line.size()) {
         for (std::size_t i = valueBegin; i < line.size();) {
             while (i < line.size() && IsBlank(line[i])) {
                 ++i;
             }
             const std::size_t begin = i;
             while (i < line.size() && !IsBlank(line[i])) {
+                if (static_cast<unsigned char>(line[i]) < 0x20 && m_control == line.size()) {
+                    m_control = i;
+                }
                 ++i;
             }
             if (i > begin) {
@@ -135,6 +138,10 @@ class QsoLineReader {
 
     // Fills the QSO; on failure returns the reason.
     std::optional<std::string> Read(std::string_view tag, CabrilloQso& qso) {
+        if (m_control != m_line.size()) {
+            return "the control byte " + Printable(m_line.substr(m_control, 1)) + " in column " +
+                   std::to_string(m_control + 1) + "; a QSO line holds only text";
+        }
         if (m_count < kMinQsoFields) {
             return std::string(tag) + ": has " + std::to_string(m_count) +
                    " fields, a QSO needs at least " + std::to_string(kMinQsoFields) + " " +
@@ -368,6 +375,7 @@ class QsoLineReader {
     DateCache& m_dates;
     std::array<LineSpan, kMaxQsoFields + 1> m_fields;  // the first m_count of them
     std::size_t m_count = 0;
+    std::size_t m_control;  // of the first control byte but tab; the line's size when none
 };
 
 }  // namespace

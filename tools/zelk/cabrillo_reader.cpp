@@ -99,6 +99,7 @@ class LineEnds {
     std::size_t m_nextCr;
 };
 
+// Why a file is no log, where that shows before its lines are read.
 std::optional<std::string> NotCabrilloReason(std::string_view bytes) {
     if (bytes.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos) {
         return "the file is empty";
@@ -106,17 +107,23 @@ std::optional<std::string> NotCabrilloReason(std::string_view bytes) {
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
         return "the file is UTF-16 text; a Cabrillo log is plain text (ASCII)";
     }
+    return std::nullopt;
+}
+
+// Why a file without a START-OF-LOG: line is none.
+std::string NoLogReason(std::string_view bytes) {
+    // A stray zero byte in a log only spoils its line; without a log it
+    // tells binary data.
     if (const void* zero = std::memchr(bytes.data(), '\0', bytes.size())) {
         return "the file holds binary data (a zero byte at byte " +
                std::to_string(static_cast<const char*>(zero) - bytes.data()) + "), not text";
     }
-    return std::nullopt;
-}
-
-bool LooksLikeAdif(std::string_view bytes) {
     const std::string upper = Upper(bytes.substr(0, 1 << 16));
-    return upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos ||
-           upper.find("<CALL:") != std::string::npos;
+    if (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos ||
+        upper.find("<CALL:") != std::string::npos) {
+        return "the file is an ADIF log (it has <EOH>, <EOR> or <CALL:...>), not a Cabrillo log";
+    }
+    return "the file has no START-OF-LOG: line; a Cabrillo log starts with one";
 }
 
 std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage) {
@@ -200,11 +207,7 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
         log.tags.push_back({name, TrimBlanks(line.substr(colon + 1)), number});
     }
     if (log.startLine == 0) {
-        return NotCabrillo{LooksLikeAdif(text)
-                               ? "the file is an ADIF log (it has <EOH>, <EOR> or <CALL:...>), "
-                                 "not a Cabrillo log"
-                               : "the file has no START-OF-LOG: line; a Cabrillo log starts "
-                                 "with one"};
+        return NotCabrillo{NoLogReason(text)};
     }
     log.text = std::move(storage);
     return log;

@@ -33,6 +33,8 @@
 //   longitude; a serial has one to six digits. A typed exchange is split by
 //   the plug-in's own rule (NormaliseReceivedExchange), which takes the last
 //   two digits before N or S as the latitude and up to four digits as serial.
+// - A QSO line holding a control byte other than tab is unreadable; header
+//   values keep whatever bytes they hold.
 // - A line that fits none of this is unreadable, with the first reason found.
 #pragma once
 
@@ -150,8 +152,9 @@ struct CabrilloLog {
     std::optional<int64_t> ClaimedScore() const;
 };
 
-// A file that is no Cabrillo log at all: empty, binary, UTF-16, ADIF, or
-// without a START-OF-LOG: line.
+// A file that is no Cabrillo log at all: empty (or blank), UTF-16, or
+// without a START-OF-LOG: line, told apart as binary data (a zero byte), an
+// ADIF log or other text.
 struct NotCabrillo {
     std::string reason;
 };
