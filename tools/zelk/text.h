@@ -24,6 +24,10 @@ inline bool IsDigits(std::string_view text) {
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
 }
 
+inline char AsciiUpper(char c) {
+    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
 // The length in bytes of the UTF-8 sequence that starts `text`, or nullopt
 // when it starts with no well-formed sequence (a stray or cut byte, an
 // overlong form, a surrogate or a value beyond U+10FFFF).
