@@ -12,6 +12,10 @@
 #include <random>
 #include <set>
 #include <sstream>
+#include <stdexcept>
+#ifdef ZELK_CONTEST_SIM
+#include <sys/wait.h>
+#endif
 
 #include "claimed_score.h"
 #include "simulator.h"
@@ -340,6 +344,177 @@ TEST(ContestSimulator, TruthIsWhatTheRulesGiveOnTheWrittenFiles) {
         EXPECT_EQ(superseded, f.resubmissions);
     }
 }
+
+TEST(ContestSimulator, SameSeedMakesTheSameBytesAndAnotherSeedAnotherContest) {
+    const SimulatedContest first = Simulate(Mid(5));
+    const SimulatedContest again = Simulate(Mid(5));
+    const SimulatedContest other = Simulate(Mid(6));
+    ASSERT_EQ(first.files.size(), again.files.size());
+    for (std::size_t i = 0; i < first.files.size(); ++i) {
+        EXPECT_EQ(first.files[i].name, again.files[i].name);
+        EXPECT_EQ(first.files[i].bytes, again.files[i].bytes) << first.files[i].name;
+        EXPECT_EQ(first.files[i].modifiedTime, again.files[i].modifiedTime);
+    }
+    EXPECT_EQ(TruthTsv(first), TruthTsv(again));
+    EXPECT_NE(TruthTsv(first), TruthTsv(other));
+}
+
+TEST(ContestSimulator, CallsArePairwiseThreeEditsApart) {
+    const struct {
+        const char* a;
+        const char* b;
+        int distance;
+    } known[] = {{"UA3ABC", "UA3ABD", 1},  {"ZELK", "ZEL", 1}, {"UA3ABC/P", "UA3ABC", 2},
+                 {"kitten", "sitting", 3}, {"", "R3Z", 3},     {"DL1AB", "DL1AB", 0}};
+    for (const auto& k : known) {
+        EXPECT_EQ(EditDistance(k.a, k.b), k.distance) << k.a << " " << k.b;
+    }
+    SimulationParameters p = Mid(3);
+    p.stations = 1500;
+    p.logs = 1400;
+    p.contactsPerStation = 10;
+    const SimulatedContest contest = Simulate(p);
+    ASSERT_EQ(contest.stations.size(), 1500u);
+    EXPECT_EQ(contest.stations[0].call, "ZELK");
+    int polar = 0;
+    for (std::size_t i = 0; i < contest.stations.size(); ++i) {
+        polar += std::stoi(contest.stations[i].coordinate) >= kPolarLatitude;
+        for (std::size_t j = 0; j < i; ++j) {
+            ASSERT_GE(EditDistance(contest.stations[i].call, contest.stations[j].call), 3)
+                << contest.stations[i].call << " " << contest.stations[j].call;
+        }
+    }
+    EXPECT_GE(polar, 3);
+}
+
+TEST(ContestSimulator, RefusesParametersThatMakeNoContest) {
+    auto with = [](auto change) {
+        SimulationParameters p;
+        change(p);
+        return p;
+    };
+    const SimulationParameters refused[] = {
+        with([](SimulationParameters& p) { p.logs = 41; }),
+        with([](SimulationParameters& p) { p.logs = 38; }),  // no room for unique stations
+        with([](SimulationParameters& p) { p.faults.nils = -1; }),
+        with([](SimulationParameters& p) { p.minAppearances = 1; }),
+        with([](SimulationParameters& p) {
+            p.bandsKHz = {7000, 7000};
+        }),
+        with([](SimulationParameters& p) { p.startMonth = 2, p.startDay = 30; }),
+        with([](SimulationParameters& p) { p.timeWindowMinutes = 0; }),
+        with([](SimulationParameters& p) { p.lengthHours = 1; }),
+        with([](SimulationParameters& p) { p.contactsPerStation = 200; }),
+    };
+    for (const SimulationParameters& p : refused) {
+        EXPECT_FALSE(CheckParameters(p).empty()) << CommandLine(p);
+        EXPECT_THROW(Simulate(p), std::invalid_argument) << CommandLine(p);
+    }
+    SimulationParameters tooManyFaults;
+    tooManyFaults.faults.nils = 400;
+    EXPECT_TRUE(CheckParameters(tooManyFaults).empty());
+    EXPECT_THROW(Simulate(tooManyFaults), std::invalid_argument);
+}
+
+TEST(ClaimedScore, FollowsTheContestRulesPerBand) {
+    // From 55N37O: 14 MHz holds ZELK at 55N37O (50) and a polar station at
+    // 70N93O (50 + 15 + 56), plus 300 and 100; 7 MHz holds 33S70W (50 + 22
+    // + 33: magnitudes, the letters are no signs) and again ZELK (50, 300).
+    const std::vector<ClaimedContact> contacts = {{"ZELK", 14025, 55, 37},
+                                                  {"UA9ABC", 14099, 70, 93},
+                                                  {"CE3AB", 7010, 33, 70},
+                                                  {"ZELK", 7001, 55, 37}};
+    EXPECT_EQ(ClaimedScore(55, 37, contacts),
+              50 + 50 + 15 + 56 + 300 + 100 + 50 + 22 + 33 + 50 + 300);
+    EXPECT_EQ(ClaimedScore(55, 37, {}), 0);
+}
+
+#ifdef ZELK_CONTEST_SIM
+namespace fs = std::filesystem;
+
+std::string Read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+class ContestSimProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("zelk-contest-sim-" + std::to_string(std::random_device{}()));
+        fs::create_directories(root_);
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    int Run(const std::string& arguments) {
+        const std::string command = std::string(ZELK_CONTEST_SIM) + " " + arguments + " >" +
+                                    (root_ / "stdout").string() + " 2>&1";
+        const int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path root_;
+};
+
+TEST_F(ContestSimProgram, WritesTheLibrarysContestWithNewerLogsNewerOnDisk) {
+    SimulationParameters p = Mid(8);
+    const SimulatedContest contest = Simulate(p);
+    ASSERT_EQ(Run(CommandLine(p).substr(std::string("zelk-contest-sim").size()) + " --out " +
+                  (root_ / "logs").string() + " --truth " + (root_ / "truth.tsv").string()),
+              0)
+        << Read(root_ / "stdout");
+    EXPECT_EQ(Read(root_ / "truth.tsv"), TruthTsv(contest));
+    std::map<std::string, fs::file_time_type> times;
+    for (const SubmittedFile& file : contest.files) {
+        EXPECT_EQ(Read(root_ / "logs" / file.name), file.bytes) << file.name;
+        times[file.name] = fs::last_write_time(root_ / "logs" / file.name);
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "logs"), {}),
+              static_cast<std::ptrdiff_t>(contest.files.size()));
+    int resubmitted = 0;
+    for (const SubmittedFile& older : contest.files) {
+        for (const SubmittedFile& newer : contest.files) {
+            if (older.status == FileStatus::Superseded && newer.status == FileStatus::Read &&
+                newer.call == older.call) {
+                EXPECT_LT(times[older.name], times[newer.name]) << older.name;
+                ++resubmitted;
+            }
+        }
+    }
+    EXPECT_EQ(resubmitted, p.faults.resubmissions);
+}
+
+TEST_F(ContestSimProgram, RefusesATruthFileInsideTheContestFolder) {
+    EXPECT_EQ(Run("--out " + root_.string() + " --truth " + (root_ / "t.tsv").string()), 2);
+    EXPECT_NE(Read(root_ / "stdout").find("outside"), std::string::npos);
+    EXPECT_FALSE(fs::exists(root_ / "t.tsv"));
+}
+
+// The shipped example is what the program makes from the command line at
+// the top of its truth file.
+TEST_F(ContestSimProgram, ExampleContestIsWhatTheProgramMakes) {
+    const fs::path examples = ZELK_EXAMPLES;
+    const std::string truth = Read(examples / "contest-truth.tsv");
+    const std::string prefix = "# zelk-contest-sim ";
+    ASSERT_EQ(truth.rfind(prefix, 0), 0u);
+    const std::string arguments = truth.substr(prefix.size(), truth.find('\n') - prefix.size());
+    ASSERT_EQ(Run(arguments + " --out " + (root_ / "contest").string() + " --truth " +
+                  (root_ / "truth.tsv").string()),
+              0)
+        << Read(root_ / "stdout");
+    EXPECT_EQ(Read(root_ / "truth.tsv"), truth);
+    std::set<std::string> made, shipped;
+    for (const auto& entry : fs::directory_iterator(root_ / "contest")) {
+        made.insert(entry.path().filename().string());
+        EXPECT_EQ(Read(entry.path()), Read(examples / "contest" / entry.path().filename()))
+            << entry.path().filename();
+    }
+    for (const auto& entry : fs::directory_iterator(examples / "contest")) {
+        shipped.insert(entry.path().filename().string());
+    }
+    EXPECT_EQ(made, shipped);
+}
+#endif
 
 }  // namespace
 }  // namespace zelk::sim

@@ -12,6 +12,20 @@
 
 namespace zelk::sim {
 
+inline constexpr int32_t kMaxRepeatDelay = 90;  // minutes beyond the shortest repeat gap
+
+// Each side's clock is off by at most this, so two sides differ by less than
+// the window.
+inline int32_t ClockError(const SimulationParameters& p) {
+    return (p.timeWindowMinutes - 1) / 2;
+}
+
+// A repeat lies further than this after the contact it repeats, so that no
+// clock error brings it within two windows of it.
+inline int32_t ShortestRepeatGap(const SimulationParameters& p) {
+    return 2 * p.timeWindowMinutes + 2 * ClockError(p) + 1;
+}
+
 struct Side {
     uint32_t station = 0;
     int32_t minute = 0;  // logged time: minutes after the start of the contest
@@ -39,8 +53,9 @@ struct Contact {
 struct Model {
     SimulationParameters parameters;
     std::vector<Station> stations;
-    uint32_t entrants = 0;   // stations [0, entrants) send a log that is read
-    uint32_t uniqueEnd = 0;  // stations [entrants, uniqueEnd) are worked by few
+    uint32_t entrants = 0;       // stations [0, entrants) send a log that is read
+    uint32_t plainEntrants = 0;  // entrants [plainEntrants, entrants) send two logs
+    uint32_t uniqueEnd = 0;      // stations [entrants, uniqueEnd) are worked by few
     std::vector<Contact> contacts;
     std::vector<std::string> bustedCalls;
     std::vector<std::string> notes{""};

@@ -2,11 +2,14 @@
 // log file with faults of every kind in known numbers — and the truth the
 // organiser's check must find (see simulator.h for the truth file).
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <optional>
+#include <sstream>
 
 #include "simulator.h"
 
@@ -99,7 +102,8 @@ int main(int argc, char** argv) {
                    "that the truth is made for")
         ->capture_default_str();
     app.add_option("--faults", faults,
-                   "Number of every fault kind below at once (each option below overrides it)");
+                   "Number of every fault kind below at once (each option below overrides it)")
+        ->check(CLI::NonNegativeNumber);
     FaultCounts& f = p.faults;
     struct Kind {
         const char* option;
@@ -160,7 +164,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+    // Wall and processor time: on a shared machine the second says more.
     const auto started = std::chrono::steady_clock::now();
+    const std::clock_t startedCpu = std::clock();
     SimulatedContest contest;
     try {
         contest = zelk::sim::Simulate(p);
@@ -169,6 +175,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto simulated = std::chrono::steady_clock::now();
+    const double simulatedCpu = static_cast<double>(std::clock() - startedCpu) / CLOCKS_PER_SEC;
     if (const std::string why = WriteContest(contest, out, truth); !why.empty()) {
         std::cerr << "zelk-contest-sim: " << why << "\n";
         return 1;
@@ -177,7 +184,7 @@ int main(int argc, char** argv) {
     using Seconds = std::chrono::duration<double>;
     std::cout << contest.files.size() << " files, " << contest.truth.size()
               << " QSO lines in the logs read; simulated in "
-              << Seconds(simulated - started).count() << " s, written in "
-              << Seconds(written - simulated).count() << " s\n";
+              << Seconds(simulated - started).count() << " s (processor " << simulatedCpu
+              << " s), written in " << Seconds(written - simulated).count() << " s\n";
     return 0;
 }
