@@ -4,6 +4,7 @@
 // with a reader that knows only what the simulator writes).
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -285,7 +286,17 @@ SimulationParameters Mid(uint64_t seed) {
     p.bandsKHz = {7000, 14000};
     p.timeWindowMinutes = 10;
     p.minAppearances = 4;
-    p.faults = {6, 5, 4, 7, 3, 5, 4, 3, 2, 4, 3};
+    p.faults = {.bustedCalls = 6,
+                .bustedSerials = 5,
+                .bustedCoordinates = 4,
+                .nils = 7,
+                .dupes = 3,
+                .oneSidedDupes = 5,
+                .uniqueStations = 4,
+                .notCabrillo = 3,
+                .resubmissions = 2,
+                .xQsos = 4,
+                .nonCwContacts = 3};
     return p;
 }
 
