@@ -258,11 +258,11 @@ WriterStyle ChooseStyle(Random& random, uint32_t ordinal) {
     style.typedExchange = random.Chance(25);
     style.lowerCaseLf = random.Chance(25);
     style.headerExtras = random.Chance(25);
-    const uint32_t sure = ordinal - ordinal / 4 - 1;  // counts the entrants of this branch
+    // How many entrants before this one write in a style of their own.
+    const uint32_t sure = ordinal - ordinal / 4 - 1;
     switch (sure % 5) {
         case 0:
             style.signalReport = true;
-            style.typedExchange = false;
             break;
         case 1:
             style.unpaddedSerials = true;
