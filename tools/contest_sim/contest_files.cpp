@@ -1,0 +1,120 @@
+// Writing the files of a built contest and the truth of each line.
+#include "contest_files.h"
+
+#include <algorithm>
+
+#include "claimed_score.h"
+#include "log_text.h"
+
+namespace zelk::sim {
+namespace {
+
+constexpr int kOlderLogPercent = 70;  // a superseded log holds this share of the newer one
+
+int64_t ScoreOf(const Model& model, uint32_t station, const std::vector<uint32_t>& entries) {
+    std::vector<ClaimedContact> contacts;
+    contacts.reserve(entries.size());
+    for (uint32_t entry : entries) {
+        const Contact& contact = model.contacts[entry >> 1];
+        const Side& side = model.SideOf(entry);
+        if (!contact.cw || (contact.xQso && (entry & 1) == 0)) {
+            continue;
+        }
+        const Station& worked = model.stations[model.PartnerOf(entry).station];
+        ClaimedContact c;
+        c.call = side.bustedCall >= 0 ? std::string_view(model.bustedCalls[side.bustedCall])
+                                      : std::string_view(worked.call);
+        c.freqKHz = side.freqKHz;
+        c.latitude = std::abs(side.coordinateMiscopied ? side.copiedLatitude : worked.latitude);
+        c.longitude = std::abs(side.coordinateMiscopied ? side.copiedLongitude : worked.longitude);
+        contacts.push_back(c);
+    }
+    const Station& own = model.stations[station];
+    return ClaimedScore(std::abs(own.latitude), std::abs(own.longitude), contacts);
+}
+
+}  // namespace
+
+std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
+    const SimulationParameters& p = model.parameters;
+    const ContestClock clock(p);
+    std::vector<PendingFile> files;
+    std::vector<uint32_t> entries;
+    std::vector<uint32_t> lineNumbers;
+    auto logged = [&](uint32_t station) {
+        entries.clear();
+        for (uint32_t entry : model.logs[station]) {
+            if (model.SideOf(entry).logged) {
+                entries.push_back(entry);
+            }
+        }
+    };
+    for (uint32_t e = 0; e < model.entrants; ++e) {
+        const Station& station = model.stations[e];
+        logged(e);
+        const WriterStyle style = ChooseStyle(random, e);
+        PendingFile log;
+        log.file.call = station.call;
+        log.file.bytes =
+            WriteCabrillo(model, e, entries, style, ScoreOf(model, e, entries), clock, lineNumbers);
+        log.truth.reserve(entries.size());
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            const Side& side = model.SideOf(entries[i]);
+            log.truth.push_back({0, lineNumbers[i], side.status, model.notes[side.note]});
+        }
+        if (e < model.plainEntrants) {
+            log.file.name = LogFileName(station.call, style);
+            files.push_back(std::move(log));
+            continue;
+        }
+        // An entrant who sent the log twice: the older holds its first part.
+        log.file.name = LogFileName(station.call, style, "-2");
+        entries.resize(std::max<std::size_t>(1, entries.size() * kOlderLogPercent / 100));
+        PendingFile older;
+        older.file.call = station.call;
+        older.file.name = LogFileName(station.call, style);
+        older.file.bytes =
+            WriteCabrillo(model, e, entries, style, ScoreOf(model, e, entries), clock, lineNumbers);
+        older.file.status = FileStatus::Superseded;
+        older.file.note = "an older log of " + station.call + "; " + log.file.name + " is used";
+        files.push_back(std::move(older));
+        files.push_back(std::move(log));
+    }
+    for (int k = 0; k < p.faults.notCabrillo; ++k) {
+        const uint32_t s = model.uniqueEnd + static_cast<uint32_t>(k);
+        PendingFile other;
+        other.file.call = model.stations[s].call;
+        other.file.status = FileStatus::NotRead;
+        std::string base = LogFileName(other.file.call, WriterStyle{});
+        base.resize(base.size() - 4);
+        if (k % 2 == 0) {
+            logged(s);
+            other.file.name = base + ".adi";
+            other.file.bytes = WriteAdif(model, s, entries, clock);
+            other.file.note = "an ADIF export, not a Cabrillo log";
+        } else {
+            other.file.name = base + ".cbr";
+            other.file.bytes = WriteBinaryFile(random);
+            other.file.note = "a binary file (zip archive), not a Cabrillo log";
+        }
+        files.push_back(std::move(other));
+    }
+    // Files arrive in random order after the contest; a newer log later
+    // than the older one of the same entrant.
+    std::vector<int64_t> times(files.size());
+    const int64_t first = clock.UnixTime(p.lengthHours * 60) + 3600;
+    for (std::size_t i = 0; i < times.size(); ++i) {
+        times[i] = first + static_cast<int64_t>(i) * 97;
+    }
+    random.Shuffle(times);
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        files[i].file.modifiedTime = times[i];
+        if (files[i].file.status == FileStatus::Superseded &&
+            times[i] > times[i + 1]) {  // the newer log follows its older one
+            std::swap(files[i].file.modifiedTime, times[i + 1]);
+        }
+    }
+    return files;
+}
+
+}  // namespace zelk::sim

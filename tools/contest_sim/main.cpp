@@ -1,0 +1,190 @@
+// zelk-contest-sim: makes a whole ZELK contest from a seed — every entrant's
+// log file with faults of every kind in known numbers — and the truth the
+// organiser's check must find (see simulator.h for the truth file).
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <optional>
+#include <sstream>
+
+#include "simulator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zelk::sim::FaultCounts;
+using zelk::sim::SimulatedContest;
+using zelk::sim::SimulationParameters;
+
+// An empty string when every file was written and dated, else why not.
+std::string WriteContest(const SimulatedContest& contest, const fs::path& folder,
+                         const fs::path& truthFile) {
+    std::error_code error;
+    fs::create_directories(folder, error);
+    if (error) {
+        return folder.string() + ": " + error.message();
+    }
+    if (!fs::is_empty(folder, error)) {
+        return folder.string() + ": the folder is not empty (a contest folder holds one contest)";
+    }
+    auto write = [](const fs::path& path, std::string_view bytes) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        return static_cast<bool>(out);
+    };
+    for (const zelk::sim::SubmittedFile& file : contest.files) {
+        const fs::path path = folder / file.name;
+        if (!write(path, file.bytes)) {
+            return path.string() + ": cannot be written";
+        }
+        const std::chrono::sys_seconds time{std::chrono::seconds{file.modifiedTime}};
+        fs::last_write_time(path, std::chrono::file_clock::from_sys(time), error);
+        if (error) {
+            return path.string() + ": cannot set its time: " + error.message();
+        }
+    }
+    if (!write(truthFile, zelk::sim::TruthTsv(contest))) {
+        return truthFile.string() + ": cannot be written";
+    }
+    return {};
+}
+
+bool Inside(const fs::path& path, const fs::path& folder) {
+    const fs::path p = fs::weakly_canonical(fs::absolute(path));
+    const fs::path f = fs::weakly_canonical(fs::absolute(folder));
+    auto [folderEnd, pathAt] = std::mismatch(f.begin(), f.end(), p.begin(), p.end());
+    return folderEnd == f.end();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app{
+        "Makes a whole ZELK contest from a seed: stations at coordinates, true contacts on "
+        "several bands and every entrant's Cabrillo log, with busted calls, busted serials and "
+        "coordinates, NILs, dupes, stations that send no log, X-QSO and phone lines, a file "
+        "that is not Cabrillo and an entrant who sent two logs, in known numbers. Writes the "
+        "logs into --out (dated: a newer log is newer on disk) and the status every QSO line "
+        "must get into --truth.",
+        "zelk-contest-sim"};
+    app.allow_windows_style_options(false);
+
+    SimulationParameters p;
+    fs::path out;
+    fs::path truth;
+    std::optional<int> faults;
+    std::vector<double> bandsMHz = {3.5, 7, 14, 21, 28};
+    std::string startDate = "2024-05-11";
+    app.add_option("--seed", p.seed, "Seed: the same seed makes the same bytes")
+        ->capture_default_str();
+    app.add_option("--stations", p.stations, "Stations in the contest, with and without a log")
+        ->capture_default_str();
+    app.add_option("--logs", p.logs, "Stations whose Cabrillo log is read")->capture_default_str();
+    app.add_option("--qsos", p.contactsPerStation, "Average QSO lines of one log")
+        ->capture_default_str();
+    app.add_option("--bands", bandsMHz, "Lower band edges in MHz")
+        ->delimiter(',')
+        ->capture_default_str();
+    app.add_option("--start-date", startDate, "Contest start date YYYY-MM-DD (UTC)")
+        ->capture_default_str();
+    app.add_option("--start-hour", p.startHour, "Contest start hour (UTC)")->capture_default_str();
+    app.add_option("--hours", p.lengthHours, "Contest length in hours")->capture_default_str();
+    app.add_option("--time-window", p.timeWindowMinutes,
+                   "Time window of the check, in minutes, that the truth is made for")
+        ->capture_default_str();
+    app.add_option("--min-appearances", p.minAppearances,
+                   "Least appearances of a station without a log for its contacts to count, "
+                   "that the truth is made for")
+        ->capture_default_str();
+    app.add_option("--faults", faults,
+                   "Number of every fault kind below at once (each option below overrides it)")
+        ->check(CLI::NonNegativeNumber);
+    FaultCounts& f = p.faults;
+    struct Kind {
+        const char* option;
+        int* count;
+        const char* help;
+    };
+    const Kind kinds[] = {
+        {"--busted-calls", &f.bustedCalls, "Calls miscopied by one or two characters"},
+        {"--busted-serials", &f.bustedSerials, "Serial numbers miscopied"},
+        {"--busted-coordinates", &f.bustedCoordinates, "Coordinates miscopied"},
+        {"--nils", &f.nils, "Contacts missing from the partner's log"},
+        {"--dupes", &f.dupes, "Contacts repeated on a band and logged by both sides"},
+        {"--one-sided-dupes", &f.oneSidedDupes, "Repeats logged by one side only"},
+        {"--unique-stations", &f.uniqueStations,
+         "Stations without a log that appear in fewer than --min-appearances logs"},
+        {"--not-cabrillo", &f.notCabrillo,
+         "Files that are not Cabrillo (an ADIF export, then a binary file, in turn)"},
+        {"--resubmissions", &f.resubmissions, "Entrants who sent an older and a newer log"},
+        {"--x-qsos", &f.xQsos, "X-QSO: lines"},
+        {"--not-cw", &f.nonCwContacts, "Phone contacts, logged by both sides"},
+    };
+    std::vector<std::pair<CLI::Option*, int*>> given;
+    for (const Kind& kind : kinds) {
+        given.emplace_back(app.add_option(kind.option, *kind.count, kind.help)
+                               ->check(CLI::NonNegativeNumber)
+                               ->capture_default_str(),
+                           kind.count);
+    }
+    app.add_option("--out", out, "Folder for the logs (made when absent; must be empty)")
+        ->required();
+    app.add_option("--truth", truth, "Truth file (TSV), outside --out")->required();
+    CLI11_PARSE(app, argc, argv);
+
+    if (faults) {
+        for (auto& [option, count] : given) {
+            if (option->count() == 0) {
+                *count = *faults;
+            }
+        }
+    }
+    p.bandsKHz.clear();
+    for (double mhz : bandsMHz) {
+        p.bandsKHz.push_back(static_cast<int>(mhz * 1000 + 0.5));
+    }
+    char dash1 = 0, dash2 = 0;
+    std::istringstream date(startDate);
+    if (!(date >> p.startYear >> dash1 >> p.startMonth >> dash2 >> p.startDay) || dash1 != '-' ||
+        dash2 != '-') {
+        std::cerr << "zelk-contest-sim: --start-date " << startDate << " is not YYYY-MM-DD\n";
+        return 2;
+    }
+    if (Inside(truth, out)) {
+        std::cerr << "zelk-contest-sim: the truth file must lie outside the contest folder\n";
+        return 2;
+    }
+    if (const std::string why = zelk::sim::CheckParameters(p); !why.empty()) {
+        std::cerr << "zelk-contest-sim: " << why << "\n";
+        return 2;
+    }
+
+    // Wall and processor time: on a shared machine the second says more.
+    const auto started = std::chrono::steady_clock::now();
+    const std::clock_t startedCpu = std::clock();
+    SimulatedContest contest;
+    try {
+        contest = zelk::sim::Simulate(p);
+    } catch (const std::exception& e) {
+        std::cerr << "zelk-contest-sim: " << e.what() << "\n";
+        return 2;
+    }
+    const auto simulated = std::chrono::steady_clock::now();
+    const double simulatedCpu = static_cast<double>(std::clock() - startedCpu) / CLOCKS_PER_SEC;
+    if (const std::string why = WriteContest(contest, out, truth); !why.empty()) {
+        std::cerr << "zelk-contest-sim: " << why << "\n";
+        return 1;
+    }
+    const auto written = std::chrono::steady_clock::now();
+    using Seconds = std::chrono::duration<double>;
+    std::cout << contest.files.size() << " files, " << contest.truth.size()
+              << " QSO lines in the logs read; simulated in "
+              << Seconds(simulated - started).count() << " s (processor " << simulatedCpu
+              << " s), written in " << Seconds(written - simulated).count() << " s\n";
+    return 0;
+}

@@ -1,0 +1,115 @@
+// The truth file and the names of the statuses.
+#include <cstdio>
+
+#include "simulator.h"
+
+namespace zelk::sim {
+
+std::string_view StatusName(LineStatus status) {
+    switch (status) {
+        case LineStatus::Confirmed:
+            return "confirmed";
+        case LineStatus::PartnerBustedCall:
+            return "partner_busted_call";
+        case LineStatus::NoLogCredited:
+            return "no_log_credited";
+        case LineStatus::BustedExchange:
+            return "busted_exchange";
+        case LineStatus::BustedCall:
+            return "busted_call";
+        case LineStatus::Nil:
+            return "nil";
+        case LineStatus::Unique:
+            return "unique";
+        case LineStatus::Dupe:
+            return "dupe";
+        case LineStatus::NotCw:
+            return "not_cw";
+        case LineStatus::XQso:
+            return "x_qso";
+    }
+    return "?";
+}
+
+std::string_view StatusName(FileStatus status) {
+    switch (status) {
+        case FileStatus::Read:
+            return "read";
+        case FileStatus::NotRead:
+            return "not_read";
+        case FileStatus::Superseded:
+            return "superseded";
+    }
+    return "?";
+}
+
+std::string CommandLine(const SimulationParameters& p) {
+    const FaultCounts& f = p.faults;
+    std::string bands;
+    for (int kHz : p.bandsKHz) {
+        std::string mhz = std::to_string(kHz / 1000);
+        if (kHz % 1000 != 0) {
+            std::string fraction = std::to_string(1000 + kHz % 1000).substr(1);
+            fraction.erase(fraction.find_last_not_of('0') + 1);
+            mhz += "." + fraction;
+        }
+        bands += (bands.empty() ? "" : ",") + mhz;
+    }
+    char date[16];
+    std::snprintf(date, sizeof date, "%04d-%02d-%02d", p.startYear, p.startMonth, p.startDay);
+    std::string line = "zelk-contest-sim --seed " + std::to_string(p.seed);
+    auto option = [&line](std::string_view name, const std::string& value) {
+        line += " --";
+        line += name;
+        line += ' ';
+        line += value;
+    };
+    option("stations", std::to_string(p.stations));
+    option("logs", std::to_string(p.logs));
+    option("qsos", std::to_string(p.contactsPerStation));
+    option("bands", bands);
+    option("start-date", date);
+    option("start-hour", std::to_string(p.startHour));
+    option("hours", std::to_string(p.lengthHours));
+    option("time-window", std::to_string(p.timeWindowMinutes));
+    option("min-appearances", std::to_string(p.minAppearances));
+    option("busted-calls", std::to_string(f.bustedCalls));
+    option("busted-serials", std::to_string(f.bustedSerials));
+    option("busted-coordinates", std::to_string(f.bustedCoordinates));
+    option("nils", std::to_string(f.nils));
+    option("dupes", std::to_string(f.dupes));
+    option("one-sided-dupes", std::to_string(f.oneSidedDupes));
+    option("unique-stations", std::to_string(f.uniqueStations));
+    option("not-cabrillo", std::to_string(f.notCabrillo));
+    option("resubmissions", std::to_string(f.resubmissions));
+    option("x-qsos", std::to_string(f.xQsos));
+    option("not-cw", std::to_string(f.nonCwContacts));
+    return line;
+}
+
+std::string TruthTsv(const SimulatedContest& contest) {
+    std::string out = "# " + CommandLine(contest.parameters) + "\nfile\tline\tcall\tstatus\tnote\n";
+    out.reserve(out.size() + contest.truth.size() * 40);
+    for (const TruthLine& line : contest.truth) {
+        const SubmittedFile& file = contest.files[line.file];
+        out += file.name;
+        out += '\t';
+        out += std::to_string(line.line);
+        out += '\t';
+        out += file.call;
+        out += '\t';
+        out += StatusName(line.status);
+        out += '\t';
+        out += line.note;
+        out += '\n';
+    }
+    for (const SubmittedFile& file : contest.files) {
+        if (file.status != FileStatus::Read) {
+            out += file.name + "\t\t" + file.call + '\t' + std::string(StatusName(file.status)) +
+                   '\t' + file.note + '\n';
+        }
+    }
+    return out;
+}
+
+}  // namespace zelk::sim
