@@ -255,8 +255,9 @@ TEST(HtmlText, EscapesEverythingALogMayHold) {
         {"\xC3\x84<", "\xC3\x84&lt;"},     // UTF-8 stays
         {std::string("a\0b\x1b", 4),
          "a\xEF\xBF\xBD"
-         "b\xEF\xBF\xBD"},         // controls
-        {"\x85", "\xEF\xBF\xBD"},  // a C1 control in Latin-1
+         "b\xEF\xBF\xBD"},                     // controls
+        {"\x85", "\xEF\xBF\xBD"},              // a C1 control in Latin-1
+        {"\xF5\x93", "\xC3\xB5\xEF\xBF\xBD"},  // no UTF-8 lead byte: Latin-1
     };
     for (const auto& [text, escaped] : cases) {
         EXPECT_EQ(Escape(text), escaped) << text;

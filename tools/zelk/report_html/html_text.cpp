@@ -10,19 +10,34 @@ namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// Length of the UTF-8 sequence at `i`, or 0 when it is not well-formed.
+// Length of the UTF-8 sequence at `i`, or 0 when it is not well-formed:
+// no overlong forms, no surrogates, nothing beyond U+10FFFF.
 std::size_t Utf8Length(std::string_view text, std::size_t i) {
-    const auto lead = static_cast<unsigned char>(text[i]);
-    const std::size_t length = lead < 0x80           ? 1
-                               : (lead >> 5) == 0x6  ? 2
-                               : (lead >> 4) == 0xE  ? 3
-                               : (lead >> 3) == 0x1E ? 4
-                                                     : 0;
-    if (length == 0 || i + length > text.size() || (length == 2 && lead < 0xC2)) {
+    const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    const unsigned char lead = byte(i);
+    std::size_t length = 0;
+    unsigned char low = 0x80;  // the range of the second byte
+    unsigned char high = 0xBF;
+    if (lead < 0x80) {
+        return 1;
+    } else if (lead >= 0xC2 && lead <= 0xDF) {
+        length = 2;
+    } else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        low = lead == 0xE0 ? 0xA0 : 0x80;
+        high = lead == 0xED ? 0x9F : 0xBF;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        low = lead == 0xF0 ? 0x90 : 0x80;
+        high = lead == 0xF4 ? 0x8F : 0xBF;
+    } else {
         return 0;
     }
-    for (std::size_t k = 1; k < length; ++k) {
-        if ((static_cast<unsigned char>(text[i + k]) >> 6) != 0x2) {
+    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
+        return 0;
+    }
+    for (std::size_t k = 2; k < length; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) {
             return 0;
         }
     }
@@ -88,10 +103,13 @@ std::string Escape(std::string_view text) {
 
 std::string Decimal1(double value) {
     const double rounded = std::round(value * 10.0) / 10.0;
-    char text[64];
+    if (!std::isfinite(rounded)) {
+        return "0.0";
+    }
+    char text[400];  // room for the largest double written out in full
     const auto result = std::to_chars(text, text + sizeof text, rounded == 0.0 ? 0.0 : rounded,
                                       std::chars_format::fixed, 1);
-    return std::string(text, result.ptr);
+    return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("0.0");
 }
 
 }  // namespace zelk::report_html

@@ -120,9 +120,10 @@ std::string Bars(const RateSheet& sheet, const TimeAxis& time, const Axis& qsos)
     return out + "</g>\n";
 }
 
-// The running score as steps: it rises at each contact's minute.
-std::string ScoreLine(const ReportModel& model, const TimeAxis& time, Axis& axis) {
-    std::vector<std::pair<int64_t, int64_t>> gains;  // minute, points
+// What each timed contact added to the score (its points and any bonus), by
+// minute, in time order.
+std::vector<std::pair<int64_t, int64_t>> ScoreGains(const ReportModel& model) {
+    std::vector<std::pair<int64_t, int64_t>> gains;
     for (const AdmittedContact& contact : model.contacts) {
         if (contact.minute) {
             gains.emplace_back(*contact.minute, int64_t{contact.points} + contact.bonus);
@@ -130,11 +131,12 @@ std::string ScoreLine(const ReportModel& model, const TimeAxis& time, Axis& axis
     }
     std::stable_sort(gains.begin(), gains.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
-    int64_t total = 0;
-    for (const auto& gain : gains) {
-        total += gain.second;
-    }
-    axis = MakeAxis(total);
+    return gains;
+}
+
+// The running score as steps: it rises at each contact's minute.
+std::string ScoreLine(const std::vector<std::pair<int64_t, int64_t>>& gains, const TimeAxis& time,
+                      const Axis& axis) {
     std::string path = "M" + Decimal1(time.X(gains.front().first)) + " " + Decimal1(kBottom);
     int64_t score = 0;
     for (std::size_t i = 0; i < gains.size(); ++i) {
@@ -151,13 +153,15 @@ std::string ScoreLine(const ReportModel& model, const TimeAxis& time, Axis& axis
            std::string(kScoreColour) + "\" stroke-width=\"2\"/>\n";
 }
 
+// The breaks as grey bands over the bars: the hours they fall in were not
+// all operated.
 std::string Breaks(const OperatingTime& operating, const TimeAxis& time) {
     std::string out;
     for (const Break& pause : operating.breaks) {
         const double x0 = time.X(pause.from);
         out += "<rect class=\"break\" x=\"" + Decimal1(x0) + "\" y=\"" + Decimal1(kTop) +
                "\" width=\"" + Decimal1(time.X(pause.to) - x0) + "\" height=\"" +
-               Decimal1(kBottom - kTop) + "\" fill=\"#ececec\"><title>" +
+               Decimal1(kBottom - kTop) + "\" fill=\"#8c9aa6\" fill-opacity=\"0.28\"><title>" +
                Escape("Break " + ClockText(pause.from) + "\u2013" + ClockText(pause.to) + ", " +
                       DurationText(pause.to - pause.from)) +
                "</title></rect>\n";
@@ -179,14 +183,19 @@ std::string RateChartSvg(const ReportModel& model, const RateSheet& sheet,
         busiest = std::max(busiest, hour.total);
     }
     const Axis qsos = MakeAxis(busiest);
-    Axis score{1, 1};
-    const std::string scoreLine = ScoreLine(model, time, score);
+    const auto gains = ScoreGains(model);
+    int64_t finalScore = 0;
+    for (const auto& gain : gains) {
+        finalScore += gain.second;
+    }
+    const Axis score = MakeAxis(finalScore);
     return "<svg class=\"chart\" viewBox=\"0 0 1000 320\" xmlns=\"http://www.w3.org/2000/svg\" "
            "role=\"img\" aria-label=\"QSOs per hour and score against time\" "
            "font-family=\"sans-serif\">\n" +
-           Breaks(operating, time) + ValueTicks(qsos, kLeft - 8, "end", true) +
-           ValueTicks(score, kRight + 8, "start", false) + Bars(sheet, time, qsos) + scoreLine +
-           "<path d=\"M" + Decimal1(kLeft) + " " + Decimal1(kTop) + "V" + Decimal1(kBottom) + "H" +
+           ValueTicks(qsos, kLeft - 8, "end", true) +
+           ValueTicks(score, kRight + 8, "start", false) + Bars(sheet, time, qsos) +
+           Breaks(operating, time) + ScoreLine(gains, time, score) + "<path d=\"M" +
+           Decimal1(kLeft) + " " + Decimal1(kTop) + "V" + Decimal1(kBottom) + "H" +
            Decimal1(kRight) + "V" + Decimal1(kTop) + "\" fill=\"none\" stroke=\"#444\"/>\n" +
            TimeTicks(time) + "<g font-size=\"13\" fill=\"#444\"><text x=\"" + Decimal1(kLeft) +
            "\" y=\"20\">QSOs per hour, by band</text><text x=\"" + Decimal1(kRight) +

@@ -53,7 +53,9 @@ struct ScoreTable {
 };
 
 struct AdmittedContact {
-    std::optional<int64_t> minute;     // minutes since 1970-01-01 00:00 UTC; none without a time
+    // Minutes since 1970-01-01 00:00 UTC, inside the years 1 to 9999 (as
+    // MinuteFromOleDays gives them); none without a time.
+    std::optional<int64_t> minute;
     std::string group;                 // the band (or other group text) of the contact
     std::string call;                  // the worked call
     std::optional<GeoPoint> position;  // none when the exchange names no drawable place
