@@ -4,7 +4,8 @@
 # (32-bit, hence the i386 architecture) with Xvfb for the dialog tests, clang
 # for the sanitizer and fuzzing builds, the independent format checkers, and
 # what the release packages need (help2man for the man page, file for
-# cpack's dependency list of the .deb, groff to check that the page renders).
+# cpack's dependency list of the .deb, groff to check that the page renders),
+# and headless Chromium with a font to render the contest report in.
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -17,6 +18,7 @@ packages=(
   wine wine32:i386 xvfb xauth x11-apps
   trustedqsl
   help2man file groff-base
+  chromium fonts-dejavu-core
 )
 # The ADIF validator runs on Node.js; a machine that already has node and npm
 # (from any source) keeps them.

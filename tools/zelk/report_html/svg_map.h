@@ -1,0 +1,22 @@
+// The map of a report as inline SVG: land, a grid of degrees, the polar
+// circles, one mark per worked position coloured by group (a pie when a
+// place was worked on several), the ZELK station and polar contacts framed,
+// and the own station as a star. Each mark's tooltip lists its contacts.
+#pragma once
+
+#include <string>
+
+#include "report_model.h"
+#include "world_outline.h"
+
+namespace zelk::report_html {
+
+// The <svg> element. Marks carry class "mark" and data-lat, data-lon and
+// data-qsos, so a reader (or a test) can count them.
+std::string MapSvg(const ReportModel& model, const Outline& outline);
+
+// The legend under the map, as HTML: group colours, symbols, mark sizes, and
+// how many contacts have no position to draw.
+std::string MapLegendHtml(const ReportModel& model);
+
+}  // namespace zelk::report_html
