@@ -113,6 +113,36 @@ std::string_view LineEndOf(std::string_view text) {
 
 }  // namespace
 
+bool IsUtf16Profile(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+std::string ProfileText(std::string_view bytes) {
+    if (!bytes.starts_with("\xFF\xFE")) {
+        return std::string(bytes);
+    }
+    std::string text;
+    text.reserve(bytes.size() / 2);
+    // Code units after the mark; an odd last byte is no character.
+    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
+        const unsigned unit = static_cast<unsigned char>(bytes[at]) |
+                              static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+        if (unit < 0x80) {
+            text += static_cast<char>(unit);
+            continue;
+        }
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        if (high && at + 3 < bytes.size()) {
+            const unsigned next = static_cast<unsigned char>(bytes[at + 3]);
+            if (next >= 0xDC && next <= 0xDF) {
+                at += 2;  // the low half of the pair: one character
+            }
+        }
+        text += '?';
+    }
+    return text;
+}
+
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
                                             std::string_view key) {
     std::vector<Line> lines = SplitLines(text);
