@@ -26,17 +26,19 @@ Stream OpenShared(const std::string& name, const char* mode) {
 
 enum class Durability { System, Disk };
 
-// Writes `content` and closes the stream. Fails when any step does, the
-// close included: the runtime writes what it still buffers when the stream
-// is closed, and the system may report an earlier write's error only then.
-// With Durability::Disk the data is on the disk, not only handed to the
-// system, before the stream is closed.
+// Writes `content` and closes the stream; fails when any step does. The
+// stream is flushed before it is closed because a C runtime's fclose may
+// drop the error of writing its buffer (Wine's does); the close is checked
+// too, as the system may report an earlier write's error only then. With
+// Durability::Disk the data is on the disk, not only handed to the system,
+// before the stream is closed.
 bool WriteAndClose(Stream stream, std::string_view content, Durability durability) {
     FILE* file = stream.release();
-    bool written =
-        content.empty() || std::fwrite(content.data(), 1, content.size(), file) == content.size();
+    bool written = (content.empty() ||
+                    std::fwrite(content.data(), 1, content.size(), file) == content.size()) &&
+                   std::fflush(file) == 0;
     if (durability == Durability::Disk) {
-        written = written && std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+        written = written && _commit(_fileno(file)) == 0;
     }
     return std::fclose(file) == 0 && written;
 }
