@@ -1,10 +1,11 @@
 // Reading and editing the text of a private profile file.
 //
 // Written by hand rather than with SimpleIni: SimpleIni rebuilds the whole
-// file when it saves (its own spacing, blank lines and line ends) and knows
-// only double quotes, while the settings file must keep every line it does
-// not change byte for byte and read values as the Windows profile functions
-// do. The format is small enough that a line scanner states it exactly.
+// file when it saves (its own spacing, blank lines and line ends), takes the
+// last of repeated keys, merges same-named sections and knows only double
+// quotes, while the settings file must keep every line it does not change
+// byte for byte and read values as the Windows profile functions do. The
+// format is small enough that a line scanner states it exactly.
 #include "platform/posix/profile_file.h"
 
 #include <vector>
