@@ -229,6 +229,19 @@ std::string Text(const char* text) {
     return text != nullptr ? text : "";
 }
 
+// A text as err.txt stores it, the way a text-mode stream writes: every line
+// feed as CR LF.
+std::string StoredText(const char* text) {
+    std::string stored;
+    for (char c : Text(text)) {
+        if (c == '\n') {
+            stored += '\r';
+        }
+        stored += c;
+    }
+    return stored;
+}
+
 std::optional<std::string> ReadFile(const fs::path& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error)) {
@@ -377,7 +390,10 @@ class Session {
     }
 
     // The error file grows by exactly one line for a refused contact, the
-    // line of that contact, and stays as it was for an admitted one.
+    // line of that contact, and stays as it was for an admitted one. A line
+    // feed in one of the contact's texts is stored as CR LF and splits that
+    // line; what is appended still starts with "QSO:" and ends with the
+    // message and CR LF, and holds no line feed without its CR.
     void Add(const reliability::ContactCall& call) {
         const std::string before = ReadFile(kErrorFile).value_or("");
         const int result = reliability::Add(p, call);
@@ -555,16 +571,21 @@ class Session {
     }
 
     void CheckErrorLine(const reliability::ContactCall& call, const std::string& line) {
-        const std::string mode = Text(call.mode);
+        const std::string mode = StoredText(call.mode);
         const std::string start =
             "QSO:  " + std::to_string(call.freqHz / 1000) + "  " + mode + "  ";
-        const std::string end = "  " + Text(call.ownCall) + "  " + Text(call.rstSent) + "  " +
-                                Text(call.exchSent) + "  " + Text(call.call) + "  " +
-                                Text(call.rstRcvd) + "  " + Text(call.exchRcvd) +
-                                std::string(mode == "CW" ? kMissingExchangeEnd : kWrongModeEnd);
+        const std::string end =
+            "  " + StoredText(call.ownCall) + "  " + StoredText(call.rstSent) + "  " +
+            StoredText(call.exchSent) + "  " + StoredText(call.call) + "  " +
+            StoredText(call.rstRcvd) + "  " + StoredText(call.exchRcvd) +
+            std::string(Text(call.mode) == "CW" ? kMissingExchangeEnd : kWrongModeEnd);
         Require(line.size() >= start.size() + end.size() && line.starts_with(start) &&
                     line.ends_with(end),
                 "the error line does not hold the contact's texts");
+        for (std::size_t at = line.find('\n'); at != std::string::npos;
+             at = line.find('\n', at + 1)) {
+            Require(at > 0 && line[at - 1] == '\r', "the error line holds a line feed without CR");
+        }
         const std::string date = line.substr(start.size(), line.size() - start.size() - end.size());
         const bool nullTime = call.time == nullptr || call.time->m_status == kZelkDateTimeNull;
         Require(nullTime ? date.empty() : date == kInvalidDateTime || IsContactDate(date),

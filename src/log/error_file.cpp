@@ -10,6 +10,20 @@ void StartErrorFile(Platform& platform) {
     platform.StartFile(kErrorFileName, kErrorFileTitle);
 }
 
+namespace {
+
+// `text` the way a text-mode stream stores it: every line feed as CR LF.
+void AppendInTextMode(std::string& line, std::string_view text) {
+    for (char c : text) {
+        if (c == '\n') {
+            line += '\r';
+        }
+        line += c;
+    }
+}
+
+}  // namespace
+
 std::string RefusedContactLine(const ContactArgs& args, std::string_view message) {
     constexpr std::string_view kSeparator = "  ";
     const std::string dateText = FormatDateTime(args.time, "%Y-%m-%d %H%M");
@@ -18,7 +32,7 @@ std::string RefusedContactLine(const ContactArgs& args, std::string_view message
     for (std::string_view part : {args.mode, std::string_view(dateText), args.ownCall, args.rstSent,
                                   args.exchSent, args.call, args.rstRcvd, args.exchRcvd}) {
         line += kSeparator;
-        line += part;
+        AppendInTextMode(line, part);
     }
     line += message;
     line += "\r\n";

@@ -19,7 +19,10 @@ inline constexpr std::string_view kMissingExchangeMessage = "   NO RX NUMBER !!!
 // Creates or empties the file and writes its title line.
 void StartErrorFile(Platform& platform);
 
-// The line of a refused contact, built from the host's raw arguments.
+// The line of a refused contact, built from the host's raw arguments and
+// ending in CR LF. The file is text as a text-mode stream writes it: a line
+// feed in an argument is written as CR LF too, so such a text splits the
+// line, and the file never holds a bare line feed.
 std::string RefusedContactLine(const ContactArgs& args, std::string_view message);
 
 // Appends one line (creating the file when absent).

@@ -30,6 +30,11 @@ TEST_F(ErrorFileTest, RefusedContactLinesAreExact) {
     ContactArgs invalid = Contact("DL4DD", "1", "14", "");
     invalid.time = TimeWithStatus(DateTimeStatus::Invalid);
     Add(invalid);
+    // Stored as a text-mode stream stores it: every line feed as CR LF.
+    Add(Contact("RA3\nZZZ", "", "14", "005"));
+    ContactArgs crlfMode = Contact("DL5EE", "1", "14", "006");
+    crlfMode.mode = "S\r\nSB";
+    Add(crlfMode);
     EXPECT_EQ(
         platform.files["err.txt"],
         "ZELK CONTEST UBN file \r\n"
@@ -37,7 +42,11 @@ TEST_F(ErrorFileTest, RefusedContactLinesAreExact) {
         "   NO TEST MODE !!!\r\n"
         "QSO:  14025  CW  2019-05-12 0812  UA3ABC  599  002  DL2BB  599     NO RX NUMBER !!!\r\n"
         "QSO:  14025  RTTY    UA3ABC  599  003  DL3CC  599     NO TEST MODE !!!\r\n"
-        "QSO:  14025  CW  Invalid DateTime  UA3ABC  599    DL4DD  599  1   NO RX NUMBER !!!\r\n");
+        "QSO:  14025  CW  Invalid DateTime  UA3ABC  599    DL4DD  599  1   NO RX NUMBER !!!\r\n"
+        "QSO:  14025  CW  2019-05-12 0812  UA3ABC  599  005  RA3\r\nZZZ  599     NO RX NUMBER "
+        "!!!\r\n"
+        "QSO:  14025  S\r\r\nSB  2019-05-12 0812  UA3ABC  599  006  DL5EE  599  1"
+        "   NO TEST MODE !!!\r\n");
 }
 
 TEST_F(ErrorFileTest, AFailedResetKeepsThePreviousRunsLines) {

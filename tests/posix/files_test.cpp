@@ -79,6 +79,69 @@ TEST_F(FilesTest, ReplaceWritesTheWholeFileAndKeepsTheOldOneOnFailure) {
     EXPECT_EQ(Entries(), (std::vector<std::string>{"CALL.cbr", "DIR.cbr"}));
 }
 
+TEST_F(FilesTest, ReplaceThroughASymbolicLinkReplacesTheFileAtTheEndOfTheChain) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  // link, target
+        const char* replaced;                                    // host name handed to ReplaceFile
+        const char* file;  // the file that must hold the new content
+    };
+    const std::string absolute = (fs::current_path() / "real" / "CALL.cbr").string();
+    const Case cases[] = {
+        {"relative target", {{"CALL.cbr", "real/CALL.cbr"}}, "CALL.cbr", "real/CALL.cbr"},
+        {"absolute target", {{"CALL.cbr", absolute}}, "CALL.cbr", "real/CALL.cbr"},
+        {"chain of two",
+         {{"CALL.cbr", "hop"}, {"hop", "real/CALL.cbr"}},
+         "CALL.cbr",
+         "real/CALL.cbr"},
+        {"relative to the link's folder",
+         {{"sub/CALL.cbr", "../real/CALL.cbr"}},
+         "sub\\CALL.cbr",
+         "real/CALL.cbr"},
+        {"dangling: the file it names is made",
+         {{"CALL.cbr", "real/NEW.cbr"}},
+         "CALL.cbr",
+         "real/NEW.cbr"},
+    };
+    for (const Case& c : cases) {
+        for (const std::string& entry : Entries()) {
+            fs::remove_all(entry);
+        }
+        fs::create_directories("real");
+        fs::create_directories("sub");
+        Put("real/CALL.cbr", "old");
+        fs::permissions("real/CALL.cbr", fs::perms(0640));
+        for (const auto& [link, target] : c.links) {
+            fs::create_symlink(target, link);
+        }
+        EXPECT_TRUE(platform.ReplaceFile(c.replaced, "new")) << c.name;
+        EXPECT_EQ(Get(c.file), "new") << c.name;
+        for (const auto& [link, target] : c.links) {
+            EXPECT_TRUE(fs::is_symlink(link)) << c.name << ": " << link;
+        }
+        if (std::string(c.file) == "real/CALL.cbr") {
+            EXPECT_EQ(fs::status(c.file).permissions(), fs::perms(0640)) << c.name;
+        }
+        std::vector<std::string> expected = {"CALL.cbr"};
+        if (std::string(c.file) != "real/CALL.cbr") {
+            expected.push_back("NEW.cbr");
+        }
+        EXPECT_EQ(Entries("real"), expected) << c.name << ": a temporary file was left";
+    }
+
+    // A loop of links, or a link into a missing folder: nothing is written.
+    for (const std::string& entry : Entries()) {
+        fs::remove_all(entry);
+    }
+    fs::create_symlink("B.cbr", "A.cbr");
+    fs::create_symlink("A.cbr", "B.cbr");
+    fs::create_symlink("none/C.cbr", "C.cbr");
+    EXPECT_FALSE(platform.ReplaceFile("A.cbr", "x"));
+    EXPECT_FALSE(platform.ReplaceFile("C.cbr", "x"));
+    EXPECT_EQ(Entries(), (std::vector<std::string>{"A.cbr", "B.cbr", "C.cbr"}));
+}
+
 TEST_F(FilesTest, MessageIsOneLineOnStandardErrorWithTheDefaultCaption) {
     ::testing::internal::CaptureStderr();
     platform.ShowMessage(MessageOwner::ActiveWindow, "Output file produced", std::string("Output"),

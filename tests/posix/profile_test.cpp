@@ -58,6 +58,47 @@ TEST_F(ProfileTest, ReadsValuesTheWayTheWindowsProfileFunctionsDo) {
               "<fallback>");
 }
 
+// A file's text as UTF-16LE bytes, after the byte order mark when asked.
+std::string Utf16(std::u16string_view text, std::string_view mark = "\xFF\xFE") {
+    std::string bytes(mark);
+    for (char16_t unit : text) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    return bytes;
+}
+
+TEST_F(ProfileTest, AUtf16FileIsReadAsWindowsReadsItAndNeverWritten) {
+    std::filesystem::create_directory("Plugins");
+    struct Case {
+        std::string bytes;
+        const char* key;
+        const char* expected;
+    };
+    const std::u16string text =
+        u"[Settings]\r\nSetup_ZELK=50N30O\r\nName=J\u00f6rg \u0418\U0001F600.\r\n"
+        u"Setup_ZELK=60N40O\r\n";
+    const Case cases[] = {
+        {Utf16(text), "Setup_ZELK", "50N30O"},
+        {Utf16(text), "Name", "J?rg ??."},  // ASCII as it is, one "?" per other character
+        {Utf16(text) + "\x41", "Setup_ZELK", "50N30O"},            // an odd last byte
+        {Utf16(text, ""), "Setup_ZELK", "<fallback>"},             // no mark: bytes, not text
+        {Utf16(text, "\xFE\xFF"), "Setup_ZELK", "<fallback>"},     // big-endian is not read
+        {Utf16(u"[Settings]\r\nName=\xD800x\r\n"), "Name", "?x"},  // a lone surrogate
+    };
+    for (const Case& c : cases) {
+        Put(kIniPath, c.bytes);
+        EXPECT_EQ(platform.ReadProfileString("Settings", c.key, "<fallback>", kIni), c.expected)
+            << c.key;
+        // Written, the file would hold two encodings: it is left as it is.
+        const bool marked = c.bytes.starts_with("\xFF\xFE") || c.bytes.starts_with("\xFE\xFF");
+        EXPECT_EQ(platform.WriteProfileString("Settings", "Setup_ZELK", "70N50O", kIni), !marked);
+        if (marked) {
+            EXPECT_EQ(Get(kIniPath), c.bytes);
+        }
+    }
+}
+
 TEST_F(ProfileTest, LongValueIsReadWholeAfterWritingIt) {
     std::filesystem::create_directory("Plugins");
     std::string value(150, 'x');

@@ -46,6 +46,17 @@ bool EndsWith(std::string_view text, std::string_view end) {
     return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
 
+// A line feed stored without its carriage return, which err.txt never holds.
+bool HasBareLineFeed(std::string_view text) {
+    for (std::size_t at = text.find('\n'); at != std::string_view::npos;
+         at = text.find('\n', at + 1)) {
+        if (at == 0 || text[at - 1] != '\r') {
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string Number(double value) {
     std::ostringstream out;
     out.precision(17);
@@ -79,7 +90,8 @@ class Run {
     }
 
     // AddData0, checking that err.txt grows by exactly one line for a refused
-    // contact and stays as it was for an admitted one.
+    // contact and stays as it was for an admitted one. A line feed in one of
+    // the contact's texts splits its line, stored as CR LF like every line end.
     int Add(const ContactCall& call) {
         const std::string before = ReadFile(kErrorFile).value_or("");
         const int result = reliability::Add(p, call);
@@ -101,6 +113,8 @@ class Run {
                     Text(call.mode) == "CW" ? kMissingExchangeEnd : kWrongModeEnd;
                 Check(lastErrorLine.rfind("QSO:  ", 0) == 0 && EndsWith(lastErrorLine, end),
                       "the refused contact's line is not one error line");
+                Check(!HasBareLineFeed(lastErrorLine),
+                      "the refused contact's line holds a line feed without CR");
             }
         } else {
             Check(false, "AddData0 returned " + std::to_string(result));

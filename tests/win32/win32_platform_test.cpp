@@ -68,6 +68,36 @@ TEST(Win32Settings, TheRelativePathNamesAFileBelowTheCurrentFolder) {
               "[Settings]\r\nSetup_ZELK=55N37O\r\n");
 }
 
+TEST(Win32Settings, AUtf16FileIsReadAndWrittenInUtf16) {
+    ScratchFolder folder(ScratchName());
+    CreateDirectoryA("Plugins", nullptr);
+    auto utf16 = [](std::string_view ascii) {
+        std::string bytes = "\xFF\xFE";
+        for (char c : ascii) {
+            bytes += c;
+            bytes += '\0';
+        }
+        return bytes;
+    };
+    test::WriteBytes("Plugins\\ZELK.ini", utf16("[Settings]\r\nSetup_ZELK=50N30O\r\n"));
+    Win32Platform platform;
+    EXPECT_EQ(platform.ReadProfileString("Settings", "Setup_ZELK", "", kIni), "50N30O");
+    ASSERT_TRUE(platform.WriteProfileString("Settings", "Setup_ZELK", "60N40O", kIni));
+    ASSERT_TRUE(platform.WriteProfileString("Settings", "Name", "Ivan", kIni));
+    const std::string bytes = test::ReadBytes("Plugins\\ZELK.ini");
+    // Still one encoding: the mark, then two bytes for every character.
+    ASSERT_TRUE(bytes.starts_with("\xFF\xFE")) << bytes;
+    ASSERT_EQ(bytes.size() % 2, 0u) << bytes;
+    std::string text;
+    for (std::size_t at = 2; at < bytes.size(); at += 2) {
+        EXPECT_EQ(bytes[at + 1], '\0') << "at " << at;
+        text += bytes[at];
+    }
+    EXPECT_NE(text.find("Setup_ZELK=60N40O\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("Name=Ivan\r\n"), std::string::npos) << text;
+    EXPECT_EQ(platform.ReadProfileString("Settings", "Name", "", kIni), "Ivan");
+}
+
 // ---- Files ----
 
 TEST(Win32Files, WritesGoOutByteForByteAndAppendsGoToTheEnd) {
@@ -81,6 +111,19 @@ TEST(Win32Files, WritesGoOutByteForByteAndAppendsGoToTheEnd) {
     EXPECT_EQ(test::ReadBytes("err.txt"), "ZELK CONTEST UBN file \r\nQSO:  7000\r\na\nb\x1a");
     ASSERT_TRUE(platform.StartFile("err.txt", "new\r\n"));
     EXPECT_EQ(test::ReadBytes("err.txt"), "new\r\n") << "starting the file empties it";
+}
+
+TEST(Win32Files, AWriteTheSystemRefusesIsAFailure) {
+    // A few bytes stay in the runtime's buffer until the stream is flushed or
+    // closed, and the full device refuses them only then: Wine's fclose
+    // returns 0 all the same, so only an explicit flush sees the failure.
+    Win32Platform platform;
+    constexpr const char* kFull = "Z:\\dev\\full";  // the Wine prefix maps Z: to the root
+    FILE* opened = std::fopen(kFull, "ab");
+    ASSERT_NE(opened, nullptr) << "the full device cannot be opened";
+    ASSERT_EQ(std::fclose(opened), 0) << "nothing written, nothing refused";
+    EXPECT_FALSE(platform.StartFile(kFull, "title\r\n"));
+    EXPECT_FALSE(platform.AppendToFile(kFull, "QSO:  7000\r\n"));
 }
 
 TEST(Win32Files, AnotherProgramMayHoldTheFileOpenForWriting) {

@@ -125,6 +125,47 @@ TEST_F(ZelkCli, CabrilloFileCarriesEveryStoredContactOnce) {
         << file;
 }
 
+TEST_F(ZelkCli, CabrilloFileIsFoundUnderThePluginsNameForTheCall) {
+    Init("50N30O");
+    const ZelkRun run = Zelk("score " + Small() + " -C contest --cabrillo --yes --call 'UA1A:X'");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const fs::path cabrillo = contest_ / "UA1A_X.cbr";
+    EXPECT_NE(run.out.find("; Cabrillo file " + cabrillo.string() + " written\n"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(Read(cabrillo).find("\r\nCALLSIGN: UA1A:X\r\n"), std::string::npos);
+}
+
+TEST_F(ZelkCli, InitStoresTheCoordinateWhereThePluginReadsItOrSaysWhyNot) {
+    struct Case {
+        const char* name;
+        std::string before;  // the file the link points to
+        int status;
+        std::string after;  // empty: left as it is
+        const char* said;   // on standard error
+    };
+    const std::string utf16("\xFF\xFE[\0S\0]\0\r\0\n\0", 12);
+    const Case cases[] = {
+        {"CR LF lines and a repeated key", "[Settings]\r\nSetup_ZELK=50N30O\r\nSetup_ZELK=1N1O\r\n",
+         0, "[Settings]\r\nSetup_ZELK=33S70W\r\nSetup_ZELK=1N1O\r\n", ""},
+        {"UTF-16", utf16, 1, "", "ZELK.ini is UTF-16 text and was left as it is"},
+    };
+    Init("50N30O");
+    // The settings file is a link to a file kept elsewhere: that file changes.
+    const fs::path shared = root_ / "shared" / "ZELK.ini";
+    fs::create_directories(shared.parent_path());
+    fs::remove(contest_ / "Plugins" / "ZELK.ini");
+    fs::create_symlink("../../shared/ZELK.ini", contest_ / "Plugins" / "ZELK.ini");
+    for (const Case& c : cases) {
+        Write(shared, c.before);
+        const ZelkRun run = Zelk("init contest --coordinate 33S70W");
+        EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << c.name << "\n" << run.err;
+        EXPECT_EQ(Read(shared), c.after.empty() ? c.before : c.after) << c.name;
+        EXPECT_TRUE(fs::is_symlink(contest_ / "Plugins" / "ZELK.ini")) << c.name;
+    }
+}
+
 TEST_F(ZelkCli, JsonReportParsesAndCarriesRowsTotalsAndCounts) {
     Init("50N30O");
     const ZelkRun run = Zelk("score " + Small() + " -C contest --format json");

@@ -71,6 +71,70 @@ TEST(InitContestFolder, LaysOutPluginsReferenceListAndCoordinate) {
     EXPECT_EQ(StoredStationCoordinate(folder), "33S70W");
 }
 
+// ASCII text as a UTF-16LE file with its byte order mark.
+[[maybe_unused]] std::string Utf16(std::string_view ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) {
+        bytes += c;
+        bytes += '\0';
+    }
+    return bytes;
+}
+
+TEST(InitContestFolder, ReadsAndWritesTheSettingsFileAsThePluginDoes) {
+    const fs::path home = fs::current_path();
+    struct Case {
+        const char* name;
+        std::string before;
+        const char* storedBefore;  // what zelk and the plug-in read
+        std::string after;         // empty: the file must be left as it is
+    };
+    const Case cases[] = {
+        {"a repeated key: the first counts, and only it changes",
+         "[Settings]\r\nSetup_ZELK=50N30O\r\nSetup_ZELK=60N40O\r\n", "50N30O",
+         "[Settings]\r\nSetup_ZELK=33S70W\r\nSetup_ZELK=60N40O\r\n"},
+        {"a repeated section: only the first counts, the rest is kept byte for byte",
+         "; mine\r\n[Settings]\r\nName=Ivan\r\n\r\n[Other]\r\nX = 1\r\n[Settings]\r\n"
+         "Setup_ZELK=60N40O\r\n",
+         "",
+         "; mine\r\n[Settings]\r\nName=Ivan\r\nSetup_ZELK=33S70W\r\n\r\n[Other]\r\nX = 1\r\n"
+         "[Settings]\r\nSetup_ZELK=60N40O\r\n"},
+        {"LF lines stay LF", "[Settings]\nSetup_ZELK=50N30O\nName=Ivan\n", "50N30O",
+         "[Settings]\nSetup_ZELK=33S70W\nName=Ivan\n"},
+#ifndef _WIN32  // Windows writes a UTF-16 file in UTF-16; here it is only read
+        {"UTF-16 is read, and left as it is", Utf16("[Settings]\r\nSetup_ZELK=50N30O\r\n"),
+         "50N30O", ""},
+#endif
+    };
+    TempFolder temp;
+    const fs::path list = temp.path() / "shipped.dat";
+    Write(list, "ZELK 55N37O\n");
+    const fs::path folder = temp.path() / "contest";
+    const fs::path settings = folder / "Plugins" / "ZELK.ini";
+    for (const Case& c : cases) {
+        Write(settings, c.before);
+        EXPECT_EQ(StoredStationCoordinate(folder), c.storedBefore) << c.name;
+        if (c.after.empty()) {
+            try {
+                InitContestFolder(folder, list, std::string("33S70W"));
+                ADD_FAILURE() << c.name << ": no complaint";
+            } catch (const std::runtime_error& problem) {
+                EXPECT_NE(std::string(problem.what()).find("is UTF-16 text and was left as it is"),
+                          std::string::npos)
+                    << problem.what();
+            }
+            EXPECT_EQ(Read(settings), c.before) << c.name;
+            continue;
+        }
+        InitContestFolder(folder, list, std::string("33S70W"));
+#ifndef _WIN32  // the POSIX editor changes that one line; Windows lays out the file its own way
+        EXPECT_EQ(Read(settings), c.after) << c.name;
+#endif
+        EXPECT_EQ(StoredStationCoordinate(folder), "33S70W") << c.name;
+    }
+    EXPECT_EQ(fs::current_path(), home) << "zelk went back to its own folder";
+}
+
 TEST(IsCoordinateText, TakesTheFormThePluginWrites) {
     for (const char* good : {"55N37O", "33S70W", "0N0O", "5N137O", "90S180W"}) {
         EXPECT_TRUE(IsCoordinateText(good)) << good;
@@ -79,14 +143,6 @@ TEST(IsCoordinateText, TakesTheFormThePluginWrites) {
                             "55N37O ", "N37O", "55.5N37O"}) {
         EXPECT_FALSE(IsCoordinateText(bad)) << bad;
     }
-}
-
-TEST(CabrilloFileName, FollowsTheContestantsCall) {
-    EXPECT_EQ(CabrilloFileName("R9TST"), "R9TST.cbr");
-    EXPECT_EQ(CabrilloFileName("R9TST/P"), "R9TST_P.cbr");
-    EXPECT_EQ(CabrilloFileName("UA\\9"), "UA_9.cbr");
-    EXPECT_EQ(CabrilloFileName("  R9TST \t"), "R9TST.cbr");
-    EXPECT_EQ(CabrilloFileName(" "), "KORV.cbr");
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <sstream>
 
 #include "adif_reader.h"
+#include "cabrillo/cabrillo_log.h"
 #include "contact.h"
 #include "contest_folder.h"
 #include "plugin.h"
@@ -269,7 +270,8 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
 
     ScoreOutcome outcome;
     outcome.errorFile = folder / kErrorFile;
-    const fs::path cabrilloFile = folder / CabrilloFileName(start.contestant);
+    // The name the plug-in gives the file, by the plug-in's own rule.
+    const fs::path cabrilloFile = folder / (CabrilloFileBase(start.contestant) + ".cbr");
     std::error_code error;
     // The file is told apart from one left by an earlier run by its time.
     const bool cabrilloExisted = fs::exists(cabrilloFile, error);

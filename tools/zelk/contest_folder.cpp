@@ -1,26 +1,74 @@
-// Contest folder layout and the settings file's station coordinate, written
-// through SimpleIni so that the other keys of the file stay as they are.
+// Contest folder layout and the settings file's station coordinate. The
+// settings file is read and written through the plug-in's own platform layer
+// (the Windows profile functions, or the POSIX editor that follows their
+// rules and replaces the file atomically), under the plug-in's own relative
+// name for it and from inside the contest folder, as the plug-in runs: zelk
+// and the plug-in see the same values and leave the same file.
 #include "contest_folder.h"
 
 #include <algorithm>
 #include <cctype>
+#include <fstream>
 #include <stdexcept>
 
-// Header-only use of SimpleIni (no ICU, no library to link), so the Windows
-// build needs only the header.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
+#include "contest/settings_keys.h"
+#include "platform/default_platform.h"
+#include "platform/settings.h"
 
 namespace zelk::host {
 
 namespace {
 
-constexpr const char* kSettingsSection = "Settings";
-constexpr const char* kCoordinateKey = "Setup_ZELK";
-
+// The settings file as the operator names it, for messages.
 fs::path SettingsPath(const fs::path& folder) {
-    return folder / kPluginsFolder / kSettingsFile;
+    std::string name(kSettingsFile);
+    std::replace(name.begin(), name.end(), '\\', '/');
+    return (folder / fs::path(name)).make_preferred();
+}
+
+// While it lives, the current folder is `folder` (when it can be entered);
+// the previous one is restored on every path out.
+class CurrentFolder {
+  public:
+    explicit CurrentFolder(const fs::path& folder) {
+        std::error_code error;
+        m_previous = fs::current_path(error);
+        if (!error) {
+            fs::current_path(folder, error);
+            m_entered = !error;
+        }
+    }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+    ~CurrentFolder() {
+        if (m_entered) {
+            std::error_code ignored;
+            fs::current_path(m_previous, ignored);
+        }
+    }
+    bool Entered() const { return m_entered; }
+
+  private:
+    fs::path m_previous;
+    bool m_entered = false;
+};
+
+// Whether the file starts with a UTF-16 byte order mark (either order).
+bool IsUtf16File(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    char mark[2] = {};
+    if (!file.read(mark, 2)) {
+        return false;
+    }
+    const std::string_view bytes(mark, 2);
+    return bytes == "\xFF\xFE" || bytes == "\xFE\xFF";
+}
+
+bool StoreStationCoordinate(const fs::path& folder, const std::string& coordinate) {
+    CurrentFolder inside(folder);
+    std::string readBuffer;
+    Settings settings(DefaultPlatform(), kSettingsSection, kSettingsFile, readBuffer);
+    return inside.Entered() && settings.Write(keys::kSetupZelk, coordinate);
 }
 
 }  // namespace
@@ -62,14 +110,17 @@ std::vector<std::string> InitContestFolder(const fs::path& folder, const fs::pat
     }
     if (coordinate) {
         const fs::path settings = SettingsPath(folder);
-        CSimpleIniA ini;
-        ini.SetSpaces(false);  // key=value, as the Windows profile functions write it
-        if (fs::exists(settings) && ini.LoadFile(settings.string().c_str()) < 0) {
-            throw std::runtime_error("cannot read " + settings.string());
-        }
-        ini.SetValue(kSettingsSection, kCoordinateKey, coordinate->c_str());
-        if (ini.SaveFile(settings.string().c_str(), false) < 0) {
-            throw std::runtime_error("cannot write " + settings.string());
+        if (!StoreStationCoordinate(folder, *coordinate)) {
+            if (IsUtf16File(settings)) {
+                throw std::runtime_error(
+                    settings.string() +
+                    " is UTF-16 text and was left as it is (a settings file is never written in "
+                    "two encodings): the station coordinate was not stored. Save the file as "
+                    "plain (ANSI) text, or set Setup_ZELK=" +
+                    *coordinate + " in it by hand");
+            }
+            throw std::runtime_error("cannot write the station coordinate into " +
+                                     settings.string());
         }
         done.push_back("stored the station coordinate " + *coordinate + " in " + settings.string());
     }
@@ -77,11 +128,13 @@ std::vector<std::string> InitContestFolder(const fs::path& folder, const fs::pat
 }
 
 std::string StoredStationCoordinate(const fs::path& folder) {
-    CSimpleIniA ini;
-    if (ini.LoadFile(SettingsPath(folder).string().c_str()) < 0) {
+    CurrentFolder inside(folder);
+    if (!inside.Entered()) {
         return {};
     }
-    return ini.GetValue(kSettingsSection, kCoordinateKey, "");
+    std::string readBuffer;
+    Settings settings(DefaultPlatform(), kSettingsSection, kSettingsFile, readBuffer);
+    return settings.Read(keys::kSetupZelk, "");
 }
 
 bool IsCoordinateText(std::string_view text) {
@@ -102,17 +155,6 @@ bool IsCoordinateText(std::string_view text) {
         return true;
     };
     return degreesThen(2, 90, "NS") && degreesThen(3, 180, "OW") && text.empty();
-}
-
-std::string CabrilloFileName(std::string_view contestant) {
-    std::string base(contestant);
-    std::replace(base.begin(), base.end(), '/', '_');
-    std::replace(base.begin(), base.end(), '\\', '_');
-    const auto first = base.find_first_not_of(" \t\r\n\v\f");
-    base = first == std::string::npos
-               ? std::string()
-               : base.substr(first, base.find_last_not_of(" \t\r\n\v\f") - first + 1);
-    return (base.empty() ? std::string("KORV") : base) + ".cbr";
 }
 
 }  // namespace zelk::host

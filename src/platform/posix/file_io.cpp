@@ -118,24 +118,57 @@ bool WriteWholeFile(const std::string& path, int flags, std::string_view content
     return file.Close() && written;
 }
 
+std::optional<std::string> ResolveLinkChain(const std::string& path) {
+    // As many links as the system itself follows before it gives up (ELOOP).
+    constexpr int kMostLinks = 40;
+    std::string current = path;
+    for (int links = 0; links <= kMostLinks; ++links) {
+        struct stat info {};
+        if (::lstat(current.c_str(), &info) != 0) {
+            // A missing last name is no error: the file is to be made there.
+            return errno == ENOENT ? std::optional<std::string>(current) : std::nullopt;
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            return current;
+        }
+        std::vector<char> target(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) +
+                                 1);
+        ssize_t length = ::readlink(current.c_str(), target.data(), target.size());
+        if (length < 0 || static_cast<std::size_t>(length) >= target.size()) {
+            return std::nullopt;  // gone or changed while being read
+        }
+        std::string next(target.data(), static_cast<std::size_t>(length));
+        // A relative target is relative to the folder that holds the link.
+        current = next.starts_with('/') ? next : FolderOf(current) + "/" + next;
+    }
+    return std::nullopt;
+}
+
 bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
-    std::string folder = FolderOf(path);
-    std::string temporary = path + ".XXXXXX";
-    std::vector<char> name(temporary.begin(), temporary.end());
-    name.push_back('\0');
-    FileDescriptor file(::mkostemp(name.data(), O_CLOEXEC));
+    // Through a symbolic link the file it points to is replaced; the link
+    // stays. Renaming over the link itself would cut it loose from its file.
+    std::optional<std::string> resolved = ResolveLinkChain(path);
+    if (!resolved) {
+        return false;
+    }
+    const std::string& target = *resolved;
+    std::string folder = FolderOf(target);
+    std::string temporary = target + ".XXXXXX";
+    std::vector<char> buffer(temporary.begin(), temporary.end());
+    buffer.push_back('\0');
+    FileDescriptor file(::mkostemp(buffer.data(), O_CLOEXEC));
     if (!file.valid()) {
         return false;
     }
-    temporary.assign(name.data());
+    temporary.assign(buffer.data());
 
     struct stat old {};
-    mode_t mode = ::stat(path.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? (old.st_mode & 07777)
-                                                                          : NewFileMode();
+    mode_t mode = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? (old.st_mode & 07777)
+                                                                            : NewFileMode();
     bool ok = ::fchmod(file.get(), mode) == 0 && WriteAll(file.get(), content) &&
               ::fsync(file.get()) == 0;
     ok = file.Close() && ok;
-    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
     if (!ok) {
         ::unlink(temporary.c_str());
         return false;

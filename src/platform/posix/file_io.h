@@ -21,9 +21,17 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // all of `content` and closes it.
 bool WriteWholeFile(const std::string& path, int flags, std::string_view content);
 
-// Replaces `path` by `content`: a temporary file in the same folder is
-// written, synced and renamed over it, so that `path` holds either its old
-// or its new content at every moment. An existing file keeps its permission
+// The file that `path` names once every symbolic link of its last name is
+// followed (a relative link target is taken from the link's folder), which
+// may not exist yet: a link to a missing file names that file. nullopt when
+// the chain loops or cannot be read.
+std::optional<std::string> ResolveLinkChain(const std::string& path);
+
+// Replaces the file `path` names by `content`: a temporary file in the same
+// folder is written, synced and renamed over it, so that the file holds
+// either its old or its new content at every moment. When `path` is a
+// symbolic link, the file at the end of its chain is replaced (and created
+// when missing) and the link stays. An existing file keeps its permission
 // bits. On failure the temporary file is removed.
 bool ReplaceFileAtomically(const std::string& path, std::string_view content);
 

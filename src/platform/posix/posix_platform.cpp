@@ -67,9 +67,9 @@ constexpr off_t kLargestExecutable = off_t{1} << 30;
 
 std::string PosixPlatform::ReadProfileString(std::string_view section, std::string_view key,
                                              std::string_view fallback, std::string_view file) {
-    std::optional<std::string> text = posix::ReadWholeFile(posix::HostPath(file));
+    std::optional<std::string> bytes = posix::ReadWholeFile(posix::HostPath(file));
     std::optional<std::string> value =
-        text ? posix::FindProfileValue(*text, section, key) : std::nullopt;
+        bytes ? posix::FindProfileValue(posix::ProfileText(*bytes), section, key) : std::nullopt;
     return value ? *value : std::string(fallback);
 }
 
@@ -86,6 +86,9 @@ bool PosixPlatform::WriteProfileString(std::string_view section, std::string_vie
             return false;  // there, but unreadable: never overwrite it blind
         }
         text.emplace();
+    }
+    if (posix::IsUtf16Profile(*text)) {
+        return false;  // left as it is rather than written in two encodings
     }
     std::string updated = posix::SetProfileValue(*text, section, key, value);
     if (updated == *text && ::access(path.c_str(), F_OK) == 0) {

@@ -9,10 +9,14 @@ namespace zelk {
 
 class PosixPlatform final : public Platform {
   public:
+    // Reads a UTF-16LE file (one that starts with FF FE) as Windows does,
+    // converting it to single-byte text (posix::ProfileText).
     std::string ReadProfileString(std::string_view section, std::string_view key,
                                   std::string_view fallback, std::string_view file) override;
     // Refuses (returns false) a section, key or value that holds a line
-    // break: the file has one entry per line and must not be corrupted.
+    // break: the file has one entry per line and must not be corrupted. A
+    // UTF-16 file is refused too and left as it is: it is read, never
+    // edited, so that it never holds two encodings.
     bool WriteProfileString(std::string_view section, std::string_view key, std::string_view value,
                             std::string_view file) override;
 

@@ -1,10 +1,11 @@
 // Reading and editing the text of a private profile file.
 //
 // Written by hand rather than with SimpleIni: SimpleIni rebuilds the whole
-// file when it saves (its own spacing, blank lines and line ends) and knows
-// only double quotes, while the settings file must keep every line it does
-// not change byte for byte and read values as the Windows profile functions
-// do. The format is small enough that a line scanner states it exactly.
+// file when it saves (its own spacing, blank lines and line ends), takes the
+// last of repeated keys, merges same-named sections and knows only double
+// quotes, while the settings file must keep every line it does not change
+// byte for byte and read values as the Windows profile functions do. The
+// format is small enough that a line scanner states it exactly.
 #include "platform/posix/profile_file.h"
 
 #include <vector>
@@ -112,6 +113,36 @@ std::string_view LineEndOf(std::string_view text) {
 }
 
 }  // namespace
+
+bool IsUtf16Profile(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF");
+}
+
+std::string ProfileText(std::string_view bytes) {
+    if (!bytes.starts_with("\xFF\xFE")) {
+        return std::string(bytes);
+    }
+    std::string text;
+    text.reserve(bytes.size() / 2);
+    // Code units after the mark; an odd last byte is no character.
+    for (std::size_t at = 2; at + 1 < bytes.size(); at += 2) {
+        const unsigned unit = static_cast<unsigned char>(bytes[at]) |
+                              static_cast<unsigned>(static_cast<unsigned char>(bytes[at + 1])) << 8;
+        if (unit < 0x80) {
+            text += static_cast<char>(unit);
+            continue;
+        }
+        const bool high = unit >= 0xD800 && unit <= 0xDBFF;
+        if (high && at + 3 < bytes.size()) {
+            const unsigned next = static_cast<unsigned char>(bytes[at + 3]);
+            if (next >= 0xDC && next <= 0xDF) {
+                at += 2;  // the low half of the pair: one character
+            }
+        }
+        text += '?';
+    }
+    return text;
+}
 
 std::optional<std::string> FindProfileValue(std::string_view text, std::string_view section,
                                             std::string_view key) {

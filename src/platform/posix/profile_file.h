@@ -10,6 +10,19 @@
 
 namespace zelk::posix {
 
+// Whether a settings file's bytes start with a UTF-16 byte order mark, FF FE
+// (little-endian) or FE FF (big-endian). Such a file is never edited as
+// single-byte text, which would leave it in two encodings.
+bool IsUtf16Profile(std::string_view bytes);
+
+// The text the profile functions read from a settings file's bytes. A file
+// that starts with FF FE is UTF-16LE, which Windows reads too: each
+// character becomes one byte, ASCII as it is and every other character (a
+// surrogate pair is one) "?", which is what Windows gives for a character
+// its ANSI code page lacks; a POSIX system has no ANSI code page to give
+// more. Any other file is its bytes.
+std::string ProfileText(std::string_view bytes);
+
 // The value of `key` in the first section named `section` (names compared
 // without regard to ASCII case, white space around them ignored): trimmed,
 // and without one pair of matching quotes around it. nullopt when the

@@ -3,11 +3,13 @@
 // can view a file while the plug-in writes it.
 #include "platform/win32/win32_platform.h"
 
+#include <io.h>
 #include <share.h>
 
 #include <cstdio>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace zelk {
 namespace {
@@ -22,12 +24,23 @@ Stream OpenShared(const std::string& name, const char* mode) {
     return Stream(_fsopen(name.c_str(), mode, _SH_DENYNO));
 }
 
-bool WriteAll(FILE* stream, std::string_view content) {
-    if (!content.empty() &&
-        std::fwrite(content.data(), 1, content.size(), stream) != content.size()) {
-        return false;
+enum class Durability { System, Disk };
+
+// Writes `content` and closes the stream; fails when any step does. The
+// stream is flushed before it is closed because a C runtime's fclose may
+// drop the error of writing its buffer (Wine's does); the close is checked
+// too, as the system may report an earlier write's error only then. With
+// Durability::Disk the data is on the disk, not only handed to the system,
+// before the stream is closed.
+bool WriteAndClose(Stream stream, std::string_view content, Durability durability) {
+    FILE* file = stream.release();
+    bool written = (content.empty() ||
+                    std::fwrite(content.data(), 1, content.size(), file) == content.size()) &&
+                   std::fflush(file) == 0;
+    if (durability == Durability::Disk) {
+        written = written && _commit(_fileno(file)) == 0;
     }
-    return std::fflush(stream) == 0;
+    return std::fclose(file) == 0 && written;
 }
 
 // The folder part of a name, "." when it has none.
@@ -63,12 +76,12 @@ bool Win32Platform::FileExists(std::string_view name) {
 
 bool Win32Platform::StartFile(std::string_view name, std::string_view content) {
     Stream stream = OpenShared(std::string(name), "wb");
-    return stream && WriteAll(stream.get(), content);
+    return stream && WriteAndClose(std::move(stream), content, Durability::System);
 }
 
 bool Win32Platform::AppendToFile(std::string_view name, std::string_view content) {
     Stream stream = OpenShared(std::string(name), "ab");
-    return stream && WriteAll(stream.get(), content);
+    return stream && WriteAndClose(std::move(stream), content, Durability::System);
 }
 
 bool Win32Platform::ReplaceFile(std::string_view name, std::string_view content) {
@@ -77,11 +90,12 @@ bool Win32Platform::ReplaceFile(std::string_view name, std::string_view content)
     if (GetTempFileNameA(FolderOf(target).c_str(), "zlk", 0, temporary) == 0) {
         return false;
     }
-    bool written = false;
-    {
-        Stream stream(std::fopen(temporary, "wb"));
-        written = stream && WriteAll(stream.get(), content);
-    }
+    // The temporary reaches the disk before it is renamed over the file;
+    // otherwise a crash soon after the rename could leave an empty file where
+    // the good one was (MOVEFILE_WRITE_THROUGH waits only for a move that
+    // copies across volumes, not for the data of a renamed file).
+    Stream stream(std::fopen(temporary, "wb"));
+    const bool written = stream && WriteAndClose(std::move(stream), content, Durability::Disk);
     if (!written || !MoveFileExA(temporary, target.c_str(),
                                  MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         DeleteFileA(temporary);
