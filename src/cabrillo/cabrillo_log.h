@@ -55,6 +55,13 @@ class CCabrilloLog : public CabrilloHeaderFields {
 // space goes, and an empty base becomes "KORV".
 std::string CabrilloFileBase(std::string_view callsign);
 
+inline constexpr std::string_view kCabrilloExtension = ".cbr";
+
+// The name of the Cabrillo file written for a contestant call sign.
+inline std::string CabrilloFileName(std::string_view callsign) {
+    return CabrilloFileBase(callsign) + std::string(kCabrilloExtension);
+}
+
 // A received or sent exchange as the QSO line prints it: its first blank
 // widened to two, or two blanks in front when it has none.
 std::string WidenExchange(std::string_view exchange);

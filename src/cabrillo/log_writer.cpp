@@ -8,7 +8,6 @@ namespace zelk {
 
 inline constexpr std::string_view kHostExecutableMark = "Vexa";
 inline constexpr std::string_view kFileProduced = "File produced: ";
-inline constexpr std::string_view kCabrilloExtension = ".cbr";
 
 std::string FindHostVersion(Platform& platform) {
     for (const std::string& name : platform.ListExecutables()) {

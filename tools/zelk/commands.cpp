@@ -271,7 +271,7 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
     ScoreOutcome outcome;
     outcome.errorFile = folder / kErrorFile;
     // The name the plug-in gives the file, by the plug-in's own rule.
-    const fs::path cabrilloFile = folder / (CabrilloFileBase(start.contestant) + ".cbr");
+    const fs::path cabrilloFile = folder / CabrilloFileName(start.contestant);
     std::error_code error;
     // The file is told apart from one left by an earlier run by its time.
     const bool cabrilloExisted = fs::exists(cabrilloFile, error);
