@@ -4,6 +4,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "adjudicate_command.h"
 #include "commands.h"
 #include "system.h"
 
@@ -103,6 +104,40 @@ int main(int argc, char** argv) {
     checkCommand->add_option("--mode", check.mode, "Mode")->capture_default_str();
     AddLogOptions(*checkCommand, check.input);
 
+    AdjudicateOptions adjudicate;
+    auto* adjudicateCommand = app.add_subcommand(
+        "adjudicate",
+        "The organiser's check: cross-checks every Cabrillo log of LOGS against the others "
+        "and writes, into -o DIR, the ranked results (results.txt, also printed; results.csv; "
+        "results.json) and every entrant's report of the QSO lines not credited or credited "
+        "without confirmation (ubn/<CALL>.ubn). Files that are no log, older logs of a call "
+        "and lines that cannot be read are named on standard error.");
+    adjudicateCommand->add_option("LOGS", adjudicate.logs, "Folder of the received logs")
+        ->required();
+    adjudicateCommand->add_option("-o,--output", adjudicate.output, "Folder for the results")
+        ->required();
+    adjudicateCommand
+        ->add_option("--time-window", adjudicate.rules.timeWindowMinutes,
+                     "Minutes by which the two sides' times of a QSO may differ")
+        ->check(CLI::Range(0, 24 * 60))
+        ->capture_default_str();
+    adjudicateCommand
+        ->add_option("--call-distance", adjudicate.rules.callDistance,
+                     "Edits (inserted, deleted or changed characters) between a call logged and "
+                     "an entrant's call for a busted call; 0 finds none")
+        ->check(CLI::Range(0, 8))
+        ->capture_default_str();
+    adjudicateCommand
+        ->add_option("--nil-penalty", adjudicate.rules.nilPenalty,
+                     "QSOs' worth of points (50 each) taken for each NIL beyond the QSO itself")
+        ->check(CLI::Range(0, 1000))
+        ->capture_default_str();
+    adjudicateCommand
+        ->add_option("--min-appearances", adjudicate.rules.minAppearances,
+                     "Logs a call that sent no log must appear in for its QSOs to be credited")
+        ->check(CLI::Range(1, 1000000))
+        ->capture_default_str();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -116,6 +151,10 @@ int main(int argc, char** argv) {
     if (*scoreCommand) {
         score.json = format == "json";
         return RunScore(installation, score, std::cout, std::cerr);
+    }
+    if (*adjudicateCommand) {
+        adjudicate.progress = zelk::host::os::StderrIsTerminal();
+        return RunAdjudicate(adjudicate, std::cout, std::cerr);
     }
     if (*setup) {
         return RunSetup(installation, setupFolder, std::cout, std::cerr);
