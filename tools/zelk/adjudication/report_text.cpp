@@ -17,7 +17,8 @@ std::string BandText(host::BandIndex band) {
     if (unit == 0 || unit == std::string_view::npos) {
         return "the " + std::string(name) + " band";
     }
-    std::string text = "the " + std::string(name.substr(0, unit)) + " ";
+    // No blank before the unit: a paragraph is never broken inside "40m".
+    std::string text = "the " + std::string(name.substr(0, unit));
     for (char c : name.substr(unit)) {
         text += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
     }

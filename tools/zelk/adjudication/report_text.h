@@ -10,7 +10,7 @@
 
 namespace zelk::adjudication {
 
-// "the 40 m band", "the 23 cm band"; "no amateur band" for kNoBand.
+// "the 40m band", "the 23cm band"; "no amateur band" for kNoBand.
 std::string BandText(host::BandIndex band);
 
 // 0.0833 as "8.3%".

@@ -84,6 +84,16 @@ std::string ResultsText(const ContestCheck& contest) {
             text += Wrapped(host::Printable(file.file) + ": " + file.reason, 2);
         }
     }
+    bool named = false;
+    for (const Entrant& entrant : contest.entrants) {
+        if (entrant.log.callFromQsoLines) {
+            text +=
+                named ? "" : "\nCalls taken from the first QSO line (the log has no CALLSIGN:):\n";
+            text += "  " + host::Printable(entrant.log.name) + ": " +
+                    host::Printable(entrant.log.call) + "\n";
+            named = true;
+        }
+    }
     if (!contest.superseded.empty()) {
         text += "\nLogs not used (a newer log of the same call was received):\n";
         for (const Superseded& file : contest.superseded) {

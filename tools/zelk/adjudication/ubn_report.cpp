@@ -113,10 +113,9 @@ class UbnWriter {
         }
     }
 
-    void Quote(const LogFile& log, const CheckedLine& line, std::string_view who) {
-        m_text += "  " + std::string(who) + " " + Shown(log.name) + " line " +
-                  std::to_string(line.lineNumber) + ":\n    " + QuotedLine(log.LineText(line)) +
-                  "\n";
+    void Quote(const LogFile& log, const CheckedLine& line, const std::string& whose) {
+        m_text += "  " + Shown(log.name) + " line " + std::to_string(line.lineNumber) + " (" +
+                  whose + "):\n    " + QuotedLine(log.LineText(line)) + "\n";
     }
 
     std::string CallOf(const CheckedLine& line) const {
@@ -140,21 +139,25 @@ class UbnWriter {
                 break;
             case LineStatus::kDupe:
                 why = "dupe, not credited (no penalty): you worked " + call + " on " + band +
-                      " before, in line " + std::to_string(other.line->lineNumber) + ".";
+                      " before, in line " + std::to_string(other.line->lineNumber) +
+                      "; the first QSO counts.";
                 break;
             case LineStatus::kBustedExchange:
                 why = "busted exchange, not credited: you copied " + Exchange(line, true) + "; " +
-                      call + " sent " + Exchange(*other.line, false) + ".";
+                      call + " sent " + Exchange(*other.line, false) + " (" +
+                      Difference(line, *other.line) + ").";
                 break;
             case LineStatus::kBustedCall:
-                why = "busted call, not credited: " + call + " did not log you, but " +
-                      Shown(other.entrant->log.call) + " (" +
+                why = "busted call, not credited: " + call +
+                      (line.call < m_contest.entrants.size() ? "'s log holds no QSO with you there"
+                                                             : " sent no log") +
+                      ", but " + Shown(other.entrant->log.call) + " (" +
                       Counted(EditDistance(m_contest.calls.Text(line.call), other.entrant->log.call,
                                            1 << 20),
                               "edit", "edits") +
                       " from " + call + ") logged you on " + band + ", " +
                       Minutes(std::llabs(other.line->minute - line.minute)) +
-                      ", in a line none of yours matches: its call was copied wrong. " +
+                      ", in a line that no line of yours matches: you copied its call wrong. " +
                       Shown(other.entrant->log.call) + " keeps the QSO.";
                 break;
             case LineStatus::kPartnerBustedCall:
@@ -191,12 +194,21 @@ class UbnWriter {
                 break;
         }
         m_text += Wrapped(head + why, 0);
-        Quote(log, line, "yours,");
+        Quote(log, line, "yours");
         if (other.line != nullptr) {
             const bool own = other.entrant == &m_entrant;
             Quote(other.entrant->log, *other.line,
-                  own ? "earlier," : Shown(other.entrant->log.call) + "'s,");
+                  own ? "the first" : Shown(other.entrant->log.call) + "'s");
         }
+    }
+
+    // "the serial differs", "the coordinate differs", "both differ"
+    static std::string Difference(const CheckedLine& ours, const CheckedLine& theirs) {
+        const bool serial = ours.receivedSerial != theirs.sentSerial;
+        const bool coordinate = ours.receivedCoordinate != theirs.sentCoordinate;
+        return serial && coordinate ? "both differ"
+               : serial             ? "the serial differs"
+                                    : "the coordinate differs";
     }
 
     // "serial 8 and coordinate 63N38O"
