@@ -7,7 +7,6 @@
 #include <set>
 #include <stdexcept>
 
-#include "log_folder.h"
 #include "results_files.h"
 
 namespace zelk::adjudication {
@@ -43,19 +42,22 @@ std::string FileStem(std::string_view call) {
     return stem;
 }
 
+void WriteNewFile(const fs::path& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    if (!out) {
+        std::error_code ignored;
+        fs::remove(path, ignored);
+        throw std::runtime_error(path.string() + ": cannot be written");
+    }
+}
+
+// Written beside its place and renamed over the old file.
 void WriteFile(const fs::path& path, const std::string& bytes) {
     fs::path temporary = path;
     temporary += kTemporarySuffix;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            throw std::runtime_error(path.string() + ": cannot be written");
-        }
-    }
+    WriteNewFile(temporary, bytes);
     std::error_code error;
     fs::rename(temporary, path, error);
     if (error) {
@@ -95,26 +97,36 @@ std::vector<std::string> UbnFileNames(const ContestCheck& contest) {
 }
 
 std::string WriteResults(const ContestCheck& contest, const fs::path& folder) {
+    MakeFolder(folder);
+    // The reports are written into a new folder that then takes the old
+    // one's place: a file renamed over another costs a flush to disk on
+    // some file systems (ext4), which for thousands of reports was most of
+    // a check's time; and no report of an earlier run's entrant stays.
     const fs::path ubn = folder / kUbnFolder;
-    MakeFolder(ubn);
+    fs::path fresh = ubn;
+    fresh += kTemporarySuffix;
+    fs::path old = ubn;
+    old += ".zelk-old";
+    std::error_code error;
+    fs::remove_all(fresh, error);
+    MakeFolder(fresh);
     const std::vector<std::string> names = UbnFileNames(contest);
     for (std::size_t e = 0; e < contest.entrants.size(); ++e) {
-        WriteFile(ubn / names[e], UbnReport(contest, contest.entrants[e]));
+        WriteNewFile(fresh / names[e], UbnReport(contest, contest.entrants[e]));
     }
-    // Reports of an earlier run's entrants would pass for this run's.
-    const std::set<std::string> written(names.begin(), names.end());
-    std::vector<fs::path> stale;
-    std::error_code error;
-    for (fs::directory_iterator it(ubn, error); !error && it != fs::directory_iterator();
-         it.increment(error)) {
-        if (it->path().extension() == ".ubn" &&
-            !written.contains(FileNameText(it->path().filename()))) {
-            stale.push_back(it->path());
+    fs::remove_all(old, error);
+    if (fs::exists(ubn, error)) {
+        fs::rename(ubn, old, error);
+        if (error) {
+            throw std::runtime_error(ubn.string() + ": cannot be replaced: " + error.message());
         }
     }
-    for (const fs::path& path : stale) {
-        fs::remove(path, error);
+    fs::rename(fresh, ubn, error);
+    if (error) {
+        throw std::runtime_error(ubn.string() + ": cannot be put in place: " + error.message());
     }
+    fs::remove_all(old, error);
+
     const std::string text = ResultsText(contest);
     WriteFile(folder / kResultsCsv, ResultsCsv(contest));
     WriteFile(folder / kResultsJson, ResultsJson(contest, names));

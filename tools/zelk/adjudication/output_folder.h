@@ -1,7 +1,8 @@
-// Writing the result files into the output folder. Each file is written
-// beside its place under a temporary name and renamed over the old one, so
-// no reader ever sees a file half written; reports of entrants no longer in
-// the contest are removed from ubn/, so the folder holds one run's results.
+// Writing the result files into the output folder. Nothing is ever seen
+// half written: each results file is written beside its place under a
+// temporary name and renamed over the old one, and the reports are written
+// into a new folder that replaces ubn/ whole (so it holds this run's
+// reports only).
 #pragma once
 
 #include <filesystem>
