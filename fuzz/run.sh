@@ -3,7 +3,8 @@
 # from a copy of its seeds: entry_points_fuzzer from fuzz/corpus,
 # adif_reader_fuzzer from the ADIF fixtures of tests/zelk (with fuzz/adif.dict),
 # cabrillo_reader_fuzzer from fuzz/corpus_cabrillo_reader (with
-# fuzz/cabrillo_reader.dict).
+# fuzz/cabrillo_reader.dict), adjudication_fuzzer from fuzz/corpus_adjudication
+# (with the same dictionary).
 # Fails on any finding: a crash, a leak, undefined behaviour, a broken
 # invariant, an input that runs too long or takes too much memory. Findings
 # are kept in build/fuzz/run/<fuzzer>/findings.
@@ -16,7 +17,8 @@ build=$PWD/build/fuzz
 work=$build/run
 
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$build" -j2 --target entry_points_fuzzer adif_reader_fuzzer cabrillo_reader_fuzzer
+cmake --build "$build" -j2 --target entry_points_fuzzer adif_reader_fuzzer cabrillo_reader_fuzzer \
+  adjudication_fuzzer
 rm -rf "$work"
 
 # The entry-point fuzzer makes its scratch contest folder under $TMPDIR
@@ -60,4 +62,5 @@ run_fuzzer entry_points_fuzzer "-close_fd_mask=2" fuzz/corpus/*
 run_fuzzer adif_reader_fuzzer "-dict=$PWD/fuzz/adif.dict" \
   tests/zelk/fixtures/*.adi tests/zelk/fixtures/awkward/*.adi
 run_fuzzer cabrillo_reader_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_cabrillo_reader/*
+run_fuzzer adjudication_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_adjudication/*
 exit $status

@@ -1,6 +1,7 @@
-// zelk: scores a ZELK contest log written by any logging program (ADIF) with
-// the ZELK plug-in, loaded at run time and driven through its exported
-// functions exactly as the host program drives it.
+// zelk: scores a ZELK contest log written by any logging program (ADIF or
+// Cabrillo) with the ZELK plug-in, loaded at run time and driven through its
+// exported functions exactly as the host program drives it; and checks a
+// whole contest's logs for the organiser (adjudicate).
 #include <CLI/CLI.hpp>
 #include <iostream>
 
@@ -33,8 +34,9 @@ void AddLogOptions(CLI::App& command, LogOptions& options) {
 
 int main(int argc, char** argv) {
     CLI::App app{
-        "Scores a ZELK contest log (ADIF) with the ZELK plug-in, the way the logging program "
-        "drives it, and writes the report, the list of refused contacts and a Cabrillo file.",
+        "Scores a ZELK contest log (ADIF or Cabrillo) with the ZELK plug-in, the way the "
+        "logging program drives it, and writes the report, the list of refused contacts and a "
+        "Cabrillo file; checks a whole contest's logs for the organiser (adjudicate).",
         "zelk"};
     app.set_version_flag("--version", std::string("zelk ") + ZELK_VERSION);
     app.require_subcommand(1);
@@ -62,12 +64,17 @@ int main(int argc, char** argv) {
     std::string format = "text";
     auto* scoreCommand = app.add_subcommand(
         "score",
-        "Score an ADIF log: prints the report and a summary; refused contacts go to err.txt "
+        "Score an ADIF log or a Cabrillo file (told apart by their content): prints the "
+        "report and a summary; refused contacts go to err.txt "
         "in the contest folder, and with --cabrillo the log to <CALL>.cbr. Contacts with a "
         "value that cannot be used are skipped and listed with the warnings on standard "
         "error; a log whose structure cannot be followed stops with exit status 2 before "
         "anything is written.");
-    scoreCommand->add_option("LOG", score.input.log, "ADIF log (.adi)")->required();
+    scoreCommand
+        ->add_option("LOG", score.input.log,
+                     "ADIF log (.adi), or a Cabrillo file: its X-QSO and unreadable lines are "
+                     "skipped; the coordinate it sent is the station's when none is stored")
+        ->required();
     AddLogOptions(*scoreCommand, score.input);
     scoreCommand->add_option("--date", score.date,
                              "Contest date YYYY-MM-DD (default: the first contact's date)");
@@ -110,8 +117,9 @@ int main(int argc, char** argv) {
         "The organiser's check: cross-checks every Cabrillo log of LOGS against the others "
         "and writes, into -o DIR, the ranked results (results.txt, also printed; results.csv; "
         "results.json) and every entrant's report of the QSO lines not credited or credited "
-        "without confirmation (ubn/<CALL>.ubn). Files that are no log, older logs of a call "
-        "and lines that cannot be read are named on standard error.");
+        "without confirmation (ubn/<CALL>.ubn, replaced whole). Subfolders of LOGS are not "
+        "read. Files that are no log, older logs of a call and lines that cannot be read are "
+        "named on standard error.");
     adjudicateCommand->add_option("LOGS", adjudicate.logs, "Folder of the received logs")
         ->required();
     adjudicateCommand->add_option("-o,--output", adjudicate.output, "Folder for the results")
