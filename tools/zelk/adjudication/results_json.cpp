@@ -11,7 +11,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json EntrantJson(const ContestCheck& contest, const Entrant& entrant, const std::string& ubnFile) {
+Json EntrantJson(const Entrant& entrant, const std::string& ubnFile) {
     Json json;
     json["place"] = entrant.place;
     json["call"] = entrant.log.call;
@@ -44,9 +44,8 @@ Json EntrantJson(const ContestCheck& contest, const Entrant& entrant, const std:
                        {"long", t.lon},
                        {"zelk", t.zelk},
                        {"polar", t.polar},
-                       {"nil_penalty", entrant.checked.claimedScore - entrant.checkedScore}};
+                       {"nil_penalty_points", entrant.checked.claimedScore - entrant.checkedScore}};
     json["ubn"] = "ubn/" + ubnFile;
-    (void)contest;
     return json;
 }
 
@@ -56,7 +55,7 @@ std::string ResultsJson(const ContestCheck& contest, const std::vector<std::stri
     Json json;
     json["entrants"] = Json::array();
     for (uint32_t e : contest.ranking) {
-        json["entrants"].push_back(EntrantJson(contest, contest.entrants[e], ubnFiles[e]));
+        json["entrants"].push_back(EntrantJson(contest.entrants[e], ubnFiles[e]));
     }
     json["not_read"] = Json::array();
     for (const NotRead& file : contest.notRead) {
