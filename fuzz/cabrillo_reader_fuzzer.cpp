@@ -16,6 +16,7 @@
 
 #include "cabrillo_reader.h"
 #include "log/intake.h"
+#include "text.h"
 
 namespace zelk::host {
 namespace {
@@ -41,11 +42,19 @@ uint32_t LineCount(std::string_view bytes) {
     return lines + (bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r' ? 0 : 1);
 }
 
-bool Printable(std::string_view text) {
-    for (char c : text) {
-        if (c < 0x20 || c > 0x7E) {
+// As Printable (text.h) leaves a text: no control byte, and any byte above
+// ASCII part of a well-formed UTF-8 letter.
+bool IsPrintable(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        if (byte < 0x20 || byte == 0x7F) {
             return false;
         }
+        const auto sequence = Utf8SequenceLength(text.substr(i));
+        if (!sequence) {
+            return false;
+        }
+        i += *sequence;
     }
     return true;
 }
@@ -94,7 +103,8 @@ void CheckLog(const CabrilloLog& log, std::string_view bytes) {
     for (const UnreadableLine& problem : log.unreadable) {
         Require(inLog(problem.line),
                 "unreadable line " + std::to_string(problem.line) + " outside the log");
-        Require(Printable(problem.reason), "a reason that is not printable: " + problem.Describe());
+        Require(IsPrintable(problem.reason),
+                "a reason that is not printable: " + problem.Describe());
     }
     uint32_t previous = 0;
     for (const CabrilloQso& qso : log.qsos) {
@@ -149,7 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (const auto* log = std::get_if<CabrilloLog>(&first)) {
         CheckLog(*log, bytes);
     } else {
-        Require(Printable(std::get<NotCabrillo>(first).reason), "a reason that is not printable");
+        Require(IsPrintable(std::get<NotCabrillo>(first).reason), "a reason that is not printable");
     }
     const std::string dump = Dump(first);
     Require(Dump(ReadCabrillo(bytes)) == dump, "a second reading differs from the first");

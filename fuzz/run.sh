@@ -3,7 +3,8 @@
 # from a copy of its seeds: entry_points_fuzzer from fuzz/corpus,
 # adif_reader_fuzzer from the ADIF fixtures of tests/zelk (with fuzz/adif.dict),
 # cabrillo_reader_fuzzer from fuzz/corpus_cabrillo_reader (with
-# fuzz/cabrillo_reader.dict), report_page_fuzzer (the contest report) from
+# fuzz/cabrillo_reader.dict), adjudication_fuzzer from fuzz/corpus_adjudication
+# (with the same dictionary), report_page_fuzzer (the contest report) from
 # fuzz/report_corpus.
 # Fails on any finding: a crash, a leak, undefined behaviour, a broken
 # invariant, an input that runs too long or takes too much memory. Findings
@@ -18,7 +19,7 @@ work=$build/run
 
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2 --target entry_points_fuzzer adif_reader_fuzzer \
-  cabrillo_reader_fuzzer report_page_fuzzer
+  cabrillo_reader_fuzzer adjudication_fuzzer report_page_fuzzer
 rm -rf "$work"
 
 # The entry-point fuzzer makes its scratch contest folder under $TMPDIR
@@ -62,6 +63,7 @@ run_fuzzer entry_points_fuzzer "-close_fd_mask=2" fuzz/corpus/*
 run_fuzzer adif_reader_fuzzer "-dict=$PWD/fuzz/adif.dict" \
   tests/zelk/fixtures/*.adi tests/zelk/fixtures/awkward/*.adi
 run_fuzzer cabrillo_reader_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_cabrillo_reader/*
+run_fuzzer adjudication_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_adjudication/*
 # Its models grow with the input: all lengths from the start.
 run_fuzzer report_page_fuzzer "-len_control=0" fuzz/report_corpus/*
 exit $status

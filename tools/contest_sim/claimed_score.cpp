@@ -1,45 +1,29 @@
-// The claimed score of one log.
+// The claimed score of one log, by the core's scoring function.
 #include "claimed_score.h"
 
-#include <cstdlib>
+#include <string>
 
-#include "stations.h"
+#include "scoring/score.h"
 
 namespace zelk::sim {
 
-inline constexpr int64_t kPointsPerContact = 50;
-inline constexpr int64_t kBonusCallPoints = 300;
-inline constexpr int64_t kPolarPoints = 100;
-
 int64_t ClaimedScore(int32_t ownLatitude, int32_t ownLongitude,
                      const std::vector<ClaimedContact>& contacts) {
-    struct Band {
-        int32_t megahertz = 0;
-        bool bonusCall = false;
-        bool polar = false;
-    };
-    std::vector<Band> bands;  // a handful: a linear search is the fastest
-    int64_t score = 0;
+    // The texts the plug-in keeps for a contact: the group, and the received
+    // exchange (serial, blank, coordinate), of which scoring reads the
+    // coordinate only.
+    std::vector<std::string> groups;
+    std::vector<std::string> exchanges;
+    groups.reserve(contacts.size());
+    exchanges.reserve(contacts.size());
+    std::vector<ScoredContact> scored;
+    scored.reserve(contacts.size());
     for (const ClaimedContact& c : contacts) {
-        const int32_t megahertz = c.freqKHz / 1000;
-        Band* band = nullptr;
-        for (Band& b : bands) {
-            if (b.megahertz == megahertz) {
-                band = &b;
-            }
-        }
-        if (band == nullptr) {
-            band = &bands.emplace_back(Band{megahertz});
-        }
-        score += kPointsPerContact + std::abs(int64_t{ownLatitude} - c.latitude) +
-                 std::abs(int64_t{ownLongitude} - c.longitude);
-        band->bonusCall = band->bonusCall || c.call == kBonusCall;
-        band->polar = band->polar || c.latitude >= kPolarLatitude;
+        groups.push_back(std::to_string(c.freqKHz / 1000));
+        exchanges.push_back("001 " + FormatCoordinate(c.latitude, c.longitude));
+        scored.push_back({c.call, groups.back(), exchanges.back()});
     }
-    for (const Band& b : bands) {
-        score += (b.bonusCall ? kBonusCallPoints : 0) + (b.polar ? kPolarPoints : 0);
-    }
-    return score;
+    return ScoreContacts(scored, Coordinate{ownLatitude, ownLongitude}).claimedScore;
 }
 
 }  // namespace zelk::sim

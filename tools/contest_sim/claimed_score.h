@@ -1,6 +1,7 @@
-// The score an entrant's logger claims in its CLAIMED-SCORE line. This is the
-// one place the simulator scores: it follows the plug-in's rules and is to be
-// pointed at the core's plain scoring function once the core offers one.
+// The score an entrant's logger claims in its CLAIMED-SCORE line: the score
+// of its CW QSO lines by the contest's own scoring function, ScoreContacts
+// of the core, grouped by band in whole megahertz as `zelk score` groups.
+// This is the one place the simulator scores.
 #pragma once
 
 #include <cstdint>
@@ -9,9 +10,9 @@
 
 namespace zelk::sim {
 
-// One CW QSO line as the logger scores it: the call and the coordinate as
-// logged, the coordinate as the plug-in parses it (whole-degree magnitudes;
-// the letters are not signs).
+// One CW QSO line as the logger scores it: the call as logged, and the
+// coordinate as logged, given as the magnitudes the plug-in reads from a
+// coordinate text (the letters are not signs).
 struct ClaimedContact {
     std::string_view call;
     int32_t freqKHz = 0;
@@ -19,10 +20,8 @@ struct ClaimedContact {
     int32_t longitude = 0;
 };
 
-// Per band in whole megahertz: 50 points a contact plus the latitude and
-// longitude differences from the own station, 300 once when ZELK was worked
-// there and 100 once when a station at 66 degrees or more was; the sum of
-// the bands. Own coordinate as magnitudes too, as the plug-in keeps it.
+// The score of the contacts from the own station (magnitudes too, as the
+// plug-in keeps a stored coordinate).
 int64_t ClaimedScore(int32_t ownLatitude, int32_t ownLongitude,
                      const std::vector<ClaimedContact>& contacts);
 

@@ -120,7 +120,8 @@ struct CabrilloTag {
 
 struct UnreadableLine {
     uint32_t line = 0;
-    std::string reason;  // printable: control and non-ASCII bytes escaped, long texts cut
+    std::string reason;  // printable (Printable): control bytes and bytes that are no
+                         // UTF-8 escaped, long texts cut
 
     // "line 57: QSO: has 6 fields, ..."
     std::string Describe() const;

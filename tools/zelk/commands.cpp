@@ -16,6 +16,7 @@
 
 #include "adif_reader.h"
 #include "cabrillo/cabrillo_log.h"
+#include "cabrillo_contacts.h"
 #include "contact.h"
 #include "contest_folder.h"
 #include "plugin.h"
@@ -43,6 +44,13 @@ struct LogReading {
     std::vector<Contact> contacts;
     std::vector<AdifNote> warnings;
     std::vector<AdifNote> skipped;  // contacts not handed over, and why
+    // A Cabrillo log's notes (its contacts are moved to `contacts`), CALLSIGN
+    // and sent coordinate; empty for an ADIF log.
+    std::optional<CabrilloContacts> cabrillo;
+
+    std::size_t SkippedCount() const {
+        return skipped.size() + (cabrillo ? cabrillo->skipped.size() : 0);
+    }
 };
 
 // Reads the log and maps its records; a message when the file cannot be read
@@ -64,6 +72,16 @@ Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& s
     }
     const std::string text = std::move(bytes).str();
 
+    if (auto cabrillo = ReadIfCabrillo(text)) {
+        if (Upper(options.groupBy) != "BAND") {
+            return options.log + ": a Cabrillo log is grouped by band; --group-by " +
+                   options.groupBy + " names an ADIF field";
+        }
+        LogReading reading;
+        reading.cabrillo = MapCabrilloLog(*cabrillo);
+        reading.contacts = std::move(reading.cabrillo->contacts);
+        return reading;
+    }
     auto read = ReadAdif(text);
     if (auto* problem = std::get_if<AdifNote>(&read)) {
         return options.log + ": " + problem->Describe();
@@ -106,6 +124,22 @@ void ListNotes(std::ostream& err, std::string_view command, const std::string& l
     }
     for (const AdifNote& note : reading.skipped) {
         entries.push_back({&note, true});
+    }
+    if (reading.cabrillo) {
+        std::vector<std::pair<const CabrilloNote*, bool>> notes;
+        for (const CabrilloNote& note : reading.cabrillo->warnings) {
+            notes.emplace_back(&note, false);
+        }
+        for (const CabrilloNote& note : reading.cabrillo->skipped) {
+            notes.emplace_back(&note, true);
+        }
+        std::stable_sort(notes.begin(), notes.end(), [](const auto& a, const auto& b) {
+            return a.first->line < b.first->line;
+        });
+        for (const auto& [note, skipped] : notes) {
+            err << command << (skipped ? ": contact skipped: " : ": warning: ") << log << ": "
+                << note->Describe() << '\n';
+        }
     }
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
         return a.note->offset < b.note->offset;
@@ -178,9 +212,13 @@ ZelkOleDateTime DateOf(const ZelkOleDateTime& time) {
     return ZelkOleDateTime{std::floor(time.m_dt), kZelkDateTimeValid};
 }
 
-std::string Contestant(const std::string& call, const std::vector<Contact>& contacts) {
+std::string Contestant(const std::string& call, const LogReading& reading) {
+    const std::vector<Contact>& contacts = reading.contacts;
     if (!call.empty()) {
         return call;
+    }
+    if (reading.cabrillo && !reading.cabrillo->callsign.empty()) {
+        return reading.cabrillo->callsign;
     }
     auto named = std::find_if(contacts.begin(), contacts.end(),
                               [](const Contact& c) { return !c.ownCall.empty(); });
@@ -224,8 +262,8 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
             return kExitBadInput;
         }
     }
-    const double latitude = options.latitude.value_or(0.0);
-    const double longitude = options.longitude.value_or(0.0);
+    double latitude = options.latitude.value_or(0.0);
+    double longitude = options.longitude.value_or(0.0);
     auto read =
         ReadContacts(options.input, StationCoordinate(options.input.folder, latitude, longitude));
     if (auto* problem = Problem(read)) {
@@ -235,10 +273,20 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
     const LogReading& reading = std::get<LogReading>(read);
     ListNotes(err, "zelk score", options.input.log, reading);
     const std::vector<Contact>& contacts = reading.contacts;
+    if (reading.cabrillo) {
+        const StationChoice station = ChooseStation(reading.cabrillo->sentCoordinate,
+                                                    StoredStationCoordinate(options.input.folder),
+                                                    options.latitude, options.longitude);
+        latitude = station.latitude.value_or(latitude);
+        longitude = station.longitude.value_or(longitude);
+        if (!station.note.empty()) {
+            err << "zelk score: " << station.note << '\n';
+        }
+    }
 
     ContestStart start;
     start.cabrillo = options.cabrillo;
-    start.contestant = Contestant(options.input.call, contacts);
+    start.contestant = Contestant(options.input.call, reading);
     if (start.contestant.empty()) {
         err << "zelk score: the log names no own call (STATION_CALLSIGN or OPERATOR); give "
                "--call\n";
@@ -282,8 +330,8 @@ int RunScore(const Installation& installation, const ScoreOptions& options, std:
         err << "zelk score: the plug-in would not start the contest in " << folder.string() << '\n';
         return kExitFailure;
     }
-    outcome.counts.skipped = reading.skipped.size();
-    outcome.counts.read = contacts.size() + reading.skipped.size();
+    outcome.counts.skipped = reading.SkippedCount();
+    outcome.counts.read = contacts.size() + reading.SkippedCount();
     for (const Contact& contact : contacts) {
         if (plugin.Add(contact)) {
             ++outcome.counts.admitted;
@@ -352,13 +400,13 @@ int RunCheck(const Installation& installation, const CheckOptions& options, std:
     }
     const LogReading& reading = std::get<LogReading>(read);
     ListNotes(err, "zelk check", options.input.log, reading);
-    if (!reading.skipped.empty()) {
-        err << "zelk check: the answer leaves out the " << reading.skipped.size() << " skipped of "
-            << reading.contacts.size() + reading.skipped.size() << " contacts read\n";
+    if (reading.SkippedCount() != 0) {
+        err << "zelk check: the answer leaves out the " << reading.SkippedCount() << " skipped of "
+            << reading.contacts.size() + reading.SkippedCount() << " contacts read\n";
     }
     const std::vector<Contact>& contacts = reading.contacts;
     ContestStart start;
-    start.contestant = Contestant(options.input.call, contacts);
+    start.contestant = Contestant(options.input.call, reading);
     if (!contacts.empty()) {
         start.date = DateOf(contacts.front().time);
     }

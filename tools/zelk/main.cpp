@@ -1,9 +1,11 @@
-// zelk: scores a ZELK contest log written by any logging program (ADIF) with
-// the ZELK plug-in, loaded at run time and driven through its exported
-// functions exactly as the host program drives it.
+// zelk: scores a ZELK contest log written by any logging program (ADIF or
+// Cabrillo) with the ZELK plug-in, loaded at run time and driven through its
+// exported functions exactly as the host program drives it; and checks a
+// whole contest's logs for the organiser (adjudicate).
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "adjudicate_command.h"
 #include "commands.h"
 #include "system.h"
 
@@ -32,8 +34,9 @@ void AddLogOptions(CLI::App& command, LogOptions& options) {
 
 int main(int argc, char** argv) {
     CLI::App app{
-        "Scores a ZELK contest log (ADIF) with the ZELK plug-in, the way the logging program "
-        "drives it, and writes the report, the list of refused contacts and a Cabrillo file.",
+        "Scores a ZELK contest log (ADIF or Cabrillo) with the ZELK plug-in, the way the "
+        "logging program drives it, and writes the report, the list of refused contacts and a "
+        "Cabrillo file; checks a whole contest's logs for the organiser (adjudicate).",
         "zelk"};
     app.set_version_flag("--version", std::string("zelk ") + ZELK_VERSION);
     app.require_subcommand(1);
@@ -61,12 +64,17 @@ int main(int argc, char** argv) {
     std::string format = "text";
     auto* scoreCommand = app.add_subcommand(
         "score",
-        "Score an ADIF log: prints the report and a summary; refused contacts go to err.txt "
+        "Score an ADIF log or a Cabrillo file (told apart by their content): prints the "
+        "report and a summary; refused contacts go to err.txt "
         "in the contest folder, and with --cabrillo the log to <CALL>.cbr. Contacts with a "
         "value that cannot be used are skipped and listed with the warnings on standard "
         "error; a log whose structure cannot be followed stops with exit status 2 before "
         "anything is written.");
-    scoreCommand->add_option("LOG", score.input.log, "ADIF log (.adi)")->required();
+    scoreCommand
+        ->add_option("LOG", score.input.log,
+                     "ADIF log (.adi), or a Cabrillo file: its X-QSO and unreadable lines are "
+                     "skipped; the coordinate it sent is the station's when none is stored")
+        ->required();
     AddLogOptions(*scoreCommand, score.input);
     scoreCommand->add_option("--date", score.date,
                              "Contest date YYYY-MM-DD (default: the first contact's date)");
@@ -103,6 +111,41 @@ int main(int argc, char** argv) {
     checkCommand->add_option("--mode", check.mode, "Mode")->capture_default_str();
     AddLogOptions(*checkCommand, check.input);
 
+    AdjudicateOptions adjudicate;
+    auto* adjudicateCommand = app.add_subcommand(
+        "adjudicate",
+        "The organiser's check: cross-checks every Cabrillo log of LOGS against the others "
+        "and writes, into -o DIR, the ranked results (results.txt, also printed; results.csv; "
+        "results.json) and every entrant's report of the QSO lines not credited or credited "
+        "without confirmation (ubn/<CALL>.ubn, replaced whole). Subfolders of LOGS are not "
+        "read. Files that are no log, older logs of a call and lines that cannot be read are "
+        "named on standard error.");
+    adjudicateCommand->add_option("LOGS", adjudicate.logs, "Folder of the received logs")
+        ->required();
+    adjudicateCommand->add_option("-o,--output", adjudicate.output, "Folder for the results")
+        ->required();
+    adjudicateCommand
+        ->add_option("--time-window", adjudicate.rules.timeWindowMinutes,
+                     "Minutes by which the two sides' times of a QSO may differ")
+        ->check(CLI::Range(0, 24 * 60))
+        ->capture_default_str();
+    adjudicateCommand
+        ->add_option("--call-distance", adjudicate.rules.callDistance,
+                     "Edits (inserted, deleted or changed characters) between a call logged and "
+                     "an entrant's call for a busted call; 0 finds none")
+        ->check(CLI::Range(0, 8))
+        ->capture_default_str();
+    adjudicateCommand
+        ->add_option("--nil-penalty", adjudicate.rules.nilPenalty,
+                     "QSOs' worth of points (50 each) taken for each NIL beyond the QSO itself")
+        ->check(CLI::Range(0, 1000))
+        ->capture_default_str();
+    adjudicateCommand
+        ->add_option("--min-appearances", adjudicate.rules.minAppearances,
+                     "Logs a call that sent no log must appear in for its QSOs to be credited")
+        ->check(CLI::Range(1, 1000000))
+        ->capture_default_str();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -116,6 +159,10 @@ int main(int argc, char** argv) {
     if (*scoreCommand) {
         score.json = format == "json";
         return RunScore(installation, score, std::cout, std::cerr);
+    }
+    if (*adjudicateCommand) {
+        adjudicate.progress = zelk::host::os::StderrIsTerminal();
+        return RunAdjudicate(adjudicate, std::cout, std::cerr);
     }
     if (*setup) {
         return RunSetup(installation, setupFolder, std::cout, std::cerr);

@@ -44,4 +44,7 @@ void SetEnvironment(const char* name, const char* value);
 bool StdinIsTerminal();
 void DetachStdin();
 
+// Whether standard error is a terminal, where a progress line may be redrawn.
+bool StderrIsTerminal();
+
 }  // namespace zelk::host::os

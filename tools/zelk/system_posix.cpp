@@ -64,6 +64,10 @@ bool StdinIsTerminal() {
     return ::isatty(STDIN_FILENO) != 0;
 }
 
+bool StderrIsTerminal() {
+    return ::isatty(STDERR_FILENO) != 0;
+}
+
 void DetachStdin() {
     if (std::freopen("/dev/null", "r", stdin) == nullptr) {
         ::close(STDIN_FILENO);

@@ -65,6 +65,10 @@ bool StdinIsTerminal() {
     return ::_isatty(::_fileno(stdin)) != 0;
 }
 
+bool StderrIsTerminal() {
+    return ::_isatty(::_fileno(stderr)) != 0;
+}
+
 void DetachStdin() {
     std::freopen("NUL", "r", stdin);
 }

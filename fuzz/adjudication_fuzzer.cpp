@@ -1,0 +1,130 @@
+// libFuzzer target for zelk adjudicate and for `zelk score` on a Cabrillo
+// log: an input is up to four files, separated by a line "=====", checked
+// as one contest (the first byte chooses the time window and the call
+// distance), with every result file made. Beyond running clean under the
+// sanitizers:
+// - every QSO line gets a status, and the counts add up to the lines;
+// - a line that names its deciding line names one that exists, and a busted
+//   call and its partner's line name each other;
+// - results.json is JSON that lists every entrant and every file not read;
+// - each file's QSO lines map to contacts or skipped lines one for one, the
+//   received exchange as the reader normalised it.
+// A broken invariant aborts, which libFuzzer reports as a finding.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cabrillo_contacts.h"
+#include "contest_check.h"
+#include "results_files.h"
+
+namespace zelk::adjudication {
+namespace {
+
+void Require(bool holds, const std::string& what) {
+    if (!holds) {
+        std::fprintf(stderr, "INVARIANT BROKEN: %s\n", what.c_str());
+        std::fflush(stderr);
+        std::abort();
+    }
+}
+
+std::vector<std::string> SplitFiles(std::string_view bytes) {
+    constexpr std::string_view kSeparator = "\n=====\n";
+    std::vector<std::string> files;
+    while (files.size() < 3) {
+        const std::size_t at = bytes.find(kSeparator);
+        if (at == std::string_view::npos) {
+            break;
+        }
+        files.emplace_back(bytes.substr(0, at));
+        bytes.remove_prefix(at + kSeparator.size());
+    }
+    files.emplace_back(bytes);
+    return files;
+}
+
+void CheckMapping(const std::string& bytes) {
+    auto read = host::ReadCabrillo(bytes);
+    const auto* log = std::get_if<host::CabrilloLog>(&read);
+    if (log == nullptr) {
+        return;
+    }
+    const host::CabrilloContacts mapped = host::MapCabrilloLog(*log);
+    Require(
+        mapped.contacts.size() + mapped.skipped.size() == log->qsos.size() + log->unreadable.size(),
+        "a QSO line neither mapped nor skipped");
+    std::size_t c = 0;
+    for (const host::CabrilloQso& qso : log->qsos) {
+        if (!qso.xQso) {
+            Require(mapped.contacts[c].exchRcvd == qso.received.Normalised(),
+                    "a received exchange handed over otherwise than read");
+            Require(mapped.contacts[c].record == qso.lineNumber, "a contact's line number");
+            ++c;
+        }
+    }
+}
+
+void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice) {
+    std::vector<LogFile> files;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        files.push_back(
+            ReadLogFile("f" + std::to_string(i) + ".log", pieces[i], static_cast<int64_t>(i % 2)));
+    }
+    CheckRules rules;
+    rules.timeWindowMinutes = choice % 8;
+    rules.callDistance = (choice >> 3) % 4;
+    rules.minAppearances = 1 + (choice >> 5) % 3;
+    const ContestCheck contest = CheckContest(std::move(files), rules);
+    Require(contest.entrants.size() + contest.notRead.size() + contest.superseded.size() ==
+                pieces.size(),
+            "a file neither an entrant, superseded nor not read");
+    for (const Entrant& entrant : contest.entrants) {
+        uint32_t counted = 0;
+        for (std::size_t s = 0; s < kStatusCount; ++s) {
+            counted += entrant.statusCounts[s];
+        }
+        Require(counted == entrant.log.lines.size(), "status counts do not add up");
+        Require(entrant.Count(LineStatus::kPending) == 0, "a line left pending");
+        Require(entrant.QsosCredited() <= entrant.QsosClaimed(), "more credited than claimed");
+        Require(entrant.checkedScore >= 0, "a negative checked score");
+        for (const CheckedLine& line : entrant.log.lines) {
+            if (line.decidedBy == kNoLine) {
+                continue;
+            }
+            const ContestCheck::LineRef other = contest.Line(line.decidedBy);
+            Require(other.line != nullptr, "a deciding line that does not exist");
+            if (line.status == LineStatus::kBustedCall ||
+                line.status == LineStatus::kPartnerBustedCall) {
+                Require(contest.Line(other.line->decidedBy).line == &line,
+                        "a busted call and its partner's line do not name each other");
+            }
+        }
+        UbnReport(contest, entrant);
+    }
+    ResultsText(contest);
+    ResultsCsv(contest);
+    const auto json = nlohmann::json::parse(ResultsJson(contest, UbnFileNames(contest)));
+    Require(json["entrants"].size() == contest.entrants.size(), "an entrant missing in JSON");
+    Require(json["not_read"].size() == contest.notRead.size(), "a file missing in JSON");
+}
+
+}  // namespace
+}  // namespace zelk::adjudication
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    if (size == 0) {
+        return 0;
+    }
+    const std::string_view bytes(reinterpret_cast<const char*>(data) + 1, size - 1);
+    const std::vector<std::string> pieces = zelk::adjudication::SplitFiles(bytes);
+    for (const std::string& piece : pieces) {
+        zelk::adjudication::CheckMapping(piece);
+    }
+    zelk::adjudication::CheckContestOf(pieces, data[0]);
+    return 0;
+}

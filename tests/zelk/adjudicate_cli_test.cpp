@@ -1,0 +1,271 @@
+// zelk adjudicate run as an organiser runs it, in temporary folders: the
+// hand-worked contest of fixtures/adjudicate gives its fixture results byte
+// for byte, and again on a second run; a simulated contest gives the counts
+// of its truth; each checked score is what `zelk score` gives a Cabrillo
+// file of exactly the credited lines; bad input is named and the rest of
+// the contest is still checked.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <random>
+
+#include "contest_check.h"
+#include "simulator.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace zelk;
+using nlohmann::json;
+
+const fs::path kFixtures = fs::path(ZELK_TEST_FIXTURES) / "adjudicate";
+
+std::string Read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+void Write(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void SetTime(const fs::path& path, int64_t unixSeconds) {
+    fs::last_write_time(path, std::chrono::file_clock::from_sys(
+                                  std::chrono::sys_seconds{std::chrono::seconds{unixSeconds}}));
+}
+
+// Every file under `folder`, by its path inside it.
+std::map<std::string, std::string> Files(const fs::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
+        if (entry.is_regular_file()) {
+            files[fs::relative(entry.path(), folder).generic_string()] = Read(entry.path());
+        }
+    }
+    return files;
+}
+
+struct ZelkRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+class Adjudicate : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        root_ = fs::temp_directory_path() /
+                ("zelk-adjudicate-" + std::to_string(std::random_device{}()));
+        fs::create_directories(root_ / "logs");
+    }
+    void TearDown() override { fs::remove_all(root_); }
+
+    ZelkRun Zelk(const std::string& arguments) {
+        const std::string command = "cd '" + root_.string() + "' && '" ZELK_PROGRAM "' " +
+                                    arguments + " >out.txt 2>err.txt </dev/null";
+        const int raw = std::system(command.c_str());
+        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(root_ / "out.txt"),
+                Read(root_ / "err.txt")};
+    }
+
+    // The hand-worked contest; its older SP5QQ log is older on disk too.
+    void CopyHandWorkedLogs() {
+        for (const auto& entry : fs::directory_iterator(kFixtures / "logs")) {
+            fs::copy_file(entry.path(), root_ / "logs" / entry.path().filename());
+            SetTime(root_ / "logs" / entry.path().filename(), 1715594400);
+        }
+        SetTime(root_ / "logs" / "SP5QQ-first.log", 1715544000);
+    }
+
+    void WriteSimulatedContest(const sim::SimulatedContest& contest) {
+        for (const sim::SubmittedFile& file : contest.files) {
+            Write(root_ / "logs" / file.name, file.bytes);
+            SetTime(root_ / "logs" / file.name, file.modifiedTime);
+        }
+    }
+
+    fs::path root_;
+};
+
+TEST_F(Adjudicate, HandWorkedContestGivesTheFixtureResultsOnEveryRun) {
+    CopyHandWorkedLogs();
+    const ZelkRun run = Zelk("adjudicate logs -o results");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto expected = Files(kFixtures / "expected");
+    const auto written = Files(root_ / "results");
+    EXPECT_EQ(run.out, expected.at("results.txt"));
+    for (const auto& [name, bytes] : expected) {
+        ASSERT_TRUE(written.contains(name)) << name;
+        EXPECT_EQ(written.at(name), bytes) << name;
+    }
+    EXPECT_TRUE(written.contains("results.csv"));
+    EXPECT_TRUE(written.contains("results.json"));
+    EXPECT_EQ(written.size(), expected.size() + 2);
+    EXPECT_NE(run.err.find("letter.txt: not read: the file has no START-OF-LOG: line"),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("SP5QQ-first.log not used (SP5QQ.log is a newer log of SP5QQ)"),
+              std::string::npos)
+        << run.err;
+
+    // Again into the same folder, with a stale report in it, and into another.
+    Write(root_ / "results" / "ubn" / "GONE.ubn", "an earlier run's entrant");
+    ASSERT_EQ(Zelk("adjudicate logs -o results").status, 0);
+    ASSERT_EQ(Zelk("adjudicate " + (root_ / "logs").string() + " -o again").status, 0);
+    EXPECT_EQ(Files(root_ / "results"), written);
+    EXPECT_EQ(Files(root_ / "again"), written);
+}
+
+TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
+    sim::SimulationParameters p;
+    p.seed = 7;
+    const sim::SimulatedContest contest = sim::Simulate(p);
+    WriteSimulatedContest(contest);
+    const ZelkRun run = Zelk("adjudicate logs -o results --time-window 5 --call-distance 2");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const json results = json::parse(Read(root_ / "results" / "results.json"));
+
+    std::map<std::string, std::map<std::string, int>> truth;  // file -> status -> lines
+    for (const sim::TruthLine& line : contest.truth) {
+        ++truth[contest.files[line.file].name][std::string(sim::StatusName(line.status))];
+    }
+    ASSERT_EQ(results["entrants"].size(), truth.size());
+    const std::map<std::string, std::string> keys = {{"confirmed", "confirmed"},
+                                                     {"partner_busted_call", "partner_busted_call"},
+                                                     {"no_log_credited", "no_log_credited"},
+                                                     {"busted_exchange", "busted_exchange"},
+                                                     {"busted_call", "busted_call"},
+                                                     {"nil", "nil"},
+                                                     {"unique", "unique"},
+                                                     {"dupe", "dupes"},
+                                                     {"not_cw", "not_cw"},
+                                                     {"x_qso", "x_qso"}};
+    for (const json& entrant : results["entrants"]) {
+        const auto& counts = truth[entrant["file"].get<std::string>()];
+        for (const auto& [status, key] : keys) {
+            EXPECT_EQ(entrant[key].get<int>(), counts.contains(status) ? counts.at(status) : 0)
+                << entrant["file"] << " " << key;
+        }
+    }
+    int notRead = 0;
+    for (const sim::SubmittedFile& file : contest.files) {
+        notRead += file.status == sim::FileStatus::NotRead;
+    }
+    EXPECT_EQ(results["not_read"].size(), static_cast<std::size_t>(notRead));
+    EXPECT_EQ(results["settings"]["time_window"], 5);
+}
+
+// A log of exactly the credited lines scores, through the plug-in, what the
+// check gives: from the stored coordinate, or (north and east) from the one
+// the log sent when the contest folder stores none.
+TEST_F(Adjudicate, CheckedScoreIsWhatZelkScoreGivesTheCreditedLines) {
+    sim::SimulationParameters p;
+    p.seed = 3;
+    p.logs = 20;
+    const sim::SimulatedContest contest = sim::Simulate(p);
+    std::vector<adjudication::LogFile> files;
+    for (const sim::SubmittedFile& file : contest.files) {
+        files.push_back(adjudication::ReadLogFile(file.name, file.bytes, file.modifiedTime));
+    }
+    const adjudication::ContestCheck check = adjudication::CheckContest(std::move(files), {});
+    ASSERT_EQ(check.entrants.size(), 20u);
+    int fallbacks = 0;
+    for (const adjudication::Entrant& entrant : check.entrants) {
+        std::string log = "START-OF-LOG: 3.0\nCALLSIGN: " + entrant.log.call + "\n";
+        for (const adjudication::CheckedLine& line : entrant.log.lines) {
+            if (adjudication::IsCredited(line.status)) {
+                log += std::string(entrant.log.LineText(line)) + "\n";
+            }
+        }
+        Write(root_ / "credited.log", log + "END-OF-LOG:\n");
+        const std::string& station = entrant.log.stationCoordinate;
+        const bool fallback = station.find_first_of("SW") == std::string::npos;
+        fallbacks += fallback;
+        fs::remove_all(root_ / "contest");
+        ASSERT_EQ(Zelk("init contest" + (fallback ? "" : " --coordinate " + station)).status, 0);
+        const ZelkRun run = Zelk("score credited.log -C contest --format json");
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_EQ(json::parse(run.out)["claimed_score"].get<int64_t>(), entrant.checkedScore)
+            << entrant.log.call << " from " << station;
+        EXPECT_EQ(run.err.find("as the log sent it") != std::string::npos, fallback) << run.err;
+    }
+    EXPECT_GT(fallbacks, 0);
+    EXPECT_LT(fallbacks, 20);
+
+    // The lines `zelk score` cannot hand over are named, as for ADIF contacts.
+    ASSERT_EQ(Zelk("init contest2").status, 0);
+    const ZelkRun skipped =
+        Zelk("score '" + (kFixtures / "logs" / "UA9XYZ.log").string() + "' -C contest2");
+    EXPECT_EQ(skipped.status, 0) << skipped.err;
+    EXPECT_NE(skipped.err.find("contact skipped: " + (kFixtures / "logs" / "UA9XYZ.log").string() +
+                               ": line 6: cannot be read: time '11O5' is not a time hhmm"),
+              std::string::npos)
+        << skipped.err;
+    EXPECT_NE(skipped.out.find("Contestant: UA9XYZ"), std::string::npos) << skipped.out;
+}
+
+TEST_F(Adjudicate, BadInputIsNamedAndTheRestIsStillChecked) {
+    struct Case {
+        const char* what;
+        void (*make)(const fs::path& logs);
+        int status;
+        std::string message;
+        std::size_t entrants;  // in results.json; 0: none written
+    };
+    const Case cases[] = {
+        {"empty folder", [](const fs::path&) {}, 2, "holds no files: there is nothing to check", 0},
+        {"unreadable file",
+         [](const fs::path& logs) { fs::create_symlink(logs / "nowhere", logs / "gone.log"); }, 0,
+         "gone.log: not read: cannot be read: No such file or directory", 5},
+        {"binary file",
+         [](const fs::path& logs) { Write(logs / "photo.cbr", std::string("PK\3\4\0\0zip", 9)); },
+         0, "photo.cbr: not read: the file holds binary data (a zero byte at byte 4)", 5},
+        {"log without QSO lines",
+         [](const fs::path& logs) {
+             Write(logs / "empty.log",
+                   "START-OF-LOG: 3.0\nCALLSIGN: "
+                   "YL2QQ\nEND-OF-LOG:\n");
+         },
+         0, "empty.log: the log of YL2QQ has no QSO line", 6},
+        {"huge line",
+         [](const fs::path& logs) {
+             Write(logs / "long.log", "START-OF-LOG: 3.0\nCALLSIGN: YL2QQ\nQSO: 7010 CW " +
+                                          std::string(70000, 'X') + "\nEND-OF-LOG:\n");
+         },
+         0, "long.log: line 3: QSO: the line is 70013 bytes long; a QSO line has at most 65535", 6},
+        {"duplicate entrants",
+         [](const fs::path& logs) {
+             Write(logs / "zelk-again.log", Read(logs / "ZELK.cbr"));
+             SetTime(logs / "zelk-again.log", 1715500000);
+         },
+         0, "zelk-again.log: not used: an older log of ZELK; ZELK.cbr is used", 5},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        fs::remove_all(root_ / "logs");
+        fs::remove_all(root_ / "results");
+        fs::create_directories(root_ / "logs");
+        if (c.entrants > 0) {
+            CopyHandWorkedLogs();
+        }
+        c.make(root_ / "logs");
+        const ZelkRun run = Zelk("adjudicate logs -o results");
+        EXPECT_EQ(run.status, c.status) << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        if (c.entrants == 0) {
+            EXPECT_FALSE(fs::exists(root_ / "results"));
+            continue;
+        }
+        const json results = json::parse(Read(root_ / "results" / "results.json"));
+        EXPECT_EQ(results["entrants"].size(), c.entrants);
+        EXPECT_EQ(results["entrants"][0]["call"], "DL1ABC");  // the hand-worked winner
+        EXPECT_EQ(results["entrants"][0]["checked_score"], 538);
+    }
+}
+
+}  // namespace

@@ -1,0 +1,97 @@
+// The contest check: the files sorted into entrants, superseded logs and
+// files that are no log; the calls numbered; then the steps of
+// check_steps.h in their order.
+#include "contest_check.h"
+
+#include <algorithm>
+
+#include "check_steps.h"
+
+namespace zelk::adjudication {
+
+namespace {
+
+// Sorts the logs into entrants (the newest log of each call) and the logs
+// they supersede.
+void ChooseEntrants(std::vector<LogFile>& files, ContestCheck& contest) {
+    std::vector<std::size_t> logs;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].IsLog()) {
+            logs.push_back(i);
+        } else {
+            contest.notRead.push_back({files[i].name, files[i].notRead});
+        }
+    }
+    // By call, the newest first; of equal times the name that sorts last.
+    std::sort(logs.begin(), logs.end(), [&files](std::size_t a, std::size_t b) {
+        const LogFile& x = files[a];
+        const LogFile& y = files[b];
+        if (x.call != y.call) {
+            return x.call < y.call;
+        }
+        return x.modified != y.modified ? x.modified > y.modified : x.name > y.name;
+    });
+    for (std::size_t i = 0; i < logs.size(); ++i) {
+        LogFile& file = files[logs[i]];
+        if (!contest.entrants.empty() && contest.entrants.back().log.call == file.call) {
+            Entrant& newer = contest.entrants.back();
+            newer.supersededFiles.push_back(file.name);
+            contest.superseded.push_back({file.name, file.call, newer.log.name});
+            continue;
+        }
+        contest.entrants.emplace_back().log = std::move(file);
+    }
+    std::sort(contest.superseded.begin(), contest.superseded.end(),
+              [](const Superseded& a, const Superseded& b) { return a.file < b.file; });
+}
+
+// Numbers the lines through the contest and the calls: the entrants' calls
+// first, so that a call id below the entrants' count names that entrant.
+void NumberLinesAndCalls(ContestCheck& contest) {
+    std::size_t lines = 0;
+    for (Entrant& entrant : contest.entrants) {
+        entrant.firstLine = static_cast<uint32_t>(lines);
+        lines += entrant.log.lines.size();
+    }
+    contest.calls.Reserve(contest.entrants.size() * 2);
+    for (const Entrant& entrant : contest.entrants) {
+        contest.calls.Intern(entrant.log.call);
+    }
+    for (Entrant& entrant : contest.entrants) {
+        for (CheckedLine& line : entrant.log.lines) {
+            line.call = contest.calls.Intern(entrant.log.CallText(line));
+        }
+    }
+}
+
+}  // namespace
+
+ContestCheck::LineRef ContestCheck::Line(uint32_t number) const {
+    const auto after =
+        std::upper_bound(entrants.begin(), entrants.end(), number,
+                         [](uint32_t n, const Entrant& entrant) { return n < entrant.firstLine; });
+    if (after == entrants.begin()) {
+        return {};
+    }
+    const Entrant& entrant = *(after - 1);
+    const uint32_t local = number - entrant.firstLine;
+    return local < entrant.log.lines.size() ? LineRef{&entrant, &entrant.log.lines[local]}
+                                            : LineRef{};
+}
+
+ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
+    ContestCheck contest;
+    contest.rules = rules;
+    contest.files = files.size();
+    ChooseEntrants(files, contest);
+    files.clear();
+    NumberLinesAndCalls(contest);
+    const PartnerIndex index = DecideOwnLogs(contest);
+    MatchPartners(contest, index);
+    FindBustedCalls(contest, index);
+    DecideTheRest(contest, index);
+    ScoreEntrants(contest);
+    return contest;
+}
+
+}  // namespace zelk::adjudication

@@ -1,0 +1,47 @@
+// The status the check gives every QSO line of every log it uses, the rules
+// it applies, and their names. The names are the ones the contest simulator
+// writes into its truth, and the ones results.json counts under.
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+namespace zelk::adjudication {
+
+// In the order the check decides them for a line: its own log first
+// (x_qso, not_cw, dupe), then the partner's log (confirmed, busted_exchange),
+// then busted calls (busted_call, and partner_busted_call on the other side),
+// then what is left (nil, no_log_credited, unique).
+enum class LineStatus : uint8_t {
+    kPending,  // not decided yet; never left on a line once the check is done
+    kXQso,
+    kNotCw,
+    kDupe,
+    kConfirmed,
+    kBustedExchange,
+    kBustedCall,
+    kPartnerBustedCall,
+    kNil,
+    kNoLogCredited,
+    kUnique,
+};
+inline constexpr std::size_t kStatusCount = 11;
+
+// "confirmed", "busted_exchange", ... ("pending" for kPending).
+std::string_view StatusName(LineStatus status);
+
+// Whether a line of this status counts for the score.
+inline bool IsCredited(LineStatus status) {
+    return status == LineStatus::kConfirmed || status == LineStatus::kPartnerBustedCall ||
+           status == LineStatus::kNoLogCredited;
+}
+
+// The rules of the check; each is a flag of `zelk adjudicate`.
+struct CheckRules {
+    int timeWindowMinutes = 5;  // --time-window: the two sides' times differ by at most this
+    int callDistance = 2;       // --call-distance: edits between a miscopied and a true call
+    int nilPenalty = 0;         // --nil-penalty: QSOs' worth of points more taken per NIL
+    int minAppearances = 3;     // --min-appearances: logs a call without a log must be in
+};
+
+}  // namespace zelk::adjudication

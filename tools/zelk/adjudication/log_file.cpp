@@ -1,0 +1,84 @@
+// A file's bytes read as a log and packed into checked lines.
+#include "log_file.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "sent_coordinate.h"
+#include "text.h"
+
+namespace zelk::adjudication {
+
+namespace {
+
+CheckedLine Pack(const host::CabrilloQso& qso, const std::string& text) {
+    CheckedLine line;
+    line.minute = qso.minutes;
+    line.textBegin = static_cast<uint32_t>(qso.line.data() - text.data());
+    line.textSize = static_cast<uint16_t>(qso.line.size());
+    line.lineNumber = qso.lineNumber;
+    line.callBegin = qso.call.begin;
+    line.callSize = qso.call.size;
+    line.freqKHz = qso.freqKHz;
+    line.band = qso.band;
+    line.mode = qso.mode;
+    line.xQso = qso.xQso;
+    line.sentSerial = qso.sent.serial;
+    line.sentCoordinate = host::CoordinateKey(qso.Text(qso.sent.coordinate));
+    line.receivedSerial = qso.received.serial;
+    line.receivedCoordinate = host::CoordinateKey(qso.Text(qso.received.coordinate));
+    line.receivedSize = qso.received.normalisedSize;
+    std::memcpy(line.received, qso.received.normalised, sizeof line.received);
+    return line;
+}
+
+}  // namespace
+
+LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
+    LogFile file;
+    file.name = std::move(name);
+    file.modified = modified;
+    if (bytes.size() > kMaxLogBytes) {
+        file.notRead = LogTooLargeReason(bytes.size());
+        return file;
+    }
+    auto read = host::ReadCabrillo(std::move(bytes));
+    if (auto* notCabrillo = std::get_if<host::NotCabrillo>(&read)) {
+        file.notRead = std::move(notCabrillo->reason);
+        return file;
+    }
+    host::CabrilloLog& log = std::get<host::CabrilloLog>(read);
+    file.call = host::Upper(log.Callsign());
+    if (file.call.empty() && !log.qsos.empty()) {
+        file.call = std::string(log.qsos.front().OwnCall());
+        file.callFromQsoLines = true;
+    }
+    if (file.call.empty()) {
+        file.notRead = "the log names no call: it has no CALLSIGN: line and no QSO line";
+        return file;
+    }
+    file.claimedScore = log.ClaimedScore();
+    file.stationCoordinate = host::StationCoordinateSent(log.qsos);
+    file.lines.reserve(log.qsos.size());
+    for (const host::CabrilloQso& qso : log.qsos) {
+        file.lines.push_back(Pack(qso, *log.text));
+    }
+    file.unreadable = std::move(log.unreadable);
+    file.text = std::move(log.text);
+    return file;
+}
+
+std::string LogTooLargeReason(std::uintmax_t bytes) {
+    return "the file is " + std::to_string(bytes) +
+           " bytes long, more than a contest log holds (at most " +
+           std::to_string(kMaxLogBytes >> 20) + " MiB are read)";
+}
+
+LogFile UnreadableFile(std::string name, std::string reason) {
+    LogFile file;
+    file.name = std::move(name);
+    file.notRead = std::move(reason);
+    return file;
+}
+
+}  // namespace zelk::adjudication

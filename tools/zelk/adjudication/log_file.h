@@ -1,0 +1,85 @@
+// One file of the contest folder as the check keeps it: for a log, its
+// entrant's call, claimed score, station coordinate and every QSO line packed
+// into what the rules compare, beside the file's bytes; for any other file,
+// why it is no log. A line here is a fifth of the reader's QSO, so a contest
+// of a million lines fits in memory with its text.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cabrillo_reader.h"
+#include "line_status.h"
+
+namespace zelk::adjudication {
+
+// A line of the whole contest is named by one number: its entrant's first
+// line number plus its place in the log (see ContestCheck::Line).
+inline constexpr uint32_t kNoLine = UINT32_MAX;
+
+struct CheckedLine {
+    int64_t minute = 0;       // date and time as minutes since 1970-01-01 00:00 UTC
+    uint32_t textBegin = 0;   // of the line in its log's text
+    uint32_t lineNumber = 0;  // in the file, from 1
+    uint32_t call = 0;        // the worked call: its id in the contest's CallTable
+    uint32_t freqKHz = 0;     // 0 when the line gives a band designator
+    uint32_t sentSerial = 0;
+    uint32_t sentCoordinate = 0;  // as CoordinateKey packs it
+    uint32_t receivedSerial = 0;
+    uint32_t receivedCoordinate = 0;
+    uint32_t decidedBy = kNoLine;  // the line that decided the status, where one did
+    uint16_t textSize = 0;
+    uint16_t callBegin = 0;  // the worked call's place in the line
+    uint16_t callSize = 0;
+    host::BandIndex band = host::kNoBand;
+    host::CabrilloMode mode = host::CabrilloMode::kCw;
+    bool xQso = false;
+    LineStatus status = LineStatus::kPending;
+    uint8_t receivedSize = 0;
+    char received[15] = {};  // the received exchange as the plug-in stores it ("012 55N37O")
+
+    std::string_view Received() const { return {received, receivedSize}; }
+    // Only CW lines of QSO: count; X-QSO: lines are listed, never credited.
+    bool Counts() const { return !xQso && mode == host::CabrilloMode::kCw; }
+};
+
+struct LogFile {
+    std::string name;      // the file's name in the folder
+    int64_t modified = 0;  // the file's modification time, only to order two logs of a call
+    std::string notRead;   // why the file is no log; empty for a log
+
+    std::string call;  // CALLSIGN: in capitals, else the own call of the first QSO line
+    bool callFromQsoLines = false;
+    std::optional<int64_t> claimedScore;  // CLAIMED-SCORE:, when it is a whole number
+    std::string stationCoordinate;        // the coordinate it sent (StationCoordinateSent)
+    std::vector<CheckedLine> lines;       // QSO: and X-QSO: lines, in file order
+    std::vector<host::UnreadableLine> unreadable;
+    std::shared_ptr<const std::string> text;  // the bytes the lines point into
+
+    bool IsLog() const { return notRead.empty(); }
+    std::string_view LineText(const CheckedLine& line) const {
+        return std::string_view(*text).substr(line.textBegin, line.textSize);
+    }
+    std::string_view CallText(const CheckedLine& line) const {
+        return LineText(line).substr(line.callBegin, line.callSize);
+    }
+};
+
+// The largest file read as a log; a contest log is a few hundred kilobytes.
+inline constexpr std::size_t kMaxLogBytes = std::size_t{256} << 20;
+
+// Reads one file's bytes as a log (the calls of its lines are not yet
+// interned: `call` is 0 until the check numbers them).
+LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified);
+
+// Why a file of that many bytes is not read.
+std::string LogTooLargeReason(std::uintmax_t bytes);
+
+// A file that could not be read at all.
+LogFile UnreadableFile(std::string name, std::string reason);
+
+}  // namespace zelk::adjudication

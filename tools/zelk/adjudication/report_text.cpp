@@ -1,0 +1,76 @@
+// Texts the result files share.
+#include "report_text.h"
+
+#include <cstdio>
+
+#include "text.h"
+
+namespace zelk::adjudication {
+
+std::string BandText(host::BandIndex band) {
+    if (band == host::kNoBand) {
+        return "no amateur band";
+    }
+    // ADIF names: "40M", "70CM", "1.25M", "SUBMM"; the unit in lower case after a blank.
+    const std::string_view name = host::Bands()[band].name;
+    const std::size_t unit = name.find_first_not_of("0123456789.");
+    if (unit == 0 || unit == std::string_view::npos) {
+        return "the " + std::string(name) + " band";
+    }
+    // No blank before the unit: a paragraph is never broken inside "40m".
+    std::string text = "the " + std::string(name.substr(0, unit));
+    for (char c : name.substr(unit)) {
+        text += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    }
+    return text + " band";
+}
+
+std::string Percent(double share) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f%%", share * 100.0);
+    return text;
+}
+
+std::string QuotedLine(std::string_view line) {
+    std::string plain(line);
+    for (char& c : plain) {
+        c = c == '\t' ? ' ' : c;
+    }
+    plain.erase(plain.find_last_not_of(' ') + 1);
+    return host::Printable(plain, 400);
+}
+
+std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width) {
+    std::string wrapped(indent, ' ');
+    std::size_t column = indent;
+    bool lineHasWord = false;
+    while (true) {
+        const std::size_t start = text.find_first_not_of(' ');
+        if (start == std::string_view::npos) {
+            break;
+        }
+        text.remove_prefix(start);
+        const std::string_view word = text.substr(0, text.find(' '));
+        text.remove_prefix(word.size());
+        if (lineHasWord && column + 1 + word.size() > width) {
+            wrapped += '\n';
+            wrapped.append(indent, ' ');
+            column = indent;
+            lineHasWord = false;
+        }
+        if (lineHasWord) {
+            wrapped += ' ';
+            ++column;
+        }
+        wrapped += word;
+        column += word.size();
+        lineHasWord = true;
+    }
+    return wrapped + '\n';
+}
+
+std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
+    return std::to_string(count) + " " + std::string(count == 1 ? one : many);
+}
+
+}  // namespace zelk::adjudication

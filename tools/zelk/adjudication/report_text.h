@@ -1,0 +1,30 @@
+// Small pieces of text the result files share: bands, percentages, log
+// lines as a report quotes them, and paragraphs wrapped for a page.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "bands.h"
+
+namespace zelk::adjudication {
+
+// "the 40m band", "the 23cm band"; "no amateur band" for kNoBand.
+std::string BandText(host::BandIndex band);
+
+// 0.0833 as "8.3%".
+std::string Percent(double share);
+
+// A log line as a report quotes it: tabs as blanks, blanks at its end
+// dropped, anything unprintable escaped.
+std::string QuotedLine(std::string_view line);
+
+// `text` broken at blanks into lines of at most `width` characters (a longer
+// word stands alone), each indented by `indent` blanks; ends with a line end.
+std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width = 78);
+
+// "1 dupe", "2 dupes".
+std::string Counted(std::size_t count, std::string_view one, std::string_view many);
+
+}  // namespace zelk::adjudication

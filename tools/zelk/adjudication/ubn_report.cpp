@@ -1,0 +1,242 @@
+// ubn/<CALL>.ubn: one entrant's check report, as organisers send them. A
+// summary of the log's lines, then every line that was not credited or was
+// credited without confirmation, in the order of the log, each with the
+// reason in words and the line of the other log that decided it; then the
+// lines that could not be read.
+#include <cstdlib>
+
+#include "report_text.h"
+#include "results_files.h"
+#include "sent_coordinate.h"
+#include "text.h"
+
+namespace zelk::adjudication {
+
+namespace {
+
+struct StatusWords {
+    LineStatus status;
+    std::string_view one;
+    std::string_view many;
+};
+
+constexpr StatusWords kNotCredited[] = {
+    {LineStatus::kBustedExchange, "busted exchange", "busted exchanges"},
+    {LineStatus::kBustedCall, "busted call", "busted calls"},
+    {LineStatus::kNil, "not in log (NIL)", "not in log (NIL)"},
+    {LineStatus::kUnique, "unique call", "unique calls"},
+    {LineStatus::kDupe, "dupe", "dupes"},
+    {LineStatus::kNotCw, "not in CW", "not in CW"},
+};
+
+std::string Minutes(int64_t apart) {
+    return Counted(static_cast<std::size_t>(apart), "minute", "minutes") + " apart";
+}
+
+std::string Shown(std::string_view text) {
+    return host::Printable(text, 40);
+}
+
+class UbnWriter {
+  public:
+    UbnWriter(const ContestCheck& contest, const Entrant& entrant)
+        : m_contest(contest), m_entrant(entrant) {}
+
+    std::string Report() {
+        Summary();
+        Lines();
+        Unreadable();
+        return m_text;
+    }
+
+  private:
+    void Row(std::string_view label, const std::string& value) {
+        std::string row = "  " + std::string(label);
+        row.resize(std::max<std::size_t>(row.size() + 1, 22), ' ');
+        m_text += row + value + "\n";
+    }
+
+    void Summary() {
+        const Entrant& e = m_entrant;
+        const LogFile& log = e.log;
+        m_text += "ZELK contest: check report of " + Shown(log.call) + "\n\n";
+        Row("Log", Shown(log.name));
+        for (const std::string& older : e.supersededFiles) {
+            Row("Not used", Shown(older) + " (an older log of the same call)");
+        }
+        if (log.callFromQsoLines) {
+            Row("Call", "taken from the QSO lines: the log has no CALLSIGN: line");
+        }
+        Row("Station", log.stationCoordinate.empty() ? std::string("-")
+                                                     : log.stationCoordinate + " (as sent)");
+        Row("Claimed score", log.claimedScore ? std::to_string(*log.claimedScore) : "-");
+        std::string checked = std::to_string(e.checkedScore);
+        if (e.checked.claimedScore != e.checkedScore) {
+            checked += " (" + std::to_string(e.checked.claimedScore) + " less the NIL penalty)";
+        }
+        Row("Checked score", checked);
+        Row("Place", std::to_string(e.place) + " of " + std::to_string(m_contest.entrants.size()));
+        Row("QSO lines", std::to_string(e.QsosClaimed()) + " claimed, " +
+                             std::to_string(e.QsosCredited()) + " credited");
+        Row("  confirmed", std::to_string(e.Count(LineStatus::kConfirmed)));
+        const uint32_t unconfirmed =
+            e.Count(LineStatus::kPartnerBustedCall) + e.Count(LineStatus::kNoLogCredited);
+        Row("  unconfirmed", std::to_string(unconfirmed) + " credited without confirmation");
+        std::string lost;
+        for (const StatusWords& words : kNotCredited) {
+            if (const uint32_t count = e.Count(words.status)) {
+                lost += (lost.empty() ? ": " : ", ") + Counted(count, words.one, words.many);
+            }
+        }
+        Row("  not credited", std::to_string(e.QsosClaimed() - e.QsosCredited()) + lost);
+        Row("X-QSO lines", std::to_string(e.Count(LineStatus::kXQso)) + " (never credited)");
+        Row("Unreadable lines", std::to_string(log.unreadable.size()));
+        Row("Error rate", Percent(e.ErrorRate()));
+        m_text += "\n" + Wrapped("Rules: " + RulesText(m_contest.rules) + ".", 0);
+    }
+
+    void Lines() {
+        bool any = false;
+        for (const CheckedLine& line : m_entrant.log.lines) {
+            if (line.status == LineStatus::kConfirmed) {
+                continue;
+            }
+            if (!any) {
+                m_text += "\nLines not credited or credited without confirmation\n";
+                any = true;
+            }
+            m_text += "\n";
+            Explain(line);
+        }
+        if (!any) {
+            m_text += "\nEvery QSO line is confirmed.\n";
+        }
+    }
+
+    void Quote(const LogFile& log, const CheckedLine& line, const std::string& whose) {
+        m_text += "  " + Shown(log.name) + " line " + std::to_string(line.lineNumber) + " (" +
+                  whose + "):\n    " + QuotedLine(log.LineText(line)) + "\n";
+    }
+
+    std::string CallOf(const CheckedLine& line) const {
+        return Shown(m_contest.calls.Text(line.call));
+    }
+
+    void Explain(const CheckedLine& line) {
+        const LogFile& log = m_entrant.log;
+        const ContestCheck::LineRef other = m_contest.Line(line.decidedBy);
+        const std::string call = CallOf(line);
+        const std::string band = BandText(line.band);
+        const std::string head = "Line " + std::to_string(line.lineNumber) + ", " + call + ": ";
+        std::string why;
+        switch (line.status) {
+            case LineStatus::kXQso:
+                why = "X-QSO, not credited: an X-QSO line is listed, never credited.";
+                break;
+            case LineStatus::kNotCw:
+                why = "not in CW, not credited: the mode is " +
+                      std::string(host::ModeCode(line.mode)) + "; only CW QSOs count.";
+                break;
+            case LineStatus::kDupe:
+                why = "dupe, not credited (no penalty): you worked " + call + " on " + band +
+                      " before, in line " + std::to_string(other.line->lineNumber) +
+                      "; the first QSO counts.";
+                break;
+            case LineStatus::kBustedExchange:
+                why = "busted exchange, not credited: you copied " + Exchange(line, true) + "; " +
+                      call + " sent " + Exchange(*other.line, false) + " (" +
+                      Difference(line, *other.line) + ").";
+                break;
+            case LineStatus::kBustedCall:
+                why = "busted call, not credited: " + call +
+                      (line.call < m_contest.entrants.size() ? "'s log holds no QSO with you there"
+                                                             : " sent no log") +
+                      ", but " + Shown(other.entrant->log.call) + " (" +
+                      Counted(EditDistance(m_contest.calls.Text(line.call), other.entrant->log.call,
+                                           1 << 20),
+                              "edit", "edits") +
+                      " from " + call + ") logged you on " + band + ", " +
+                      Minutes(std::llabs(other.line->minute - line.minute)) +
+                      ", in a line that no line of yours matches: you copied its call wrong. " +
+                      Shown(other.entrant->log.call) + " keeps the QSO.";
+                break;
+            case LineStatus::kPartnerBustedCall:
+                why = "credited without confirmation: " + call + " logged your call as " +
+                      Shown(other.entrant->log.CallText(*other.line)) +
+                      "; the QSO counts for you, not for " + call + ".";
+                break;
+            case LineStatus::kNil:
+                why = "not in log (NIL), not credited: " + call +
+                      " sent a log, but it holds no QSO with you on " + band + " within " +
+                      Counted(m_contest.rules.timeWindowMinutes, "minute", "minutes") + ".";
+                if (m_contest.rules.nilPenalty > 0) {
+                    why += " The NIL costs " +
+                           std::to_string(int64_t{m_contest.rules.nilPenalty} * kPointsPerContact) +
+                           " more points.";
+                }
+                if (other.line != nullptr) {
+                    why += " Its nearest QSO with you is on " + BandText(other.line->band) + ", " +
+                           Minutes(std::llabs(other.line->minute - line.minute)) + ":";
+                }
+                break;
+            case LineStatus::kNoLogCredited:
+                why = "credited without confirmation: " + call + " sent no log; its call is in " +
+                      Counted(m_contest.appearances[line.call], "log", "logs") +
+                      ", so the QSO counts, with its exchange unchecked.";
+                break;
+            case LineStatus::kUnique:
+                why = "unique, not credited: " + call + " sent no log and its call is in " +
+                      Counted(m_contest.appearances[line.call], "log", "logs") + ", fewer than " +
+                      std::to_string(m_contest.rules.minAppearances) + ".";
+                break;
+            case LineStatus::kConfirmed:
+            case LineStatus::kPending:
+                break;
+        }
+        m_text += Wrapped(head + why, 0);
+        Quote(log, line, "yours");
+        if (other.line != nullptr) {
+            const bool own = other.entrant == &m_entrant;
+            Quote(other.entrant->log, *other.line,
+                  own ? "the first" : Shown(other.entrant->log.call) + "'s");
+        }
+    }
+
+    // "the serial differs", "the coordinate differs", "both differ"
+    static std::string Difference(const CheckedLine& ours, const CheckedLine& theirs) {
+        const bool serial = ours.receivedSerial != theirs.sentSerial;
+        const bool coordinate = ours.receivedCoordinate != theirs.sentCoordinate;
+        return serial && coordinate ? "both differ"
+               : serial             ? "the serial differs"
+                                    : "the coordinate differs";
+    }
+
+    // "serial 8 and coordinate 63N38O"
+    static std::string Exchange(const CheckedLine& line, bool received) {
+        return "serial " + std::to_string(received ? line.receivedSerial : line.sentSerial) +
+               " and coordinate " +
+               host::CoordinateKeyText(received ? line.receivedCoordinate : line.sentCoordinate);
+    }
+
+    void Unreadable() {
+        if (m_entrant.log.unreadable.empty()) {
+            return;
+        }
+        m_text += "\nLines that cannot be read (not checked, not credited)\n\n";
+        for (const host::UnreadableLine& line : m_entrant.log.unreadable) {
+            m_text += Wrapped("Line " + std::to_string(line.line) + ": " + line.reason, 0);
+        }
+    }
+
+    const ContestCheck& m_contest;
+    const Entrant& m_entrant;
+    std::string m_text;
+};
+
+}  // namespace
+
+std::string UbnReport(const ContestCheck& contest, const Entrant& entrant) {
+    return UbnWriter(contest, entrant).Report();
+}
+
+}  // namespace zelk::adjudication
