@@ -129,7 +129,7 @@ int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostr
     progress.Show("Writing the results", true);
     std::string table;
     try {
-        table = WriteResults(contest, options.output);
+        table = WriteResults(contest, options.output, {.html = options.html});
     } catch (const std::exception& problem) {
         progress.Clear();
         err << kCommand << problem.what() << '\n';
