@@ -166,7 +166,10 @@ TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
 // outline once; a run without --html leaves no page of an earlier run.
 TEST_F(Adjudicate, HtmlPageRanksAsResultsJsonAndLinksEachReport) {
     CopyHandWorkedLogs();
-    ASSERT_EQ(Zelk("adjudicate logs -o results --html").status, 0);
+    const ZelkRun run = Zelk("adjudicate logs -o results --html");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("results in results, the page results/results.html"), std::string::npos)
+        << run.err;
     const json results = json::parse(Read(root_ / "results" / "results.json"));
     const std::string page = Read(root_ / "results" / "results.html");
     auto all = [&page](const std::string& pattern) {
