@@ -163,13 +163,18 @@ int main(int argc, char** argv) {
         "The organiser's check: cross-checks every Cabrillo log of LOGS against the others "
         "and writes, into -o DIR, the ranked results (results.txt, also printed; results.csv; "
         "results.json) and every entrant's report of the QSO lines not credited or credited "
-        "without confirmation (ubn/<CALL>.ubn, replaced whole). Subfolders of LOGS are not "
-        "read. Files that are no log, older logs of a call and lines that cannot be read are "
-        "named on standard error.");
+        "without confirmation (ubn/<CALL>.ubn, replaced whole); with --html also results.html. "
+        "Subfolders of LOGS are not read. Files that are no log, older logs of a call and lines "
+        "that cannot be read are named on standard error.");
     adjudicateCommand->add_option("LOGS", adjudicate.logs, "Folder of the received logs")
         ->required();
     adjudicateCommand->add_option("-o,--output", adjudicate.output, "Folder for the results")
         ->required();
+    adjudicateCommand->add_flag(
+        "--html", adjudicate.html,
+        "Also write results.html: the ranked table and each entrant's map and hourly rate sheet "
+        "of its credited QSOs, linked to its check report; one self-contained page (without "
+        "--html an earlier results.html is removed)");
     adjudicateCommand
         ->add_option("--time-window", adjudicate.rules.timeWindowMinutes,
                      "Minutes by which the two sides' times of a QSO may differ")

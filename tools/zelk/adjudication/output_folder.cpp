@@ -96,7 +96,8 @@ std::vector<std::string> UbnFileNames(const ContestCheck& contest) {
     return names;
 }
 
-std::string WriteResults(const ContestCheck& contest, const fs::path& folder) {
+std::string WriteResults(const ContestCheck& contest, const fs::path& folder,
+                         const ResultsFormats& formats) {
     MakeFolder(folder);
     // The reports are written into a new folder that then takes the old
     // one's place: a file renamed over another costs a flush to disk on
@@ -130,6 +131,12 @@ std::string WriteResults(const ContestCheck& contest, const fs::path& folder) {
     const std::string text = ResultsText(contest);
     WriteFile(folder / kResultsCsv, ResultsCsv(contest));
     WriteFile(folder / kResultsJson, ResultsJson(contest, names));
+    if (formats.html) {
+        WriteFile(folder / kResultsHtml, ResultsHtml(contest, names));
+    } else if (fs::remove(folder / kResultsHtml, error); error) {
+        throw std::runtime_error((folder / kResultsHtml).string() +
+                                 ": an earlier run's page cannot be removed: " + error.message());
+    }
     WriteFile(folder / kResultsText, text);
     return text;
 }
