@@ -2,12 +2,13 @@
 // model by the core's rules, write the page and print the summary.
 #include "report_command.h"
 
-#include <fstream>
+#include <exception>
 #include <ostream>
 
 #include "contest_folder.h"
 #include "log_reading.h"
 #include "log_report.h"
+#include "output_folder.h"
 #include "page.h"
 #include "summary.h"
 #include "text.h"
@@ -17,32 +18,6 @@ namespace zelk::host {
 namespace {
 
 constexpr const char* kCommand = "zelk report: ";
-constexpr std::string_view kTemporarySuffix = ".zelk-tmp";
-
-// The page is written beside its place and renamed over it, so a reader
-// never meets half a page.
-std::optional<std::string> WritePage(const fs::path& path, const std::string& page) {
-    fs::path temporary = path;
-    temporary += kTemporarySuffix;
-    {
-        std::ofstream file(temporary, std::ios::binary | std::ios::trunc);
-        file.write(page.data(), static_cast<std::streamsize>(page.size()));
-        file.close();
-        if (!file) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return path.string() + ": cannot be written";
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
-        return path.string() + ": cannot be put in place: " + error.message();
-    }
-    return std::nullopt;
-}
-
 std::string Counted(std::size_t count, std::string_view one, std::string_view many) {
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
@@ -145,8 +120,10 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     const LogReport report = BuildLogReport(reading.contacts, settings);
     std::string counts = CountsLine(report, reading.SkippedCount());
     if (!options.output.empty()) {
-        if (auto problem = WritePage(options.output, report_html::ReportPage(report.model))) {
-            err << kCommand << *problem << '\n';
+        try {
+            adjudication::ReplaceFile(options.output, report_html::ReportPage(report.model));
+        } catch (const std::exception& error) {
+            err << kCommand << error.what() << '\n';
             return kExitFailure;
         }
         counts += "; report written to " + options.output.string();

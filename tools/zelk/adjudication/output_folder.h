@@ -24,6 +24,11 @@ struct ResultsFormats {
     bool html = false;
 };
 
+// Writes `bytes` beside `path` under a temporary name and renames it over
+// `path`, so no reader meets half a file. Throws std::runtime_error naming
+// the file when it cannot be written or put in place.
+void ReplaceFile(const std::filesystem::path& path, const std::string& bytes);
+
 // Writes results.txt, results.csv, results.json and ubn/<CALL>.ubn (the
 // folders are made when absent), and results.html when asked. Returns the
 // text of results.txt, or throws std::runtime_error naming the file that
