@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The first command: installs what is missing, builds the plug-in and the
 # zelk host, and scores the example contest log in a scratch contest folder,
-# printing the report, the refused contacts and the Cabrillo file.
+# printing the report, the refused contacts and the Cabrillo file; then draws
+# the log as the HTML report and prints its summary.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -24,3 +25,7 @@ for cbr in "$folder"/*.cbr; do
   echo "== $cbr"
   cat "$cbr"
 done
+echo
+"$zelk" report examples/zelk-contest.adi -C "$folder" --summary -o "$folder/report.html"
+echo
+echo "Open the report in a browser: file://$folder/report.html"

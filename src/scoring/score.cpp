@@ -6,11 +6,8 @@
 namespace zelk {
 namespace {
 
-// The coordinate of a received exchange: the text after its first blank, or
-// the whole text when it has none.
 Coordinate ExchangeCoordinate(std::string_view exchange) {
-    const std::size_t space = exchange.find(' ');
-    return ParseCoordinate(space == std::string_view::npos ? exchange : exchange.substr(space + 1));
+    return ParseCoordinate(ExchangeCoordinateText(exchange));
 }
 
 // The totals of the rows, and the claimed score, with the limits held at
@@ -34,20 +31,35 @@ ScoreResult Finish(std::vector<ScoreRow> rows, std::size_t contacts) {
 
 }  // namespace
 
-void GroupSums::Count(const ScoredContact& contact, Coordinate station, int sign) {
+std::string_view ExchangeCoordinateText(std::string_view exchange) {
+    const std::size_t space = exchange.find(' ');
+    return space == std::string_view::npos ? exchange : exchange.substr(space + 1);
+}
+
+ContactScore ScoreContact(const ScoredContact& contact, Coordinate station) {
     if (contact.call.empty()) {
-        return;
+        return {};
     }
     const Coordinate worked = ExchangeCoordinate(contact.exchRcvd);
+    ContactScore score;
+    score.counted = true;
+    score.lat = SaturatingAbsDiff(station.latitude, worked.latitude);
+    score.lon = SaturatingAbsDiff(station.longitude, worked.longitude);
+    score.zelk = contact.call == kBonusCall;
+    score.polar = worked.latitude >= kPolarLatitude;
+    return score;
+}
+
+void GroupSums::Count(const ScoredContact& contact, Coordinate station, int sign) {
+    const ContactScore score = ScoreContact(contact, station);
+    if (!score.counted) {
+        return;
+    }
     m_qsos += sign;
-    m_lat += sign * int64_t{SaturatingAbsDiff(station.latitude, worked.latitude)};
-    m_lon += sign * int64_t{SaturatingAbsDiff(station.longitude, worked.longitude)};
-    if (contact.call == kBonusCall) {
-        m_zelkContacts += sign;
-    }
-    if (worked.latitude >= kPolarLatitude) {
-        m_polarContacts += sign;
-    }
+    m_lat += sign * int64_t{score.lat};
+    m_lon += sign * int64_t{score.lon};
+    m_zelkContacts += score.zelk ? sign : 0;
+    m_polarContacts += score.polar ? sign : 0;
 }
 
 ScoreRow GroupSums::Row(std::string_view group) const {
@@ -90,6 +102,30 @@ ScoreResult ScoreContacts(std::span<const ScoredContact> contacts, Coordinate st
     }
     OrderGroups(groups);
     return ScoreContacts(contacts, station, groups);
+}
+
+std::vector<ContactShare> ShareContacts(std::span<const ScoredContact> contacts,
+                                        Coordinate station) {
+    std::unordered_map<std::string_view, GroupSums, TextHash, std::equal_to<>> sums;
+    std::vector<ContactShare> shares;
+    shares.reserve(contacts.size());
+    for (const ScoredContact& contact : contacts) {
+        const ContactScore score = ScoreContact(contact, station);
+        ContactShare& share = shares.emplace_back();
+        if (!score.counted) {
+            continue;
+        }
+        // The bonus is what the group's row gains with this contact.
+        GroupSums& group = sums[contact.group];
+        const ScoreRow before = group.Row({});
+        group.Count(contact, station, +1);
+        const ScoreRow after = group.Row({});
+        share.points = SaturatingAdd(SaturatingAdd(kPointsPerContact, score.lat), score.lon);
+        share.bonus = after.zelk - before.zelk + after.polar - before.polar;
+        share.zelk = score.zelk;
+        share.polar = score.polar;
+    }
+    return shares;
 }
 
 void ScoreTally::UseStation(const QsoLog& log, Coordinate station) {

@@ -49,6 +49,34 @@ struct ScoredContact {
     std::string_view exchRcvd;
 };
 
+// The coordinate of a received exchange as the rules read it: the text after
+// its first blank, or the whole text when it has none.
+std::string_view ExchangeCoordinateText(std::string_view exchange);
+
+// What one contact earns by itself: its distances from the station in
+// degrees of latitude and longitude (magnitudes; hemisphere letters are not
+// signs), and whether it is a contact with the ZELK station or a polar one,
+// each of which earns its group a bonus once. A contact without a call
+// counts in no row and earns nothing.
+struct ContactScore {
+    bool counted = false;
+    int32_t lat = 0, lon = 0;
+    bool zelk = false, polar = false;
+};
+ContactScore ScoreContact(const ScoredContact& contact, Coordinate station);
+
+// A contact's share of the rows ScoreContacts gives the same contacts: the
+// points it earns itself (50 and its distances, held at the 32-bit limit)
+// and the bonus points its group first earned with it. A group's shares add
+// up to its row.
+struct ContactShare {
+    int32_t points = 0;
+    int32_t bonus = 0;
+    bool zelk = false, polar = false;
+};
+std::vector<ContactShare> ShareContacts(std::span<const ScoredContact> contacts,
+                                        Coordinate station);
+
 // Puts the group list in descending order of its texts zero-filled in front
 // to 20 characters. Texts equal once filled end up where the pairwise
 // exchanges of the ordering leave them.

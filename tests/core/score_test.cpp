@@ -132,5 +132,43 @@ TEST_F(ScoreTest, HugeDistancesHoldAtTheLimitInsteadOfWrapping) {
     EXPECT_EQ(r.claimedScore, INT32_MAX);
 }
 
+// Each contact's share: its own points, the bonus its group first earned
+// with it, and the shares of a group adding up to ScoreContacts' row.
+TEST(ShareContacts, EachContactsPointsAndTheBonusItFirstEarnedAddUpToTheRows) {
+    const Coordinate station{50, 30};
+    const std::vector<ScoredContact> contacts = {
+        {"DL1AA", "14", "001 55N37O"},  // 50 + 5 + 7
+        {"ZELK", "14", "002 50N30O"},   // the ZELK bonus of 14
+        {"OH9QJ", "14", "003 69N18O"},  // polar: the polar bonus of 14
+        {"ZELK", "14", "004 50N30O"},   // 14 has its ZELK bonus already
+        {"UA9AA", "7", "005 70S10W"},   // polar by magnitude: 7's polar bonus
+        {"", "7", "006 70N10O"},        // no call: nothing
+        {"ZELK", "7", "007 69N30O"},    // ZELK and polar, but 7 is polar already
+    };
+    const std::vector<std::pair<int32_t, int32_t>> expected = {
+        {62, 0}, {50, 300}, {81, 100}, {50, 0}, {90, 100}, {0, 0}, {69, 300}};
+    const std::vector<ContactShare> shares = ShareContacts(contacts, station);
+    ASSERT_EQ(shares.size(), contacts.size());
+    for (std::size_t i = 0; i < contacts.size(); ++i) {
+        EXPECT_EQ(std::pair(shares[i].points, shares[i].bonus), expected[i]) << "contact " << i;
+    }
+    EXPECT_TRUE(shares[1].zelk && !shares[1].polar);
+    EXPECT_TRUE(shares[6].zelk && shares[6].polar);
+
+    const ScoreResult result = ScoreContacts(contacts, station);
+    for (const ScoreRow& row : result.rows) {
+        int64_t points = 0;
+        int64_t bonus = 0;
+        for (std::size_t i = 0; i < contacts.size(); ++i) {
+            if (contacts[i].group == row.group) {
+                points += shares[i].points;
+                bonus += shares[i].bonus;
+            }
+        }
+        EXPECT_EQ(points, int64_t{row.points} + row.lat + row.lon) << "group " << row.group;
+        EXPECT_EQ(bonus, int64_t{row.zelk} + row.polar) << "group " << row.group;
+    }
+}
+
 }  // namespace
 }  // namespace zelk::testing

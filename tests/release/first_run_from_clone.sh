@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The README's first command as a new user meets it: a fresh clone of a
 # commit (default: HEAD) runs scripts/try.sh, which must print the example's
-# score line and write the Cabrillo file. The clone, its build folder and
+# score line, write the Cabrillo file and the HTML report. The clone, its build folder and
 # the contest folder try.sh made are removed afterwards.
 #   tests/release/first_run_from_clone.sh [COMMIT]
 set -euo pipefail
@@ -28,6 +28,10 @@ if [ -z "$cabrillo" ] || [ ! -f "$cabrillo" ]; then
     problems+=("no Cabrillo file written")
 elif ! grep -q '^END-OF-LOG:' "$cabrillo"; then
     problems+=("the Cabrillo file $cabrillo has no END-OF-LOG: line")
+fi
+report=$(sed -n 's|^Open the report in a browser: file://||p' "$work/try.log")
+if [ -z "$report" ] || ! grep -q '</html>' "$report"; then
+    problems+=("no HTML report written")
 fi
 
 if [ ${#problems[@]} -ne 0 ]; then

@@ -13,6 +13,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <regex>
 
 #include "contest_check.h"
 #include "simulator.h"
@@ -158,6 +159,53 @@ TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
     }
     EXPECT_EQ(results["not_read"].size(), static_cast<std::size_t>(notRead));
     EXPECT_EQ(results["settings"]["time_window"], 5);
+}
+
+// results.html ranks as results.json does, holds a section per entrant that
+// the table links to, links each entrant's report, and draws the world
+// outline once; a run without --html leaves no page of an earlier run.
+TEST_F(Adjudicate, HtmlPageRanksAsResultsJsonAndLinksEachReport) {
+    CopyHandWorkedLogs();
+    const ZelkRun run = Zelk("adjudicate logs -o results --html");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find("results in results, the page results/results.html"), std::string::npos)
+        << run.err;
+    const json results = json::parse(Read(root_ / "results" / "results.json"));
+    const std::string page = Read(root_ / "results" / "results.html");
+    auto all = [&page](const std::string& pattern) {
+        std::vector<std::smatch> found;
+        const std::regex re(pattern);
+        for (auto it = std::sregex_iterator(page.begin(), page.end(), re);
+             it != std::sregex_iterator(); ++it) {
+            found.push_back(*it);
+        }
+        return found;
+    };
+    const auto rows =
+        all("<tr><td>(\\d+)</td><th scope=\"row\"><a href=\"#([^\"]+)\">([^<]+)</a></th>"
+            "<td>(\\d+)</td>");
+    const auto sections = all("<article class=\"entrant-results\" id=\"([^\"]+)\"");
+    const auto reports = all("Check report <a href=\"([^\"]+)\"");
+    ASSERT_EQ(rows.size(), results["entrants"].size());
+    ASSERT_EQ(sections.size(), rows.size());
+    ASSERT_EQ(reports.size(), rows.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const json& entrant = results["entrants"][i];
+        EXPECT_EQ(std::stoi(rows[i][1]), entrant["place"].get<int>());
+        EXPECT_EQ(rows[i][3].str(), entrant["call"].get<std::string>());
+        EXPECT_EQ(std::stoll(rows[i][4]), entrant["checked_score"].get<int64_t>());
+        EXPECT_EQ(rows[i][2].str(), sections[i][1].str()) << "the table links its section";
+        EXPECT_EQ(reports[i][1].str(), entrant["ubn"].get<std::string>());
+        EXPECT_TRUE(fs::is_regular_file(root_ / "results" / reports[i][1].str())) << reports[i][1];
+    }
+    EXPECT_EQ(all("id=\"world-land\" d=").size(), 1u);
+    EXPECT_EQ(all("<use class=\"land\" href=\"#world-land\"").size(), rows.size());
+    EXPECT_NE(page.find("letter.txt</code>: the file has no START-OF-LOG: line"),
+              std::string::npos);
+    EXPECT_NE(page.find("SP5QQ-first.log</code>: an older log of SP5QQ"), std::string::npos);
+
+    ASSERT_EQ(Zelk("adjudicate logs -o results").status, 0);
+    EXPECT_FALSE(fs::exists(root_ / "results" / "results.html"));
 }
 
 // A log of exactly the credited lines scores, through the plug-in, what the

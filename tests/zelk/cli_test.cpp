@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -457,6 +458,119 @@ TEST_F(ZelkCli, WrongArgumentsGiveStatusTwo) {
     }
     EXPECT_FALSE(fs::exists(root_ / "other"));
     EXPECT_FALSE(fs::exists(contest_ / "err.txt"));
+}
+
+// The rows of a score table as printed: the group and its six figures,
+// whether tab separated (zelk score) or aligned (the summary).
+std::vector<std::string> ScoreRows(const std::string& text) {
+    std::vector<std::string> rows;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream fields(line);
+        std::string group;
+        long figure = 0;
+        std::string row;
+        int figures = 0;
+        for (fields >> group; figures < 6 && fields >> figure; ++figures) {
+            row += " " + std::to_string(figure);
+        }
+        if (figures == 6) {
+            rows.push_back(group + row);
+        }
+    }
+    return rows;
+}
+
+// The line of `text` that holds `part`, from its start; empty when none does.
+std::string LineHolding(const std::string& text, const std::string& part) {
+    const std::size_t at = text.find(part);
+    if (at == std::string::npos) {
+        return "";
+    }
+    const std::size_t begin =
+        text.rfind('\n', at) == std::string::npos ? 0 : text.rfind('\n', at) + 1;
+    return text.substr(begin, text.find('\n', at) - begin);
+}
+
+// Runs of blanks as one.
+std::string Squeezed(const std::string& text) {
+    std::string squeezed;
+    for (char ch : text) {
+        if (ch != ' ' || squeezed.empty() || squeezed.back() != ' ') {
+            squeezed += ch;
+        }
+    }
+    return squeezed;
+}
+
+// zelk report scores by the core's rules without the plug-in: its table and
+// score must be the plug-in's, for ADIF and Cabrillo logs alike, and the
+// page must list what err.txt lists.
+TEST_F(ZelkCli, ReportShowsTheNumbersZelkScorePrints) {
+    Init("55N37O");
+    ASSERT_EQ(Zelk("score " + Quote((kExamples / "zelk-contest.adi").string()) +
+                   " -C contest --cabrillo --yes")
+                  .status,
+              0);
+    fs::rename(contest_ / "R3ZLK.cbr", root_ / "example.cbr");
+    const std::string logs[] = {Small(), Quote((kExamples / "zelk-contest.adi").string()),
+                                "example.cbr",
+                                Quote((kFixtures / "cabrillo" / "other-loggers.log").string()),
+                                Quote((kFixtures / "cabrillo" / "unreadable-lines.log").string())};
+    for (const std::string& log : logs) {
+        SCOPED_TRACE(log);
+        const ZelkRun score = Zelk("score " + log + " -C contest");
+        ASSERT_EQ(score.status, 0) << score.err;
+        const ZelkRun report = Zelk("report " + log + " -C contest --summary -o page.html");
+        ASSERT_EQ(report.status, 0) << report.err;
+        const std::vector<std::string> rows = ScoreRows(score.out);
+        ASSERT_GE(rows.size(), 2u) << score.out;
+        EXPECT_EQ(ScoreRows(report.out), rows) << report.out;
+        EXPECT_EQ(Squeezed(LineHolding(report.out, "Score:")), LineHolding(score.out, "Score:"));
+        // "201 contacts read: 199 admitted, 2 refused" in both.
+        std::string counts = LineHolding(score.out, " contacts read: ");
+        counts = counts.substr(0, counts.find(" refused"));
+        ASSERT_FALSE(counts.empty()) << score.out;
+        EXPECT_TRUE(LineHolding(report.err, " contacts read: ").starts_with(counts)) << report.err;
+        const std::string page = Read(root_ / "page.html");
+        EXPECT_NE(page.find("<!DOCTYPE html>"), std::string::npos);
+        std::istringstream errors(Read(contest_ / "err.txt"));
+        for (std::string line; std::getline(errors, line);) {
+            if (const std::size_t qso = line.find("QSO:"); qso != std::string::npos) {
+                EXPECT_NE(page.find(line.substr(qso, 24)), std::string::npos) << line;
+            }
+        }
+    }
+}
+
+TEST_F(ZelkCli, ReportRefusesWhatItCannotMakeAndWritesNothing) {
+    Init("55N37O");
+    fs::create_directories(root_ / "plain");
+    struct Case {
+        std::string arguments;
+        int status;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"report " + Small() + " -C contest", 2, "nothing to make"},
+        {"report " + Small() + " -C contest --summary --date 2024-02-30", 2, "is not a date"},
+        {"report " + Small() + " --summary", 2, "no station coordinate"},
+        {"report " + Small() + " -C plain --summary", 1, "is not a contest folder"},
+        {"report " + Small() + " -C contest -o missing/page.html", 1,
+         "missing/page.html: cannot be written"},
+        {"report " + Small() + " -C contest --summary --min-off 0", 2, "min-off"},
+        {"report missing.adi -C contest --summary", 2, "missing.adi: cannot be read"},
+    };
+    for (const Case& c : cases) {
+        const ZelkRun run = Zelk(c.arguments);
+        EXPECT_EQ(run.status, c.status) << c.arguments << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.said), std::string::npos) << c.arguments << "\n" << run.err;
+        EXPECT_FALSE(fs::exists(root_ / "missing")) << c.arguments;
+        EXPECT_FALSE(fs::exists(contest_ / "err.txt")) << c.arguments;
+    }
+    const ZelkRun degrees = Zelk("report " + Small() + " --lat 50 --lon 30 --summary");
+    EXPECT_EQ(degrees.status, 0) << degrees.err;
+    EXPECT_NE(degrees.out.find("Station:        50N30O"), std::string::npos) << degrees.out;
 }
 
 TEST_F(ZelkCli, ALibraryThatIsNoPluginIsRefused) {

@@ -82,7 +82,7 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
     }
 }
 
-std::string Summary(const ContestCheck& contest, const fs::path& output) {
+std::string Summary(const ContestCheck& contest, const fs::path& output, bool html) {
     std::size_t lines = 0;
     for (const Entrant& entrant : contest.entrants) {
         lines += entrant.log.lines.size();
@@ -97,7 +97,8 @@ std::string Summary(const ContestCheck& contest, const fs::path& output) {
         summary += "; " + Printable(file.file) + " not used (" + Printable(file.usedFile) +
                    " is a newer log of " + Printable(file.call) + ")";
     }
-    return summary + "; results in " + output.string();
+    summary += "; results in " + output.string();
+    return html ? summary + ", the page " + (output / kResultsHtml).string() : summary;
 }
 
 }  // namespace
@@ -129,7 +130,7 @@ int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostr
     progress.Show("Writing the results", true);
     std::string table;
     try {
-        table = WriteResults(contest, options.output);
+        table = WriteResults(contest, options.output, {.html = options.html});
     } catch (const std::exception& problem) {
         progress.Clear();
         err << kCommand << problem.what() << '\n';
@@ -138,7 +139,7 @@ int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostr
     progress.Clear();
     ListProblems(contest, err);
     out << table;
-    err << Summary(contest, options.output) << '\n';
+    err << Summary(contest, options.output, options.html) << '\n';
     return kExitOk;
 }
 

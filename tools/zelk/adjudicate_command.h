@@ -14,6 +14,7 @@ struct AdjudicateOptions {
     std::filesystem::path logs;
     std::filesystem::path output;
     adjudication::CheckRules rules;
+    bool html = false;      // results.html too
     bool progress = false;  // redraw a progress line on `err` (a terminal)
 };
 

@@ -35,6 +35,14 @@ CabrilloContacts MapCabrilloLog(const CabrilloLog& log) {
     CabrilloContacts mapped;
     mapped.callsign = Upper(log.Callsign());
     mapped.sentCoordinate = StationCoordinateSent(log.qsos);
+    for (std::string_view kind : {"OPERATOR", "ASSISTED", "BAND", "MODE", "POWER", "TRANSMITTER"}) {
+        if (const std::string_view value = log.Category(kind); !value.empty()) {
+            mapped.category += (mapped.category.empty() ? "" : " ") + std::string(value);
+        }
+    }
+    if (mapped.category.empty()) {
+        mapped.category = std::string(log.Value("CATEGORY"));
+    }
     for (const UnreadableLine& line : log.unreadable) {
         mapped.skipped.push_back({line.line, "cannot be read: " + line.reason});
     }

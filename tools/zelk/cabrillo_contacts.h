@@ -32,6 +32,11 @@ struct CabrilloContacts {
     std::vector<CabrilloNote> warnings;  // contacts handed over with a substitute
     std::string callsign;                // CALLSIGN:, in capitals; empty when none
     std::string sentCoordinate;  // the station coordinate the log sent (StationCoordinateSent)
+    // The categories of the header, as a score site lists them: operator,
+    // assisted, band, mode, power and transmitter, in that order, blank
+    // separated ("SINGLE-OP ALL CW HIGH ONE"); a Cabrillo 2 log's CATEGORY:
+    // as it stands. Empty when the header names none.
+    std::string category;
 };
 
 CabrilloContacts MapCabrilloLog(const CabrilloLog& log);

@@ -19,6 +19,7 @@
 #include "cabrillo_contacts.h"
 #include "contact.h"
 #include "contest_folder.h"
+#include "log_reading.h"
 #include "plugin.h"
 #include "report.h"
 #include "score_output.h"
@@ -30,139 +31,6 @@ namespace {
 
 // The plug-in's dialogs answer to this variable when no terminal is there.
 constexpr const char* kDialogVariable = "ZELK_DIALOG";
-
-template <typename T>
-using Checked = std::variant<T, std::string>;
-
-template <typename T>
-const std::string* Problem(const Checked<T>& checked) {
-    return std::get_if<std::string>(&checked);
-}
-
-// A log read and mapped: the contacts to hand over, and what was said on the way.
-struct LogReading {
-    std::vector<Contact> contacts;
-    std::vector<AdifNote> warnings;
-    std::vector<AdifNote> skipped;  // contacts not handed over, and why
-    // A Cabrillo log's notes (its contacts are moved to `contacts`), CALLSIGN
-    // and sent coordinate; empty for an ADIF log.
-    std::optional<CabrilloContacts> cabrillo;
-
-    std::size_t SkippedCount() const {
-        return skipped.size() + (cabrillo ? cabrillo->skipped.size() : 0);
-    }
-};
-
-// Reads the log and maps its records; a message when the file cannot be read
-// or its structure cannot be followed. `stationCoordinate` is the one the
-// plug-in will send, to compare with a coordinate in STX_STRING.
-Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& stationCoordinate) {
-    std::error_code error;
-    if (fs::is_directory(options.log, error)) {
-        return options.log + ": is a folder, not a log";
-    }
-    std::ifstream file(options.log, std::ios::binary);
-    if (!file) {
-        return options.log + ": cannot be read (" + std::strerror(errno) + ")";
-    }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    if (file.bad()) {
-        return options.log + ": cannot be read";
-    }
-    const std::string text = std::move(bytes).str();
-
-    if (auto cabrillo = ReadIfCabrillo(text)) {
-        if (Upper(options.groupBy) != "BAND") {
-            return options.log + ": a Cabrillo log is grouped by band; --group-by " +
-                   options.groupBy + " names an ADIF field";
-        }
-        LogReading reading;
-        reading.cabrillo = MapCabrilloLog(*cabrillo);
-        reading.contacts = std::move(reading.cabrillo->contacts);
-        return reading;
-    }
-    auto read = ReadAdif(text);
-    if (auto* problem = std::get_if<AdifNote>(&read)) {
-        return options.log + ": " + problem->Describe();
-    }
-    const AdifLog& log = std::get<AdifLog>(read);
-    MappingOptions mapping;
-    mapping.fallbackCall = options.call;
-    if (Upper(options.groupBy) != "BAND") {
-        mapping.groupField = Upper(options.groupBy);
-    }
-    mapping.stationCoordinate = stationCoordinate;
-    LogReading reading;
-    reading.warnings = log.warnings;
-    for (std::size_t i = 0; i < log.records.size(); ++i) {
-        auto mapped = MapRecord(log.records[i], i + 1, mapping, reading.warnings);
-        if (auto* skipped = std::get_if<AdifNote>(&mapped)) {
-            reading.skipped.push_back(std::move(*skipped));
-        } else {
-            reading.contacts.push_back(std::get<Contact>(std::move(mapped)));
-        }
-    }
-    return reading;
-}
-
-// Lists the skipped contacts and the warnings on `err` in the order of the
-// file. A warning that recurs word for word (the same frequency above the
-// host's limit in every record) is listed once, with how often it recurs.
-void ListNotes(std::ostream& err, std::string_view command, const std::string& log,
-               const LogReading& reading) {
-    struct Entry {
-        const AdifNote* note;
-        bool skipped;
-    };
-    std::vector<Entry> entries;
-    std::map<std::pair<std::string, std::string>, std::size_t> recurring;
-    for (const AdifNote& note : reading.warnings) {
-        if (recurring[{note.field, note.message}]++ == 0) {
-            entries.push_back({&note, false});
-        }
-    }
-    for (const AdifNote& note : reading.skipped) {
-        entries.push_back({&note, true});
-    }
-    if (reading.cabrillo) {
-        std::vector<std::pair<const CabrilloNote*, bool>> notes;
-        for (const CabrilloNote& note : reading.cabrillo->warnings) {
-            notes.emplace_back(&note, false);
-        }
-        for (const CabrilloNote& note : reading.cabrillo->skipped) {
-            notes.emplace_back(&note, true);
-        }
-        std::stable_sort(notes.begin(), notes.end(), [](const auto& a, const auto& b) {
-            return a.first->line < b.first->line;
-        });
-        for (const auto& [note, skipped] : notes) {
-            err << command << (skipped ? ": contact skipped: " : ": warning: ") << log << ": "
-                << note->Describe() << '\n';
-        }
-    }
-    std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
-        return a.note->offset < b.note->offset;
-    });
-    for (const Entry& entry : entries) {
-        err << command << (entry.skipped ? ": contact skipped: " : ": warning: ") << log << ": "
-            << entry.note->Describe();
-        if (!entry.skipped) {
-            const std::size_t more = recurring[{entry.note->field, entry.note->message}] - 1;
-            if (more > 0) {
-                err << " (and " << more << " more alike)";
-            }
-        }
-        err << '\n';
-    }
-}
-
-// The coordinate the plug-in will send: the stored one, else the one it
-// builds from the fallback latitude and longitude.
-std::string StationCoordinate(const fs::path& folder, double latitude, double longitude) {
-    std::string stored = StoredStationCoordinate(folder);
-    return stored.empty() ? CoordinateText(latitude, longitude) : stored;
-}
 
 Checked<fs::path> PluginPath(const Installation& installation) {
     if (!installation.pluginOverride.empty()) {
@@ -202,27 +70,6 @@ Checked<Plugin> OpenContest(const Installation& installation, const fs::path& fo
         return "cannot enter " + folder.string() + ": " + error.message();
     }
     return plugin;
-}
-
-// The date part of a contact time; null and invalid times stay as they are.
-ZelkOleDateTime DateOf(const ZelkOleDateTime& time) {
-    if (time.m_status != kZelkDateTimeValid) {
-        return time;
-    }
-    return ZelkOleDateTime{std::floor(time.m_dt), kZelkDateTimeValid};
-}
-
-std::string Contestant(const std::string& call, const LogReading& reading) {
-    const std::vector<Contact>& contacts = reading.contacts;
-    if (!call.empty()) {
-        return call;
-    }
-    if (reading.cabrillo && !reading.cabrillo->callsign.empty()) {
-        return reading.cabrillo->callsign;
-    }
-    auto named = std::find_if(contacts.begin(), contacts.end(),
-                              [](const Contact& c) { return !c.ownCall.empty(); });
-    return named != contacts.end() ? named->ownCall : std::string();
 }
 
 }  // namespace

@@ -1,12 +1,14 @@
 // zelk: scores a ZELK contest log written by any logging program (ADIF or
 // Cabrillo) with the ZELK plug-in, loaded at run time and driven through its
-// exported functions exactly as the host program drives it; and checks a
-// whole contest's logs for the organiser (adjudicate).
+// exported functions exactly as the host program drives it; draws a log as
+// an HTML report and a summary (report); and checks a whole contest's logs
+// for the organiser (adjudicate).
 #include <CLI/CLI.hpp>
 #include <iostream>
 
 #include "adjudicate_command.h"
 #include "commands.h"
+#include "report_command.h"
 #include "system.h"
 
 #ifndef ZELK_VERSION
@@ -36,7 +38,8 @@ int main(int argc, char** argv) {
     CLI::App app{
         "Scores a ZELK contest log (ADIF or Cabrillo) with the ZELK plug-in, the way the "
         "logging program drives it, and writes the report, the list of refused contacts and a "
-        "Cabrillo file; checks a whole contest's logs for the organiser (adjudicate).",
+        "Cabrillo file; draws the log as an HTML report with a map and rate sheet (report); "
+        "checks a whole contest's logs for the organiser (adjudicate).",
         "zelk"};
     app.set_version_flag("--version", std::string("zelk ") + ZELK_VERSION);
     app.require_subcommand(1);
@@ -95,6 +98,49 @@ int main(int argc, char** argv) {
         "Confirm the plug-in's dialogs without asking (the stored header and coordinate are "
         "used as they are; standard input is detached from the terminal)");
 
+    ReportOptions report;
+    auto* reportCommand = app.add_subcommand(
+        "report",
+        "The contest in pictures: an ADIF log or a Cabrillo file (read as zelk score reads it) "
+        "as one self-contained HTML page (-o FILE: the score table per band, a map of the "
+        "worked positions, the hourly rate sheet and chart, operating time and breaks, the "
+        "refused contacts as err.txt lists them), and the plain summary a score site asks for "
+        "(--summary). Scored by the plug-in's own rules, with the numbers zelk score prints; "
+        "nothing is written into the contest folder.");
+    reportCommand
+        ->add_option("LOG", report.input.log,
+                     "ADIF log (.adi), or a Cabrillo file: its X-QSO and unreadable lines are "
+                     "skipped; the coordinate it sent is the station's when none is stored")
+        ->required();
+    reportCommand->add_option("-o,--output", report.output, "Write the HTML page to FILE");
+    reportCommand->add_flag("--summary", report.summary,
+                            "Print the summary: call, category, band table, QSOs, score and "
+                            "operating time");
+    AddLogOptions(*reportCommand, report.input);
+    reportCommand->get_option("--folder")
+        ->description(
+            "Contest folder whose stored station coordinate to use (default: the current "
+            "folder, when it is one; without one, --lat and --lon or the Cabrillo file's sent "
+            "coordinate)");
+    reportCommand->add_option("--date", report.date,
+                              "Contest date YYYY-MM-DD (default: the first contact's date)");
+    auto* reportLat = reportCommand->add_option(
+        "--lat", report.latitude,
+        "Station latitude in degrees, used when the contest folder stores no coordinate");
+    auto* reportLon = reportCommand->add_option("--lon", report.longitude,
+                                                "Station longitude in degrees (east positive)");
+    reportLat->needs(reportLon);
+    reportLon->needs(reportLat);
+    reportCommand
+        ->add_option("--min-off", report.minOffMinutes,
+                     "Shortest gap between two contacts, in minutes, that counts as a break")
+        ->check(CLI::Range(1, 10000))
+        ->capture_default_str();
+    reportCommand->add_option("--category", report.category,
+                              std::string("Category for the summary and the page (default: the "
+                                          "Cabrillo header's, else ") +
+                                  kDefaultCategory + ")");
+
     std::filesystem::path setupFolder = ".";
     auto* setup = app.add_subcommand(
         "setup", "Edit the station coordinate in the plug-in's own dialog (SetupSet0)");
@@ -117,13 +163,18 @@ int main(int argc, char** argv) {
         "The organiser's check: cross-checks every Cabrillo log of LOGS against the others "
         "and writes, into -o DIR, the ranked results (results.txt, also printed; results.csv; "
         "results.json) and every entrant's report of the QSO lines not credited or credited "
-        "without confirmation (ubn/<CALL>.ubn, replaced whole). Subfolders of LOGS are not "
-        "read. Files that are no log, older logs of a call and lines that cannot be read are "
-        "named on standard error.");
+        "without confirmation (ubn/<CALL>.ubn, replaced whole); with --html also results.html. "
+        "Subfolders of LOGS are not read. Files that are no log, older logs of a call and lines "
+        "that cannot be read are named on standard error.");
     adjudicateCommand->add_option("LOGS", adjudicate.logs, "Folder of the received logs")
         ->required();
     adjudicateCommand->add_option("-o,--output", adjudicate.output, "Folder for the results")
         ->required();
+    adjudicateCommand->add_flag(
+        "--html", adjudicate.html,
+        "Also write results.html: the ranked table and each entrant's map and hourly rate sheet "
+        "of its credited QSOs, linked to its check report; one self-contained page (without "
+        "--html an earlier results.html is removed)");
     adjudicateCommand
         ->add_option("--time-window", adjudicate.rules.timeWindowMinutes,
                      "Minutes by which the two sides' times of a QSO may differ")
@@ -159,6 +210,10 @@ int main(int argc, char** argv) {
     if (*scoreCommand) {
         score.json = format == "json";
         return RunScore(installation, score, std::cout, std::cerr);
+    }
+    if (*reportCommand) {
+        report.folderGiven = reportCommand->count("--folder") > 0;
+        return RunReport(report, std::cout, std::cerr);
     }
     if (*adjudicateCommand) {
         adjudicate.progress = zelk::host::os::StderrIsTerminal();

@@ -1,13 +1,18 @@
 #!/bin/sh
-# Makes the report pages of the test models, installs playwright-core (npm
-# ci, once per build folder; it never downloads a browser) and checks each
-# page in the system's headless Chromium. Exits 77, which CTest reads as
-# skipped, when Node.js or Chromium is not installed.
-# Usage: run_browser_test.sh MAKE_REPORT_PAGE WORK_FOLDER
+# Makes the report pages of the test models and, with ZELK and LOG, the page
+# zelk report makes of a real log; installs playwright-core (npm ci, once per
+# build folder; it never downloads a browser) and checks each page in the
+# system's headless Chromium. What the real page must show is taken from the
+# Cabrillo file zelk score writes of the same log: one line per kept contact,
+# the worked position last. Exits 77, which CTest reads as skipped, when
+# Node.js or Chromium is not installed.
+# Usage: run_browser_test.sh MAKE_REPORT_PAGE WORK_FOLDER [ZELK LOG]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 make_page=$1
 work=$2
+zelk=${3:-}
+log=${4:-}
 chromium=${ZELK_CHROMIUM:-/usr/bin/chromium}
 if ! command -v node >/dev/null 2>&1 || ! command -v npm >/dev/null 2>&1; then
     echo "Node.js (node and npm) is not installed: the page cannot be checked in a browser"
@@ -30,3 +35,21 @@ for model in small contest; do
     node check_in_browser.mjs "$work/$model/report.html" "$work/$model/expected.json" \
         "$work/$model/report.png"
 done
+
+if [ -n "$zelk" ]; then
+    rm -rf "$work/real"
+    mkdir -p "$work/real"
+    "$zelk" init "$work/real/contest" --coordinate 55N37O >/dev/null
+    "$zelk" score "$log" -C "$work/real/contest" --cabrillo --yes >/dev/null
+    "$zelk" report "$log" -C "$work/real/contest" -o "$work/real/report.html"
+    cabrillo=$(ls "$work/real/contest/"*.cbr)
+    node -e '
+        const lines = require("fs").readFileSync(process.argv[1], "latin1").split(/\r?\n/)
+            .filter((line) => line.startsWith("QSO:"));
+        const places = new Set(lines.map((line) => line.trim().split(/\s+/).pop())
+            .filter((place) => /^\d{1,2}[NS]\d{1,3}[OEW]$/.test(place)));
+        console.log(JSON.stringify({admitted: lines.length, positions: places.size}));
+    ' "$cabrillo" >"$work/real/expected.json"
+    node check_in_browser.mjs "$work/real/report.html" "$work/real/expected.json" \
+        "$work/real/report.png"
+fi

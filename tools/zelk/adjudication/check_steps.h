@@ -5,6 +5,9 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "contest_check.h"
@@ -56,5 +59,20 @@ void DecideTheRest(ContestCheck& contest, const PartnerIndex& index);
 
 // The counts of every status, the checked scores and the places.
 void ScoreEntrants(ContestCheck& contest);
+
+// The group `zelk score` gives a line: its frequency in whole megahertz, for
+// a band designator its band's lower edge. The texts stay put for the
+// contacts that point into them.
+class GroupTexts {
+  public:
+    std::string_view Of(const CheckedLine& line);
+
+  private:
+    std::unordered_map<uint64_t, std::string> m_texts;
+};
+
+// A credited line as the checked score takes it: the worked call, the group
+// and the received exchange, pointing into `contest` and `groups`.
+ScoredContact ScoredLine(const ContestCheck& contest, const CheckedLine& line, GroupTexts& groups);
 
 }  // namespace zelk::adjudication

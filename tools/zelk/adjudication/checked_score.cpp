@@ -1,7 +1,6 @@
 // The last step: each entrant's counts, its checked score from the credited
 // lines by the contest's own scoring function, and the places.
 #include <algorithm>
-#include <unordered_map>
 
 #include "check_steps.h"
 #include "contest/coordinate.h"
@@ -9,28 +8,19 @@
 
 namespace zelk::adjudication {
 
-namespace {
-
-// The group `zelk score` gives a line: its frequency in whole megahertz, for
-// a band designator its band's lower edge. The texts stay put for the
-// contacts that point into them.
-class GroupTexts {
-  public:
-    std::string_view Of(const CheckedLine& line) {
-        const uint64_t megahertz =
-            line.freqKHz != 0 ? line.freqKHz / 1000 : host::Bands()[line.band].lowerHz / 1'000'000;
-        auto it = m_texts.find(megahertz);
-        if (it == m_texts.end()) {
-            it = m_texts.emplace(megahertz, std::to_string(megahertz)).first;
-        }
-        return it->second;
+std::string_view GroupTexts::Of(const CheckedLine& line) {
+    const uint64_t megahertz =
+        line.freqKHz != 0 ? line.freqKHz / 1000 : host::Bands()[line.band].lowerHz / 1'000'000;
+    auto it = m_texts.find(megahertz);
+    if (it == m_texts.end()) {
+        it = m_texts.emplace(megahertz, std::to_string(megahertz)).first;
     }
+    return it->second;
+}
 
-  private:
-    std::unordered_map<uint64_t, std::string> m_texts;
-};
-
-}  // namespace
+ScoredContact ScoredLine(const ContestCheck& contest, const CheckedLine& line, GroupTexts& groups) {
+    return {contest.calls.Text(line.call), groups.Of(line), line.Received()};
+}
 
 uint32_t Entrant::QsosClaimed() const {
     return static_cast<uint32_t>(log.lines.size()) - Count(LineStatus::kXQso);
@@ -57,8 +47,7 @@ void ScoreEntrants(ContestCheck& contest) {
         for (const CheckedLine& line : entrant.log.lines) {
             ++entrant.statusCounts[static_cast<std::size_t>(line.status)];
             if (IsCredited(line.status)) {
-                credited.push_back(
-                    {contest.calls.Text(line.call), groups.Of(line), line.Received()});
+                credited.push_back(ScoredLine(contest, line, groups));
             }
         }
         entrant.nils = entrant.Count(LineStatus::kNil);

@@ -53,11 +53,16 @@ void WriteNewFile(const fs::path& path, const std::string& bytes) {
     }
 }
 
-// Written beside its place and renamed over the old file.
-void WriteFile(const fs::path& path, const std::string& bytes) {
+}  // namespace
+
+void ReplaceFile(const fs::path& path, const std::string& bytes) {
     fs::path temporary = path;
     temporary += kTemporarySuffix;
-    WriteNewFile(temporary, bytes);
+    try {
+        WriteNewFile(temporary, bytes);
+    } catch (const std::runtime_error&) {
+        throw std::runtime_error(path.string() + ": cannot be written");
+    }
     std::error_code error;
     fs::rename(temporary, path, error);
     if (error) {
@@ -65,6 +70,8 @@ void WriteFile(const fs::path& path, const std::string& bytes) {
         throw std::runtime_error(path.string() + ": cannot be put in place: " + error.message());
     }
 }
+
+namespace {
 
 void MakeFolder(const fs::path& folder) {
     std::error_code error;
@@ -96,7 +103,8 @@ std::vector<std::string> UbnFileNames(const ContestCheck& contest) {
     return names;
 }
 
-std::string WriteResults(const ContestCheck& contest, const fs::path& folder) {
+std::string WriteResults(const ContestCheck& contest, const fs::path& folder,
+                         const ResultsFormats& formats) {
     MakeFolder(folder);
     // The reports are written into a new folder that then takes the old
     // one's place: a file renamed over another costs a flush to disk on
@@ -128,9 +136,15 @@ std::string WriteResults(const ContestCheck& contest, const fs::path& folder) {
     fs::remove_all(old, error);
 
     const std::string text = ResultsText(contest);
-    WriteFile(folder / kResultsCsv, ResultsCsv(contest));
-    WriteFile(folder / kResultsJson, ResultsJson(contest, names));
-    WriteFile(folder / kResultsText, text);
+    ReplaceFile(folder / kResultsCsv, ResultsCsv(contest));
+    ReplaceFile(folder / kResultsJson, ResultsJson(contest, names));
+    if (formats.html) {
+        ReplaceFile(folder / kResultsHtml, ResultsHtml(contest, names));
+    } else if (fs::remove(folder / kResultsHtml, error); error) {
+        throw std::runtime_error((folder / kResultsHtml).string() +
+                                 ": an earlier run's page cannot be removed: " + error.message());
+    }
+    ReplaceFile(folder / kResultsText, text);
     return text;
 }
 

@@ -17,6 +17,10 @@ std::string ResultsCsv(const ContestCheck& contest);
 // UbnFileNames gives them.
 std::string ResultsJson(const ContestCheck& contest, const std::vector<std::string>& ubnFiles);
 std::string UbnReport(const ContestCheck& contest, const Entrant& entrant);
+// The results as one self-contained page: the ranked table, and per entrant
+// its map and rate sheet of the credited lines with a link to its report
+// (`ubnFiles` as UbnFileNames gives them, relative to the page).
+std::string ResultsHtml(const ContestCheck& contest, const std::vector<std::string>& ubnFiles);
 
 // Each entrant's report file name: its call with every character a Windows
 // file name cannot hold (and blanks and non-ASCII bytes) made "_", ".ubn"

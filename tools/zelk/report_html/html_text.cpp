@@ -4,53 +4,21 @@
 #include <charconv>
 #include <cmath>
 
+#include "text.h"
+
 namespace zelk::report_html {
 
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
-// Length of the UTF-8 sequence at `i`, or 0 when it is not well-formed:
-// no overlong forms, no surrogates, nothing beyond U+10FFFF.
-std::size_t Utf8Length(std::string_view text, std::size_t i) {
-    const auto byte = [&text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
-    const unsigned char lead = byte(i);
-    std::size_t length = 0;
-    unsigned char low = 0x80;  // the range of the second byte
-    unsigned char high = 0xBF;
-    if (lead < 0x80) {
-        return 1;
-    } else if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;
-        high = lead == 0xED ? 0x9F : 0xBF;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (i + length > text.size() || byte(i + 1) < low || byte(i + 1) > high) {
-        return 0;
-    }
-    for (std::size_t k = 2; k < length; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) {
-            return 0;
-        }
-    }
-    return length;
-}
-
 bool IsUtf8(std::string_view text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = Utf8Length(text, i);
-        if (length == 0) {
+    while (!text.empty()) {
+        const auto length = host::Utf8SequenceLength(text);
+        if (!length) {
             return false;
         }
-        i += length;
+        text.remove_prefix(*length);
     }
     return true;
 }

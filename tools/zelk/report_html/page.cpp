@@ -29,17 +29,20 @@ std::string Section(std::string_view name, std::string_view heading, const std::
 
 }  // namespace
 
-std::string HtmlDocument(std::string_view title, std::string_view body) {
+std::string HtmlDocument(std::string_view title, std::string_view body, std::string_view generator,
+                         std::string_view extraStyle) {
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta http-equiv=\"Content-Security-Policy\" content=\"" +
            std::string(kContentPolicy) +
            "\">\n<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
-           "<meta name=\"generator\" content=\"zelk report\">\n<title>" +
-           Escape(title) + "</title>\n<style>" + std::string(kPageStyle) +
-           "</style>\n</head>\n<body>\n" + std::string(body) + "</body>\n</html>\n";
+           "<meta name=\"generator\" content=\"" +
+           Escape(generator) + "\">\n<title>" + Escape(title) + "</title>\n<style>" +
+           std::string(kPageStyle) + std::string(extraStyle) + "</style>\n</head>\n<body>\n" +
+           std::string(body) + "</body>\n</html>\n";
 }
 
-std::string EntrantSectionsHtml(const ReportModel& model, const Outline& outline) {
+std::string EntrantSectionsHtml(const ReportModel& model, const Outline& outline,
+                                const SectionOptions& options) {
     const RateSheet sheet = BuildRateSheet(model);
     const OperatingTime time =
         MeasureOperatingTime(SortedContactMinutes(model.contacts), model.options.minOffMinutes);
@@ -60,14 +63,17 @@ std::string EntrantSectionsHtml(const ReportModel& model, const Outline& outline
         Card("QSOs", Int(model.score.totals.qsos)) +
         Card("Operating time", time.first ? DurationText(time.onMinutes) : "\u2013") +
         Card("Best hour", Int(sheet.best60.qsos) + " QSOs") +
-        Card("Refused", Int(static_cast<int64_t>(model.refused.size()))) + "</div>\n</header>\n";
+        (options.refused ? Card("Refused", Int(static_cast<int64_t>(model.refused.size()))) : "") +
+        "</div>\n" + options.headerNote + "</header>\n";
     html += Section("score", "Score per band", ScoreTableHtml(model));
-    html +=
-        Section("map", "Where the contacts were", MapSvg(model, outline) + MapLegendHtml(model));
+    html += Section("map", "Where the contacts were",
+                    MapSvg(model, outline, options.sharedLand) + MapLegendHtml(model));
     html += Section("rate", "Rate, hour by hour",
                     RateChartSvg(model, sheet, time) + RateSheetHtml(sheet));
     html += Section("time", "Operating time and breaks", OperatingTimeHtml(model, time));
-    html += Section("refused", "Refused contacts", RefusedHtml(model));
+    if (options.refused) {
+        html += Section("refused", "Refused contacts", RefusedHtml(model));
+    }
     return html;
 }
 

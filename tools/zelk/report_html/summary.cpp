@@ -58,7 +58,8 @@ std::string SummaryText(const ReportModel& model) {
     const ScoreRow& totals = model.score.totals;
     const OperatingTime time =
         MeasureOperatingTime(SortedContactMinutes(model.contacts), model.options.minOffMinutes);
-    std::string text = "ZELK Contest " + entrant.contestDate + "\n";
+    std::string text =
+        "ZELK Contest" + (entrant.contestDate.empty() ? "" : " " + entrant.contestDate) + "\n";
     text += "Call:           " + entrant.call + "\n";
     text += "Category:       " + entrant.category + "\n";
     text += "Station:        " + entrant.coordinateText + "\n\n";

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
@@ -197,18 +199,76 @@ std::vector<GeoPoint> PointsToFit(const ReportModel& model) {
     return points;
 }
 
+// A scale or offset of a transform: six significant digits, no locale.
+std::string Number(double value) {
+    char text[32];
+    const auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::general, 6);
+    return result.ec == std::errc() ? std::string(text, result.ptr) : std::string("0");
+}
+
+// The shared land placed in the view: x = (lon - west) * sx, y = (north - lat) * sy.
+std::string SharedLandUse(const MapView& view, std::string_view id) {
+    const double sx = kMapWidth / (view.east - view.west);
+    const double sy = kMapHeight / (view.north - view.south);
+    return "<use class=\"land\" href=\"#" + Escape(id) + "\" transform=\"matrix(" +
+           Number(sx / 100.0) + " 0 0 " + Number(sy / 100.0) + " " + Number(-view.west * sx) + " " +
+           Number(view.north * sy) + ")\"/>";
+}
+
 }  // namespace
 
-std::string MapSvg(const ReportModel& model, const Outline& outline) {
+std::string SharedLandSvg(const Outline& outline, std::string_view id) {
+    // Relative moves keep the path short: neighbouring points differ little.
+    // A minus sign separates numbers by itself.
+    std::string path;
+    auto append = [&path](int value) {
+        if (value >= 0 && !path.empty() && std::isdigit(static_cast<unsigned char>(path.back()))) {
+            path += ' ';
+        }
+        path += Int(value);
+    };
+    OutlinePoint pen{};  // after "z" the pen is back at the ring's first point
+    std::size_t begin = 0;
+    for (const uint32_t end : outline.ringEnds) {
+        const std::size_t last = std::min<std::size_t>(end, outline.points.size());
+        OutlinePoint at = pen;
+        for (std::size_t i = begin; i < last; ++i) {
+            const OutlinePoint& p = outline.points[i];
+            path += i == begin ? "m" : i == begin + 1 ? "l" : "";
+            append(p.lon - at.lon);
+            append(at.lat - p.lat);
+            at = p;
+            pen = i == begin ? p : pen;
+        }
+        if (last > begin) {
+            path += "z";
+        }
+        begin = end;
+    }
+    // A stroke that keeps its width whatever scale a map gives the path.
+    return "<svg class=\"shared-land\" width=\"0\" height=\"0\" aria-hidden=\"true\" "
+           "style=\"position:absolute\" xmlns=\"http://www.w3.org/2000/svg\"><defs><path id=\"" +
+           Escape(id) + "\" d=\"" + path + "\" fill=\"" + std::string(kLandColour) +
+           "\" stroke=\"" + std::string(kCoastColour) +
+           "\" stroke-width=\"0.6\" fill-rule=\"evenodd\" "
+           "vector-effect=\"non-scaling-stroke\"/></defs></svg>\n";
+}
+
+std::string MapSvg(const ReportModel& model, const Outline& outline, std::string_view sharedLand) {
     const MapView view = FitView(PointsToFit(model));
     const std::vector<std::string> groups = ReportGroups(model);
+    const std::string land = sharedLand.empty()
+                                 ? "<path class=\"land\" d=\"" + OutlinePath(outline, view) +
+                                       "\" fill=\"" + std::string(kLandColour) + "\" stroke=\"" +
+                                       std::string(kCoastColour) +
+                                       "\" stroke-width=\"0.8\" fill-rule=\"evenodd\"/>"
+                                 : SharedLandUse(view, sharedLand);
     std::string svg =
         "<svg class=\"map\" viewBox=\"0 0 1000 500\" xmlns=\"http://www.w3.org/2000/svg\" "
         "role=\"img\" aria-label=\"Map of the worked positions\" font-family=\"sans-serif\">\n"
         "<rect width=\"1000\" height=\"500\" fill=\"" +
-        std::string(kSeaColour) + "\"/>\n<path class=\"land\" d=\"" + OutlinePath(outline, view) +
-        "\" fill=\"" + std::string(kLandColour) + "\" stroke=\"" + std::string(kCoastColour) +
-        "\" stroke-width=\"0.8\" fill-rule=\"evenodd\"/>\n" + Graticule(view) + PolarCircles(view) +
+        std::string(kSeaColour) + "\"/>\n" + land + "\n" + Graticule(view) + PolarCircles(view) +
         "<g class=\"marks\">\n";
     for (const MapMark& mark : CollectMarks(model, groups)) {
         const CanvasPoint c = view.Project(mark.position.longitude, mark.position.latitude);

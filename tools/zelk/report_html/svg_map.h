@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "report_model.h"
 #include "world_outline.h"
@@ -12,8 +13,16 @@
 namespace zelk::report_html {
 
 // The <svg> element. Marks carry class "mark" and data-lat, data-lon and
-// data-qsos, so a reader (or a test) can count them.
-std::string MapSvg(const ReportModel& model, const Outline& outline);
+// data-qsos, so a reader (or a test) can count them. With `sharedLand`, the
+// id of a page's SharedLandSvg, the land is that path placed in the view
+// instead of one drawn from `outline`.
+std::string MapSvg(const ReportModel& model, const Outline& outline,
+                   std::string_view sharedLand = {});
+
+// The land of a page with many maps, drawn once: a hidden <svg> whose <defs>
+// hold the whole outline as one path with the id `id`, in hundredths of a
+// degree (x east, y south), which each map scales into its own view.
+std::string SharedLandSvg(const Outline& outline, std::string_view id);
 
 // The legend under the map, as HTML: group colours, symbols, mark sizes, and
 // how many contacts have no position to draw.

@@ -1,0 +1,238 @@
+// results.html: the ranked table of the checked results, the files not read
+// and not used, and per entrant, in the order of the table, its map and
+// rate sheet of the credited lines (scored by the check's own result) with
+// a link to its check report. The world outline is drawn once for the page
+// and placed into each entrant's map, so a page of a hundred entrants stays
+// a few megabytes.
+#include <chrono>
+#include <cstdio>
+#include <set>
+
+#include "check_steps.h"
+#include "contest/coordinate.h"
+#include "html_text.h"
+#include "output_folder.h"
+#include "page.h"
+#include "report_scoring.h"
+#include "report_text.h"
+#include "results_files.h"
+#include "svg_map.h"
+#include "text.h"
+
+namespace zelk::adjudication {
+
+namespace {
+
+namespace rh = report_html;
+using rh::Escape;
+using rh::Int;
+
+constexpr std::string_view kTitle = "ZELK contest: checked results";
+constexpr std::string_view kLandId = "world-land";
+constexpr std::string_view kTableId = "results";
+
+// What the report's style has no rule for: the ranked table's columns, and
+// each entrant starting a new sheet on paper.
+constexpr std::string_view kResultsStyle = R"css(
+table.results thead th { white-space: normal; vertical-align: bottom; }
+table.results thead th:nth-child(2), table.results thead th:last-child { text-align: left; }
+table.results tbody td:last-child { text-align: left; }
+article.entrant-results { border-top: 3px solid #0072b2; margin-top: 32px; }
+.check-note { margin: 4px 0 0; }
+.files { padding-left: 18px; margin: 4px 0; }
+@media print { article.entrant-results { break-before: page; border-top: none; } }
+)css";
+
+// Each entrant's id on the page: its report file's name without ".ubn",
+// with what a URL fragment would need escaped made "_", unique.
+std::vector<std::string> AnchorIds(const std::vector<std::string>& ubnFiles) {
+    std::vector<std::string> ids;
+    std::set<std::string> taken;
+    for (const std::string& file : ubnFiles) {
+        std::string id = "entrant-";
+        for (char c : std::string_view(file).substr(0, file.size() - 4)) {
+            const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                               (c >= '0' && c <= '9') || c == '-' || c == '_';
+            id += plain ? c : '_';
+        }
+        std::string unique = id;
+        for (int n = 2; !taken.insert(unique).second; ++n) {
+            unique = id + "-" + std::to_string(n);
+        }
+        ids.push_back(std::move(unique));
+    }
+    return ids;
+}
+
+// A report file's name as a relative URL: ubn/ and the name, every byte
+// but letters, digits and - . _ ~ percent-encoded.
+std::string UbnHref(std::string_view file) {
+    std::string href = std::string(kUbnFolder) + "/";
+    for (char c : file) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
+                           (c >= '0' && c <= '9') ||
+                           std::string_view("-._~").find(c) != std::string_view::npos;
+        if (plain) {
+            href += c;
+        } else {
+            char escaped[4];
+            std::snprintf(escaped, sizeof escaped, "%%%02X", byte);
+            href += escaped;
+        }
+    }
+    return href;
+}
+
+// "12.05.2024", of the minute of the log's first line; empty without lines.
+std::string ContestDate(const Entrant& entrant) {
+    if (entrant.log.lines.empty()) {
+        return {};
+    }
+    using namespace std::chrono;
+    const int64_t minute = entrant.log.lines.front().minute;
+    const int64_t day = minute >= 0 ? minute / 1440 : (minute - 1439) / 1440;
+    const year_month_day date{sys_days{days{day}}};
+    char text[16];
+    std::snprintf(text, sizeof text, "%02u.%02u.%04d", static_cast<unsigned>(date.day()),
+                  static_cast<unsigned>(date.month()), static_cast<int>(date.year()));
+    return text;
+}
+
+// The entrant's model: its credited lines, in log order, as the checked
+// score took them, and that very result.
+rh::ReportModel EntrantModel(const ContestCheck& contest, const Entrant& entrant) {
+    GroupTexts groups;
+    std::vector<ScoredContact> credited;
+    std::vector<std::optional<int64_t>> minutes;
+    for (const CheckedLine& line : entrant.log.lines) {
+        if (IsCredited(line.status)) {
+            credited.push_back(ScoredLine(contest, line, groups));
+            minutes.emplace_back(line.minute);
+        }
+    }
+    rh::ReportModel model;
+    model.entrant = host::ReportEntrant(entrant.log.call, {}, entrant.log.stationCoordinate,
+                                        ContestDate(entrant));
+    model.score = host::ReportScoreTable(entrant.checked);
+    model.contacts =
+        host::ReportContacts(credited, minutes, ParseCoordinate(entrant.log.stationCoordinate));
+    return model;
+}
+
+std::string Claimed(const Entrant& entrant) {
+    return entrant.log.claimedScore ? Int(*entrant.log.claimedScore) : "\u2013";
+}
+
+std::string RankedTable(const ContestCheck& contest, const std::vector<std::string>& ubnFiles,
+                        const std::vector<std::string>& ids) {
+    std::string html =
+        "<table class=\"numbers results\" id=\"" + std::string(kTableId) +
+        "\">\n<thead><tr><th>Place</th><th>Call</th><th>Checked</th><th>Claimed</th>"
+        "<th>QSOs claimed</th><th>QSOs credited</th><th>Error rate</th><th>Check report</th>"
+        "</tr></thead>\n<tbody>\n";
+    for (uint32_t e : contest.ranking) {
+        const Entrant& entrant = contest.entrants[e];
+        html += "<tr><td>" + Int(entrant.place) + "</td><th scope=\"row\"><a href=\"#" + ids[e] +
+                "\">" + Escape(entrant.log.call) + "</a></th><td>" + Int(entrant.checkedScore) +
+                "</td><td>" + Claimed(entrant) + "</td><td>" + Int(entrant.QsosClaimed()) +
+                "</td><td>" + Int(entrant.QsosCredited()) + "</td><td>" +
+                Percent(entrant.ErrorRate()) + "</td><td><a href=\"" +
+                Escape(UbnHref(ubnFiles[e])) + "\">" + Escape(ubnFiles[e]) + "</a></td></tr>\n";
+    }
+    return html + "</tbody>\n</table>\n";
+}
+
+std::string FileList(std::string_view heading, const std::vector<std::string>& items) {
+    if (items.empty()) {
+        return {};
+    }
+    std::string html = "<h2>" + std::string(heading) + "</h2>\n<ul class=\"files\">\n";
+    for (const std::string& item : items) {
+        html += "<li>" + item + "</li>\n";
+    }
+    return html + "</ul>\n";
+}
+
+// The counts, the rules, and the files that were not read or not used.
+std::string Notes(const ContestCheck& contest) {
+    std::size_t lines = 0;
+    std::vector<std::string> fromQsoLines;
+    for (const Entrant& entrant : contest.entrants) {
+        lines += entrant.log.lines.size();
+        if (entrant.log.callFromQsoLines) {
+            fromQsoLines.push_back("<code>" + Escape(entrant.log.name) +
+                                   "</code>: " + Escape(entrant.log.call));
+        }
+    }
+    std::string html =
+        "<p>" + Counted(contest.entrants.size(), "log", "logs") + " checked, holding " +
+        Counted(lines, "QSO line", "QSO lines") + ", of " +
+        Counted(contest.files, "file", "files") +
+        " received.</p>\n<p class=\"note\">Checked: the score of the credited QSOs by the "
+        "contest's rules. Error rate: the share of the CW QSO lines (dupes aside) lost to a "
+        "busted call or exchange, a NIL or a unique call. Each entrant's lines are explained "
+        "in its check report. Rules: " +
+        Escape(RulesText(contest.rules)) + ".</p>\n";
+    std::vector<std::string> notRead;
+    for (const NotRead& file : contest.notRead) {
+        notRead.push_back("<code>" + Escape(file.file) + "</code>: " + Escape(file.reason));
+    }
+    std::vector<std::string> superseded;
+    for (const Superseded& file : contest.superseded) {
+        superseded.push_back("<code>" + Escape(file.file) + "</code>: an older log of " +
+                             Escape(file.call) + "; <code>" + Escape(file.usedFile) +
+                             "</code> is used");
+    }
+    return html + FileList("Files not read (no Cabrillo log)", notRead) +
+           FileList("Logs not used (a newer log of the same call was received)", superseded) +
+           FileList("Calls taken from the first QSO line (the log has no CALLSIGN:)", fromQsoLines);
+}
+
+// Under the entrant's key figures: what the check made of its log.
+std::string CheckNote(const ContestCheck& contest, const Entrant& entrant,
+                      const std::string& ubnFile) {
+    std::string penalty;
+    const int64_t taken = entrant.checked.claimedScore - entrant.checkedScore;
+    if (taken != 0) {
+        penalty = ", " + Int(taken) + " points taken for " + Counted(entrant.nils, "NIL", "NILs");
+    }
+    return "<p class=\"check-note\">Place <strong>" + Int(entrant.place) + "</strong> of " +
+           Int(static_cast<int64_t>(contest.entrants.size())) + " \u00b7 checked score <strong>" +
+           Int(entrant.checkedScore) + "</strong> (claimed " + Claimed(entrant) + penalty +
+           ") \u00b7 " + Int(entrant.QsosCredited()) + " of " + Int(entrant.QsosClaimed()) +
+           " QSOs credited \u00b7 error rate " + Percent(entrant.ErrorRate()) +
+           "<br>Check report <a href=\"" + Escape(UbnHref(ubnFile)) + "\">" +
+           Escape(std::string(kUbnFolder) + "/" + ubnFile) + "</a> \u00b7 log <code>" +
+           Escape(entrant.log.name) + "</code> \u00b7 <a href=\"#" + std::string(kTableId) +
+           "\">back to the results</a></p>\n";
+}
+
+}  // namespace
+
+std::string ResultsHtml(const ContestCheck& contest, const std::vector<std::string>& ubnFiles) {
+    const std::vector<std::string> ids = AnchorIds(ubnFiles);
+    const rh::Outline outline = rh::WorldOutline();
+    std::string body =
+        contest.entrants.empty() ? std::string() : rh::SharedLandSvg(outline, kLandId);
+    body += "<header>\n<h1>" + std::string(kTitle) + "</h1>\n</header>\n<section>\n" +
+            RankedTable(contest, ubnFiles, ids) + Notes(contest) + "</section>\n";
+    for (uint32_t e : contest.ranking) {
+        const Entrant& entrant = contest.entrants[e];
+        rh::SectionOptions options;
+        options.refused = false;
+        options.headerNote = CheckNote(contest, entrant, ubnFiles[e]);
+        options.sharedLand = kLandId;
+        body += "<article class=\"entrant-results\" id=\"" + ids[e] + "\" data-call=\"" +
+                Escape(entrant.log.call) + "\" data-credited=\"" + Int(entrant.QsosCredited()) +
+                "\">\n" +
+                rh::EntrantSectionsHtml(EntrantModel(contest, entrant), outline, options) +
+                "</article>\n";
+    }
+    body +=
+        "<footer>Made by zelk adjudicate from the received logs and the contest rules. Each "
+        "entrant's map and rate sheet show its credited QSOs. Times are UTC.</footer>\n";
+    return rh::HtmlDocument(kTitle, body, "zelk adjudicate", kResultsStyle);
+}
+
+}  // namespace zelk::adjudication
