@@ -16,7 +16,7 @@ h1 .contest { font-weight: normal; color: #4a5660; font-size: 18px; margin-left:
 h2 { font-size: 17px; border-bottom: 2px solid #0072b2; padding-bottom: 2px; margin: 22px 0 8px; }
 .entrant { margin: 2px 0 10px; color: #4a5660; }
 .cards { display: flex; gap: 8px; flex-wrap: wrap; margin: 10px 0; }
-.cards div { flex: 1; min-width: 110px; border: 1px solid #d5dde3; border-radius: 6px;
+.cards div { flex: 1 1 auto; min-width: 110px; border: 1px solid #d5dde3; border-radius: 6px;
   padding: 6px 10px; background: #f5f8fa; }
 .cards span { display: block; font-size: 12px; color: #4a5660; }
 .cards strong { font-size: 20px; white-space: nowrap; }
