@@ -51,7 +51,7 @@ if ! zcat "$work/root/usr/share/man/man1/zelk.1.gz" | groff -man -Tutf8 -ww \
     >"$work/man.txt" 2>"$work/man-warnings.txt" || [ -s "$work/man-warnings.txt" ]; then
     problem "the man page does not render cleanly: $(head -c 300 "$work/man-warnings.txt")"
 fi
-grep -q 'zelk - score a ZELK contest log' "$work/man.txt" || problem "the man page has no NAME line"
+grep -q 'zelk - score, draw and check ZELK contest logs' "$work/man.txt" || problem "the man page has no NAME line"
 grep -q "zelk $version" "$work/man.txt" || problem "the man page does not name version $version"
 
 # The same run with the unpacked zelk and with the build tree's, each in a
