@@ -5,44 +5,14 @@
 // admitted contacts. Writes a screenshot of the whole page at A4 width.
 // Usage: node check_in_browser.mjs PAGE EXPECTED_JSON SCREENSHOT_PNG
 import fs from 'node:fs';
-import os from 'node:os';
-import path from 'node:path';
-import {pathToFileURL} from 'node:url';
-import {chromium} from 'playwright-core';
+import {finish, printedA4Pages, withPage} from './browser.mjs';
 
 const [pagePath, expectedPath, screenshotPath] = process.argv.slice(2);
 const expected = JSON.parse(fs.readFileSync(expectedPath, 'utf8'));
-const pageUrl = pathToFileURL(path.resolve(pagePath)).href;
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zelk-report-chromium-'));
 const problems = [];
 
-const context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.ZELK_CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-    viewport: {width: 794, height: 1123},  // A4 at 96 dots per inch
-    offline: true,
-});
-try {
-    const page = context.pages()[0] ?? await context.newPage();
-    page.on('console', (message) => {
-        if (message.type() === 'error') {
-            problems.push(`console error: ${message.text()}`);
-        }
-    });
-    page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
-    page.on('request', (request) => {
-        const url = request.url();
-        if (url !== pageUrl && !url.startsWith('data:')) {
-            problems.push(`request leaving the file: ${url}`);
-        }
-    });
-    const response = await page.goto(pageUrl, {waitUntil: 'load'});
-    if (!response || !response.ok()) {
-        problems.push(`the page did not load: ${response?.status()}`);
-    }
-
+// A4 at 96 dots per inch.
+await withPage(pagePath, {width: 794, height: 1123}, problems, async (page) => {
     const seen = await page.evaluate(() => {
         const marks = [...document.querySelectorAll('svg.map g.mark')];
         const places = new Set(marks.map((m) => `${m.dataset.lat},${m.dataset.lon}`));
@@ -75,16 +45,9 @@ try {
 
     await page.screenshot({path: screenshotPath, fullPage: true});
     // Printing must work too: A4, and the page must not run on for ever.
-    const pdf = await page.pdf({format: 'A4', printBackground: true});
-    const pages = (pdf.toString('latin1').match(/\/Type\s*\/Page[^s]/g) ?? []).length;
+    const pages = await printedA4Pages(page);
     check(pages >= 1 && pages <= 6, `the report prints on ${pages} A4 pages`);
     console.log(`${seen.marks} marks, rate sheet ${seen.rateCells} QSOs, ${pages} A4 pages; ` +
                 `screenshot ${screenshotPath}`);
-} finally {
-    await context.close();
-    fs.rmSync(profile, {recursive: true, force: true});
-}
-if (problems.length > 0) {
-    console.error(problems.join('\n'));
-    process.exit(1);
-}
+});
+finish(problems);

@@ -8,43 +8,16 @@
 // screenshot of the page.
 // Usage: node check_results_in_browser.mjs RESULTS_FOLDER SCREENSHOT_PNG
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import {pathToFileURL} from 'node:url';
-import {chromium} from 'playwright-core';
+import {finish, printedA4Pages, withPage} from './browser.mjs';
 
 const [folder, screenshotPath] = process.argv.slice(2);
 const results = JSON.parse(fs.readFileSync(path.join(folder, 'results.json'), 'utf8'));
-const pageUrl = pathToFileURL(path.resolve(folder, 'results.html')).href;
-const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zelk-results-chromium-'));
 const problems = [];
 const check = (ok, text) => ok || problems.push(text);
 
-const context = await chromium.launchPersistentContext(profile, {
-    executablePath: process.env.ZELK_CHROMIUM ?? '/usr/bin/chromium',
-    headless: true,
-    args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-    viewport: {width: 1000, height: 1600},
-    offline: true,
-});
-try {
-    const page = context.pages()[0] ?? await context.newPage();
-    page.on('console', (message) => {
-        if (message.type() === 'error') {
-            problems.push(`console error: ${message.text()}`);
-        }
-    });
-    page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
-    page.on('request', (request) => {
-        const url = request.url();
-        if (url !== pageUrl && !url.startsWith('data:')) {
-            problems.push(`request leaving the file: ${url}`);
-        }
-    });
-    const response = await page.goto(pageUrl, {waitUntil: 'load'});
-    check(response && response.ok(), `the page did not load: ${response?.status()}`);
-
+await withPage(path.join(folder, 'results.html'), {width: 1000, height: 1600}, problems,
+               async (page) => {
     const seen = await page.evaluate(() => ({
         rows: [...document.querySelectorAll('table.results tbody tr')].map((row) => ({
             place: Number(row.cells[0].textContent),
@@ -95,16 +68,9 @@ try {
     check(seen.scripts === 0, `the page holds ${seen.scripts} scripts`);
 
     await page.screenshot({path: screenshotPath, fullPage: true});
-    const pdf = await page.pdf({format: 'A4', printBackground: true});
-    const pages = (pdf.toString('latin1').match(/\/Type\s*\/Page[^s]/g) ?? []).length;
+    const pages = await printedA4Pages(page);
     check(pages > entrants.length, `the results print on ${pages} A4 pages`);
     console.log(`${seen.rows.length} entrants, ${seen.sections.length} sections with a map, ` +
                 `${pages} A4 pages; screenshot ${screenshotPath}`);
-} finally {
-    await context.close();
-    fs.rmSync(profile, {recursive: true, force: true});
-}
-if (problems.length > 0) {
-    console.error(problems.join('\n'));
-    process.exit(1);
-}
+});
+finish(problems);
