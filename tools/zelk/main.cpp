@@ -32,6 +32,27 @@ void AddLogOptions(CLI::App& command, LogOptions& options) {
         ->capture_default_str();
 }
 
+// What zelk score and zelk report both read a log with: the log itself, its
+// folder, call and grouping, the contest date and the station's degrees.
+void AddScoredLogOptions(CLI::App& command, LogOptions& options, std::string& date,
+                         std::optional<double>& latitude, std::optional<double>& longitude) {
+    command
+        .add_option("LOG", options.log,
+                    "ADIF log (.adi), or a Cabrillo file: its X-QSO and unreadable lines are "
+                    "skipped; the coordinate it sent is the station's when none is stored")
+        ->required();
+    AddLogOptions(command, options);
+    command.add_option("--date", date,
+                       "Contest date YYYY-MM-DD (default: the first contact's date)");
+    auto* lat = command.add_option(
+        "--lat", latitude,
+        "Station latitude in degrees, used when the contest folder stores no coordinate");
+    auto* lon =
+        command.add_option("--lon", longitude, "Station longitude in degrees (east positive)");
+    lat->needs(lon);
+    lon->needs(lat);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -73,23 +94,9 @@ int main(int argc, char** argv) {
         "value that cannot be used are skipped and listed with the warnings on standard "
         "error; a log whose structure cannot be followed stops with exit status 2 before "
         "anything is written.");
-    scoreCommand
-        ->add_option("LOG", score.input.log,
-                     "ADIF log (.adi), or a Cabrillo file: its X-QSO and unreadable lines are "
-                     "skipped; the coordinate it sent is the station's when none is stored")
-        ->required();
-    AddLogOptions(*scoreCommand, score.input);
-    scoreCommand->add_option("--date", score.date,
-                             "Contest date YYYY-MM-DD (default: the first contact's date)");
+    AddScoredLogOptions(*scoreCommand, score.input, score.date, score.latitude, score.longitude);
     scoreCommand->add_flag("--cabrillo", score.cabrillo,
                            "Write the Cabrillo file; the plug-in asks for its header first");
-    auto* lat = scoreCommand->add_option(
-        "--lat", score.latitude,
-        "Station latitude in degrees, used when the contest folder stores no coordinate");
-    auto* lon = scoreCommand->add_option("--lon", score.longitude,
-                                         "Station longitude in degrees (east positive)");
-    lat->needs(lon);
-    lon->needs(lat);
     scoreCommand->add_option("--format", format, "Report as text or as JSON")
         ->check(CLI::IsMember({"text", "json"}))
         ->capture_default_str();
@@ -107,30 +114,17 @@ int main(int argc, char** argv) {
         "refused contacts as err.txt lists them), and the plain summary a score site asks for "
         "(--summary). Scored by the plug-in's own rules, with the numbers zelk score prints; "
         "nothing is written into the contest folder.");
-    reportCommand
-        ->add_option("LOG", report.input.log,
-                     "ADIF log (.adi), or a Cabrillo file: its X-QSO and unreadable lines are "
-                     "skipped; the coordinate it sent is the station's when none is stored")
-        ->required();
+    AddScoredLogOptions(*reportCommand, report.input, report.date, report.latitude,
+                        report.longitude);
     reportCommand->add_option("-o,--output", report.output, "Write the HTML page to FILE");
     reportCommand->add_flag("--summary", report.summary,
                             "Print the summary: call, category, band table, QSOs, score and "
                             "operating time");
-    AddLogOptions(*reportCommand, report.input);
     reportCommand->get_option("--folder")
         ->description(
             "Contest folder whose stored station coordinate to use (default: the current "
             "folder, when it is one; without one, --lat and --lon or the Cabrillo file's sent "
             "coordinate)");
-    reportCommand->add_option("--date", report.date,
-                              "Contest date YYYY-MM-DD (default: the first contact's date)");
-    auto* reportLat = reportCommand->add_option(
-        "--lat", report.latitude,
-        "Station latitude in degrees, used when the contest folder stores no coordinate");
-    auto* reportLon = reportCommand->add_option("--lon", report.longitude,
-                                                "Station longitude in degrees (east positive)");
-    reportLat->needs(reportLon);
-    reportLon->needs(reportLat);
     reportCommand
         ->add_option("--min-off", report.minOffMinutes,
                      "Shortest gap between two contacts, in minutes, that counts as a break")
