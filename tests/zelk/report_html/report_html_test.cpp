@@ -306,6 +306,8 @@ TEST(Clock, TurnsOleDateTimesIntoMinutesAndTexts) {
         EXPECT_EQ(MinuteFromOleDays(days), minute) << days;
     }
     EXPECT_EQ(DateText(At(23, 59)), "2024-05-12");
+    EXPECT_EQ(ContestDateText(At(23, 59)), "12.05.2024");
+    EXPECT_EQ(ContestDateText(-1), "31.12.1969");
     EXPECT_EQ(ClockTextNear(At(24, 1), At(6, 0)), "2024-05-13 00:01");
     EXPECT_EQ(ClockText(At(6, 2)), "06:02");
     EXPECT_EQ(DateText(-1), "1969-12-31");

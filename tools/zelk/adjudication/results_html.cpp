@@ -4,11 +4,11 @@
 // a link to its check report. The world outline is drawn once for the page
 // and placed into each entrant's map, so a page of a hundred entrants stays
 // a few megabytes.
-#include <chrono>
 #include <cstdio>
 #include <set>
 
 #include "check_steps.h"
+#include "clock.h"
 #include "contest/coordinate.h"
 #include "html_text.h"
 #include "output_folder.h"
@@ -84,19 +84,10 @@ std::string UbnHref(std::string_view file) {
     return href;
 }
 
-// "12.05.2024", of the minute of the log's first line; empty without lines.
+// The date of the log's first line; empty without lines.
 std::string ContestDate(const Entrant& entrant) {
-    if (entrant.log.lines.empty()) {
-        return {};
-    }
-    using namespace std::chrono;
-    const int64_t minute = entrant.log.lines.front().minute;
-    const int64_t day = minute >= 0 ? minute / 1440 : (minute - 1439) / 1440;
-    const year_month_day date{sys_days{days{day}}};
-    char text[16];
-    std::snprintf(text, sizeof text, "%02u.%02u.%04d", static_cast<unsigned>(date.day()),
-                  static_cast<unsigned>(date.month()), static_cast<int>(date.year()));
-    return text;
+    return entrant.log.lines.empty() ? std::string()
+                                     : rh::ContestDateText(entrant.log.lines.front().minute);
 }
 
 // The entrant's model: its credited lines, in log order, as the checked

@@ -20,6 +20,10 @@ int64_t FloorDiv(int64_t value, int64_t divisor) {
     return (value % divisor != 0 && value < 0) ? quotient - 1 : quotient;
 }
 
+std::chrono::year_month_day DayOf(int64_t minute) {
+    return std::chrono::sys_days{std::chrono::days{FloorDiv(minute, kMinutesPerDay)}};
+}
+
 std::string TwoDigits(int64_t value) {
     char text[8];
     std::snprintf(text, sizeof text, "%02d", static_cast<int>(value));
@@ -42,11 +46,18 @@ int64_t HourStart(int64_t minute) {
 }
 
 std::string DateText(int64_t minute) {
-    using namespace std::chrono;
-    const year_month_day date{sys_days{days{FloorDiv(minute, kMinutesPerDay)}}};
+    const std::chrono::year_month_day date = DayOf(minute);
     char text[32];
     std::snprintf(text, sizeof text, "%04d-%02u-%02u", static_cast<int>(date.year()),
                   static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()));
+    return text;
+}
+
+std::string ContestDateText(int64_t minute) {
+    const std::chrono::year_month_day date = DayOf(minute);
+    char text[32];
+    std::snprintf(text, sizeof text, "%02u.%02u.%04d", static_cast<unsigned>(date.day()),
+                  static_cast<unsigned>(date.month()), static_cast<int>(date.year()));
     return text;
 }
 

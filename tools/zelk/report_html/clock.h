@@ -18,7 +18,9 @@ std::optional<int64_t> MinuteFromOleDays(double days);
 // The minute at which the hour of `minute` starts.
 int64_t HourStart(int64_t minute);
 
-std::string DateText(int64_t minute);   // "2024-05-12"
+std::string DateText(int64_t minute);  // "2024-05-12"
+// "12.05.2024": the day as the result report dates a contest.
+std::string ContestDateText(int64_t minute);
 std::string ClockText(int64_t minute);  // "06:02"
 // "06:02", or "2024-05-13 06:02" when the day differs from `sameDayAs`.
 std::string ClockTextNear(int64_t minute, int64_t sameDayAs);
