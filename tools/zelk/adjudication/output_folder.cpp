@@ -42,14 +42,15 @@ std::string FileStem(std::string_view call) {
     return stem;
 }
 
-void WriteNewFile(const fs::path& path, const std::string& bytes) {
+// Writes `path`; a failure is told as one of the file `shownAs`.
+void WriteNewFile(const fs::path& path, const std::string& bytes, const fs::path& shownAs) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
         std::error_code ignored;
         fs::remove(path, ignored);
-        throw std::runtime_error(path.string() + ": cannot be written");
+        throw std::runtime_error(shownAs.string() + ": cannot be written");
     }
 }
 
@@ -58,11 +59,7 @@ void WriteNewFile(const fs::path& path, const std::string& bytes) {
 void ReplaceFile(const fs::path& path, const std::string& bytes) {
     fs::path temporary = path;
     temporary += kTemporarySuffix;
-    try {
-        WriteNewFile(temporary, bytes);
-    } catch (const std::runtime_error&) {
-        throw std::runtime_error(path.string() + ": cannot be written");
-    }
+    WriteNewFile(temporary, bytes, path);
     std::error_code error;
     fs::rename(temporary, path, error);
     if (error) {
@@ -120,7 +117,7 @@ std::string WriteResults(const ContestCheck& contest, const fs::path& folder,
     MakeFolder(fresh);
     const std::vector<std::string> names = UbnFileNames(contest);
     for (std::size_t e = 0; e < contest.entrants.size(); ++e) {
-        WriteNewFile(fresh / names[e], UbnReport(contest, contest.entrants[e]));
+        WriteNewFile(fresh / names[e], UbnReport(contest, contest.entrants[e]), fresh / names[e]);
     }
     fs::remove_all(old, error);
     if (fs::exists(ubn, error)) {
