@@ -10,31 +10,19 @@
 #include "log/error_file.h"
 #include "log/intake.h"
 #include "log/qso_log.h"
+#include "plugin/entry_points.h"
 #include "report_scoring.h"
 
 namespace zelk::host {
 
 namespace {
 
-// A text as the plug-in receives it through a C string: up to its first zero byte.
-std::string_view HostText(const std::string& text) {
-    return std::string_view(text.c_str());
-}
-
-// The arguments AddData0 receives for a contact (as ContactFromHost makes them).
-ContactArgs ArgsOf(const Contact& contact) {
-    ContactArgs args;
-    args.ownCall = HostText(contact.ownCall);
-    args.call = HostText(contact.call);
-    args.time = zelk::OleDateTime::FromHost(&contact.time);
-    args.freqHz = contact.freqHz;
-    args.mode = HostText(contact.mode);
-    args.rstSent = HostText(contact.rstSent);
-    args.rstRcvd = HostText(contact.rstRcvd);
-    args.exchSent = HostText(contact.exchSent);
-    args.exchRcvd = HostText(contact.exchRcvd);
-    args.group = HostText(contact.group);
-    return args;
+// The arguments AddData0 receives for a contact, converted as the export
+// layer converts them (Plugin::Add passes the same texts).
+ContactArgs ArgsOf(const Contact& c) {
+    return ContactFromHost(c.ownCall.c_str(), c.call.c_str(), &c.time, c.freqHz, c.mode.c_str(),
+                           c.rstSent.c_str(), c.rstRcvd.c_str(), c.exchSent.c_str(),
+                           c.exchRcvd.c_str(), "", "", c.group.c_str());
 }
 
 // A valid time in minutes since 1970, by the calendar the error file and
