@@ -26,9 +26,9 @@
 #include <string>
 #include <vector>
 
-#include "contest_check.h"
-#include "log_folder.h"
-#include "output_folder.h"
+#include "adjudication/contest_check.h"
+#include "adjudication/log_folder.h"
+#include "adjudication/output_folder.h"
 #include "plain_check.h"
 #include "simulator.h"
 

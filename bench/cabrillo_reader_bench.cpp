@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "cabrillo/cabrillo_log.h"
-#include "cabrillo_reader.h"
+#include "logfile/cabrillo_reader.h"
 
 namespace zelk::bench {
 namespace {

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "contest_check.h"
+#include "adjudication/contest_check.h"
 
 namespace zelk::bench {
 

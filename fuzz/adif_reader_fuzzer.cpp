@@ -16,9 +16,9 @@
 #include <variant>
 #include <vector>
 
-#include "adif_reader.h"
-#include "contact.h"
-#include "text.h"
+#include "logfile/adif_reader.h"
+#include "host/contact.h"
+#include "text/text.h"
 
 namespace {
 

@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "cabrillo_contacts.h"
-#include "contest_check.h"
-#include "results_files.h"
+#include "host/cabrillo_contacts.h"
+#include "adjudication/contest_check.h"
+#include "adjudication/results_files.h"
 
 namespace zelk::adjudication {
 namespace {

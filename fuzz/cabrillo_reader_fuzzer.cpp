@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
-#include "cabrillo_reader.h"
+#include "logfile/cabrillo_reader.h"
 #include "log/intake.h"
-#include "text.h"
+#include "text/text.h"
 
 namespace zelk::host {
 namespace {

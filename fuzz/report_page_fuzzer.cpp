@@ -14,10 +14,10 @@
 #include <map>
 #include <string>
 
-#include "page.h"
-#include "report_model.h"
-#include "summary.h"
-#include "world_outline.h"
+#include "report_html/page.h"
+#include "report_html/report_model.h"
+#include "report_html/summary.h"
+#include "report_html/world_outline.h"
 
 namespace zelk::report_html {
 namespace {

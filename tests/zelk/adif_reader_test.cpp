@@ -1,7 +1,7 @@
 // The ADIF reader on files written the way loggers write them, on the
 // liberties it reads with a warning or a fault of the record, and on the
 // malformed files it must refuse with the record number and byte offset.
-#include "adif_reader.h"
+#include "logfile/adif_reader.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include <random>
 #include <regex>
 
-#include "contest_check.h"
+#include "adjudication/contest_check.h"
 #include "simulator.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <map>
 
-#include "contest_check.h"
+#include "adjudication/contest_check.h"
 #include "simulator.h"
 
 namespace zelk::adjudication {

@@ -2,7 +2,7 @@
 // loggers write them (fixtures/cabrillo/), on lines it must list as unreadable
 // with their number and reason, and on files that are no Cabrillo log; and
 // the band table the checker compares bands with.
-#include "cabrillo_reader.h"
+#include "logfile/cabrillo_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 
 #include "cabrillo/cabrillo_log.h"
 #include "log/intake.h"
-#include "text.h"
+#include "text/text.h"
 
 namespace zelk::host {
 namespace {

@@ -1,7 +1,7 @@
 // ADIF records turned into the host's AddData0 arguments: times, frequencies,
 // calls, exchanges and group texts as a logger's user expects them.
-#include "contact.h"
-#include "bands.h"
+#include "host/contact.h"
+#include "logfile/bands.h"
 
 #include <gtest/gtest.h>
 

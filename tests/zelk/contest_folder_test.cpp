@@ -1,6 +1,6 @@
 // The contest folder: where shipped files are found, what init lays out, and
 // the texts that must match what the plug-in writes.
-#include "contest_folder.h"
+#include "host/contest_folder.h"
 
 #include <gtest/gtest.h>
 

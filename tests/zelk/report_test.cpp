@@ -1,10 +1,10 @@
 // Reading the plug-in's result report back into rows and totals, and the
 // JSON and summary line built from them.
-#include "report.h"
+#include "host/result_report.h"
 
 #include <gtest/gtest.h>
 
-#include "score_output.h"
+#include "commands/score_output.h"
 
 namespace zelk::host {
 namespace {

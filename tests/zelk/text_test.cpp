@@ -1,6 +1,6 @@
 // Log text made printable for messages: escaped where a terminal would
 // misread it, cut where it is long, UTF-8 letters kept.
-#include "text.h"
+#include "text/text.h"
 
 #include <gtest/gtest.h>
 

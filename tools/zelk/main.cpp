@@ -6,10 +6,10 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
-#include "adjudicate_command.h"
-#include "commands.h"
-#include "report_command.h"
-#include "system.h"
+#include "commands/adjudicate.h"
+#include "commands/command.h"
+#include "commands/report.h"
+#include "host/system.h"
 
 #ifndef ZELK_VERSION
 #define ZELK_VERSION "unknown"

@@ -5,8 +5,8 @@
 
 #include <vector>
 
-#include "report_model.h"
-#include "world_outline.h"
+#include "report_html/report_model.h"
+#include "report_html/world_outline.h"
 
 namespace zelk::report_html::testing {
 

@@ -11,8 +11,8 @@
 #include <string_view>
 
 #include "fixture_models.h"
-#include "page.h"
-#include "summary.h"
+#include "report_html/page.h"
+#include "report_html/summary.h"
 
 namespace {
 

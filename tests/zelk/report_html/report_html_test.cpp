@@ -8,17 +8,17 @@
 #include <fstream>
 #include <sstream>
 
-#include "clock.h"
+#include "report_html/clock.h"
 #include "fixture_models.h"
-#include "html_text.h"
-#include "map_marks.h"
-#include "map_view.h"
-#include "operating_time.h"
-#include "outline_path.h"
-#include "page.h"
-#include "rate_sheet.h"
-#include "summary.h"
-#include "svg_map.h"
+#include "report_html/html_text.h"
+#include "report_html/map_marks.h"
+#include "report_html/map_view.h"
+#include "report_html/operating_time.h"
+#include "report_html/outline_path.h"
+#include "report_html/page.h"
+#include "report_html/rate_sheet.h"
+#include "report_html/summary.h"
+#include "report_html/svg_map.h"
 
 namespace zelk::report_html {
 namespace {

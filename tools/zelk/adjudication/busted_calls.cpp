@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <unordered_map>
 
-#include "check_steps.h"
+#include "adjudication/check_steps.h"
 
 namespace zelk::adjudication {
 

@@ -1,5 +1,5 @@
 // The call table.
-#include "call_table.h"
+#include "adjudication/call_table.h"
 
 namespace zelk::adjudication {
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "contest_check.h"
+#include "adjudication/contest_check.h"
 
 namespace zelk::adjudication {
 

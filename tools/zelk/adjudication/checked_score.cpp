@@ -2,7 +2,7 @@
 // lines by the contest's own scoring function, and the places.
 #include <algorithm>
 
-#include "check_steps.h"
+#include "adjudication/check_steps.h"
 #include "contest/coordinate.h"
 #include "scoring/score.h"
 

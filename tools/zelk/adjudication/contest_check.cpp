@@ -1,11 +1,11 @@
 // The contest check: the files sorted into entrants, superseded logs and
 // files that are no log; the calls numbered; then the steps of
 // check_steps.h in their order.
-#include "contest_check.h"
+#include "adjudication/contest_check.h"
 
 #include <algorithm>
 
-#include "check_steps.h"
+#include "adjudication/check_steps.h"
 
 namespace zelk::adjudication {
 

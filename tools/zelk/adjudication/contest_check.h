@@ -41,9 +41,9 @@
 #include <utility>
 #include <vector>
 
-#include "call_table.h"
-#include "line_status.h"
-#include "log_file.h"
+#include "adjudication/call_table.h"
+#include "adjudication/line_status.h"
+#include "adjudication/log_file.h"
 #include "scoring/score.h"
 
 namespace zelk::adjudication {

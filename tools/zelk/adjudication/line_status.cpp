@@ -1,5 +1,5 @@
 // The names of the statuses.
-#include "line_status.h"
+#include "adjudication/line_status.h"
 
 namespace zelk::adjudication {
 

@@ -1,11 +1,11 @@
 // A file's bytes read as a log and packed into checked lines.
-#include "log_file.h"
+#include "adjudication/log_file.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "sent_coordinate.h"
-#include "text.h"
+#include "logfile/sent_coordinate.h"
+#include "text/text.h"
 
 namespace zelk::adjudication {
 

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cabrillo_reader.h"
-#include "line_status.h"
+#include "logfile/cabrillo_reader.h"
+#include "adjudication/line_status.h"
 
 namespace zelk::adjudication {
 

@@ -1,5 +1,5 @@
 // The contest folder read on worker threads.
-#include "log_folder.h"
+#include "adjudication/log_folder.h"
 
 #include <algorithm>
 #include <atomic>

@@ -11,7 +11,7 @@
 #include <variant>
 #include <vector>
 
-#include "log_file.h"
+#include "adjudication/log_file.h"
 
 namespace zelk::adjudication {
 

@@ -6,7 +6,7 @@
 // compared with what the other sent.
 #include <cstdlib>
 
-#include "check_steps.h"
+#include "adjudication/check_steps.h"
 
 namespace zelk::adjudication {
 

@@ -3,7 +3,7 @@
 // hold it (it is then taken to be real), else the line is unique.
 #include <cstdlib>
 
-#include "check_steps.h"
+#include "adjudication/check_steps.h"
 
 namespace zelk::adjudication {
 

@@ -1,5 +1,5 @@
 // The output folder and the report file names.
-#include "output_folder.h"
+#include "adjudication/output_folder.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <set>
 #include <stdexcept>
 
-#include "results_files.h"
+#include "adjudication/results_files.h"
 
 namespace zelk::adjudication {
 

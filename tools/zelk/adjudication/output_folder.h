@@ -8,7 +8,7 @@
 #include <filesystem>
 #include <string>
 
-#include "contest_check.h"
+#include "adjudication/contest_check.h"
 
 namespace zelk::adjudication {
 

@@ -4,7 +4,7 @@
 // index the partners are found by.
 #include <algorithm>
 
-#include "check_steps.h"
+#include "adjudication/check_steps.h"
 
 namespace zelk::adjudication {
 

@@ -1,9 +1,9 @@
 // Texts the result files share.
-#include "report_text.h"
+#include "adjudication/report_text.h"
 
 #include <cstdio>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace zelk::adjudication {
 

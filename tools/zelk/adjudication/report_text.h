@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "bands.h"
+#include "logfile/bands.h"
 
 namespace zelk::adjudication {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "contest_check.h"
+#include "adjudication/contest_check.h"
 
 namespace zelk::adjudication {
 

@@ -7,17 +7,17 @@
 #include <cstdio>
 #include <set>
 
-#include "check_steps.h"
-#include "clock.h"
+#include "adjudication/check_steps.h"
+#include "report_html/clock.h"
 #include "contest/coordinate.h"
-#include "html_text.h"
-#include "output_folder.h"
-#include "page.h"
-#include "report_scoring.h"
-#include "report_text.h"
-#include "results_files.h"
-#include "svg_map.h"
-#include "text.h"
+#include "report_html/html_text.h"
+#include "adjudication/output_folder.h"
+#include "report_html/page.h"
+#include "report_scoring/report_scoring.h"
+#include "adjudication/report_text.h"
+#include "adjudication/results_files.h"
+#include "report_html/svg_map.h"
+#include "text/text.h"
 
 namespace zelk::adjudication {
 

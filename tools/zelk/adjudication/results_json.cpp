@@ -3,7 +3,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
-#include "results_files.h"
+#include "adjudication/results_files.h"
 
 namespace zelk::adjudication {
 

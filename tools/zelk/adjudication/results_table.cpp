@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "report_text.h"
-#include "results_files.h"
-#include "text.h"
+#include "adjudication/report_text.h"
+#include "adjudication/results_files.h"
+#include "text/text.h"
 
 namespace zelk::adjudication {
 

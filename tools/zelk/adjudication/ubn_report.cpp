@@ -5,10 +5,10 @@
 // lines that could not be read.
 #include <cstdlib>
 
-#include "report_text.h"
-#include "results_files.h"
-#include "sent_coordinate.h"
-#include "text.h"
+#include "adjudication/report_text.h"
+#include "adjudication/results_files.h"
+#include "logfile/sent_coordinate.h"
+#include "text/text.h"
 
 namespace zelk::adjudication {
 

@@ -1,6 +1,6 @@
 // Minutes to calendar texts through the proleptic Gregorian calendar of
 // <chrono>, which both the Linux and the Windows build provide.
-#include "clock.h"
+#include "report_html/clock.h"
 
 #include <chrono>
 #include <cmath>

@@ -1,5 +1,5 @@
 // Group order and colours.
-#include "groups.h"
+#include "report_html/groups.h"
 
 #include <algorithm>
 #include <array>

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "report_model.h"
+#include "report_html/report_model.h"
 
 namespace zelk::report_html {
 

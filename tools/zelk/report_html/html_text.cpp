@@ -1,10 +1,10 @@
 // Escaping and number texts.
-#include "html_text.h"
+#include "report_html/html_text.h"
 
 #include <charconv>
 #include <cmath>
 
-#include "text.h"
+#include "text/text.h"
 
 namespace zelk::report_html {
 

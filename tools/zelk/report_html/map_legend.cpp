@@ -1,10 +1,10 @@
 // The legend under the map, drawn with the same symbols as the map.
 #include <cstdlib>
 
-#include "groups.h"
-#include "html_text.h"
-#include "map_marks.h"
-#include "svg_map.h"
+#include "report_html/groups.h"
+#include "report_html/html_text.h"
+#include "report_html/map_marks.h"
+#include "report_html/svg_map.h"
 
 namespace zelk::report_html {
 

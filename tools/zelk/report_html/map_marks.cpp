@@ -1,11 +1,11 @@
 // Contacts gathered by position.
-#include "map_marks.h"
+#include "report_html/map_marks.h"
 
 #include <algorithm>
 #include <cmath>
 #include <map>
 
-#include "groups.h"
+#include "report_html/groups.h"
 
 namespace zelk::report_html {
 

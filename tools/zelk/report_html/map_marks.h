@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "report_model.h"
+#include "report_html/report_model.h"
 
 namespace zelk::report_html {
 

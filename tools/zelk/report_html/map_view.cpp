@@ -1,7 +1,7 @@
 // Fitting the view: the points' bounding box, a margin, a smallest size, then
 // grown to the canvas's proportions around its middle and moved back onto
 // the globe where it sticks out.
-#include "map_view.h"
+#include "report_html/map_view.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,5 +1,5 @@
 // Breaks from the gaps between consecutive contact times.
-#include "operating_time.h"
+#include "report_html/operating_time.h"
 
 #include <algorithm>
 

@@ -1,7 +1,7 @@
 // Operating time and the list of breaks.
-#include "clock.h"
-#include "html_text.h"
-#include "tables.h"
+#include "report_html/clock.h"
+#include "report_html/html_text.h"
+#include "report_html/tables.h"
 
 namespace zelk::report_html {
 

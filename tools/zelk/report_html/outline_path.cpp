@@ -1,12 +1,12 @@
 // Clipping by Sutherland-Hodgman against the four sides of the canvas; for
 // the filled land it leaves only edges along the overhang, never inside.
-#include "outline_path.h"
+#include "report_html/outline_path.h"
 
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
-#include "html_text.h"
+#include "report_html/html_text.h"
 
 namespace zelk::report_html {
 

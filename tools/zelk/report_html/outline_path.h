@@ -6,8 +6,8 @@
 
 #include <string>
 
-#include "map_view.h"
-#include "world_outline.h"
+#include "report_html/map_view.h"
+#include "report_html/world_outline.h"
 
 namespace zelk::report_html {
 

@@ -1,14 +1,14 @@
 // Putting the pieces on a page.
-#include "page.h"
+#include "report_html/page.h"
 
-#include "clock.h"
-#include "html_text.h"
-#include "operating_time.h"
-#include "page_style.h"
-#include "rate_chart.h"
-#include "rate_sheet.h"
-#include "svg_map.h"
-#include "tables.h"
+#include "report_html/clock.h"
+#include "report_html/html_text.h"
+#include "report_html/operating_time.h"
+#include "report_html/page_style.h"
+#include "report_html/rate_chart.h"
+#include "report_html/rate_sheet.h"
+#include "report_html/svg_map.h"
+#include "report_html/tables.h"
 
 namespace zelk::report_html {
 

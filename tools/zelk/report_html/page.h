@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "report_model.h"
-#include "world_outline.h"
+#include "report_html/report_model.h"
+#include "report_html/world_outline.h"
 
 namespace zelk::report_html {
 

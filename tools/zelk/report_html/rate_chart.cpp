@@ -1,13 +1,13 @@
 // Drawing the chart on a canvas of 1000 by 320 units.
-#include "rate_chart.h"
+#include "report_html/rate_chart.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
-#include "clock.h"
-#include "groups.h"
-#include "html_text.h"
+#include "report_html/clock.h"
+#include "report_html/groups.h"
+#include "report_html/html_text.h"
 
 namespace zelk::report_html {
 

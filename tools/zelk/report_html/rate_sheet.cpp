@@ -1,11 +1,11 @@
 // Hour buckets and sliding windows over the contact times.
-#include "rate_sheet.h"
+#include "report_html/rate_sheet.h"
 
 #include <algorithm>
 #include <map>
 
-#include "clock.h"
-#include "groups.h"
+#include "report_html/clock.h"
+#include "report_html/groups.h"
 
 namespace zelk::report_html {
 

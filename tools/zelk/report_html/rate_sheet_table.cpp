@@ -1,8 +1,8 @@
 // The rate sheet as a table: one row per hour, one column per group.
-#include "clock.h"
-#include "groups.h"
-#include "html_text.h"
-#include "tables.h"
+#include "report_html/clock.h"
+#include "report_html/groups.h"
+#include "report_html/html_text.h"
+#include "report_html/tables.h"
 
 namespace zelk::report_html {
 

@@ -1,7 +1,7 @@
 // The refused contacts as the error file lists them, with the reason in
 // words beside the file's own message.
-#include "html_text.h"
-#include "tables.h"
+#include "report_html/html_text.h"
+#include "report_html/tables.h"
 
 namespace zelk::report_html {
 

@@ -1,6 +1,6 @@
 // The small readings the model needs from text: error-file lines and
 // coordinate texts as positions to draw.
-#include "report_model.h"
+#include "report_html/report_model.h"
 
 #include <array>
 #include <charconv>

@@ -1,8 +1,8 @@
 // The score table: the result report's columns per group, and what each
 // group earned in all.
-#include "groups.h"
-#include "html_text.h"
-#include "tables.h"
+#include "report_html/groups.h"
+#include "report_html/html_text.h"
+#include "report_html/tables.h"
 
 namespace zelk::report_html {
 

@@ -1,14 +1,14 @@
 // The summary text. The band table is right-aligned column by column, so it
 // reads in any fixed-width font and pastes into a score site's text box.
-#include "summary.h"
+#include "report_html/summary.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
-#include "clock.h"
-#include "operating_time.h"
-#include "rate_sheet.h"
+#include "report_html/clock.h"
+#include "report_html/operating_time.h"
+#include "report_html/rate_sheet.h"
 
 namespace zelk::report_html {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "report_model.h"
+#include "report_html/report_model.h"
 
 namespace zelk::report_html {
 

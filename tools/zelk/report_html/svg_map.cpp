@@ -1,6 +1,6 @@
 // Drawing the map. Sizes are in canvas units (the canvas is 1000 wide), so
 // marks and lines look the same whatever part of the globe is shown.
-#include "svg_map.h"
+#include "report_html/svg_map.h"
 
 #include <algorithm>
 #include <array>
@@ -10,11 +10,11 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "groups.h"
-#include "html_text.h"
-#include "map_marks.h"
-#include "map_view.h"
-#include "outline_path.h"
+#include "report_html/groups.h"
+#include "report_html/html_text.h"
+#include "report_html/map_marks.h"
+#include "report_html/map_view.h"
+#include "report_html/outline_path.h"
 
 namespace zelk::report_html {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "operating_time.h"
-#include "rate_sheet.h"
-#include "report_model.h"
+#include "report_html/operating_time.h"
+#include "report_html/rate_sheet.h"
+#include "report_html/report_model.h"
 
 namespace zelk::report_html {
 

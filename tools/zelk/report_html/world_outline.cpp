@@ -1,10 +1,10 @@
 // The shipped world outline; see NOTICE.md for its source and licence.
-#include "world_outline.h"
+#include "report_html/world_outline.h"
 
 namespace zelk::report_html {
 
 namespace {
-#include "world_outline_data.inc"
+#include "report_html/world_outline_data.inc"
 }  // namespace
 
 Outline WorldOutline() {

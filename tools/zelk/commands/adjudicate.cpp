@@ -1,0 +1,146 @@
+// zelk adjudicate: reads the folder, checks the contest, writes the results
+// and prints the table; every file not read, log not used and line that
+// cannot be read is named on standard error with its reason.
+#include "commands/adjudicate.h"
+
+#include <chrono>
+#include <ostream>
+
+#include "commands/command.h"
+#include "adjudication/contest_check.h"
+#include "adjudication/log_folder.h"
+#include "adjudication/output_folder.h"
+#include "text/text.h"
+
+namespace zelk::host {
+
+namespace fs = std::filesystem;
+using namespace adjudication;
+
+namespace {
+
+constexpr const char* kCommand = "zelk adjudicate: ";
+
+// A progress line on a terminal, redrawn at most ten times a second.
+class ProgressLine {
+  public:
+    ProgressLine(std::ostream& err, bool shown) : m_err(err), m_shown(shown) {}
+    ~ProgressLine() { Clear(); }
+
+    void Show(const std::string& text, bool always = false) {
+        const auto now = std::chrono::steady_clock::now();
+        if (!m_shown || (!always && now - m_last < std::chrono::milliseconds(100))) {
+            return;
+        }
+        m_last = now;
+        m_err << '\r' << text << std::string(m_width > text.size() ? m_width - text.size() : 0, ' ')
+              << std::flush;
+        m_width = text.size();
+    }
+
+    void Clear() {
+        if (m_shown && m_width > 0) {
+            m_err << '\r' << std::string(m_width, ' ') << '\r' << std::flush;
+            m_width = 0;
+        }
+    }
+
+  private:
+    std::ostream& m_err;
+    bool m_shown;
+    std::size_t m_width = 0;
+    std::chrono::steady_clock::time_point m_last{};
+};
+
+bool SameFolder(const fs::path& a, const fs::path& b) {
+    std::error_code error;
+    return fs::exists(b, error) && fs::equivalent(a, b, error);
+}
+
+// Every file not read, log not used and line that cannot be read.
+void ListProblems(const ContestCheck& contest, std::ostream& err) {
+    for (const NotRead& file : contest.notRead) {
+        err << kCommand << Printable(file.file) << ": not read: " << file.reason << '\n';
+    }
+    for (const Superseded& file : contest.superseded) {
+        err << kCommand << Printable(file.file) << ": not used: an older log of "
+            << Printable(file.call) << "; " << Printable(file.usedFile) << " is used\n";
+    }
+    for (const Entrant& entrant : contest.entrants) {
+        const std::string name = Printable(entrant.log.name);
+        if (entrant.log.callFromQsoLines) {
+            err << kCommand << name << ": no CALLSIGN: line; the entrant is "
+                << Printable(entrant.log.call) << ", the own call of its first QSO line\n";
+        }
+        if (entrant.log.lines.empty()) {
+            err << kCommand << name << ": the log of " << Printable(entrant.log.call)
+                << " has no QSO line\n";
+        }
+        for (const UnreadableLine& line : entrant.log.unreadable) {
+            err << kCommand << name << ": " << line.Describe() << " (not checked)\n";
+        }
+    }
+}
+
+std::string Summary(const ContestCheck& contest, const fs::path& output, bool html) {
+    std::size_t lines = 0;
+    for (const Entrant& entrant : contest.entrants) {
+        lines += entrant.log.lines.size();
+    }
+    std::string summary = "Checked " + std::to_string(contest.entrants.size()) + " logs (" +
+                          std::to_string(lines) + " QSO lines) of " +
+                          std::to_string(contest.files) + " files";
+    if (!contest.notRead.empty()) {
+        summary += "; " + std::to_string(contest.notRead.size()) + " not read";
+    }
+    for (const Superseded& file : contest.superseded) {
+        summary += "; " + Printable(file.file) + " not used (" + Printable(file.usedFile) +
+                   " is a newer log of " + Printable(file.call) + ")";
+    }
+    summary += "; results in " + output.string();
+    return html ? summary + ", the page " + (output / kResultsHtml).string() : summary;
+}
+
+}  // namespace
+
+int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostream& err) {
+    if (SameFolder(options.logs, options.output)) {
+        err << kCommand << "the results cannot go into the folder of logs " << options.logs.string()
+            << "; give another with -o\n";
+        return kExitBadInput;
+    }
+    ProgressLine progress(err, options.progress);
+    auto read = ReadLogFolder(options.logs, [&progress](std::size_t done, std::size_t total) {
+        progress.Show("Reading logs: " + std::to_string(done) + " of " + std::to_string(total),
+                      done == total);
+    });
+    if (auto* problem = std::get_if<std::string>(&read)) {
+        progress.Clear();
+        err << kCommand << *problem << '\n';
+        return kExitBadInput;
+    }
+    std::vector<LogFile>& files = std::get<std::vector<LogFile>>(read);
+    if (files.empty()) {
+        progress.Clear();
+        err << kCommand << options.logs.string() << " holds no files: there is nothing to check\n";
+        return kExitBadInput;
+    }
+    progress.Show("Checking " + std::to_string(files.size()) + " files", true);
+    const ContestCheck contest = CheckContest(std::move(files), options.rules);
+    progress.Show("Writing the results", true);
+    std::string table;
+    try {
+        table = WriteResults(contest, options.output, {.html = options.html});
+    } catch (const std::exception& problem) {
+        progress.Clear();
+        err << kCommand << problem.what() << '\n';
+        return kExitFailure;
+    }
+    progress.Clear();
+    ListProblems(contest, err);
+    out << table;
+    err << Summary(contest, options.output, options.html) << '\n';
+    return kExitOk;
+}
+
+}  // namespace zelk::host

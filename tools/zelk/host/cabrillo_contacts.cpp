@@ -1,0 +1,136 @@
+// Cabrillo QSO lines to host arguments.
+#include "host/cabrillo_contacts.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+
+#include "logfile/sent_coordinate.h"
+#include "text/text.h"
+
+namespace zelk::host {
+
+namespace {
+
+ZelkOleDateTime TimeOf(int64_t minutes) {
+    using namespace std::chrono;
+    const int64_t days = minutes >= 0 ? minutes / 1440 : (minutes - 1439) / 1440;
+    const int64_t minuteOfDay = minutes - days * 1440;
+    const year_month_day date{sys_days{std::chrono::days{days}}};
+    return OleDateTime(static_cast<int>(date.year()), static_cast<unsigned>(date.month()),
+                       static_cast<unsigned>(date.day()), static_cast<int>(minuteOfDay / 60),
+                       static_cast<int>(minuteOfDay % 60));
+}
+
+// The sent serial as the host is handed a serial: at least three digits.
+std::string SerialText(uint32_t serial) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%03u", static_cast<unsigned>(serial));
+    return text;
+}
+
+}  // namespace
+
+CabrilloContacts MapCabrilloLog(const CabrilloLog& log) {
+    CabrilloContacts mapped;
+    mapped.callsign = Upper(log.Callsign());
+    mapped.sentCoordinate = StationCoordinateSent(log.qsos);
+    for (std::string_view kind : {"OPERATOR", "ASSISTED", "BAND", "MODE", "POWER", "TRANSMITTER"}) {
+        if (const std::string_view value = log.Category(kind); !value.empty()) {
+            mapped.category += (mapped.category.empty() ? "" : " ") + std::string(value);
+        }
+    }
+    if (mapped.category.empty()) {
+        mapped.category = std::string(log.Value("CATEGORY"));
+    }
+    for (const UnreadableLine& line : log.unreadable) {
+        mapped.skipped.push_back({line.line, "cannot be read: " + line.reason});
+    }
+    for (const CabrilloQso& qso : log.qsos) {
+        if (qso.xQso) {
+            mapped.skipped.push_back({qso.lineNumber, "an X-QSO: line, which never counts"});
+            continue;
+        }
+        Contact contact;
+        contact.record = qso.lineNumber;
+        contact.ownCall = std::string(qso.OwnCall());
+        contact.call = std::string(qso.Call());
+        contact.time = TimeOf(qso.minutes);
+        const uint64_t hertz =
+            qso.freqKHz != 0 ? uint64_t{qso.freqKHz} * 1000 : Bands()[qso.band].lowerHz;
+        if (hertz <= kHostHertzLimit) {
+            contact.freqHz = static_cast<uint32_t>(hertz);
+        } else {
+            mapped.warnings.push_back(
+                {qso.lineNumber, "frequency " + std::string(qso.Text(qso.frequency)) +
+                                     " is above 4294.967295 MHz, the most the host's 32-bit "
+                                     "hertz carry: scored in group " +
+                                     qso.Group() + ", handed to the plug-in as 0 Hz"});
+        }
+        contact.mode = std::string(ModeCode(qso.mode));
+        contact.rstSent = std::string(qso.Text(qso.sent.report));
+        contact.rstRcvd = std::string(qso.Text(qso.received.report));
+        contact.exchSent = SerialText(qso.sent.serial);
+        contact.exchRcvd = std::string(qso.received.Normalised());
+        contact.group = qso.Group();
+        mapped.contacts.push_back(std::move(contact));
+    }
+    std::sort(mapped.skipped.begin(), mapped.skipped.end(),
+              [](const CabrilloNote& a, const CabrilloNote& b) { return a.line < b.line; });
+    return mapped;
+}
+
+std::optional<CabrilloLog> ReadIfCabrillo(std::string_view bytes) {
+    const std::string upper = Upper(bytes);
+    if (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos) {
+        return std::nullopt;
+    }
+    auto read = ReadCabrillo(bytes);
+    if (auto* log = std::get_if<CabrilloLog>(&read)) {
+        return std::move(*log);
+    }
+    return std::nullopt;
+}
+
+StationChoice ChooseStation(const std::string& sentCoordinate, const std::string& storedCoordinate,
+                            std::optional<double> latitude, std::optional<double> longitude) {
+    StationChoice choice;
+    if (sentCoordinate.empty()) {
+        return choice;
+    }
+    const uint32_t sent = CoordinateKey(sentCoordinate);
+    if (!storedCoordinate.empty()) {
+        if (CoordinateKey(Upper(storedCoordinate)) != sent) {
+            choice.note = "warning: the log sent the coordinate " + sentCoordinate +
+                          ", but the contest folder stores " + Printable(storedCoordinate) +
+                          ", which the plug-in scores from and sends";
+        }
+        return choice;
+    }
+    if (latitude) {
+        const std::string given = CoordinateText(*latitude, *longitude);
+        if (CoordinateKey(given) != sent) {
+            choice.note = "warning: the log sent the coordinate " + sentCoordinate +
+                          ", but --lat and --lon give " + given +
+                          ", which the plug-in scores from and sends";
+        }
+        return choice;
+    }
+    const SignedDegrees degrees = CoordinateKeyDegrees(sent);
+    choice.latitude = degrees.latitude;
+    choice.longitude = degrees.longitude;
+    choice.note = "station coordinate " + sentCoordinate +
+                  ", as the log sent it (the contest folder stores none; --lat and --lon "
+                  "choose another)";
+    if (degrees.latitude < 0 || degrees.longitude < 0) {
+        // The plug-in measures from a fallback's signed degrees, but from the
+        // magnitudes of a stored coordinate, as from every received one.
+        choice.note += "; the plug-in measures distances from these as signed degrees (" +
+                       std::to_string(degrees.latitude) + ", " + std::to_string(degrees.longitude) +
+                       "): store the coordinate (zelk init --coordinate " + sentCoordinate +
+                       ") to score as the organiser's check does";
+    }
+    return choice;
+}
+
+}  // namespace zelk::host

@@ -1,0 +1,422 @@
+// Reading one QSO: (or X-QSO:) line into its fields: split at runs of blanks
+// and tabs without allocating, each exchange decoded and normalised by the
+// plug-in's own rules.
+#include "logfile/cabrillo_qso_line.h"
+
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <cstring>
+
+#include "contest/coordinate.h"
+#include "log/intake.h"
+#include "text/text.h"
+
+namespace zelk::host {
+
+namespace {
+
+constexpr std::size_t kMaxSerialDigits = 6;
+constexpr std::size_t kMaxLatitudeDigits = 2;
+constexpr std::size_t kMaxLongitudeDigits = 3;
+constexpr std::size_t kMaxCoordinate = kMaxLatitudeDigits + 1 + kMaxLongitudeDigits + 1;
+// The normalised exchange: the serial (zero-filled to three digits), a
+// blank, the coordinate.
+static_assert(sizeof CabrilloExchange::normalised >= kMaxSerialDigits + 1 + kMaxCoordinate);
+// frequency mode date time own-call, sent (up to 3), call, received (up to
+// 3), transmitter id.
+constexpr std::size_t kMinQsoFields = 8;
+constexpr std::size_t kMaxQsoFields = 13;
+
+constexpr std::string_view kFieldNames =
+    "(frequency, mode, date, time, call, exchange, call, exchange)";
+constexpr std::string_view kExchangeForms =
+    "[report] serial coordinate, e.g. 599 001 55N37O or 1255N37O";
+
+bool IsBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Every call sign has a letter; a field without one is a number out of place.
+bool HasLetter(std::string_view field) {
+    return field.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string_view::npos;
+}
+
+// The shape of a field that ends in a coordinate: digits, N or S, digits,
+// O or W at its end; `whole` when nothing else comes before them.
+struct CoordinateEnd {
+    bool found = false;
+    bool whole = false;
+    std::size_t latitudeDigits = 0;  // every digit before N or S
+    std::size_t longitudeDigits = 0;
+};
+
+CoordinateEnd FindCoordinateEnd(std::string_view field) {
+    CoordinateEnd end;
+    std::size_t i = field.size();
+    if (i == 0 || (field[i - 1] != 'O' && field[i - 1] != 'W')) {
+        return end;
+    }
+    --i;
+    const std::size_t longitudeEnd = i;
+    while (i > 0 && IsDigit(field[i - 1])) {
+        --i;
+    }
+    end.longitudeDigits = longitudeEnd - i;
+    if (end.longitudeDigits == 0 || i == 0 || (field[i - 1] != 'N' && field[i - 1] != 'S')) {
+        return end;
+    }
+    --i;
+    const std::size_t latitudeEnd = i;
+    while (i > 0 && IsDigit(field[i - 1])) {
+        --i;
+    }
+    end.latitudeDigits = latitudeEnd - i;
+    end.found = end.latitudeDigits > 0;
+    end.whole = end.found && i == 0;
+    return end;
+}
+
+std::optional<int> MinuteOfDay(std::string_view text) {
+    if (text.size() != 4 || !IsDigit(text[0]) || !IsDigit(text[1]) || !IsDigit(text[2]) ||
+        !IsDigit(text[3])) {
+        return std::nullopt;
+    }
+    const int hour = (text[0] - '0') * 10 + (text[1] - '0');
+    const int minute = (text[2] - '0') * 10 + (text[3] - '0');
+    if (hour > 23 || minute > 59) {
+        return std::nullopt;
+    }
+    return hour * 60 + minute;
+}
+
+std::optional<CabrilloMode> ModeOf(std::string_view text) {
+    constexpr std::array<std::pair<std::string_view, CabrilloMode>, 5> kModes{{
+        {"CW", CabrilloMode::kCw},
+        {"PH", CabrilloMode::kPhone},
+        {"FM", CabrilloMode::kFm},
+        {"RY", CabrilloMode::kRtty},
+        {"DG", CabrilloMode::kDigital},
+    }};
+    for (const auto& [code, mode] : kModes) {
+        if (text.size() == 2 && text[0] == code[0] && text[1] == code[1]) {
+            return mode;
+        }
+    }
+    return std::nullopt;
+}
+
+// The QSO line being split: its fields as spans of the line, and the first
+// reason it cannot be read.
+class QsoLineReader {
+  public:
+    QsoLineReader(std::string_view line, std::size_t valueBegin, DateCache& dates)
+        : m_line(line), m_dates(dates), m_control(line.size()) {
+        for (std::size_t i = valueBegin; i < line.size();) {
+            while (i < line.size() && IsBlank(line[i])) {
+                ++i;
+            }
+            const std::size_t begin = i;
+            while (i < line.size() && !IsBlank(line[i])) {
+                if (static_cast<unsigned char>(line[i]) < 0x20 && m_control == line.size()) {
+                    m_control = i;
+                }
+                ++i;
+            }
+            if (i > begin) {
+                if (m_count < m_fields.size()) {
+                    m_fields[m_count] = {static_cast<uint16_t>(begin),
+                                         static_cast<uint16_t>(i - begin)};
+                }
+                ++m_count;
+            }
+        }
+    }
+
+    // Fills the QSO; on failure returns the reason.
+    std::optional<std::string> Read(std::string_view tag, CabrilloQso& qso) {
+        if (m_control != m_line.size()) {
+            return "the control byte " + Printable(m_line.substr(m_control, 1)) + " in column " +
+                   std::to_string(m_control + 1) + "; a QSO line holds only text";
+        }
+        if (m_count < kMinQsoFields) {
+            return std::string(tag) + ": has " + std::to_string(m_count) +
+                   " fields, a QSO needs at least " + std::to_string(kMinQsoFields) + " " +
+                   std::string(kFieldNames);
+        }
+        if (m_count > kMaxQsoFields) {
+            return std::string(tag) + ": has " + std::to_string(m_count) +
+                   " fields, a QSO has at most " + std::to_string(kMaxQsoFields) +
+                   " (three to an exchange, and a transmitter id)";
+        }
+        if (auto problem = ReadFrequency(qso)) {
+            return problem;
+        }
+        const std::string_view mode = Field(1);
+        const std::optional<CabrilloMode> code = ModeOf(mode);
+        if (!code) {
+            return "mode " + Quoted(mode) + " is not CW, PH, FM, RY or DG";
+        }
+        qso.mode = *code;
+        const std::optional<int64_t> days = m_dates.Days(Field(2));
+        if (!days) {
+            return "date " + Quoted(Field(2)) + " is not a date yyyy-mm-dd";
+        }
+        const std::optional<int> minute = MinuteOfDay(Field(3));
+        if (!minute) {
+            return "time " + Quoted(Field(3)) + " is not a time hhmm";
+        }
+        if (!HasLetter(Field(4))) {
+            return "own call " + Quoted(Field(4)) + " has no letter";
+        }
+        qso.minutes = *days * 1440 + *minute;
+        qso.date = m_fields[2];
+        qso.time = m_fields[3];
+        qso.ownCall = m_fields[4];
+
+        const std::size_t sentEnd = NextCoordinateEnd(5);
+        if (sentEnd == m_count) {
+            return "no coordinate (degrees, N or S, degrees, O or W) after the own call " +
+                   Quoted(Field(4));
+        }
+        if (auto problem = ReadExchange("sent", 5, sentEnd, qso.sent)) {
+            return problem;
+        }
+        const std::size_t callAt = sentEnd + 1;
+        if (callAt == m_count) {
+            return std::string("no call after the sent exchange");
+        }
+        const std::string_view call = Field(callAt);
+        if (!HasLetter(call)) {
+            return "call " + Quoted(call) + " after the sent exchange has no letter";
+        }
+        qso.call = m_fields[callAt];
+        const std::size_t receivedEnd = NextCoordinateEnd(callAt + 1);
+        if (receivedEnd == m_count) {
+            return "no coordinate (degrees, N or S, degrees, O or W) after the call " +
+                   Quoted(call);
+        }
+        if (auto problem = ReadExchange("received", callAt + 1, receivedEnd, qso.received)) {
+            return problem;
+        }
+        const std::size_t rest = receivedEnd + 1;
+        if (rest + 1 == m_count && (Field(rest) == "0" || Field(rest) == "1")) {
+            qso.transmitter = static_cast<int8_t>(Field(rest)[0] - '0');
+        } else if (rest < m_count) {
+            return Quoted(Span(rest, m_count)) +
+                   " after the received exchange; only a transmitter id (0 or 1) may follow it";
+        }
+        return std::nullopt;
+    }
+
+  private:
+    std::string_view Field(std::size_t i) const {
+        return m_line.substr(m_fields[i].begin, m_fields[i].size);
+    }
+    // Fields first..last-1 as they stand in the line.
+    std::string_view Span(std::size_t first, std::size_t last) const {
+        const std::size_t begin = m_fields[first].begin;
+        return m_line.substr(begin, m_fields[last - 1].begin + m_fields[last - 1].size - begin);
+    }
+
+    std::size_t NextCoordinateEnd(std::size_t from) const {
+        for (std::size_t i = from; i < m_count; ++i) {
+            if (FindCoordinateEnd(Field(i)).found) {
+                return i;
+            }
+        }
+        return m_count;
+    }
+
+    std::optional<std::string> ReadFrequency(CabrilloQso& qso) {
+        const std::string_view text = Field(0);
+        qso.frequency = m_fields[0];
+        const std::string_view whole = text.substr(0, text.find('.'));
+        const bool decimal =
+            !whole.empty() && IsDigits(whole) &&
+            (whole.size() == text.size() || IsDigits(text.substr(whole.size() + 1)));
+        uint32_t kHz = 0;
+        if (decimal) {
+            const auto [end, error] =
+                std::from_chars(whole.data(), whole.data() + whole.size(), kHz);
+            if (error != std::errc()) {
+                return "frequency " + Quoted(text) + " is too large for kHz";
+            }
+        }
+        // 50 ... 902 name bands; no amateur band lies at those kHz.
+        if (!decimal || (whole.size() == text.size() && kHz < 1000)) {
+            const BandIndex band = BandOfDesignator(text);
+            if (band != kNoBand) {
+                qso.band = band;
+                qso.freqKHz = 0;
+                return std::nullopt;
+            }
+        }
+        if (!decimal) {
+            return "frequency " + Quoted(text) +
+                   " is neither kHz nor a band designator (50, 70, 144, 222, 432, 902, 1.2G, "
+                   "2.3G, 3.4G, 5.7G, 10G, 24G, 47G, 75G, 122G, 134G, 241G, LIGHT)";
+        }
+        if (kHz == 0) {
+            return "frequency " + Quoted(text) + " is no frequency";
+        }
+        qso.freqKHz = kHz;
+        qso.band = BandOfKHz(kHz);
+        return std::nullopt;
+    }
+
+    // Fields first..last (last ends in a coordinate) as one exchange.
+    std::optional<std::string> ReadExchange(std::string_view which, std::size_t first,
+                                            std::size_t last, CabrilloExchange& exchange) {
+        const std::size_t count = last - first + 1;
+        auto bad = [&](std::string_view why) {
+            return std::string(which) + " exchange " + Quoted(Span(first, last + 1)) + " " +
+                   std::string(why);
+        };
+        if (count > 3) {
+            return bad("is not " + std::string(kExchangeForms));
+        }
+        const LineSpan tail = m_fields[last];
+        const std::string_view tailText = Field(last);
+        const CoordinateEnd shape = FindCoordinateEnd(tailText);
+        if (!shape.whole) {
+            return bad("ends in " + Quoted(tailText) +
+                       ", which is not degrees, N or S, degrees, O or W");
+        }
+        if (shape.longitudeDigits > kMaxLongitudeDigits) {
+            return bad("has a longitude of more than three digits");
+        }
+        std::size_t coordinateSize = tailText.size();
+        std::string typedStored;
+        if (shape.latitudeDigits <= kMaxLatitudeDigits) {
+            // serial coordinate, or report serial coordinate
+            if (count == 1) {
+                return bad("has no serial number");
+            }
+            exchange.serialText = m_fields[last - 1];
+            if (count == 3) {
+                exchange.report = m_fields[first];
+            }
+        } else {
+            // typed: serial and coordinate in one field, split by the plug-in's rule
+            if (count == 3) {
+                return bad("is not " + std::string(kExchangeForms));
+            }
+            typedStored = NormaliseReceivedExchange(tailText);
+            const std::size_t blank = typedStored.find(' ');
+            if (blank == std::string::npos) {
+                return bad(
+                    "does not split into serial and coordinate; a serial of more than "
+                    "four digits needs a blank before the coordinate");
+            }
+            coordinateSize = typedStored.size() - blank - 1;
+            exchange.serialText = {tail.begin,
+                                   static_cast<uint16_t>(tailText.size() - coordinateSize)};
+            if (count == 2) {
+                exchange.report = m_fields[first];
+            }
+        }
+        if (exchange.report.size != 0) {
+            const std::string_view report =
+                m_line.substr(exchange.report.begin, exchange.report.size);
+            if (report.size() > 4 ||
+                !(IsDigit(report[0]) || report[0] == '+' || report[0] == '-')) {
+                return bad("has " + Quoted(report) + " where a signal report or serial belongs");
+            }
+        }
+        exchange.coordinate = {static_cast<uint16_t>(tail.begin + tailText.size() - coordinateSize),
+                               static_cast<uint16_t>(coordinateSize)};
+        const std::string_view serial =
+            m_line.substr(exchange.serialText.begin, exchange.serialText.size);
+        if (!IsDigits(serial)) {
+            return bad("has the serial " + Quoted(serial) + ", which is not a number");
+        }
+        if (serial.size() > kMaxSerialDigits) {
+            return bad("has a serial of more than six digits");
+        }
+        std::from_chars(serial.data(), serial.data() + serial.size(), exchange.serial);
+        const std::string_view coordinate =
+            m_line.substr(exchange.coordinate.begin, exchange.coordinate.size);
+        const Coordinate position = ParseCoordinate(coordinate);
+        exchange.latitude = position.latitude;
+        exchange.longitude = position.longitude;
+        StoreNormalised(serial, coordinate, std::move(typedStored), exchange);
+        return std::nullopt;
+    }
+
+    // `typedStored` is the plug-in's form of the typed field, when the
+    // exchange was one.
+    static void StoreNormalised(std::string_view serial, std::string_view coordinate,
+                                std::string typedStored, CabrilloExchange& exchange) {
+        char typed[kMaxSerialDigits + 1 + kMaxCoordinate];
+        std::memcpy(typed, serial.data(), serial.size());
+        std::memcpy(typed + serial.size(), coordinate.data(), coordinate.size());
+        std::string stored = typedStored.empty() ? NormaliseReceivedExchange(std::string_view(
+                                                       typed, serial.size() + coordinate.size()))
+                                                 : std::move(typedStored);
+        const bool splitsAgain = stored.size() > coordinate.size() &&
+                                 stored.ends_with(coordinate) &&
+                                 stored[stored.size() - coordinate.size() - 1] == ' ';
+        if (!splitsAgain) {
+            typed[serial.size()] = ' ';
+            std::memcpy(typed + serial.size() + 1, coordinate.data(), coordinate.size());
+            stored = NormaliseReceivedExchange(
+                std::string_view(typed, serial.size() + 1 + coordinate.size()));
+        }
+        exchange.normalisedSize =
+            static_cast<uint8_t>(std::min(stored.size(), sizeof exchange.normalised));
+        std::memcpy(exchange.normalised, stored.data(), exchange.normalisedSize);
+    }
+
+    std::string_view m_line;
+    DateCache& m_dates;
+    std::array<LineSpan, kMaxQsoFields + 1> m_fields;  // the first m_count of them
+    std::size_t m_count = 0;
+    std::size_t m_control;  // of the first control byte but tab; the line's size when none
+};
+
+}  // namespace
+
+std::optional<int64_t> DateCache::Days(std::string_view text) {
+    if (text.size() == 10 && std::memcmp(text.data(), m_last, 10) == 0 && m_lastDays) {
+        return m_lastDays;
+    }
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') {
+        return std::nullopt;
+    }
+    for (std::size_t i : {0, 1, 2, 3, 5, 6, 8, 9}) {
+        if (!IsDigit(text[i])) {
+            return std::nullopt;
+        }
+    }
+    auto number = [text](std::size_t at, std::size_t size) {
+        int value = 0;
+        for (std::size_t i = at; i < at + size; ++i) {
+            value = value * 10 + (text[i] - '0');
+        }
+        return value;
+    };
+    using namespace std::chrono;
+    const year_month_day date{year{number(0, 4)}, month{static_cast<unsigned>(number(5, 2))},
+                              day{static_cast<unsigned>(number(8, 2))}};
+    if (!date.ok()) {
+        return std::nullopt;
+    }
+    std::memcpy(m_last, text.data(), 10);
+    m_lastDays = sys_days{date}.time_since_epoch().count();
+    return m_lastDays;
+}
+
+std::string Quoted(std::string_view text) {
+    return "'" + Printable(text) + "'";
+}
+
+std::optional<std::string> ReadQsoFields(std::string_view line, std::size_t valueBegin,
+                                         std::string_view tag, DateCache& dates, CabrilloQso& qso) {
+    return QsoLineReader(line, valueBegin, dates).Read(tag, qso);
+}
+
+}  // namespace zelk::host

@@ -1,0 +1,34 @@
+// One QSO: (or X-QSO:) line of a Cabrillo log read into its fields, by the
+// rules cabrillo_reader.h states. Part of the Cabrillo reader.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "logfile/cabrillo_reader.h"
+
+namespace zelk::host {
+
+// Dates yyyy-mm-dd as days since 1970-01-01. The last one is remembered,
+// since a log's lines mostly share their date.
+class DateCache {
+  public:
+    std::optional<int64_t> Days(std::string_view text);
+
+  private:
+    char m_last[10] = {};
+    std::optional<int64_t> m_lastDays;
+};
+
+// Reads the fields of `line` from valueBegin (just after the tag, "QSO" or
+// "X-QSO") into `qso`; the line must be in capitals and at most 65,535
+// bytes long. On failure returns the reason, printable.
+std::optional<std::string> ReadQsoFields(std::string_view line, std::size_t valueBegin,
+                                         std::string_view tag, DateCache& dates, CabrilloQso& qso);
+
+// A text from the file as a reason quotes it: printable, in quotes.
+std::string Quoted(std::string_view text);
+
+}  // namespace zelk::host
