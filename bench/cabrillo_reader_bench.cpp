@@ -73,8 +73,8 @@ void Read(benchmark::State& state, const std::vector<std::string>& logs, std::si
     }
     for (auto _ : state) {
         for (const std::string& log : logs) {
-            auto result = host::ReadCabrillo(log);
-            const auto* read = std::get_if<host::CabrilloLog>(&result);
+            auto result = logfile::ReadCabrillo(log);
+            const auto* read = std::get_if<logfile::CabrilloLog>(&result);
             if (read == nullptr || !read->unreadable.empty()) {
                 state.SkipWithError("a synthetic log was not read whole");
                 return;

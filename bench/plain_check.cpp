@@ -103,7 +103,7 @@ std::vector<std::vector<LineStatus>> PlainCheck(const std::vector<LogFile>& file
             const CheckedLine& line = p.logs[a]->lines[l];
             const std::size_t b = p.EntrantOf(p.Call(a, l));
             if (p.status[a][l] != LineStatus::kPending || b == n || b == a ||
-                line.band == host::kNoBand) {
+                line.band == logfile::kNoBand) {
                 continue;
             }
             const std::size_t m = p.LineWith(b, p.logs[a]->call, line, false);
@@ -126,7 +126,7 @@ std::vector<std::vector<LineStatus>> PlainCheck(const std::vector<LogFile>& file
     for (std::size_t a = 0; a < n; ++a) {
         for (std::size_t l = 0; l < p.logs[a]->lines.size(); ++l) {
             const CheckedLine& line = p.logs[a]->lines[l];
-            if (p.status[a][l] != LineStatus::kPending || line.band == host::kNoBand) {
+            if (p.status[a][l] != LineStatus::kPending || line.band == logfile::kNoBand) {
                 continue;
             }
             for (std::size_t d = 0; d < n; ++d) {

@@ -16,8 +16,8 @@
 #include <variant>
 #include <vector>
 
-#include "logfile/adif_reader.h"
 #include "host/contact.h"
+#include "logfile/adif_reader.h"
 #include "text/text.h"
 
 namespace {
@@ -36,7 +36,7 @@ void Require(bool holds, const std::string& what) {
     }
 }
 
-void CheckNote(const AdifNote& note, std::size_t size) {
+void CheckNote(const logfile::AdifNote& note, std::size_t size) {
     const std::string text = note.Describe();
     Require(note.offset <= size, "a reported offset lies within the file: " + text);
     for (std::size_t i = 0; i < text.size();) {
@@ -48,33 +48,33 @@ void CheckNote(const AdifNote& note, std::size_t size) {
     }
 }
 
-void CheckField(const AdifField& field, std::size_t size) {
+void CheckField(const logfile::AdifField& field, std::size_t size) {
     Require(field.offset < size && field.value.size() < size - field.offset,
             "a field and its value lie within the file: " + Printable(field.name));
 }
 
 // Everything the reader gives, as one text, to compare two readings.
-std::string Picture(const std::variant<AdifLog, AdifNote>& read) {
-    if (const auto* fault = std::get_if<AdifNote>(&read)) {
+std::string Picture(const std::variant<logfile::AdifLog, logfile::AdifNote>& read) {
+    if (const auto* fault = std::get_if<logfile::AdifNote>(&read)) {
         return "fault " + fault->Describe();
     }
-    const AdifLog& log = std::get<AdifLog>(read);
+    const logfile::AdifLog& log = std::get<logfile::AdifLog>(read);
     std::string picture = log.headerText + '\0';
-    const auto fields = [&picture](const std::vector<AdifField>& list) {
-        for (const AdifField& field : list) {
+    const auto fields = [&picture](const std::vector<logfile::AdifField>& list) {
+        for (const logfile::AdifField& field : list) {
             picture += field.name + '\0' + field.value + '\0' + field.type + '\0' +
                        std::to_string(field.offset) + '\0';
         }
     };
     fields(log.header);
-    for (const AdifRecord& record : log.records) {
+    for (const logfile::AdifRecord& record : log.records) {
         picture += "record " + std::to_string(record.offset) + '\0';
         fields(record.fields);
-        for (const AdifNote& fault : record.faults) {
+        for (const logfile::AdifNote& fault : record.faults) {
             picture += fault.Describe() + '\0';
         }
     }
-    for (const AdifNote& warning : log.warnings) {
+    for (const logfile::AdifNote& warning : log.warnings) {
         picture += warning.Describe() + '\0';
     }
     return picture;
@@ -84,17 +84,18 @@ std::string Picture(const std::variant<AdifLog, AdifNote>& read) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
-    const auto read = ReadAdif(file);
-    Require(Picture(read) == Picture(ReadAdif(file)), "reading the same bytes gives the same log");
-    if (const auto* fault = std::get_if<AdifNote>(&read)) {
+    const auto read = logfile::ReadAdif(file);
+    Require(Picture(read) == Picture(logfile::ReadAdif(file)),
+            "reading the same bytes gives the same log");
+    if (const auto* fault = std::get_if<logfile::AdifNote>(&read)) {
         CheckNote(*fault, size);
         return 0;
     }
-    const AdifLog& log = std::get<AdifLog>(read);
-    for (const AdifNote& warning : log.warnings) {
+    const logfile::AdifLog& log = std::get<logfile::AdifLog>(read);
+    for (const logfile::AdifNote& warning : log.warnings) {
         CheckNote(warning, size);
     }
-    for (const AdifField& field : log.header) {
+    for (const logfile::AdifField& field : log.header) {
         CheckField(field, size);
     }
     MappingOptions options;
@@ -104,21 +105,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         options.groupField = "MY_SECTION";
     }
     for (std::size_t i = 0; i < log.records.size(); ++i) {
-        const AdifRecord& record = log.records[i];
+        const logfile::AdifRecord& record = log.records[i];
         Require(!record.fields.empty() && record.offset <= record.fields.front().offset,
                 "a record starts at its first field");
-        for (const AdifField& field : record.fields) {
+        for (const logfile::AdifField& field : record.fields) {
             CheckField(field, size);
         }
-        for (const AdifNote& fault : record.faults) {
+        for (const logfile::AdifNote& fault : record.faults) {
             CheckNote(fault, size);
         }
-        std::vector<AdifNote> warnings;
+        std::vector<logfile::AdifNote> warnings;
         const auto mapped = MapRecord(record, i + 1, options, warnings);
-        for (const AdifNote& warning : warnings) {
+        for (const logfile::AdifNote& warning : warnings) {
             CheckNote(warning, size);
         }
-        if (const auto* skipped = std::get_if<AdifNote>(&mapped)) {
+        if (const auto* skipped = std::get_if<logfile::AdifNote>(&mapped)) {
             CheckNote(*skipped, size);
             Require(skipped->record == i + 1, "a skipped contact names its record");
         } else {

@@ -18,9 +18,9 @@
 #include <string_view>
 #include <vector>
 
-#include "host/cabrillo_contacts.h"
 #include "adjudication/contest_check.h"
 #include "adjudication/results_files.h"
+#include "host/cabrillo_contacts.h"
 
 namespace zelk::adjudication {
 namespace {
@@ -49,8 +49,8 @@ std::vector<std::string> SplitFiles(std::string_view bytes) {
 }
 
 void CheckMapping(const std::string& bytes) {
-    auto read = host::ReadCabrillo(bytes);
-    const auto* log = std::get_if<host::CabrilloLog>(&read);
+    auto read = logfile::ReadCabrillo(bytes);
+    const auto* log = std::get_if<logfile::CabrilloLog>(&read);
     if (log == nullptr) {
         return;
     }
@@ -59,7 +59,7 @@ void CheckMapping(const std::string& bytes) {
         mapped.contacts.size() + mapped.skipped.size() == log->qsos.size() + log->unreadable.size(),
         "a QSO line neither mapped nor skipped");
     std::size_t c = 0;
-    for (const host::CabrilloQso& qso : log->qsos) {
+    for (const logfile::CabrilloQso& qso : log->qsos) {
         if (!qso.xQso) {
             Require(mapped.contacts[c].exchRcvd == qso.received.Normalised(),
                     "a received exchange handed over otherwise than read");

@@ -8,26 +8,26 @@
 namespace zelk::host {
 namespace {
 
-AdifLog Read(std::string_view text) {
-    auto result = ReadAdif(text);
-    if (auto* error = std::get_if<AdifNote>(&result)) {
+logfile::AdifLog Read(std::string_view text) {
+    auto result = logfile::ReadAdif(text);
+    if (auto* error = std::get_if<logfile::AdifNote>(&result)) {
         ADD_FAILURE() << error->Describe();
         return {};
     }
-    return std::get<AdifLog>(result);
+    return std::get<logfile::AdifLog>(result);
 }
 
-AdifNote ReadError(std::string_view text) {
-    auto result = ReadAdif(text);
-    if (!std::holds_alternative<AdifNote>(result)) {
+logfile::AdifNote ReadError(std::string_view text) {
+    auto result = logfile::ReadAdif(text);
+    if (!std::holds_alternative<logfile::AdifNote>(result)) {
         ADD_FAILURE() << "read without error: " << text;
         return {};
     }
-    return std::get<AdifNote>(result);
+    return std::get<logfile::AdifNote>(result);
 }
 
 TEST(AdifReader, ReadsHeaderTextHeaderFieldsAndRecordsWithCrLf) {
-    const AdifLog log = Read(
+    const logfile::AdifLog log = Read(
         "Log exported by SomeLogger 5.2\r\n"
         "<ADIF_VER:5>3.1.4\r\n<PROGRAMID:10>SomeLogger\r\n<EOH>\r\n"
         "<CALL:5>UA1AA <FREQ:6>14.025 <MODE:2>CW <EOR>\r\n"
@@ -44,10 +44,10 @@ TEST(AdifReader, ReadsHeaderTextHeaderFieldsAndRecordsWithCrLf) {
 }
 
 TEST(AdifReader, MatchesNamesWithoutRegardToCaseAndKeepsTypeIndicators) {
-    const AdifLog log =
+    const logfile::AdifLog log =
         Read("header\n<eoh>\n<call:5>ua1aa<qso_date:8:d>20240512<Time_On:4:T>0812<eor>\n");
     ASSERT_EQ(log.records.size(), 1u);
-    const AdifRecord& record = log.records[0];
+    const logfile::AdifRecord& record = log.records[0];
     EXPECT_EQ(record.Value("CALL"), "ua1aa");  // values keep their case
     ASSERT_NE(record.Find("QSO_DATE"), nullptr);
     EXPECT_EQ(record.Find("QSO_DATE")->type, "d");
@@ -59,14 +59,14 @@ TEST(AdifReader, CountsValueLengthsInBytesSoValuesMayHoldAnyBytes) {
     // line break and a zero byte.
     using namespace std::string_literals;
     const std::string file = "<NAME:6>Кот<COMMENT:7>a<b>\n\0c<EOR>\n"s;
-    const AdifLog log = Read(file);
+    const logfile::AdifLog log = Read(file);
     ASSERT_EQ(log.records.size(), 1u);
     EXPECT_EQ(log.records[0].Value("NAME"), "Кот");
     EXPECT_EQ(log.records[0].Value("COMMENT"), std::string("a<b>\n\0c", 7));
 }
 
 TEST(AdifReader, FileStartingWithATagHasNoHeader) {
-    const AdifLog log = Read("<CALL:5>UA1AA<EOR><CALL:5>UA1AB<EOR>");
+    const logfile::AdifLog log = Read("<CALL:5>UA1AA<EOR><CALL:5>UA1AB<EOR>");
     EXPECT_TRUE(log.headerText.empty());
     EXPECT_TRUE(log.header.empty());
     ASSERT_EQ(log.records.size(), 2u);
@@ -74,7 +74,7 @@ TEST(AdifReader, FileStartingWithATagHasNoHeader) {
 }
 
 TEST(AdifReader, IgnoresTextBetweenFieldsAndALeadingByteOrderMark) {
-    const AdifLog log = Read("\xEF\xBB\xBF<CALL:5>UA1AA  some note\n<MODE:2>CW<EOR>\n\n");
+    const logfile::AdifLog log = Read("\xEF\xBB\xBF<CALL:5>UA1AA  some note\n<MODE:2>CW<EOR>\n\n");
     ASSERT_EQ(log.records.size(), 1u);
     EXPECT_EQ(log.records[0].Value("MODE"), "CW");
 }
@@ -82,7 +82,7 @@ TEST(AdifReader, IgnoresTextBetweenFieldsAndALeadingByteOrderMark) {
 TEST(AdifReader, EmptyValuesAndEmptyFilesAreFine) {
     EXPECT_EQ(Read("").records.size(), 0u);
     EXPECT_EQ(Read("only a header <EOH>\r\n").records.size(), 0u);
-    const AdifLog log = Read("<CALL:0><MODE:2>CW<EOR>");
+    const logfile::AdifLog log = Read("<CALL:0><MODE:2>CW<EOR>");
     ASSERT_EQ(log.records.size(), 1u);
     ASSERT_NE(log.records[0].Find("CALL"), nullptr);
     EXPECT_EQ(log.records[0].Value("CALL"), "");
@@ -110,7 +110,7 @@ TEST(AdifReader, RefusesMalformedFilesWithRecordNumberAndByteOffset) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const AdifNote error = ReadError(c.file);
+        const logfile::AdifNote error = ReadError(c.file);
         EXPECT_EQ(error.record, c.record);
         EXPECT_EQ(error.offset, c.offset);
         EXPECT_EQ(error.field, c.field);
@@ -168,10 +168,10 @@ TEST(AdifReader, ReadsWhatLoggersWriteAndSaysWhereItWasLenient) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        const AdifLog log = Read(c.file);
+        const logfile::AdifLog log = Read(c.file);
         ASSERT_EQ(log.records.size(), c.records);
         std::string header;
-        for (const AdifField& field : log.header) {
+        for (const logfile::AdifField& field : log.header) {
             header += (header.empty() ? "" : " ") + field.name;
         }
         EXPECT_EQ(header, c.header);
@@ -179,7 +179,7 @@ TEST(AdifReader, ReadsWhatLoggersWriteAndSaysWhereItWasLenient) {
         if (!c.warning.empty()) {
             EXPECT_EQ(log.warnings[0].Describe(), c.warning);
         }
-        const std::vector<AdifNote>& faults = log.records.back().faults;
+        const std::vector<logfile::AdifNote>& faults = log.records.back().faults;
         ASSERT_EQ(faults.size(), c.fault.empty() ? 0u : 1u);
         if (!c.fault.empty()) {
             EXPECT_EQ(faults[0].Describe(), c.fault);
@@ -190,7 +190,7 @@ TEST(AdifReader, ReadsWhatLoggersWriteAndSaysWhereItWasLenient) {
 TEST(AdifReader, KeepsTheFirstCopyAndTheByteCountWhereTheyAreRight) {
     // Text after a value is allowed, so only a character count that ends the
     // value where a value may end is taken for one.
-    const AdifLog log = Read("<CALL:5>UA1AA<CALL:5>UA1AB<NAME:3>Jö <QTH:4>Jörgen<EOR>");
+    const logfile::AdifLog log = Read("<CALL:5>UA1AA<CALL:5>UA1AB<NAME:3>Jö <QTH:4>Jörgen<EOR>");
     ASSERT_EQ(log.records.size(), 1u);
     EXPECT_EQ(log.records[0].Value("CALL"), "UA1AA");
     EXPECT_EQ(log.records[0].Value("NAME"), "Jö");
@@ -199,13 +199,14 @@ TEST(AdifReader, KeepsTheFirstCopyAndTheByteCountWhereTheyAreRight) {
 }
 
 TEST(AdifReader, DescribesThePlaceAndTheFieldPrintably) {
-    EXPECT_EQ((AdifNote{3, 120, "tag without its closing '>'", ""}).Describe(),
+    EXPECT_EQ((logfile::AdifNote{3, 120, "tag without its closing '>'", ""}).Describe(),
               "record 3, byte 120: tag without its closing '>'");
-    EXPECT_EQ((AdifNote{0, 7, "x", ""}).Describe(), "header, byte 7: x");
-    EXPECT_EQ((AdifNote{2, 9, "x", "A\nB\xff"}).Describe(),
+    EXPECT_EQ((logfile::AdifNote{0, 7, "x", ""}).Describe(), "header, byte 7: x");
+    EXPECT_EQ((logfile::AdifNote{2, 9, "x", "A\nB\xff"}).Describe(),
               "record 2, byte 9: field A\\nB\\xff: x");
-    EXPECT_EQ((AdifNote{2, 9, "x", "", true}).Describe(), "after record 2, byte 9: x");
-    EXPECT_EQ((AdifNote{0, 0, "x", "", true}).Describe(), "before the first record, byte 0: x");
+    EXPECT_EQ((logfile::AdifNote{2, 9, "x", "", true}).Describe(), "after record 2, byte 9: x");
+    EXPECT_EQ((logfile::AdifNote{0, 0, "x", "", true}).Describe(),
+              "before the first record, byte 0: x");
 }
 
 }  // namespace

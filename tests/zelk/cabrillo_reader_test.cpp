@@ -24,13 +24,13 @@ std::string Fixture(const std::string& name) {
     return bytes.str();
 }
 
-CabrilloLog Read(std::string_view bytes) {
-    auto result = ReadCabrillo(bytes);
-    if (auto* notRead = std::get_if<NotCabrillo>(&result)) {
+logfile::CabrilloLog Read(std::string_view bytes) {
+    auto result = logfile::ReadCabrillo(bytes);
+    if (auto* notRead = std::get_if<logfile::NotCabrillo>(&result)) {
         ADD_FAILURE() << "not read: " << notRead->reason;
         return {};
     }
-    return std::get<CabrilloLog>(std::move(result));
+    return std::get<logfile::CabrilloLog>(std::move(result));
 }
 
 // One QSO in the terms a checker uses.
@@ -39,7 +39,7 @@ struct Expected {
     uint32_t freqKHz;
     std::string_view band;  // ADIF band name; empty: none
     std::string_view designator;
-    CabrilloMode mode;
+    logfile::CabrilloMode mode;
     std::string_view ownCall, sentReport, sentSerialText, sentNormalised;
     std::string_view call, receivedReport, receivedSerialText, receivedNormalised;
     uint32_t sentSerial, receivedSerial;
@@ -47,11 +47,12 @@ struct Expected {
     bool xQso;
 };
 
-void ExpectQso(const CabrilloQso& q, const Expected& e) {
+void ExpectQso(const logfile::CabrilloQso& q, const Expected& e) {
     SCOPED_TRACE("line " + std::to_string(e.line) + ": " + std::string(q.line));
     EXPECT_EQ(q.lineNumber, e.line);
     EXPECT_EQ(q.freqKHz, e.freqKHz);
-    EXPECT_EQ(q.band == kNoBand ? std::string_view() : Bands()[q.band].name, e.band);
+    EXPECT_EQ(q.band == logfile::kNoBand ? std::string_view() : logfile::Bands()[q.band].name,
+              e.band);
     EXPECT_EQ(q.BandDesignator(), e.designator);
     EXPECT_EQ(q.mode, e.mode);
     EXPECT_EQ(q.OwnCall(), e.ownCall);
@@ -68,10 +69,10 @@ void ExpectQso(const CabrilloQso& q, const Expected& e) {
     EXPECT_EQ(q.xQso, e.xQso);
 }
 
-constexpr auto CW = CabrilloMode::kCw;
+constexpr auto CW = logfile::CabrilloMode::kCw;
 
 TEST(CabrilloReader, ReadsTheSampleFileOfTheReadmeAsOurWriterWritesIt) {
-    const CabrilloLog log = Read(Fixture("readme-sample.cbr"));
+    const logfile::CabrilloLog log = Read(Fixture("readme-sample.cbr"));
     EXPECT_EQ(log.startLine, 1u);
     EXPECT_EQ(log.endLine, 22u);
     EXPECT_TRUE(log.unreadable.empty());
@@ -119,11 +120,11 @@ TEST(CabrilloReader, ReadsBackTheQsoLinesOfOurWriter) {
         file += line;
     }
     file += "END-OF-LOG:\r\n";
-    const CabrilloLog log = Read(file);
+    const logfile::CabrilloLog log = Read(file);
     EXPECT_TRUE(log.unreadable.empty()) << log.unreadable[0].Describe();
     ASSERT_EQ(log.qsos.size(), std::size(rows));
     for (std::size_t i = 0; i < std::size(rows); ++i) {
-        const CabrilloQso& q = log.qsos[i];
+        const logfile::CabrilloQso& q = log.qsos[i];
         SCOPED_TRACE(q.line);
         EXPECT_EQ(q.freqKHz, static_cast<uint32_t>(rows[i].freqKHz));
         EXPECT_EQ(q.Text(q.date), "2024-05-12");
@@ -139,7 +140,7 @@ TEST(CabrilloReader, ReadsBackTheQsoLinesOfOurWriter) {
 }
 
 TEST(CabrilloReader, ReadsWhatOtherLoggersWrite) {
-    const CabrilloLog log = Read(Fixture("other-loggers.log"));
+    const logfile::CabrilloLog log = Read(Fixture("other-loggers.log"));
     EXPECT_TRUE(log.unreadable.empty()) << log.unreadable[0].Describe();
     EXPECT_EQ(log.startLine, 6u);
     EXPECT_EQ(log.endLine, 28u);
@@ -169,8 +170,8 @@ TEST(CabrilloReader, ReadsWhatOtherLoggersWrite) {
          "007 56N38O", 6, 7, -1, false},
         {26, 3520, "80M", "", CW, "UA9XYZ", "", "007", "007 55N73O", "RA3CCC", "", "030",
          "030 57N39O", 7, 30, -1, true},
-        {27, 3520, "80M", "", CabrilloMode::kPhone, "UA9XYZ", "59", "008", "008 55N73O", "RA3CCC",
-         "59", "031", "031 57N39O", 8, 31, -1, false},
+        {27, 3520, "80M", "", logfile::CabrilloMode::kPhone, "UA9XYZ", "59", "008", "008 55N73O",
+         "RA3CCC", "59", "031", "031 57N39O", 8, 31, -1, false},
     };
     ASSERT_EQ(log.qsos.size(), std::size(expected));
     for (std::size_t i = 0; i < std::size(expected); ++i) {
@@ -194,7 +195,7 @@ TEST(CabrilloReader, EveryLineEndGivesTheSameLinesAndNumbers) {
                 file += line == lines[4] && !finalEnd ? "" : end;
             }
             SCOPED_TRACE(Printable(file, 200));
-            const CabrilloLog log = Read(file);
+            const logfile::CabrilloLog log = Read(file);
             ASSERT_EQ(log.qsos.size(), 1u);
             EXPECT_EQ(log.qsos[0].lineNumber, 4u);
             EXPECT_EQ(log.qsos[0].line, lines[3]);
@@ -205,7 +206,7 @@ TEST(CabrilloReader, EveryLineEndGivesTheSameLinesAndNumbers) {
 }
 
 TEST(CabrilloReader, ListsEveryLineItCannotReadWithItsNumberAndWhy) {
-    const CabrilloLog log = Read(Fixture("unreadable-lines.log"));
+    const logfile::CabrilloLog log = Read(Fixture("unreadable-lines.log"));
     const std::pair<uint32_t, std::string_view> expected[] = {
         {4,
          "QSO: has 6 fields, a QSO needs at least 8 (frequency, mode, date, time, call, "
@@ -247,7 +248,7 @@ TEST(CabrilloReader, QuotesWhatItCannotReadPrintablyAndRefusesHugeLines) {
     using namespace std::string_literals;
     const std::string tail = " 2024-05-12 0602 R3ZLK 1 55N37O RW1AMG 2 65N25O\n";
     const std::string huge = "QSO: 3514 CW 2024-05-12 0602 R3ZLK " + std::string(70000, '1');
-    const CabrilloLog log =
+    const logfile::CabrilloLog log =
         Read("START-OF-LOG: 3.0\nQSO: 3514 C\0"s + tail + "QSO: 3514 \xD0\x9A" + tail +
              "QSO: 3514 CW 2024-05-12 0602 " + std::string(50, 'W') + " 001 RW1AMG 002 003\n" +
              huge + "\nSOAPBOX: a zero \0 byte in a header value is kept\n"s);
@@ -277,13 +278,14 @@ TEST(CabrilloReader, TellsWhyAFileIsNoCabrilloLog) {
          "the file has no START-OF-LOG: line"},
     };
     for (const auto& [bytes, reason] : cases) {
-        auto result = ReadCabrillo(bytes);
-        ASSERT_TRUE(std::holds_alternative<NotCabrillo>(result)) << Printable(bytes);
-        EXPECT_TRUE(std::get<NotCabrillo>(result).reason.starts_with(reason))
-            << std::get<NotCabrillo>(result).reason;
+        auto result = logfile::ReadCabrillo(bytes);
+        ASSERT_TRUE(std::holds_alternative<logfile::NotCabrillo>(result)) << Printable(bytes);
+        EXPECT_TRUE(std::get<logfile::NotCabrillo>(result).reason.starts_with(reason))
+            << std::get<logfile::NotCabrillo>(result).reason;
     }
     // A log without QSO lines is still a log.
-    EXPECT_TRUE(std::holds_alternative<CabrilloLog>(ReadCabrillo("START-OF-LOG: 3.0\n")));
+    EXPECT_TRUE(
+        std::holds_alternative<logfile::CabrilloLog>(logfile::ReadCabrillo("START-OF-LOG: 3.0\n")));
 }
 
 TEST(Bands, SameBandWholeMegahertzAndDesignators) {
@@ -292,15 +294,15 @@ TEST(Bands, SameBandWholeMegahertzAndDesignators) {
         {50100, 53999, true}, {54000, 54001, false}, {1850, 2000, true},   {144050, 432100, false},
     };
     for (const auto& [a, b, same] : pairs) {
-        EXPECT_EQ(SameBand(a, b), same) << a << " " << b;
+        EXPECT_EQ(logfile::SameBand(a, b), same) << a << " " << b;
     }
-    EXPECT_EQ(WholeMegahertzGroup(3514), "3");
-    EXPECT_EQ(WholeMegahertzGroup(144050), "144");
-    EXPECT_EQ(BandOfDesignator("light"), BandOfName("submm"));
-    EXPECT_EQ(Bands()[BandOfDesignator("1.2G")].lowerHz, 1240000000u);
-    EXPECT_EQ(BandOfDesignator("3500"), kNoBand);
-    EXPECT_EQ(BandOfKHz(7500000000), BandOfName("SUBMM"));
-    EXPECT_EQ(Bands()[BandOfName("20m")].upperHz, 14350000u);
+    EXPECT_EQ(logfile::WholeMegahertzGroup(3514), "3");
+    EXPECT_EQ(logfile::WholeMegahertzGroup(144050), "144");
+    EXPECT_EQ(logfile::BandOfDesignator("light"), logfile::BandOfName("submm"));
+    EXPECT_EQ(logfile::Bands()[logfile::BandOfDesignator("1.2G")].lowerHz, 1240000000u);
+    EXPECT_EQ(logfile::BandOfDesignator("3500"), logfile::kNoBand);
+    EXPECT_EQ(logfile::BandOfKHz(7500000000), logfile::BandOfName("SUBMM"));
+    EXPECT_EQ(logfile::Bands()[logfile::BandOfName("20m")].upperHz, 14350000u);
 }
 
 }  // namespace

@@ -14,16 +14,16 @@ namespace {
 
 constexpr double kMay12th2024 = 45424.0;  // days since 1899-12-30
 
-AdifRecord Record(const std::string& fields) {
-    auto read = ReadAdif(fields + "<EOR>");
-    EXPECT_TRUE(std::holds_alternative<AdifLog>(read)) << fields;
-    return std::get<AdifLog>(read).records.at(0);
+logfile::AdifRecord Record(const std::string& fields) {
+    auto read = logfile::ReadAdif(fields + "<EOR>");
+    EXPECT_TRUE(std::holds_alternative<logfile::AdifLog>(read)) << fields;
+    return std::get<logfile::AdifLog>(read).records.at(0);
 }
 
 Contact Map(const std::string& fields, MappingOptions options = {}) {
-    std::vector<AdifNote> warnings;
+    std::vector<logfile::AdifNote> warnings;
     auto mapped = MapRecord(Record(fields), 1, options, warnings);
-    if (auto* skipped = std::get_if<AdifNote>(&mapped)) {
+    if (auto* skipped = std::get_if<logfile::AdifNote>(&mapped)) {
         ADD_FAILURE() << skipped->Describe();
         return {};
     }
@@ -210,12 +210,13 @@ TEST(MapRecord, SkipsOrWarnsNamingTheRecordFieldAndOffset) {
     options.stationCoordinate = "50N30O";
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fields);
-        std::vector<AdifNote> warnings;
+        std::vector<logfile::AdifNote> warnings;
         auto mapped = MapRecord(Record("<CALL:5>UA1AA " + c.fields), 4, options, warnings);
-        ASSERT_EQ(std::holds_alternative<AdifNote>(mapped), c.skipped);
+        ASSERT_EQ(std::holds_alternative<logfile::AdifNote>(mapped), c.skipped);
         ASSERT_EQ(warnings.size(), c.skipped || *c.field == '\0' ? 0u : 1u);
         if (*c.field != '\0') {
-            const AdifNote& note = c.skipped ? std::get<AdifNote>(mapped) : warnings[0];
+            const logfile::AdifNote& note =
+                c.skipped ? std::get<logfile::AdifNote>(mapped) : warnings[0];
             EXPECT_EQ(note.record, 4u);
             EXPECT_EQ(note.field, c.field);
             EXPECT_EQ(note.offset, c.offset);
@@ -248,16 +249,16 @@ TEST(Bands, HoldTheWholeAdifEnumerationWithItsEdges) {
     }};
     for (const auto& [name, lower, upper] : bands) {
         SCOPED_TRACE(name);
-        const Band* band = BandNamed(name);
+        const logfile::Band* band = logfile::BandNamed(name);
         ASSERT_NE(band, nullptr);
         EXPECT_EQ(band->lowerHz, MegahertzToHertz(lower));
         EXPECT_EQ(band->upperHz, MegahertzToHertz(upper));
-        EXPECT_EQ(BandOf(band->lowerHz), band);
-        EXPECT_EQ(BandOf(band->upperHz), band);
+        EXPECT_EQ(logfile::BandOf(band->lowerHz), band);
+        EXPECT_EQ(logfile::BandOf(band->upperHz), band);
     }
-    EXPECT_EQ(BandNamed(" 9CM "), BandNamed("9cm"));
-    EXPECT_EQ(BandNamed("11m"), nullptr);
-    EXPECT_EQ(BandOf(14'400'000), nullptr);
+    EXPECT_EQ(logfile::BandNamed(" 9CM "), logfile::BandNamed("9cm"));
+    EXPECT_EQ(logfile::BandNamed("11m"), nullptr);
+    EXPECT_EQ(logfile::BandOf(14'400'000), nullptr);
 }
 
 }  // namespace

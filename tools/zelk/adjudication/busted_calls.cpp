@@ -90,7 +90,7 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
         const Entrant& ours = contest.entrants[a];
         for (uint32_t i = 0; i < ours.log.lines.size(); ++i) {
             const CheckedLine& line = ours.log.lines[i];
-            if (line.status != LineStatus::kPending || line.band == host::kNoBand) {
+            if (line.status != LineStatus::kPending || line.band == logfile::kNoBand) {
                 continue;
             }
             auto near = nearByCall.find(line.call);

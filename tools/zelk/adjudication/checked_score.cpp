@@ -10,7 +10,7 @@ namespace zelk::adjudication {
 
 std::string_view GroupTexts::Of(const CheckedLine& line) {
     const uint64_t megahertz =
-        line.freqKHz != 0 ? line.freqKHz / 1000 : host::Bands()[line.band].lowerHz / 1'000'000;
+        line.freqKHz != 0 ? line.freqKHz / 1000 : logfile::Bands()[line.band].lowerHz / 1'000'000;
     auto it = m_texts.find(megahertz);
     if (it == m_texts.end()) {
         it = m_texts.emplace(megahertz, std::to_string(megahertz)).first;

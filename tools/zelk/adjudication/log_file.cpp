@@ -11,7 +11,7 @@ namespace zelk::adjudication {
 
 namespace {
 
-CheckedLine Pack(const host::CabrilloQso& qso, const std::string& text) {
+CheckedLine Pack(const logfile::CabrilloQso& qso, const std::string& text) {
     CheckedLine line;
     line.minute = qso.minutes;
     line.textBegin = static_cast<uint32_t>(qso.line.data() - text.data());
@@ -24,9 +24,9 @@ CheckedLine Pack(const host::CabrilloQso& qso, const std::string& text) {
     line.mode = qso.mode;
     line.xQso = qso.xQso;
     line.sentSerial = qso.sent.serial;
-    line.sentCoordinate = host::CoordinateKey(qso.Text(qso.sent.coordinate));
+    line.sentCoordinate = logfile::CoordinateKey(qso.Text(qso.sent.coordinate));
     line.receivedSerial = qso.received.serial;
-    line.receivedCoordinate = host::CoordinateKey(qso.Text(qso.received.coordinate));
+    line.receivedCoordinate = logfile::CoordinateKey(qso.Text(qso.received.coordinate));
     line.receivedSize = qso.received.normalisedSize;
     std::memcpy(line.received, qso.received.normalised, sizeof line.received);
     return line;
@@ -42,13 +42,13 @@ LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
         file.notRead = LogTooLargeReason(bytes.size());
         return file;
     }
-    auto read = host::ReadCabrillo(std::move(bytes));
-    if (auto* notCabrillo = std::get_if<host::NotCabrillo>(&read)) {
+    auto read = logfile::ReadCabrillo(std::move(bytes));
+    if (auto* notCabrillo = std::get_if<logfile::NotCabrillo>(&read)) {
         file.notRead = std::move(notCabrillo->reason);
         return file;
     }
-    host::CabrilloLog& log = std::get<host::CabrilloLog>(read);
-    file.call = host::Upper(log.Callsign());
+    logfile::CabrilloLog& log = std::get<logfile::CabrilloLog>(read);
+    file.call = Upper(log.Callsign());
     if (file.call.empty() && !log.qsos.empty()) {
         file.call = std::string(log.qsos.front().OwnCall());
         file.callFromQsoLines = true;
@@ -58,9 +58,9 @@ LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
         return file;
     }
     file.claimedScore = log.ClaimedScore();
-    file.stationCoordinate = host::StationCoordinateSent(log.qsos);
+    file.stationCoordinate = logfile::StationCoordinateSent(log.qsos);
     file.lines.reserve(log.qsos.size());
-    for (const host::CabrilloQso& qso : log.qsos) {
+    for (const logfile::CabrilloQso& qso : log.qsos) {
         file.lines.push_back(Pack(qso, *log.text));
     }
     file.unreadable = std::move(log.unreadable);

@@ -12,8 +12,8 @@
 #include <string_view>
 #include <vector>
 
-#include "logfile/cabrillo_reader.h"
 #include "adjudication/line_status.h"
+#include "logfile/cabrillo_reader.h"
 
 namespace zelk::adjudication {
 
@@ -35,8 +35,8 @@ struct CheckedLine {
     uint16_t textSize = 0;
     uint16_t callBegin = 0;  // the worked call's place in the line
     uint16_t callSize = 0;
-    host::BandIndex band = host::kNoBand;
-    host::CabrilloMode mode = host::CabrilloMode::kCw;
+    logfile::BandIndex band = logfile::kNoBand;
+    logfile::CabrilloMode mode = logfile::CabrilloMode::kCw;
     bool xQso = false;
     LineStatus status = LineStatus::kPending;
     uint8_t receivedSize = 0;
@@ -44,7 +44,7 @@ struct CheckedLine {
 
     std::string_view Received() const { return {received, receivedSize}; }
     // Only CW lines of QSO: count; X-QSO: lines are listed, never credited.
-    bool Counts() const { return !xQso && mode == host::CabrilloMode::kCw; }
+    bool Counts() const { return !xQso && mode == logfile::CabrilloMode::kCw; }
 };
 
 struct LogFile {
@@ -57,7 +57,7 @@ struct LogFile {
     std::optional<int64_t> claimedScore;  // CLAIMED-SCORE:, when it is a whole number
     std::string stationCoordinate;        // the coordinate it sent (StationCoordinateSent)
     std::vector<CheckedLine> lines;       // QSO: and X-QSO: lines, in file order
-    std::vector<host::UnreadableLine> unreadable;
+    std::vector<logfile::UnreadableLine> unreadable;
     std::shared_ptr<const std::string> text;  // the bytes the lines point into
 
     bool IsLog() const { return notRead.empty(); }

@@ -30,7 +30,7 @@ void MatchPartners(ContestCheck& contest, const PartnerIndex& index) {
             // A call id below the entrants' count is an entrant's call; a
             // partner before us in order has looked at this pair already.
             if (line.status != LineStatus::kPending || line.call >= contest.entrants.size() ||
-                line.call <= a || line.band == host::kNoBand) {
+                line.call <= a || line.band == logfile::kNoBand) {
                 continue;
             }
             Entrant& partner = contest.entrants[line.call];

@@ -7,12 +7,12 @@
 
 namespace zelk::adjudication {
 
-std::string BandText(host::BandIndex band) {
-    if (band == host::kNoBand) {
+std::string BandText(logfile::BandIndex band) {
+    if (band == logfile::kNoBand) {
         return "no amateur band";
     }
     // ADIF names: "40M", "70CM", "1.25M", "SUBMM"; the unit in lower case after a blank.
-    const std::string_view name = host::Bands()[band].name;
+    const std::string_view name = logfile::Bands()[band].name;
     const std::size_t unit = name.find_first_not_of("0123456789.");
     if (unit == 0 || unit == std::string_view::npos) {
         return "the " + std::string(name) + " band";
@@ -37,7 +37,7 @@ std::string QuotedLine(std::string_view line) {
         c = c == '\t' ? ' ' : c;
     }
     plain.erase(plain.find_last_not_of(' ') + 1);
-    return host::Printable(plain, 400);
+    return Printable(plain, 400);
 }
 
 std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width) {

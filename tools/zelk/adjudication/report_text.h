@@ -11,7 +11,7 @@
 namespace zelk::adjudication {
 
 // "the 40m band", "the 23cm band"; "no amateur band" for kNoBand.
-std::string BandText(host::BandIndex band);
+std::string BandText(logfile::BandIndex band);
 
 // 0.0833 as "8.3%".
 std::string Percent(double share);

@@ -8,15 +8,15 @@
 #include <set>
 
 #include "adjudication/check_steps.h"
-#include "report_html/clock.h"
-#include "contest/coordinate.h"
-#include "report_html/html_text.h"
 #include "adjudication/output_folder.h"
-#include "report_html/page.h"
-#include "report_scoring/report_scoring.h"
 #include "adjudication/report_text.h"
 #include "adjudication/results_files.h"
+#include "contest/coordinate.h"
+#include "report_html/clock.h"
+#include "report_html/html_text.h"
+#include "report_html/page.h"
 #include "report_html/svg_map.h"
+#include "report_scoring/report_scoring.h"
 #include "text/text.h"
 
 namespace zelk::adjudication {
@@ -103,11 +103,11 @@ rh::ReportModel EntrantModel(const ContestCheck& contest, const Entrant& entrant
         }
     }
     rh::ReportModel model;
-    model.entrant = host::ReportEntrant(entrant.log.call, {}, entrant.log.stationCoordinate,
-                                        ContestDate(entrant));
-    model.score = host::ReportScoreTable(entrant.checked);
-    model.contacts =
-        host::ReportContacts(credited, minutes, ParseCoordinate(entrant.log.stationCoordinate));
+    model.entrant = report_scoring::ReportEntrant(
+        entrant.log.call, {}, entrant.log.stationCoordinate, ContestDate(entrant));
+    model.score = report_scoring::ReportScoreTable(entrant.checked);
+    model.contacts = report_scoring::ReportContacts(credited, minutes,
+                                                    ParseCoordinate(entrant.log.stationCoordinate));
     return model;
 }
 

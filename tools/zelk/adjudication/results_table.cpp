@@ -49,7 +49,7 @@ std::string ResultsText(const ContestCheck& contest) {
     std::size_t callWidth = 4;
     std::vector<std::string> calls(contest.entrants.size());
     for (std::size_t i = 0; i < contest.entrants.size(); ++i) {
-        calls[i] = host::Printable(contest.entrants[i].log.call, kLongestShownCall);
+        calls[i] = Printable(contest.entrants[i].log.call, kLongestShownCall);
         callWidth = std::max(callWidth, calls[i].size());
     }
     std::string text = std::string(kTitle) + "\n\n";
@@ -81,7 +81,7 @@ std::string ResultsText(const ContestCheck& contest) {
     if (!contest.notRead.empty()) {
         text += "\nFiles not read (no Cabrillo log):\n";
         for (const NotRead& file : contest.notRead) {
-            text += Wrapped(host::Printable(file.file) + ": " + file.reason, 2);
+            text += Wrapped(Printable(file.file) + ": " + file.reason, 2);
         }
     }
     bool named = false;
@@ -89,17 +89,15 @@ std::string ResultsText(const ContestCheck& contest) {
         if (entrant.log.callFromQsoLines) {
             text +=
                 named ? "" : "\nCalls taken from the first QSO line (the log has no CALLSIGN:):\n";
-            text += "  " + host::Printable(entrant.log.name) + ": " +
-                    host::Printable(entrant.log.call) + "\n";
+            text += "  " + Printable(entrant.log.name) + ": " + Printable(entrant.log.call) + "\n";
             named = true;
         }
     }
     if (!contest.superseded.empty()) {
         text += "\nLogs not used (a newer log of the same call was received):\n";
         for (const Superseded& file : contest.superseded) {
-            text += Wrapped(host::Printable(file.file) + ": an older log of " +
-                                host::Printable(file.call) + "; " + host::Printable(file.usedFile) +
-                                " is used",
+            text += Wrapped(Printable(file.file) + ": an older log of " + Printable(file.call) +
+                                "; " + Printable(file.usedFile) + " is used",
                             2);
         }
     }

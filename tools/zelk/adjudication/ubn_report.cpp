@@ -34,7 +34,7 @@ std::string Minutes(int64_t apart) {
 }
 
 std::string Shown(std::string_view text) {
-    return host::Printable(text, 40);
+    return Printable(text, 40);
 }
 
 class UbnWriter {
@@ -135,7 +135,7 @@ class UbnWriter {
                 break;
             case LineStatus::kNotCw:
                 why = "not in CW, not credited: the mode is " +
-                      std::string(host::ModeCode(line.mode)) + "; only CW QSOs count.";
+                      std::string(logfile::ModeCode(line.mode)) + "; only CW QSOs count.";
                 break;
             case LineStatus::kDupe:
                 why = "dupe, not credited (no penalty): you worked " + call + " on " + band +
@@ -215,7 +215,7 @@ class UbnWriter {
     static std::string Exchange(const CheckedLine& line, bool received) {
         return "serial " + std::to_string(received ? line.receivedSerial : line.sentSerial) +
                " and coordinate " +
-               host::CoordinateKeyText(received ? line.receivedCoordinate : line.sentCoordinate);
+               logfile::CoordinateKeyText(received ? line.receivedCoordinate : line.sentCoordinate);
     }
 
     void Unreadable() {
@@ -223,7 +223,7 @@ class UbnWriter {
             return;
         }
         m_text += "\nLines that cannot be read (not checked, not credited)\n\n";
-        for (const host::UnreadableLine& line : m_entrant.log.unreadable) {
+        for (const logfile::UnreadableLine& line : m_entrant.log.unreadable) {
             m_text += Wrapped("Line " + std::to_string(line.line) + ": " + line.reason, 0);
         }
     }

@@ -6,10 +6,10 @@
 #include <chrono>
 #include <ostream>
 
-#include "commands/command.h"
 #include "adjudication/contest_check.h"
 #include "adjudication/log_folder.h"
 #include "adjudication/output_folder.h"
+#include "commands/command.h"
 #include "text/text.h"
 
 namespace zelk::host {
@@ -76,7 +76,7 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
             err << kCommand << name << ": the log of " << Printable(entrant.log.call)
                 << " has no QSO line\n";
         }
-        for (const UnreadableLine& line : entrant.log.unreadable) {
+        for (const logfile::UnreadableLine& line : entrant.log.unreadable) {
             err << kCommand << name << ": " << line.Describe() << " (not checked)\n";
         }
     }

@@ -5,12 +5,12 @@
 #include <exception>
 #include <ostream>
 
+#include "adjudication/output_folder.h"
 #include "host/contest_folder.h"
 #include "host/log_reading.h"
-#include "report_scoring/log_report.h"
-#include "adjudication/output_folder.h"
 #include "report_html/page.h"
 #include "report_html/summary.h"
+#include "report_scoring/log_report.h"
 #include "text/text.h"
 
 namespace zelk::host {
@@ -23,7 +23,7 @@ std::string Counted(std::size_t count, std::string_view one, std::string_view ma
 }
 
 // "201 contacts read: 199 admitted, 2 refused, 1 duplicate; 198 QSOs, score 15475"
-std::string CountsLine(const LogReport& report, std::size_t skipped) {
+std::string CountsLine(const report_scoring::LogReport& report, std::size_t skipped) {
     const std::size_t read = report.admitted + report.refused + skipped;
     std::string line = Counted(read, "contact", "contacts") +
                        " read: " + std::to_string(report.admitted) + " admitted, " +
@@ -66,7 +66,7 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
     const std::string stored =
         options.folderGiven || IsContestFolder(folder) ? StoredStationCoordinate(folder) : "";
     const bool degreesGiven = options.latitude.has_value();
-    LogReportSettings settings;
+    report_scoring::LogReportSettings settings;
     settings.storedCoordinate = stored;
     settings.latitude = options.latitude.value_or(0.0);
     settings.longitude = options.longitude.value_or(0.0);
@@ -117,7 +117,8 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
         settings.contestDate = DateOf(reading.contacts.front().time);
     }
 
-    const LogReport report = BuildLogReport(reading.contacts, settings);
+    const report_scoring::LogReport report =
+        report_scoring::BuildLogReport(reading.contacts, settings);
     std::string counts = CountsLine(report, reading.SkippedCount());
     if (!options.output.empty()) {
         try {

@@ -31,10 +31,10 @@ std::string SerialText(uint32_t serial) {
 
 }  // namespace
 
-CabrilloContacts MapCabrilloLog(const CabrilloLog& log) {
+CabrilloContacts MapCabrilloLog(const logfile::CabrilloLog& log) {
     CabrilloContacts mapped;
     mapped.callsign = Upper(log.Callsign());
-    mapped.sentCoordinate = StationCoordinateSent(log.qsos);
+    mapped.sentCoordinate = logfile::StationCoordinateSent(log.qsos);
     for (std::string_view kind : {"OPERATOR", "ASSISTED", "BAND", "MODE", "POWER", "TRANSMITTER"}) {
         if (const std::string_view value = log.Category(kind); !value.empty()) {
             mapped.category += (mapped.category.empty() ? "" : " ") + std::string(value);
@@ -43,10 +43,10 @@ CabrilloContacts MapCabrilloLog(const CabrilloLog& log) {
     if (mapped.category.empty()) {
         mapped.category = std::string(log.Value("CATEGORY"));
     }
-    for (const UnreadableLine& line : log.unreadable) {
+    for (const logfile::UnreadableLine& line : log.unreadable) {
         mapped.skipped.push_back({line.line, "cannot be read: " + line.reason});
     }
-    for (const CabrilloQso& qso : log.qsos) {
+    for (const logfile::CabrilloQso& qso : log.qsos) {
         if (qso.xQso) {
             mapped.skipped.push_back({qso.lineNumber, "an X-QSO: line, which never counts"});
             continue;
@@ -57,7 +57,7 @@ CabrilloContacts MapCabrilloLog(const CabrilloLog& log) {
         contact.call = std::string(qso.Call());
         contact.time = TimeOf(qso.minutes);
         const uint64_t hertz =
-            qso.freqKHz != 0 ? uint64_t{qso.freqKHz} * 1000 : Bands()[qso.band].lowerHz;
+            qso.freqKHz != 0 ? uint64_t{qso.freqKHz} * 1000 : logfile::Bands()[qso.band].lowerHz;
         if (hertz <= kHostHertzLimit) {
             contact.freqHz = static_cast<uint32_t>(hertz);
         } else {
@@ -67,7 +67,7 @@ CabrilloContacts MapCabrilloLog(const CabrilloLog& log) {
                                      "hertz carry: scored in group " +
                                      qso.Group() + ", handed to the plug-in as 0 Hz"});
         }
-        contact.mode = std::string(ModeCode(qso.mode));
+        contact.mode = std::string(logfile::ModeCode(qso.mode));
         contact.rstSent = std::string(qso.Text(qso.sent.report));
         contact.rstRcvd = std::string(qso.Text(qso.received.report));
         contact.exchSent = SerialText(qso.sent.serial);
@@ -80,13 +80,13 @@ CabrilloContacts MapCabrilloLog(const CabrilloLog& log) {
     return mapped;
 }
 
-std::optional<CabrilloLog> ReadIfCabrillo(std::string_view bytes) {
+std::optional<logfile::CabrilloLog> ReadIfCabrillo(std::string_view bytes) {
     const std::string upper = Upper(bytes);
     if (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos) {
         return std::nullopt;
     }
-    auto read = ReadCabrillo(bytes);
-    if (auto* log = std::get_if<CabrilloLog>(&read)) {
+    auto read = logfile::ReadCabrillo(bytes);
+    if (auto* log = std::get_if<logfile::CabrilloLog>(&read)) {
         return std::move(*log);
     }
     return std::nullopt;
@@ -98,9 +98,9 @@ StationChoice ChooseStation(const std::string& sentCoordinate, const std::string
     if (sentCoordinate.empty()) {
         return choice;
     }
-    const uint32_t sent = CoordinateKey(sentCoordinate);
+    const uint32_t sent = logfile::CoordinateKey(sentCoordinate);
     if (!storedCoordinate.empty()) {
-        if (CoordinateKey(Upper(storedCoordinate)) != sent) {
+        if (logfile::CoordinateKey(Upper(storedCoordinate)) != sent) {
             choice.note = "warning: the log sent the coordinate " + sentCoordinate +
                           ", but the contest folder stores " + Printable(storedCoordinate) +
                           ", which the plug-in scores from and sends";
@@ -109,14 +109,14 @@ StationChoice ChooseStation(const std::string& sentCoordinate, const std::string
     }
     if (latitude) {
         const std::string given = CoordinateText(*latitude, *longitude);
-        if (CoordinateKey(given) != sent) {
+        if (logfile::CoordinateKey(given) != sent) {
             choice.note = "warning: the log sent the coordinate " + sentCoordinate +
                           ", but --lat and --lon give " + given +
                           ", which the plug-in scores from and sends";
         }
         return choice;
     }
-    const SignedDegrees degrees = CoordinateKeyDegrees(sent);
+    const logfile::SignedDegrees degrees = logfile::CoordinateKeyDegrees(sent);
     choice.latitude = degrees.latitude;
     choice.longitude = degrees.longitude;
     choice.note = "station coordinate " + sentCoordinate +

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "logfile/cabrillo_reader.h"
 #include "host/contact.h"
+#include "logfile/cabrillo_reader.h"
 
 namespace zelk::host {
 
@@ -39,12 +39,12 @@ struct CabrilloContacts {
     std::string category;
 };
 
-CabrilloContacts MapCabrilloLog(const CabrilloLog& log);
+CabrilloContacts MapCabrilloLog(const logfile::CabrilloLog& log);
 
 // The file read as a Cabrillo log when its content is one: a file with
 // ADIF's <EOH> or <EOR> is ADIF; one with a START-OF-LOG: line is Cabrillo.
 // Nullopt for any other file.
-std::optional<CabrilloLog> ReadIfCabrillo(std::string_view bytes);
+std::optional<logfile::CabrilloLog> ReadIfCabrillo(std::string_view bytes);
 
 // Which station coordinate `zelk score` takes for a Cabrillo log: the
 // coordinate the log sent, as fallback degrees for the plug-in, when the

@@ -44,10 +44,10 @@ Number DigitsValue(std::string_view digits) {
 }
 
 // The first of the named fields that holds a value.
-const AdifField* FirstGiven(const AdifRecord& record,
-                            std::initializer_list<std::string_view> names) {
+const logfile::AdifField* FirstGiven(const logfile::AdifRecord& record,
+                                     std::initializer_list<std::string_view> names) {
     for (std::string_view name : names) {
-        const AdifField* field = record.Find(name);
+        const logfile::AdifField* field = record.Find(name);
         if (field != nullptr && !field->value.empty()) {
             return field;
         }
@@ -55,8 +55,8 @@ const AdifField* FirstGiven(const AdifRecord& record,
     return nullptr;
 }
 
-AdifNote About(std::size_t number, const AdifField& field, std::string message) {
-    return AdifNote{number, field.offset, std::move(message), field.name};
+logfile::AdifNote About(std::size_t number, const logfile::AdifField& field, std::string message) {
+    return logfile::AdifNote{number, field.offset, std::move(message), field.name};
 }
 
 std::string Quoted(std::string_view value) {
@@ -158,8 +158,8 @@ std::optional<std::string> SerialText(std::string_view digits) {
 // no band: divided back, it lands in one below the last.
 const char* MisreadUnit(uint64_t hertz) {
     const auto inBand = [](uint64_t candidate) {
-        const Band* band = BandOf(candidate);
-        return band != nullptr && !IsSubmillimetre(*band);
+        const logfile::Band* band = logfile::BandOf(candidate);
+        return band != nullptr && !logfile::IsSubmillimetre(*band);
     };
     if (inBand(hertz / 1000)) {
         return "kHz";
@@ -173,8 +173,8 @@ const char* MisreadUnit(uint64_t hertz) {
 // The hertz handed to the host. Above its 32 bits (the 6 cm band and up,
 // where no band edge fits either) it is handed 0, which no Cabrillo reader
 // takes for a real frequency; the group keeps the true megahertz.
-uint32_t HostHertz(uint64_t hertz, std::size_t number, const AdifField& field,
-                   const std::string& what, std::vector<AdifNote>& warnings) {
+uint32_t HostHertz(uint64_t hertz, std::size_t number, const logfile::AdifField& field,
+                   const std::string& what, std::vector<logfile::AdifNote>& warnings) {
     if (hertz <= kHostHertzLimit) {
         return static_cast<uint32_t>(hertz);
     }
@@ -256,7 +256,7 @@ std::optional<uint64_t> MegahertzToHertz(std::string_view megahertz) {
 }
 
 std::optional<uint64_t> BandLowerEdgeHz(std::string_view band) {
-    const Band* known = BandNamed(band);
+    const logfile::Band* known = logfile::BandNamed(band);
     return known != nullptr ? std::optional<uint64_t>(known->lowerHz) : std::nullopt;
 }
 
@@ -277,10 +277,11 @@ std::string CoordinateText(double latitude, double longitude) {
            std::to_string(std::llabs(lon)) + (lon < 0 ? "W" : "O");
 }
 
-std::variant<Contact, AdifNote> MapRecord(const AdifRecord& record, std::size_t number,
-                                          const MappingOptions& options,
-                                          std::vector<AdifNote>& warnings) {
-    for (AdifNote fault : record.faults) {
+std::variant<Contact, logfile::AdifNote> MapRecord(const logfile::AdifRecord& record,
+                                                   std::size_t number,
+                                                   const MappingOptions& options,
+                                                   std::vector<logfile::AdifNote>& warnings) {
+    for (logfile::AdifNote fault : record.faults) {
         fault.record = number;
         if (fault.field.empty() || UsesField(fault.field, options)) {
             return fault;
@@ -292,17 +293,17 @@ std::variant<Contact, AdifNote> MapRecord(const AdifRecord& record, std::size_t 
     Contact contact;
     contact.record = number;
 
-    const AdifField* own = FirstGiven(record, {"STATION_CALLSIGN", "OPERATOR"});
+    const logfile::AdifField* own = FirstGiven(record, {"STATION_CALLSIGN", "OPERATOR"});
     contact.ownCall = own != nullptr ? own->value : options.fallbackCall;
     contact.call = record.Value("CALL");
 
     contact.time = ContactTime(record.Value("QSO_DATE"), record.Value("TIME_ON"));
     if (contact.time.m_status == kZelkDateTimeInvalid) {
-        const AdifField& date = *record.Find("QSO_DATE");
+        const logfile::AdifField& date = *record.Find("QSO_DATE");
         if (ContactTime(date.value, "").m_status == kZelkDateTimeInvalid) {
             return About(number, date, Quoted(date.value) + " is not a date YYYYMMDD");
         }
-        const AdifField& time = *record.Find("TIME_ON");
+        const logfile::AdifField& time = *record.Find("TIME_ON");
         return About(number, time, Quoted(time.value) + " is not a time HHMM or HHMMSS");
     }
 
@@ -314,7 +315,7 @@ std::variant<Contact, AdifNote> MapRecord(const AdifRecord& record, std::size_t 
 
     // The plug-in adds the station coordinate to the sent serial itself, so
     // a coordinate in STX_STRING is left out.
-    if (const AdifField* sentText = FirstGiven(record, {"STX_STRING"})) {
+    if (const logfile::AdifField* sentText = FirstGiven(record, {"STX_STRING"})) {
         const SentExchange sent = SplitSentExchange(sentText->value);
         contact.exchSent = SerialText(sent.serial).value_or(sent.serial);
         const auto written = ReadCoordinate(sent.coordinate);
@@ -327,7 +328,7 @@ std::variant<Contact, AdifNote> MapRecord(const AdifRecord& record, std::size_t 
         }
     }
     if (contact.exchSent.empty()) {
-        if (const AdifField* serial = FirstGiven(record, {"STX"})) {
+        if (const logfile::AdifField* serial = FirstGiven(record, {"STX"})) {
             auto text = SerialText(serial->value);
             if (!text) {
                 return About(number, *serial, Quoted(serial->value) + " is not a serial number");
@@ -335,20 +336,20 @@ std::variant<Contact, AdifNote> MapRecord(const AdifRecord& record, std::size_t 
             contact.exchSent = *text;
         }
     }
-    if (const AdifField* received = FirstGiven(record, {"SRX_STRING", "SRX"})) {
+    if (const logfile::AdifField* received = FirstGiven(record, {"SRX_STRING", "SRX"})) {
         contact.exchRcvd = received->value;
     }
 
-    const AdifField* freq = FirstGiven(record, {"FREQ"});
-    const AdifField* band = FirstGiven(record, {"BAND"});
+    const logfile::AdifField* freq = FirstGiven(record, {"FREQ"});
+    const logfile::AdifField* band = FirstGiven(record, {"BAND"});
     std::optional<uint64_t> hertz;
     if (freq != nullptr) {
         hertz = MegahertzToHertz(freq->value);
         if (!hertz) {
             return About(number, *freq, Quoted(freq->value) + " is not a frequency in MHz");
         }
-        const Band* known = BandOf(*hertz);
-        if (known == nullptr || IsSubmillimetre(*known)) {
+        const logfile::Band* known = logfile::BandOf(*hertz);
+        if (known == nullptr || logfile::IsSubmillimetre(*known)) {
             if (const char* unit = MisreadUnit(*hertz)) {
                 return About(number, *freq,
                              Quoted(freq->value) + " MHz lies in no amateur band; it looks like " +

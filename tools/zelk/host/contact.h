@@ -15,8 +15,8 @@
 #include <variant>
 #include <vector>
 
-#include "logfile/adif_reader.h"
 #include "contest/plugin_abi.h"
+#include "logfile/adif_reader.h"
 
 namespace zelk::host {
 
@@ -71,8 +71,9 @@ std::string CoordinateText(double latitude, double longitude);
 
 // The contact for a record, or why it is skipped. Warnings about values
 // that were read with a substitute, or ignored, are appended to `warnings`.
-std::variant<Contact, AdifNote> MapRecord(const AdifRecord& record, std::size_t number,
-                                          const MappingOptions& options,
-                                          std::vector<AdifNote>& warnings);
+std::variant<Contact, logfile::AdifNote> MapRecord(const logfile::AdifRecord& record,
+                                                   std::size_t number,
+                                                   const MappingOptions& options,
+                                                   std::vector<logfile::AdifNote>& warnings);
 
 }  // namespace zelk::host

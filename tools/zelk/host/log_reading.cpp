@@ -41,11 +41,11 @@ Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& s
         reading.contacts = std::move(reading.cabrillo->contacts);
         return reading;
     }
-    auto read = ReadAdif(text);
-    if (auto* problem = std::get_if<AdifNote>(&read)) {
+    auto read = logfile::ReadAdif(text);
+    if (auto* problem = std::get_if<logfile::AdifNote>(&read)) {
         return options.log + ": " + problem->Describe();
     }
-    const AdifLog& log = std::get<AdifLog>(read);
+    const logfile::AdifLog& log = std::get<logfile::AdifLog>(read);
     MappingOptions mapping;
     mapping.fallbackCall = options.call;
     if (Upper(options.groupBy) != "BAND") {
@@ -56,7 +56,7 @@ Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& s
     reading.warnings = log.warnings;
     for (std::size_t i = 0; i < log.records.size(); ++i) {
         auto mapped = MapRecord(log.records[i], i + 1, mapping, reading.warnings);
-        if (auto* skipped = std::get_if<AdifNote>(&mapped)) {
+        if (auto* skipped = std::get_if<logfile::AdifNote>(&mapped)) {
             reading.skipped.push_back(std::move(*skipped));
         } else {
             reading.contacts.push_back(std::get<Contact>(std::move(mapped)));
@@ -68,17 +68,17 @@ Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& s
 void ListNotes(std::ostream& err, std::string_view command, const std::string& log,
                const LogReading& reading) {
     struct Entry {
-        const AdifNote* note;
+        const logfile::AdifNote* note;
         bool skipped;
     };
     std::vector<Entry> entries;
     std::map<std::pair<std::string, std::string>, std::size_t> recurring;
-    for (const AdifNote& note : reading.warnings) {
+    for (const logfile::AdifNote& note : reading.warnings) {
         if (recurring[{note.field, note.message}]++ == 0) {
             entries.push_back({&note, false});
         }
     }
-    for (const AdifNote& note : reading.skipped) {
+    for (const logfile::AdifNote& note : reading.skipped) {
         entries.push_back({&note, true});
     }
     if (reading.cabrillo) {

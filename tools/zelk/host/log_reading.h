@@ -12,10 +12,10 @@
 #include <variant>
 #include <vector>
 
-#include "logfile/adif_reader.h"
-#include "host/cabrillo_contacts.h"
 #include "commands/command.h"
+#include "host/cabrillo_contacts.h"
 #include "host/contact.h"
+#include "logfile/adif_reader.h"
 
 namespace zelk::host {
 
@@ -31,8 +31,8 @@ const std::string* Problem(const Checked<T>& checked) {
 // A log read and mapped: the contacts to hand over, and what was said on the way.
 struct LogReading {
     std::vector<Contact> contacts;
-    std::vector<AdifNote> warnings;
-    std::vector<AdifNote> skipped;  // contacts not handed over, and why
+    std::vector<logfile::AdifNote> warnings;
+    std::vector<logfile::AdifNote> skipped;  // contacts not handed over, and why
     // A Cabrillo log's notes (its contacts are moved to `contacts`), CALLSIGN
     // and sent coordinate; empty for an ADIF log.
     std::optional<CabrilloContacts> cabrillo;

@@ -10,7 +10,7 @@
 #include <cctype>
 #include <optional>
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 namespace {
 
@@ -319,4 +319,4 @@ std::variant<AdifLog, AdifNote> ReadAdif(std::string_view file) {
     return Reader(file).Read();
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

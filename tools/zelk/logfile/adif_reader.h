@@ -26,7 +26,7 @@
 #include <variant>
 #include <vector>
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 struct AdifField {
     std::string name;        // upper case: ADIF names are matched without regard to case
@@ -74,4 +74,4 @@ struct AdifLog {
 // The log, or the one structural fault that stopped reading.
 std::variant<AdifLog, AdifNote> ReadAdif(std::string_view file);
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

@@ -7,7 +7,7 @@
 
 #include "text/text.h"
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 namespace {
 
@@ -125,4 +125,4 @@ std::string WholeMegahertzGroup(uint64_t kHz) {
     return std::to_string(kHz / 1000);
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 struct Band {
     std::string_view name;      // the ADIF name, upper case: "20M", "9CM", "SUBMM"
@@ -56,4 +56,4 @@ bool SameBand(uint64_t kHzA, uint64_t kHzB);
 // whole megahertz ("3" for 3514 kHz, "144" for 144050 kHz).
 std::string WholeMegahertzGroup(uint64_t kHz);
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

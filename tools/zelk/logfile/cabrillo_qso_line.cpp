@@ -12,7 +12,7 @@
 #include "log/intake.h"
 #include "text/text.h"
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 namespace {
 
@@ -419,4 +419,4 @@ std::optional<std::string> ReadQsoFields(std::string_view line, std::size_t valu
     return QsoLineReader(line, valueBegin, dates).Read(tag, qso);
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

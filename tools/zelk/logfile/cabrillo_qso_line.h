@@ -9,7 +9,7 @@
 
 #include "logfile/cabrillo_reader.h"
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 // Dates yyyy-mm-dd as days since 1970-01-01. The last one is remembered,
 // since a log's lines mostly share their date.
@@ -31,4 +31,4 @@ std::optional<std::string> ReadQsoFields(std::string_view line, std::size_t valu
 // A text from the file as a reason quotes it: printable, in quotes.
 std::string Quoted(std::string_view text);
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

@@ -10,7 +10,7 @@
 #include "logfile/cabrillo_qso_line.h"
 #include "text/text.h"
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 namespace {
 
@@ -299,4 +299,4 @@ std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(std::string&& bytes) {
     return Read(std::make_shared<std::string>(std::move(bytes)));
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

@@ -48,7 +48,7 @@
 
 #include "logfile/bands.h"
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 enum class CabrilloMode : uint8_t { kCw, kPhone, kFm, kRtty, kDigital };
 
@@ -167,4 +167,4 @@ inline std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(const char* bytes) {
     return ReadCabrillo(std::string_view(bytes));
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <unordered_map>
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 namespace {
 
@@ -81,4 +81,4 @@ std::string StationCoordinateSent(std::span<const CabrilloQso> qsos) {
     return CoordinateKeyText(best);
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

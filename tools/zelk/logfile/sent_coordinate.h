@@ -10,7 +10,7 @@
 
 #include "logfile/cabrillo_reader.h"
 
-namespace zelk::host {
+namespace zelk::logfile {
 
 // A coordinate in whole degrees with its hemisphere letters, packed into one
 // number: 55N37O and 55N037O give the same key, 55N37O and 55S37O do not.
@@ -36,4 +36,4 @@ SignedDegrees CoordinateKeyDegrees(uint32_t key);
 // when the log has no QSO line.
 std::string StationCoordinateSent(std::span<const CabrilloQso> qsos);
 
-}  // namespace zelk::host
+}  // namespace zelk::logfile

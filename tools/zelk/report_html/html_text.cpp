@@ -14,7 +14,7 @@ constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 
 bool IsUtf8(std::string_view text) {
     while (!text.empty()) {
-        const auto length = host::Utf8SequenceLength(text);
+        const auto length = Utf8SequenceLength(text);
         if (!length) {
             return false;
         }

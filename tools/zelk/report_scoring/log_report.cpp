@@ -13,13 +13,13 @@
 #include "plugin/entry_points.h"
 #include "report_scoring/report_scoring.h"
 
-namespace zelk::host {
+namespace zelk::report_scoring {
 
 namespace {
 
 // The arguments AddData0 receives for a contact, converted as the export
 // layer converts them (Plugin::Add passes the same texts).
-ContactArgs ArgsOf(const Contact& c) {
+ContactArgs ArgsOf(const host::Contact& c) {
     return ContactFromHost(c.ownCall.c_str(), c.call.c_str(), &c.time, c.freqHz, c.mode.c_str(),
                            c.rstSent.c_str(), c.rstRcvd.c_str(), c.exchSent.c_str(),
                            c.exchRcvd.c_str(), "", "", c.group.c_str());
@@ -42,7 +42,8 @@ std::optional<int64_t> Minute(const zelk::OleDateTime& time) {
 
 }  // namespace
 
-LogReport BuildLogReport(std::span<const Contact> contacts, const LogReportSettings& settings) {
+LogReport BuildLogReport(std::span<const host::Contact> contacts,
+                         const LogReportSettings& settings) {
     const Coordinate station =
         StationCoordinate(settings.storedCoordinate, settings.latitude, settings.longitude);
     const std::string stationText = settings.storedCoordinate.empty()
@@ -51,7 +52,7 @@ LogReport BuildLogReport(std::span<const Contact> contacts, const LogReportSetti
     LogReport report;
     report_html::ReportModel& model = report.model;
     QsoLog log;
-    for (const Contact& contact : contacts) {
+    for (const host::Contact& contact : contacts) {
         const ContactArgs args = ArgsOf(contact);
         if (const std::optional<std::string_view> refusal = IntakeRefusal(args)) {
             ++report.refused;
@@ -82,4 +83,4 @@ LogReport BuildLogReport(std::span<const Contact> contacts, const LogReportSetti
     return report;
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::report_scoring

@@ -13,7 +13,7 @@
 #include "host/contact.h"
 #include "report_html/report_model.h"
 
-namespace zelk::host {
+namespace zelk::report_scoring {
 
 struct LogReportSettings {
     std::string contestant;
@@ -32,6 +32,7 @@ struct LogReport {
     std::size_t duplicates = 0;
 };
 
-LogReport BuildLogReport(std::span<const Contact> contacts, const LogReportSettings& settings);
+LogReport BuildLogReport(std::span<const host::Contact> contacts,
+                         const LogReportSettings& settings);
 
-}  // namespace zelk::host
+}  // namespace zelk::report_scoring

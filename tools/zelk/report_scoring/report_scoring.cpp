@@ -1,7 +1,7 @@
 // Scored contacts and results as the report's plain model.
 #include "report_scoring/report_scoring.h"
 
-namespace zelk::host {
+namespace zelk::report_scoring {
 
 namespace rh = report_html;
 
@@ -58,4 +58,4 @@ rh::Entrant ReportEntrant(std::string call, std::string category, std::string co
     return entrant;
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::report_scoring

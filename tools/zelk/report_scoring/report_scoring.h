@@ -13,7 +13,7 @@
 #include "report_html/report_model.h"
 #include "scoring/score.h"
 
-namespace zelk::host {
+namespace zelk::report_scoring {
 
 // The model's contacts: each one's points and the bonus its group first
 // earned with it (ShareContacts), the ZELK station and polar flags, and the
@@ -32,4 +32,4 @@ report_html::ScoreTable ReportScoreTable(const ScoreResult& result);
 report_html::Entrant ReportEntrant(std::string call, std::string category,
                                    std::string coordinateText, std::string contestDate);
 
-}  // namespace zelk::host
+}  // namespace zelk::report_scoring

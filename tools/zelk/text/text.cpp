@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-namespace zelk::host {
+namespace zelk {
 
 std::optional<std::size_t> Utf8SequenceLength(std::string_view text) {
     if (text.empty()) {
@@ -80,4 +80,4 @@ std::string Printable(std::string_view text, std::size_t limit) {
     return printable;
 }
 
-}  // namespace zelk::host
+}  // namespace zelk

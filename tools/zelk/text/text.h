@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-namespace zelk::host {
+namespace zelk {
 
 inline std::string Upper(std::string_view text) {
     std::string upper(text);
@@ -39,4 +39,4 @@ std::optional<std::size_t> Utf8SequenceLength(std::string_view text);
 // A text longer than `limit` characters is cut and ends with "...".
 std::string Printable(std::string_view text, std::size_t limit = 40);
 
-}  // namespace zelk::host
+}  // namespace zelk
