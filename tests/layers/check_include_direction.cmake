@@ -1,26 +1,62 @@
-# The one rule of direction (ARCHITECTURE.md): a file of src/ includes only
-# files of its own folder and of the folders below it. Reads every #include
-# of every source file under SOURCE_DIR and fails, naming file, line and the
-# folders allowed, for each include that reaches a folder not below its own.
-#   cmake -DSOURCE_DIR=<src> -P check_include_direction.cmake
+# The one rule of direction (ARCHITECTURE.md): a file includes only files of
+# its own folder and of the folders below it. Reads every #include of every
+# source file under SOURCE_DIR and fails, naming file, line and the folders
+# allowed, for each include that reaches a folder not below its own.
+#   cmake -DSTACK=src  -DSOURCE_DIR=<src>        -P check_include_direction.cmake
+#   cmake -DSTACK=zelk -DSOURCE_DIR=<tools/zelk> -P check_include_direction.cmake
+# STACK names the stack SOURCE_DIR holds: the plug-in's core (src) or the
+# command-line host's rooms (zelk), which stand on the core.
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT IS_DIRECTORY "${SOURCE_DIR}")
   message(FATAL_ERROR "SOURCE_DIR \"${SOURCE_DIR}\" is not a folder")
 endif()
 
-# Every folder of the stack, bottom first, and what each may include. The
-# two platform implementations see only the seam and what is below it;
-# scoring and cabrillo stand side by side and never include each other.
-set(folders contest platform platform/posix platform/win32 log scoring cabrillo plugin)
-set(allowed_contest contest)
-set(allowed_platform contest platform)
-set(allowed_platform/posix contest platform platform/posix)
-set(allowed_platform/win32 contest platform platform/win32)
-set(allowed_log contest platform log)
-set(allowed_scoring contest platform log scoring)
-set(allowed_cabrillo contest platform log cabrillo)
-set(allowed_plugin contest platform log scoring cabrillo plugin)
+# The core, bottom first, and what each folder may include. The two
+# platform implementations see only the seam and what is below it; scoring
+# and cabrillo stand side by side and never include each other.
+set(src_folders contest platform platform/posix platform/win32 log scoring cabrillo plugin)
+set(src_allowed_contest contest)
+set(src_allowed_platform contest platform)
+set(src_allowed_platform/posix contest platform platform/posix)
+set(src_allowed_platform/win32 contest platform platform/win32)
+set(src_allowed_log contest platform log)
+set(src_allowed_scoring contest platform log scoring)
+set(src_allowed_cabrillo contest platform log cabrillo)
+set(src_allowed_plugin contest platform log scoring cabrillo plugin)
+
+# zelk's rooms, bottom first. A room includes its own, the rooms below it
+# and, where listed as core/<folder>, the core's folders; the core never
+# includes a room. The log readers and the pages stand side by side; the
+# pages and the text helpers link no contest rule; the check does not drive
+# the plug-in. The top (main.cpp) only declares the commands.
+set(zelk_folders text logfile report_html host report_scoring adjudication serve commands top)
+set(core_all core/contest core/platform core/log core/scoring core/cabrillo core/plugin)
+set(zelk_allowed_text text)
+set(zelk_allowed_logfile text logfile core/contest core/log core/scoring)
+set(zelk_allowed_report_html text report_html)
+set(zelk_allowed_host text logfile host ${core_all})
+set(zelk_allowed_report_scoring text logfile report_html host report_scoring ${core_all})
+set(zelk_allowed_adjudication text logfile report_html report_scoring adjudication
+  core/contest core/log core/scoring)
+set(zelk_allowed_serve text logfile report_html host report_scoring adjudication serve
+  ${core_all})
+set(zelk_allowed_commands text logfile report_html host report_scoring adjudication serve
+  commands ${core_all})
+set(zelk_allowed_top commands)
+
+if(STACK STREQUAL "src")
+  set(folders ${src_folders})
+  set(foreign ${zelk_folders})  # a room's name at the start of an include
+  list(REMOVE_ITEM foreign top)
+  set(prefix "src")
+elseif(STACK STREQUAL "zelk")
+  set(folders ${zelk_folders})
+  set(foreign "")
+  set(prefix "tools/zelk")
+else()
+  message(FATAL_ERROR "STACK \"${STACK}\" is neither src nor zelk")
+endif()
 
 # The folder of a path relative to SOURCE_DIR; empty for a file at its top.
 function(folder_of path out)
@@ -33,23 +69,37 @@ function(folder_of path out)
   endif()
 endfunction()
 
-# The path relative to SOURCE_DIR that an include names, or empty when it
-# names a file outside (system, library and res/ headers).
-function(included_path file include out)
+# The folder an include reaches, as it is named in the allowed lists: a
+# folder of this stack, core/<folder> for the core seen from zelk, or
+# foreign:<room> for a room of zelk seen from the core. Empty when it names
+# a file outside (system, library and res/ headers).
+function(included_folder file include out)
   get_filename_component(dir "${file}" DIRECTORY)
   set(result "")
+  string(REPLACE ";" "|" known "${folders}")
+  string(REPLACE ";" "|" core "${src_folders}")
+  string(REPLACE ";" "|" rooms "${foreign}")
   if(include MATCHES "(^|/)\\.\\.(/|$)" OR EXISTS "${SOURCE_DIR}/${dir}/${include}")
     # Relative to the including file.
     get_filename_component(absolute "${SOURCE_DIR}/${dir}/${include}" ABSOLUTE)
     file(RELATIVE_PATH relative "${SOURCE_DIR}" "${absolute}")
-    if(NOT relative MATCHES "^\\.\\./")
-      set(result "${relative}")
+    if(relative MATCHES "^\\.\\./")
+      if(include MATCHES "(^|/)tools/")
+        set(result "foreign:tools")
+      endif()
+    else()
+      folder_of("${relative}" result)
     endif()
-  else()
-    string(REPLACE ";" "|" known "${folders}")
-    if(include MATCHES "^(${known})/")
-      set(result "${include}")
-    endif()
+  elseif(include MATCHES "^(${known})/")
+    folder_of("${include}" result)
+  elseif(STACK STREQUAL "zelk" AND include MATCHES "^(${core})/")
+    folder_of("${include}" folder)
+    string(REGEX REPLACE "^platform/.*" "platform" folder "${folder}")
+    set(result "core/${folder}")
+  elseif(NOT rooms STREQUAL "" AND include MATCHES "^(${rooms})/")
+    set(result "foreign:${CMAKE_MATCH_1}")
+  elseif(include MATCHES "(^|/)tools/")
+    set(result "foreign:tools")
   endif()
   set(${out} "${result}" PARENT_SCOPE)
 endfunction()
@@ -62,12 +112,16 @@ set(violations 0)
 set(checked 0)
 foreach(file IN LISTS sources)
   folder_of("${file}" folder)
+  if(folder STREQUAL "" AND STACK STREQUAL "zelk")
+    set(folder top)  # main.cpp
+  endif()
   if(NOT folder IN_LIST folders)
-    message(SEND_ERROR "src/${file}: the folder \"${folder}\" has no place in the stack: "
+    message(SEND_ERROR "${prefix}/${file}: the folder \"${folder}\" has no place in the stack: "
                        "give it one here and in ARCHITECTURE.md")
     math(EXPR violations "${violations} + 1")
     continue()
   endif()
+  set(allowed ${${STACK}_allowed_${folder}})
   file(READ "${SOURCE_DIR}/${file}" text)
   file(STRINGS "${SOURCE_DIR}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
   set(searchFrom 0)
@@ -77,12 +131,8 @@ foreach(file IN LISTS sources)
     endif()
     set(include "${CMAKE_MATCH_1}")
     math(EXPR checked "${checked} + 1")
-    included_path("${file}" "${include}" target)
-    if(target STREQUAL "")
-      continue()
-    endif()
-    folder_of("${target}" targetFolder)
-    if(targetFolder IN_LIST allowed_${folder})
+    included_folder("${file}" "${include}" target)
+    if(target STREQUAL "" OR target IN_LIST allowed)
       continue()
     endif()
     # The line number: where this line stands in the text, after the
@@ -95,9 +145,19 @@ foreach(file IN LISTS sources)
     list(LENGTH breaks number)
     math(EXPR number "${number} + 1")
     math(EXPR searchFrom "${at} + 1")
-    list(JOIN allowed_${folder} "/, " may)
-    message(SEND_ERROR "src/${file}:${number}: includes \"${include}\" from ${targetFolder}/, "
-                       "which is not below ${folder}/ (${folder}/ may include ${may}/ only)")
+    if(folder STREQUAL "top")
+      set(shown "the top")
+    else()
+      set(shown "${folder}/")
+    endif()
+    if(target MATCHES "^foreign:")
+      message(SEND_ERROR "${prefix}/${file}:${number}: includes \"${include}\" from tools/, "
+                         "which the core never includes")
+    else()
+      list(JOIN allowed "/, " may)
+      message(SEND_ERROR "${prefix}/${file}:${number}: includes \"${include}\" from ${target}/, "
+                         "which is not below ${shown} (${shown} may include ${may}/ only)")
+    endif()
     math(EXPR violations "${violations} + 1")
   endforeach()
 endforeach()

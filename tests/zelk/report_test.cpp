@@ -9,6 +9,12 @@
 namespace zelk::host {
 namespace {
 
+using commands::JsonString;
+using commands::ScoreOutcome;
+using commands::SummaryLine;
+using commands::TextOutput;
+using commands::ToJson;
+
 constexpr std::string_view kTitle =
     "\t\tZELK  Contest 12.05.2024\r\n\t\t  Contestant: R9TST \r\n"
     "\tQSOs\tPoints  Lat    Long    ZELK    Polar\r\n";

@@ -1,7 +1,6 @@
 // zelk adjudicate: reads the folder, checks the contest, writes the results
 // and prints the table; every file not read, log not used and line that
 // cannot be read is named on standard error with its reason.
-#include "commands/adjudicate.h"
 
 #include <chrono>
 #include <ostream>
@@ -10,14 +9,23 @@
 #include "adjudication/log_folder.h"
 #include "adjudication/output_folder.h"
 #include "commands/command.h"
+#include "host/system.h"
 #include "text/text.h"
 
-namespace zelk::host {
+namespace zelk::commands {
 
 namespace fs = std::filesystem;
 using namespace adjudication;
 
 namespace {
+
+struct AdjudicateOptions {
+    fs::path logs;
+    fs::path output;
+    CheckRules rules;
+    bool html = false;      // results.html too
+    bool progress = false;  // redraw a progress line on `err` (a terminal)
+};
 
 constexpr const char* kCommand = "zelk adjudicate: ";
 
@@ -101,8 +109,6 @@ std::string Summary(const ContestCheck& contest, const fs::path& output, bool ht
     return html ? summary + ", the page " + (output / kResultsHtml).string() : summary;
 }
 
-}  // namespace
-
 int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostream& err) {
     if (SameFolder(options.logs, options.output)) {
         err << kCommand << "the results cannot go into the folder of logs " << options.logs.string()
@@ -143,4 +149,51 @@ int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostr
     return kExitOk;
 }
 
-}  // namespace zelk::host
+}  // namespace
+
+Subcommand DeclareAdjudicate(CLI::App& app) {
+    auto options = std::make_shared<AdjudicateOptions>();
+    CLI::App* adjudicate = app.add_subcommand(
+        "adjudicate",
+        "The organiser's check: cross-checks every Cabrillo log of LOGS against the others "
+        "and writes, into -o DIR, the ranked results (results.txt, also printed; results.csv; "
+        "results.json) and every entrant's report of the QSO lines not credited or credited "
+        "without confirmation (ubn/<CALL>.ubn, replaced whole); with --html also results.html. "
+        "Subfolders of LOGS are not read. Files that are no log, older logs of a call and lines "
+        "that cannot be read are named on standard error.");
+    adjudicate->add_option("LOGS", options->logs, "Folder of the received logs")->required();
+    adjudicate->add_option("-o,--output", options->output, "Folder for the results")->required();
+    adjudicate->add_flag(
+        "--html", options->html,
+        "Also write results.html: the ranked table and each entrant's map and hourly rate sheet "
+        "of its credited QSOs, linked to its check report; one self-contained page (without "
+        "--html an earlier results.html is removed)");
+    CheckRules& rules = options->rules;
+    adjudicate
+        ->add_option("--time-window", rules.timeWindowMinutes,
+                     "Minutes by which the two sides' times of a QSO may differ")
+        ->check(CLI::Range(0, 24 * 60))
+        ->capture_default_str();
+    adjudicate
+        ->add_option("--call-distance", rules.callDistance,
+                     "Edits (inserted, deleted or changed characters) between a call logged and "
+                     "an entrant's call for a busted call; 0 finds none")
+        ->check(CLI::Range(0, 8))
+        ->capture_default_str();
+    adjudicate
+        ->add_option("--nil-penalty", rules.nilPenalty,
+                     "QSOs' worth of points (50 each) taken for each NIL beyond the QSO itself")
+        ->check(CLI::Range(0, 1000))
+        ->capture_default_str();
+    adjudicate
+        ->add_option("--min-appearances", rules.minAppearances,
+                     "Logs a call that sent no log must appear in for its QSOs to be credited")
+        ->check(CLI::Range(1, 1000000))
+        ->capture_default_str();
+    return {adjudicate, [options](std::ostream& out, std::ostream& err) {
+                options->progress = host::os::StderrIsTerminal();
+                return RunAdjudicate(*options, out, err);
+            }};
+}
+
+}  // namespace zelk::commands

@@ -1,13 +1,16 @@
-// The four zelk commands. Each returns the process's exit status and writes
-// its results to `out` and its complaints to `err`.
+// What every zelk subcommand shares: its exit statuses, the way it is
+// declared on the command line (its options, parsed into values it keeps)
+// with the function that runs it, and the plug-in's installation.
 #pragma once
 
-#include <filesystem>
+#include <CLI/CLI.hpp>
+#include <functional>
 #include <iosfwd>
-#include <optional>
-#include <string>
+#include <memory>
 
-namespace zelk::host {
+#include "host/open_contest.h"
+
+namespace zelk::commands {
 
 enum ExitStatus : int {
     kExitOk = 0,
@@ -15,45 +18,24 @@ enum ExitStatus : int {
     kExitBadInput = 2,  // wrong arguments, or a log that cannot be read
 };
 
-// Where the plug-in and the shipped files are: --plugin, else found from the
-// program's own path.
-struct Installation {
-    std::filesystem::path program;
-    std::filesystem::path pluginOverride;  // empty: look beside the program
+// A subcommand declared on the command line, and what runs it once the
+// command line is parsed into its options. `run` writes the results to
+// `out`, the complaints to `err`, and returns the exit status.
+struct Subcommand {
+    CLI::App* command = nullptr;
+    std::function<int(std::ostream& out, std::ostream& err)> run;
 };
 
-// How a log is read: file, own call, group field and contest folder.
-struct LogOptions {
-    std::string log;
-    std::string call;
-    std::string groupBy = "band";
-    std::filesystem::path folder = ".";
-};
+// The installation every command that loads the plug-in uses: the running
+// program's path, and --plugin when it is given.
+using SharedInstallation = std::shared_ptr<host::Installation>;
+SharedInstallation AddPluginOption(CLI::App& app);
 
-struct ScoreOptions {
-    LogOptions input;
-    std::string date;  // YYYY-MM-DD; empty: the first contact's date
-    bool cabrillo = false;
-    std::optional<double> latitude;
-    std::optional<double> longitude;
-    bool json = false;
-    bool yes = false;
-};
+Subcommand DeclareInit(CLI::App& app, SharedInstallation installation);
+Subcommand DeclareScore(CLI::App& app, SharedInstallation installation);
+Subcommand DeclareReport(CLI::App& app);
+Subcommand DeclareSetup(CLI::App& app, SharedInstallation installation);
+Subcommand DeclareCheck(CLI::App& app, SharedInstallation installation);
+Subcommand DeclareAdjudicate(CLI::App& app);
 
-struct CheckOptions {
-    LogOptions input;
-    std::string call;
-    std::string group;
-    std::string mode = "CW";
-};
-
-int RunInit(const Installation& installation, const std::filesystem::path& folder,
-            const std::optional<std::string>& coordinate, std::ostream& out, std::ostream& err);
-int RunScore(const Installation& installation, const ScoreOptions& options, std::ostream& out,
-             std::ostream& err);
-int RunSetup(const Installation& installation, const std::filesystem::path& folder,
-             std::ostream& out, std::ostream& err);
-int RunCheck(const Installation& installation, const CheckOptions& options, std::ostream& out,
-             std::ostream& err);
-
-}  // namespace zelk::host
+}  // namespace zelk::commands

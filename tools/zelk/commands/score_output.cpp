@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-namespace zelk::host {
+namespace zelk::commands {
 
 namespace {
 
@@ -32,7 +32,7 @@ bool IsUtf8(std::string_view text) {
     return true;
 }
 
-std::string RowJson(const ReportRow& row, bool withGroup) {
+std::string RowJson(const host::ReportRow& row, bool withGroup) {
     std::string json = "{";
     if (withGroup) {
         json += "\"group\": " + JsonString(row.group) + ", ";
@@ -94,7 +94,7 @@ std::string JsonString(std::string_view text) {
 }
 
 std::string ToJson(const ScoreOutcome& outcome) {
-    const ContestReport& report = outcome.report;
+    const host::ContestReport& report = outcome.report;
     std::string json = "{\n  \"contest\": \"ZELK\",\n  \"date\": " + JsonString(report.date) +
                        ",\n  \"contestant\": " + JsonString(report.contestant) + ",\n  \"rows\": [";
     for (std::size_t i = 0; i < report.rows.size(); ++i) {
@@ -115,4 +115,4 @@ std::string ToJson(const ScoreOutcome& outcome) {
     return json;
 }
 
-}  // namespace zelk::host
+}  // namespace zelk::commands

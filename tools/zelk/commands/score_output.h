@@ -10,7 +10,7 @@
 
 #include "host/result_report.h"
 
-namespace zelk::host {
+namespace zelk::commands {
 
 struct ContactCounts {
     std::size_t read = 0;
@@ -21,7 +21,7 @@ struct ContactCounts {
 };
 
 struct ScoreOutcome {
-    ContestReport report;
+    host::ContestReport report;
     ContactCounts counts;
     std::filesystem::path errorFile;
     std::optional<std::filesystem::path> cabrilloFile;  // when one was written
@@ -48,4 +48,4 @@ std::string ToJson(const ScoreOutcome& outcome);
 // bytes a log holds give valid JSON.
 std::string JsonString(std::string_view text);
 
-}  // namespace zelk::host
+}  // namespace zelk::commands

@@ -12,12 +12,19 @@
 #include <variant>
 #include <vector>
 
-#include "commands/command.h"
 #include "host/cabrillo_contacts.h"
 #include "host/contact.h"
 #include "logfile/adif_reader.h"
 
 namespace zelk::host {
+
+// How a log is read: file, own call, group field and contest folder.
+struct LogOptions {
+    std::string log;
+    std::string call;
+    std::string groupBy = "band";
+    std::filesystem::path folder = ".";
+};
 
 // A value, or the message that says why there is none.
 template <typename T>

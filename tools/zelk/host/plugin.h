@@ -8,8 +8,8 @@
 #include <string>
 #include <variant>
 
-#include "host/contact.h"
 #include "contest/plugin_abi.h"
+#include "host/contact.h"
 #include "host/system.h"
 
 namespace zelk::host {

@@ -4,11 +4,13 @@
 // leniently first, and a file whose first keyword is <EOR> is read again from
 // its start as records.
 #include "logfile/adif_reader.h"
-#include "text/text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
+
+#include "logfile/adif_tag.h"
+#include "text/text.h"
 
 namespace zelk::logfile {
 
@@ -16,43 +18,124 @@ namespace {
 
 constexpr std::string_view kBlanks = " \t\r\n";
 
-// One tag as found in the file: a field with its value, a keyword (EOH, EOR)
-// or a tag without a length.
-struct Tag {
-    enum class Kind { kField, kKeyword, kBare };
-    Kind kind = Kind::kField;
-    AdifField field;
-    std::string_view inner;           // the bytes between '<' and '>'
-    std::size_t end = 0;              // first byte after the tag and its value
-    std::size_t countedLength = 0;    // the length as written
-    bool lengthInCharacters = false;  // the value was read as that many UTF-8 characters
-};
-
 bool LooksLikeFieldName(std::string_view name) {
     return !name.empty() && std::all_of(name.begin(), name.end(), [](unsigned char c) {
         return std::isalnum(c) || c == '_';
     });
 }
 
-std::string TagText(std::string_view inner) {
-    return "<" + Printable(inner) + ">";
+void NoteCharacterCount(const AdifTag& tag, std::size_t record, std::vector<AdifNote>& notes) {
+    if (tag.lengthInCharacters) {
+        notes.push_back({record, tag.field.offset,
+                         "length " + std::to_string(tag.countedLength) +
+                             " counts characters, not bytes: read as " +
+                             std::to_string(tag.field.value.size()) + " bytes '" +
+                             Printable(tag.field.value) + "'",
+                         tag.field.name});
+    }
 }
+
+// A field given twice counts once when both copies agree; otherwise the
+// first copy stays and the record carries the disagreement as a fault.
+void AddField(AdifRecord& record, AdifField field, std::size_t number) {
+    if (record.fields.empty()) {
+        record.offset = field.offset;
+    }
+    const AdifField* first = record.Find(field.name);
+    if (first == nullptr) {
+        record.fields.push_back(std::move(field));
+        return;
+    }
+    const bool noted = std::any_of(record.faults.begin(), record.faults.end(),
+                                   [&field](const AdifNote& n) { return n.field == field.name; });
+    if (first->value != field.value && !noted) {
+        record.faults.push_back(
+            {number, field.offset,
+             "given twice with different values: '" + Printable(first->value) + "' at byte " +
+                 std::to_string(first->offset) + ", then '" + Printable(field.value) + "'",
+             field.name});
+    }
+}
+
+// The record being read, tag by tag. Tags without a length since the last
+// <EOR> are faults of the record they stand in, or ignored when no field
+// follows them (<APP_LoTW_EOF> after the last record).
+class RecordAssembly {
+  public:
+    explicit RecordAssembly(AdifLog& log) : m_log(log) {}
+
+    std::size_t Number() const { return m_log.records.size() + 1; }
+
+    void Field(AdifTag& tag) {
+        NoteCharacterCount(tag, Number(), m_log.warnings);
+        AddField(m_current, std::move(tag.field), Number());
+    }
+
+    void BareTag(const AdifTag& tag) {
+        m_bare.push_back(
+            {Number(), tag.field.offset, "tag " + TagText(tag.inner) + " has no length",
+             tag.field.name});
+    }
+
+    void EndOfRecord() {
+        if (m_current.fields.empty()) {
+            IgnoreBareTags();
+        } else {
+            Keep();
+        }
+    }
+
+    void EndOfFile() {
+        if (m_current.fields.empty()) {
+            IgnoreBareTags();
+            return;
+        }
+        m_current.faults.push_back(
+            {Number(), m_current.offset, "the record has no <EOR> before the end of the file", ""});
+        Keep();
+    }
+
+  private:
+    void IgnoreBareTags() {
+        for (AdifNote& note : m_bare) {
+            note.message += "; ignored";
+            note.record = m_log.records.size();
+            note.afterRecord = true;
+            m_log.warnings.push_back(std::move(note));
+        }
+        m_bare.clear();
+    }
+
+    void Keep() {
+        for (AdifNote& note : m_bare) {
+            note.message += ", so its value cannot be read";
+            m_current.faults.push_back(std::move(note));
+        }
+        m_bare.clear();
+        m_log.records.push_back(std::move(m_current));
+        m_current = AdifRecord{};
+    }
+
+    AdifLog& m_log;
+    AdifRecord m_current;
+    std::vector<AdifNote> m_bare;
+};
 
 class Reader {
   public:
-    explicit Reader(std::string_view file) : file_(file) {}
+    explicit Reader(std::string_view file) : m_file(file), m_tags(file) {}
 
     std::variant<AdifLog, AdifNote> Read() {
         AdifLog log;
-        const std::size_t start = file_.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+        const std::size_t start = m_file.starts_with("\xEF\xBB\xBF") ? 3 : 0;
         std::size_t pos = start;
         if (auto end = ReadHeader(start, log)) {
             pos = *end;
         } else {
             log = AdifLog{};
             const std::size_t text =
-                std::min(file_.find_first_not_of(kBlanks, start), file_.size());
-            if (text < file_.size() && file_[text] != '<') {
+                std::min(m_file.find_first_not_of(kBlanks, start), m_file.size());
+            if (text < m_file.size() && m_file[text] != '<') {
                 log.warnings.push_back(
                     {0, text,
                      "text before the first record, but no <EOH> ends a header: read as a log "
@@ -71,29 +154,30 @@ class Reader {
     // position after it; nullopt when an <EOR> or the end of the file comes
     // first, so the file has no header. Header text is free: a '<' that
     // begins no readable tag belongs to it.
-    std::optional<std::size_t> ReadHeader(std::size_t start, AdifLog& log) {
+    std::optional<std::size_t> ReadHeader(std::size_t start, AdifLog& log) const {
         std::vector<AdifNote> warnings;
         std::optional<std::size_t> firstField;
-        for (std::size_t pos = file_.find('<', start); pos != std::string_view::npos;) {
-            auto scanned = ScanTag(0, pos);
+        for (std::size_t pos = m_file.find('<', start); pos != std::string_view::npos;) {
+            auto scanned = m_tags.Scan(0, pos);
             if (auto* fault = std::get_if<AdifNote>(&scanned)) {
                 if (!fault->field.empty()) {
                     fault->message += "; ignored";
                     warnings.push_back(std::move(*fault));
                 }
-                pos = file_.find('<', pos + 1);
+                pos = m_file.find('<', pos + 1);
                 continue;
             }
-            Tag& tag = std::get<Tag>(scanned);
-            if (tag.kind == Tag::Kind::kKeyword) {
+            AdifTag& tag = std::get<AdifTag>(scanned);
+            if (tag.kind == AdifTag::Kind::kKeyword) {
                 if (tag.field.name == "EOR") {
                     return std::nullopt;
                 }
-                log.headerText = std::string(file_.substr(start, firstField.value_or(pos) - start));
+                log.headerText =
+                    std::string(m_file.substr(start, firstField.value_or(pos) - start));
                 log.warnings.insert(log.warnings.end(), warnings.begin(), warnings.end());
                 return tag.end;
             }
-            if (tag.kind == Tag::Kind::kBare) {
+            if (tag.kind == AdifTag::Kind::kBare) {
                 if (LooksLikeFieldName(tag.field.name)) {
                     warnings.push_back(
                         {0, pos,
@@ -101,193 +185,44 @@ class Reader {
                          tag.field.name});
                 }
             } else {
-                if (!firstField) {
-                    firstField = pos;
-                }
+                firstField = firstField.value_or(pos);
                 NoteCharacterCount(tag, 0, warnings);
                 log.header.push_back(std::move(tag.field));
             }
-            pos = file_.find('<', tag.end);
+            pos = m_file.find('<', tag.end);
         }
         return std::nullopt;
     }
 
     // Reads the records from `pos` to the end; returns the structural fault
     // that stopped it, if any.
-    std::optional<AdifNote> ReadRecords(std::size_t pos, AdifLog& log) {
-        AdifRecord current;
-        // Tags without a length since the last <EOR>: faults of the record
-        // they stand in, or ignored when no field follows them.
-        std::vector<AdifNote> bare;
-        const auto ignoreBare = [&log, &bare] {
-            for (AdifNote& note : bare) {
-                note.message += "; ignored";
-                note.record = log.records.size();
-                note.afterRecord = true;
-                log.warnings.push_back(std::move(note));
-            }
-            bare.clear();
-        };
-        const auto keepRecord = [&log, &bare, &current] {
-            for (AdifNote& note : bare) {
-                note.message += ", so its value cannot be read";
-                current.faults.push_back(std::move(note));
-            }
-            bare.clear();
-            log.records.push_back(std::move(current));
-            current = AdifRecord{};
-        };
-        for (pos = file_.find('<', pos); pos != std::string_view::npos;
-             pos = file_.find('<', pos)) {
-            const std::size_t number = log.records.size() + 1;
-            auto scanned = ScanTag(number, pos);
+    std::optional<AdifNote> ReadRecords(std::size_t pos, AdifLog& log) const {
+        RecordAssembly record(log);
+        for (pos = m_file.find('<', pos); pos != std::string_view::npos;
+             pos = m_file.find('<', pos)) {
+            auto scanned = m_tags.Scan(record.Number(), pos);
             if (auto* fault = std::get_if<AdifNote>(&scanned)) {
                 return *fault;
             }
-            Tag& tag = std::get<Tag>(scanned);
+            AdifTag& tag = std::get<AdifTag>(scanned);
             pos = tag.end;
-            if (tag.kind == Tag::Kind::kKeyword && tag.field.name == "EOR") {
-                if (current.fields.empty()) {
-                    ignoreBare();
-                } else {
-                    keepRecord();
-                }
-            } else if (tag.kind == Tag::Kind::kKeyword) {
+            if (tag.kind == AdifTag::Kind::kKeyword && tag.field.name == "EOR") {
+                record.EndOfRecord();
+            } else if (tag.kind == AdifTag::Kind::kKeyword) {
                 log.warnings.push_back(
-                    {number, tag.field.offset, "<EOH> among the records; ignored", ""});
-            } else if (tag.kind == Tag::Kind::kBare) {
-                bare.push_back({number, tag.field.offset,
-                                "tag " + TagText(tag.inner) + " has no length", tag.field.name});
+                    {record.Number(), tag.field.offset, "<EOH> among the records; ignored", ""});
+            } else if (tag.kind == AdifTag::Kind::kBare) {
+                record.BareTag(tag);
             } else {
-                NoteCharacterCount(tag, number, log.warnings);
-                AddField(current, std::move(tag.field), number);
+                record.Field(tag);
             }
         }
-        if (current.fields.empty()) {
-            ignoreBare();
-        } else {
-            current.faults.push_back({log.records.size() + 1, current.offset,
-                                      "the record has no <EOR> before the end of the file", ""});
-            keepRecord();
-        }
+        record.EndOfFile();
         return std::nullopt;
     }
 
-    // A field given twice counts once when both copies agree; otherwise the
-    // first copy stays and the record carries the disagreement as a fault.
-    static void AddField(AdifRecord& record, AdifField field, std::size_t number) {
-        if (record.fields.empty()) {
-            record.offset = field.offset;
-        }
-        const AdifField* first = record.Find(field.name);
-        if (first == nullptr) {
-            record.fields.push_back(std::move(field));
-            return;
-        }
-        const bool noted =
-            std::any_of(record.faults.begin(), record.faults.end(),
-                        [&field](const AdifNote& n) { return n.field == field.name; });
-        if (first->value != field.value && !noted) {
-            record.faults.push_back(
-                {number, field.offset,
-                 "given twice with different values: '" + Printable(first->value) + "' at byte " +
-                     std::to_string(first->offset) + ", then '" + Printable(field.value) + "'",
-                 field.name});
-        }
-    }
-
-    void NoteCharacterCount(const Tag& tag, std::size_t record,
-                            std::vector<AdifNote>& notes) const {
-        if (tag.lengthInCharacters) {
-            notes.push_back({record, tag.field.offset,
-                             "length " + std::to_string(tag.countedLength) +
-                                 " counts characters, not bytes: read as " +
-                                 std::to_string(tag.field.value.size()) + " bytes '" +
-                                 Printable(tag.field.value) + "'",
-                             tag.field.name});
-        }
-    }
-
-    // Where a value may end: at the end of the file, or before blanks that
-    // lead to the next tag.
-    bool EndsAValue(std::size_t pos) const {
-        const std::size_t next = file_.find_first_not_of(kBlanks, pos);
-        return next == std::string_view::npos || file_[next] == '<';
-    }
-
-    // The bytes that `characters` UTF-8 characters from `pos` take, or
-    // nullopt when the bytes there are not that many well-formed characters.
-    std::optional<std::size_t> Utf8Bytes(std::size_t pos, std::size_t characters) const {
-        std::size_t bytes = 0;
-        for (std::size_t i = 0; i < characters; ++i) {
-            auto length = Utf8SequenceLength(file_.substr(pos + bytes));
-            if (!length) {
-                return std::nullopt;
-            }
-            bytes += *length;
-        }
-        return bytes;
-    }
-
-    // Reads the tag whose '<' is at `pos`, and its value; a fault when its
-    // structure cannot be followed.
-    std::variant<Tag, AdifNote> ScanTag(std::size_t record, std::size_t pos) const {
-        const std::size_t close = file_.find_first_of("<>", pos + 1);
-        if (close == std::string_view::npos || file_[close] != '>') {
-            return AdifNote{record, pos, "tag without its closing '>'", ""};
-        }
-        Tag tag;
-        tag.inner = file_.substr(pos + 1, close - pos - 1);
-        tag.field.offset = pos;
-        tag.end = close + 1;
-
-        const std::size_t colon = tag.inner.find(':');
-        tag.field.name = Upper(tag.inner.substr(0, colon));
-        if (colon == std::string_view::npos) {
-            const bool keyword = tag.field.name == "EOH" || tag.field.name == "EOR";
-            tag.kind = keyword ? Tag::Kind::kKeyword : Tag::Kind::kBare;
-            return tag;
-        }
-        if (tag.field.name.empty()) {
-            return AdifNote{record, pos, "tag " + TagText(tag.inner) + " has no field name", ""};
-        }
-        std::string_view lengthText = tag.inner.substr(colon + 1);
-        const std::size_t typeColon = lengthText.find(':');
-        if (typeColon != std::string_view::npos) {
-            tag.field.type = std::string(lengthText.substr(typeColon + 1));
-            lengthText = lengthText.substr(0, typeColon);
-        }
-        // Eighteen digits cannot overflow and are far beyond any file.
-        if (!IsDigits(lengthText) || lengthText.size() > 18) {
-            return AdifNote{record, pos,
-                            "length '" + Printable(lengthText) + "' is not a number of bytes",
-                            tag.field.name};
-        }
-        std::size_t length = std::stoull(std::string(lengthText));
-        if (length > file_.size() - tag.end) {
-            return AdifNote{
-                record, pos,
-                "its value of " + std::string(lengthText) + " bytes runs past the end of the file",
-                tag.field.name};
-        }
-        tag.countedLength = length;
-        // Some loggers count UTF-8 text in characters. Only when that count,
-        // and not the byte count, ends the value where a value may end is
-        // the value read as characters.
-        if (!EndsAValue(tag.end + length)) {
-            const auto bytes = Utf8Bytes(tag.end, length);
-            if (bytes && *bytes > length && *bytes <= file_.size() - tag.end &&
-                EndsAValue(tag.end + *bytes)) {
-                length = *bytes;
-                tag.lengthInCharacters = true;
-            }
-        }
-        tag.field.value = std::string(file_.substr(tag.end, length));
-        tag.end += length;
-        return tag;
-    }
-
-    std::string_view file_;
+    std::string_view m_file;
+    AdifTagScanner m_tags;
 };
 
 }  // namespace

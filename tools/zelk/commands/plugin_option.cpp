@@ -1,0 +1,15 @@
+// The --plugin option, shared by the commands that load the plug-in.
+#include "commands/command.h"
+#include "host/system.h"
+
+namespace zelk::commands {
+
+SharedInstallation AddPluginOption(CLI::App& app) {
+    auto installation = std::make_shared<host::Installation>();
+    installation->program = host::os::ExecutablePath();
+    app.add_option("--plugin", installation->pluginOverride,
+                   "Plug-in library to load (default: the one installed beside zelk)");
+    return installation;
+}
+
+}  // namespace zelk::commands
