@@ -49,11 +49,11 @@ void AddField(AdifRecord& record, AdifField field, std::size_t number) {
     const bool noted = std::any_of(record.faults.begin(), record.faults.end(),
                                    [&field](const AdifNote& n) { return n.field == field.name; });
     if (first->value != field.value && !noted) {
-        record.faults.push_back(
-            {number, field.offset,
-             "given twice with different values: '" + Printable(first->value) + "' at byte " +
-                 std::to_string(first->offset) + ", then '" + Printable(field.value) + "'",
-             field.name});
+        record.faults.push_back({number, field.offset,
+                                 "given twice with different values: '" + Printable(first->value) +
+                                     "' at byte " + std::to_string(first->offset) + ", then '" +
+                                     Printable(field.value) + "'",
+                                 field.name});
     }
 }
 
@@ -72,9 +72,8 @@ class RecordAssembly {
     }
 
     void BareTag(const AdifTag& tag) {
-        m_bare.push_back(
-            {Number(), tag.field.offset, "tag " + TagText(tag.inner) + " has no length",
-             tag.field.name});
+        m_bare.push_back({Number(), tag.field.offset,
+                          "tag " + TagText(tag.inner) + " has no length", tag.field.name});
     }
 
     void EndOfRecord() {

@@ -44,8 +44,7 @@ std::variant<AdifTag, AdifNote> AdifTagScanner::Scan(std::size_t record, std::si
     return ReadValue(std::move(tag), lengthText, record, pos);
 }
 
-std::variant<AdifTag, AdifNote> AdifTagScanner::ReadValue(AdifTag tag,
-                                                          std::string_view lengthText,
+std::variant<AdifTag, AdifNote> AdifTagScanner::ReadValue(AdifTag tag, std::string_view lengthText,
                                                           std::size_t record,
                                                           std::size_t pos) const {
     // Eighteen digits cannot overflow and are far beyond any file.

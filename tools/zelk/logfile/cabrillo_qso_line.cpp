@@ -8,21 +8,13 @@
 #include <chrono>
 #include <cstring>
 
-#include "contest/coordinate.h"
-#include "log/intake.h"
+#include "logfile/cabrillo_exchange.h"
 #include "text/text.h"
 
 namespace zelk::logfile {
 
 namespace {
 
-constexpr std::size_t kMaxSerialDigits = 6;
-constexpr std::size_t kMaxLatitudeDigits = 2;
-constexpr std::size_t kMaxLongitudeDigits = 3;
-constexpr std::size_t kMaxCoordinate = kMaxLatitudeDigits + 1 + kMaxLongitudeDigits + 1;
-// The normalised exchange: the serial (zero-filled to three digits), a
-// blank, the coordinate.
-static_assert(sizeof CabrilloExchange::normalised >= kMaxSerialDigits + 1 + kMaxCoordinate);
 // frequency mode date time own-call, sent (up to 3), call, received (up to
 // 3), transmitter id.
 constexpr std::size_t kMinQsoFields = 8;
@@ -30,8 +22,6 @@ constexpr std::size_t kMaxQsoFields = 13;
 
 constexpr std::string_view kFieldNames =
     "(frequency, mode, date, time, call, exchange, call, exchange)";
-constexpr std::string_view kExchangeForms =
-    "[report] serial coordinate, e.g. 599 001 55N37O or 1255N37O";
 
 bool IsBlank(char c) {
     return c == ' ' || c == '\t';
@@ -43,41 +33,6 @@ bool IsDigit(char c) {
 // Every call sign has a letter; a field without one is a number out of place.
 bool HasLetter(std::string_view field) {
     return field.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string_view::npos;
-}
-
-// The shape of a field that ends in a coordinate: digits, N or S, digits,
-// O or W at its end; `whole` when nothing else comes before them.
-struct CoordinateEnd {
-    bool found = false;
-    bool whole = false;
-    std::size_t latitudeDigits = 0;  // every digit before N or S
-    std::size_t longitudeDigits = 0;
-};
-
-CoordinateEnd FindCoordinateEnd(std::string_view field) {
-    CoordinateEnd end;
-    std::size_t i = field.size();
-    if (i == 0 || (field[i - 1] != 'O' && field[i - 1] != 'W')) {
-        return end;
-    }
-    --i;
-    const std::size_t longitudeEnd = i;
-    while (i > 0 && IsDigit(field[i - 1])) {
-        --i;
-    }
-    end.longitudeDigits = longitudeEnd - i;
-    if (end.longitudeDigits == 0 || i == 0 || (field[i - 1] != 'N' && field[i - 1] != 'S')) {
-        return end;
-    }
-    --i;
-    const std::size_t latitudeEnd = i;
-    while (i > 0 && IsDigit(field[i - 1])) {
-        --i;
-    }
-    end.latitudeDigits = latitudeEnd - i;
-    end.found = end.latitudeDigits > 0;
-    end.whole = end.found && i == 0;
-    return end;
 }
 
 std::optional<int> MinuteOfDay(std::string_view text) {
@@ -152,6 +107,15 @@ class QsoLineReader {
                    " fields, a QSO has at most " + std::to_string(kMaxQsoFields) +
                    " (three to an exchange, and a transmitter id)";
         }
+        if (auto problem = ReadFixedFields(qso)) {
+            return problem;
+        }
+        return ReadExchanges(qso);
+    }
+
+  private:
+    // Frequency, mode, date, time and own call.
+    std::optional<std::string> ReadFixedFields(CabrilloQso& qso) {
         if (auto problem = ReadFrequency(qso)) {
             return problem;
         }
@@ -176,13 +140,18 @@ class QsoLineReader {
         qso.date = m_fields[2];
         qso.time = m_fields[3];
         qso.ownCall = m_fields[4];
+        return std::nullopt;
+    }
 
+    // The sent exchange, the call, the received exchange and the
+    // transmitter id.
+    std::optional<std::string> ReadExchanges(CabrilloQso& qso) {
         const std::size_t sentEnd = NextCoordinateEnd(5);
         if (sentEnd == m_count) {
             return "no coordinate (degrees, N or S, degrees, O or W) after the own call " +
                    Quoted(Field(4));
         }
-        if (auto problem = ReadExchange("sent", 5, sentEnd, qso.sent)) {
+        if (auto problem = Exchange("sent", 5, sentEnd, qso.sent)) {
             return problem;
         }
         const std::size_t callAt = sentEnd + 1;
@@ -199,7 +168,7 @@ class QsoLineReader {
             return "no coordinate (degrees, N or S, degrees, O or W) after the call " +
                    Quoted(call);
         }
-        if (auto problem = ReadExchange("received", callAt + 1, receivedEnd, qso.received)) {
+        if (auto problem = Exchange("received", callAt + 1, receivedEnd, qso.received)) {
             return problem;
         }
         const std::size_t rest = receivedEnd + 1;
@@ -212,7 +181,13 @@ class QsoLineReader {
         return std::nullopt;
     }
 
-  private:
+    // Fields first..last (last ends in a coordinate) as one exchange.
+    std::optional<std::string> Exchange(std::string_view which, std::size_t first, std::size_t last,
+                                        CabrilloExchange& exchange) const {
+        return ReadExchange(m_line, std::span(m_fields).subspan(first, last - first + 1), which,
+                            exchange);
+    }
+
     std::string_view Field(std::size_t i) const {
         return m_line.substr(m_fields[i].begin, m_fields[i].size);
     }
@@ -224,7 +199,7 @@ class QsoLineReader {
 
     std::size_t NextCoordinateEnd(std::size_t from) const {
         for (std::size_t i = from; i < m_count; ++i) {
-            if (FindCoordinateEnd(Field(i)).found) {
+            if (EndsInCoordinate(Field(i))) {
                 return i;
             }
         }
@@ -266,109 +241,6 @@ class QsoLineReader {
         qso.freqKHz = kHz;
         qso.band = BandOfKHz(kHz);
         return std::nullopt;
-    }
-
-    // Fields first..last (last ends in a coordinate) as one exchange.
-    std::optional<std::string> ReadExchange(std::string_view which, std::size_t first,
-                                            std::size_t last, CabrilloExchange& exchange) {
-        const std::size_t count = last - first + 1;
-        auto bad = [&](std::string_view why) {
-            return std::string(which) + " exchange " + Quoted(Span(first, last + 1)) + " " +
-                   std::string(why);
-        };
-        if (count > 3) {
-            return bad("is not " + std::string(kExchangeForms));
-        }
-        const LineSpan tail = m_fields[last];
-        const std::string_view tailText = Field(last);
-        const CoordinateEnd shape = FindCoordinateEnd(tailText);
-        if (!shape.whole) {
-            return bad("ends in " + Quoted(tailText) +
-                       ", which is not degrees, N or S, degrees, O or W");
-        }
-        if (shape.longitudeDigits > kMaxLongitudeDigits) {
-            return bad("has a longitude of more than three digits");
-        }
-        std::size_t coordinateSize = tailText.size();
-        std::string typedStored;
-        if (shape.latitudeDigits <= kMaxLatitudeDigits) {
-            // serial coordinate, or report serial coordinate
-            if (count == 1) {
-                return bad("has no serial number");
-            }
-            exchange.serialText = m_fields[last - 1];
-            if (count == 3) {
-                exchange.report = m_fields[first];
-            }
-        } else {
-            // typed: serial and coordinate in one field, split by the plug-in's rule
-            if (count == 3) {
-                return bad("is not " + std::string(kExchangeForms));
-            }
-            typedStored = NormaliseReceivedExchange(tailText);
-            const std::size_t blank = typedStored.find(' ');
-            if (blank == std::string::npos) {
-                return bad(
-                    "does not split into serial and coordinate; a serial of more than "
-                    "four digits needs a blank before the coordinate");
-            }
-            coordinateSize = typedStored.size() - blank - 1;
-            exchange.serialText = {tail.begin,
-                                   static_cast<uint16_t>(tailText.size() - coordinateSize)};
-            if (count == 2) {
-                exchange.report = m_fields[first];
-            }
-        }
-        if (exchange.report.size != 0) {
-            const std::string_view report =
-                m_line.substr(exchange.report.begin, exchange.report.size);
-            if (report.size() > 4 ||
-                !(IsDigit(report[0]) || report[0] == '+' || report[0] == '-')) {
-                return bad("has " + Quoted(report) + " where a signal report or serial belongs");
-            }
-        }
-        exchange.coordinate = {static_cast<uint16_t>(tail.begin + tailText.size() - coordinateSize),
-                               static_cast<uint16_t>(coordinateSize)};
-        const std::string_view serial =
-            m_line.substr(exchange.serialText.begin, exchange.serialText.size);
-        if (!IsDigits(serial)) {
-            return bad("has the serial " + Quoted(serial) + ", which is not a number");
-        }
-        if (serial.size() > kMaxSerialDigits) {
-            return bad("has a serial of more than six digits");
-        }
-        std::from_chars(serial.data(), serial.data() + serial.size(), exchange.serial);
-        const std::string_view coordinate =
-            m_line.substr(exchange.coordinate.begin, exchange.coordinate.size);
-        const Coordinate position = ParseCoordinate(coordinate);
-        exchange.latitude = position.latitude;
-        exchange.longitude = position.longitude;
-        StoreNormalised(serial, coordinate, std::move(typedStored), exchange);
-        return std::nullopt;
-    }
-
-    // `typedStored` is the plug-in's form of the typed field, when the
-    // exchange was one.
-    static void StoreNormalised(std::string_view serial, std::string_view coordinate,
-                                std::string typedStored, CabrilloExchange& exchange) {
-        char typed[kMaxSerialDigits + 1 + kMaxCoordinate];
-        std::memcpy(typed, serial.data(), serial.size());
-        std::memcpy(typed + serial.size(), coordinate.data(), coordinate.size());
-        std::string stored = typedStored.empty() ? NormaliseReceivedExchange(std::string_view(
-                                                       typed, serial.size() + coordinate.size()))
-                                                 : std::move(typedStored);
-        const bool splitsAgain = stored.size() > coordinate.size() &&
-                                 stored.ends_with(coordinate) &&
-                                 stored[stored.size() - coordinate.size() - 1] == ' ';
-        if (!splitsAgain) {
-            typed[serial.size()] = ' ';
-            std::memcpy(typed + serial.size() + 1, coordinate.data(), coordinate.size());
-            stored = NormaliseReceivedExchange(
-                std::string_view(typed, serial.size() + 1 + coordinate.size()));
-        }
-        exchange.normalisedSize =
-            static_cast<uint8_t>(std::min(stored.size(), sizeof exchange.normalised));
-        std::memcpy(exchange.normalised, stored.data(), exchange.normalisedSize);
     }
 
     std::string_view m_line;

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "logfile/cabrillo_reader.h"
+#include "logfile/cabrillo_qso.h"
 
 namespace zelk::logfile {
 
