@@ -37,7 +37,7 @@ set(zelk_allowed_logfile text logfile core/contest core/log core/scoring)
 set(zelk_allowed_report_html text report_html)
 set(zelk_allowed_host text logfile host ${core_all})
 set(zelk_allowed_report_scoring text logfile report_html host report_scoring ${core_all})
-set(zelk_allowed_adjudication text logfile report_html report_scoring adjudication
+set(zelk_allowed_adjudication text logfile report_html report_scoring adjudication core/platform
   core/contest core/log core/scoring)
 set(zelk_allowed_serve text logfile report_html host report_scoring adjudication serve
   ${core_all})

@@ -1,6 +1,7 @@
 // POSIX file primitives of the platform layer. This file holds only code for
 // POSIX systems.
 #include "platform/posix/file_io.h"
+#include "platform/file_replace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -144,41 +145,56 @@ std::optional<std::string> ResolveLinkChain(const std::string& path) {
     return std::nullopt;
 }
 
-bool ReplaceFileAtomically(const std::string& path, std::string_view content) {
+}  // namespace zelk::posix
+
+namespace zelk {
+
+std::error_code ReplaceFileWhole(const std::string& path, std::string_view content) {
+    using posix::FileDescriptor;
+    const auto failure = [](int error) { return std::error_code(error, std::generic_category()); };
     // Through a symbolic link the file it points to is replaced; the link
     // stays. Renaming over the link itself would cut it loose from its file.
-    std::optional<std::string> resolved = ResolveLinkChain(path);
+    errno = 0;
+    std::optional<std::string> resolved = posix::ResolveLinkChain(path);
     if (!resolved) {
-        return false;
+        return failure(errno != 0 ? errno : ELOOP);
     }
     const std::string& target = *resolved;
-    std::string folder = FolderOf(target);
     std::string temporary = target + ".XXXXXX";
     std::vector<char> buffer(temporary.begin(), temporary.end());
     buffer.push_back('\0');
     FileDescriptor file(::mkostemp(buffer.data(), O_CLOEXEC));
     if (!file.valid()) {
-        return false;
+        return failure(errno);
     }
     temporary.assign(buffer.data());
 
     struct stat old {};
-    mode_t mode = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode) ? (old.st_mode & 07777)
-                                                                            : NewFileMode();
-    bool ok = ::fchmod(file.get(), mode) == 0 && WriteAll(file.get(), content) &&
-              ::fsync(file.get()) == 0;
-    ok = file.Close() && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    const mode_t mode = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)
+                            ? (old.st_mode & 07777)
+                            : posix::NewFileMode();
+    int error = 0;
+    if (::fchmod(file.get(), mode) != 0 || !posix::WriteAll(file.get(), content) ||
+        ::fsync(file.get()) != 0) {
+        error = errno;
+    }
+    if (!file.Close() && error == 0) {
+        error = errno;
+    }
+    if (error == 0 && ::rename(temporary.c_str(), target.c_str()) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
         ::unlink(temporary.c_str());
-        return false;
+        return failure(error);
     }
     // Make the rename itself durable; the file is already in place if this fails.
-    FileDescriptor dir(OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY));
+    FileDescriptor dir(
+        posix::OpenRetrying(posix::FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY));
     if (dir.valid()) {
         ::fsync(dir.get());
     }
-    return true;
+    return {};
 }
 
-}  // namespace zelk::posix
+}  // namespace zelk

@@ -27,12 +27,4 @@ bool WriteWholeFile(const std::string& path, int flags, std::string_view content
 // the chain loops or cannot be read.
 std::optional<std::string> ResolveLinkChain(const std::string& path);
 
-// Replaces the file `path` names by `content`: a temporary file in the same
-// folder is written, synced and renamed over it, so that the file holds
-// either its old or its new content at every moment. When `path` is a
-// symbolic link, the file at the end of its chain is replaced (and created
-// when missing) and the link stays. An existing file keeps its permission
-// bits. On failure the temporary file is removed.
-bool ReplaceFileAtomically(const std::string& path, std::string_view content);
-
 }  // namespace zelk::posix

@@ -13,6 +13,7 @@
 
 #include "platform/default_platform.h"
 #include "platform/posix/dialog_forms.h"
+#include "platform/file_replace.h"
 #include "platform/posix/file_io.h"
 #include "platform/posix/pe_version.h"
 #include "platform/posix/profile_file.h"
@@ -96,7 +97,7 @@ bool PosixPlatform::WriteProfileString(std::string_view section, std::string_vie
         // request stores the same claimed score again and again).
         return true;
     }
-    return posix::ReplaceFileAtomically(path, updated);
+    return !ReplaceFileWhole(path, updated);
 }
 
 void PosixPlatform::ShowMessage(MessageOwner, const std::string& text,
@@ -184,7 +185,7 @@ bool PosixPlatform::AppendToFile(std::string_view name, std::string_view content
 }
 
 bool PosixPlatform::ReplaceFile(std::string_view name, std::string_view content) {
-    return posix::ReplaceFileAtomically(posix::HostPath(name), content);
+    return !ReplaceFileWhole(posix::HostPath(name), content);
 }
 
 Platform& DefaultPlatform() {

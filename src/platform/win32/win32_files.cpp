@@ -1,11 +1,13 @@
 // Files in the host's current folder, through the C runtime as the host's
 // own programs use it: streams opened with deny-none sharing so the operator
 // can view a file while the plug-in writes it.
+#include "platform/file_replace.h"
 #include "platform/win32/win32_platform.h"
 
 #include <io.h>
 #include <share.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -85,23 +87,36 @@ bool Win32Platform::AppendToFile(std::string_view name, std::string_view content
 }
 
 bool Win32Platform::ReplaceFile(std::string_view name, std::string_view content) {
-    const std::string target(name);
+    return !ReplaceFileWhole(std::string(name), content);
+}
+
+std::error_code ReplaceFileWhole(const std::string& path, std::string_view content) {
+    const auto systemError = [] {
+        return std::error_code(static_cast<int>(GetLastError()), std::system_category());
+    };
+    // GetTempFileNameA makes the file itself, with a name new in the folder
+    // (an exclusive create), so nothing placed there beforehand is written.
     char temporary[MAX_PATH] = {};
-    if (GetTempFileNameA(FolderOf(target).c_str(), "zlk", 0, temporary) == 0) {
-        return false;
+    if (GetTempFileNameA(FolderOf(path).c_str(), "zlk", 0, temporary) == 0) {
+        return systemError();
     }
     // The temporary reaches the disk before it is renamed over the file;
     // otherwise a crash soon after the rename could leave an empty file where
     // the good one was (MOVEFILE_WRITE_THROUGH waits only for a move that
     // copies across volumes, not for the data of a renamed file).
+    errno = 0;
     Stream stream(std::fopen(temporary, "wb"));
-    const bool written = stream && WriteAndClose(std::move(stream), content, Durability::Disk);
-    if (!written || !MoveFileExA(temporary, target.c_str(),
-                                 MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (!stream || !WriteAndClose(std::move(stream), content, Durability::Disk)) {
+        const std::error_code error(errno != 0 ? errno : EIO, std::generic_category());
         DeleteFileA(temporary);
-        return false;
+        return error;
     }
-    return true;
+    if (!MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        const std::error_code error = systemError();
+        DeleteFileA(temporary);
+        return error;
+    }
+    return {};
 }
 
 }  // namespace zelk

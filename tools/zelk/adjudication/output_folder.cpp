@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "adjudication/results_files.h"
+#include "platform/file_replace.h"
 
 namespace zelk::adjudication {
 
@@ -15,7 +16,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::string_view kTemporarySuffix = ".zelk-tmp";
 constexpr std::array<std::string_view, 22> kDeviceNames{
     "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
     "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
@@ -42,7 +42,8 @@ std::string FileStem(std::string_view call) {
     return stem;
 }
 
-// Writes `path`; a failure is told as one of the file `shownAs`.
+// Writes a report into this run's new reports folder; a failure is told as
+// one of the file `shownAs`.
 void WriteNewFile(const fs::path& path, const std::string& bytes, const fs::path& shownAs) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -54,17 +55,13 @@ void WriteNewFile(const fs::path& path, const std::string& bytes, const fs::path
     }
 }
 
+constexpr std::string_view kTemporarySuffix = ".zelk-tmp";
+
 }  // namespace
 
 void ReplaceFile(const fs::path& path, const std::string& bytes) {
-    fs::path temporary = path;
-    temporary += kTemporarySuffix;
-    WriteNewFile(temporary, bytes, path);
-    std::error_code error;
-    fs::rename(temporary, path, error);
-    if (error) {
-        fs::remove(temporary, error);
-        throw std::runtime_error(path.string() + ": cannot be put in place: " + error.message());
+    if (const std::error_code error = ReplaceFileWhole(path.string(), bytes)) {
+        throw std::runtime_error(path.string() + ": cannot be written: " + error.message());
     }
 }
 

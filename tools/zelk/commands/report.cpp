@@ -4,13 +4,12 @@
 // log is read as `zelk score` reads it and scored by the core's own rules,
 // without loading the plug-in, so a contest folder is needed only for the
 // station coordinate it stores.
-#include <exception>
 #include <ostream>
 
-#include "adjudication/output_folder.h"
 #include "commands/command.h"
 #include "commands/log_options.h"
 #include "host/contest_folder.h"
+#include "platform/file_replace.h"
 #include "report_html/page.h"
 #include "report_html/summary.h"
 #include "report_scoring/log_report.h"
@@ -90,10 +89,10 @@ int Publish(const ReportOptions& options, const report_scoring::LogReport& repor
             std::size_t skipped, std::ostream& out, std::ostream& err) {
     std::string counts = CountsLine(report, skipped);
     if (!options.output.empty()) {
-        try {
-            adjudication::ReplaceFile(options.output, report_html::ReportPage(report.model));
-        } catch (const std::exception& error) {
-            err << kCommand << error.what() << '\n';
+        if (const std::error_code error =
+                ReplaceFileWhole(options.output.string(), report_html::ReportPage(report.model))) {
+            err << kCommand << options.output.string() << ": cannot be written: " << error.message()
+                << '\n';
             return kExitFailure;
         }
         counts += "; report written to " + options.output.string();
