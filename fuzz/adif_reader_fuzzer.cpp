@@ -22,6 +22,7 @@
 
 namespace {
 
+using namespace zelk;
 using namespace zelk::host;
 
 [[noreturn]] void Broken(const std::string& what) {

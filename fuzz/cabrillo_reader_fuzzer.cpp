@@ -18,7 +18,7 @@
 #include "logfile/cabrillo_reader.h"
 #include "text/text.h"
 
-namespace zelk::host {
+namespace zelk::logfile {
 namespace {
 
 void Require(bool holds, const std::string& what) {
@@ -59,8 +59,7 @@ bool IsPrintable(std::string_view text) {
     return true;
 }
 
-void CheckExchange(const logfile::CabrilloQso& qso, const logfile::CabrilloExchange& e,
-                   std::string_view which) {
+void CheckExchange(const CabrilloQso& qso, const CabrilloExchange& e, std::string_view which) {
     const std::string where =
         std::string(which) + " exchange of line " + std::to_string(qso.lineNumber);
     for (LineSpan span : {e.report, e.serialText, e.coordinate}) {
@@ -86,7 +85,7 @@ void CheckExchange(const logfile::CabrilloQso& qso, const logfile::CabrilloExcha
                                           "', the plug-in stores '" + stored + "'");
 }
 
-void CheckLog(const logfile::CabrilloLog& log, std::string_view bytes) {
+void CheckLog(const CabrilloLog& log, std::string_view bytes) {
     const uint32_t lines = LineCount(bytes);
     const uint32_t last = log.endLine != 0 ? log.endLine : lines;
     Require(log.startLine >= 1 && log.startLine <= last && last <= lines,
@@ -97,18 +96,18 @@ void CheckLog(const logfile::CabrilloLog& log, std::string_view bytes) {
         return view.empty() || (view.data() >= text.data() &&
                                 view.data() + view.size() <= text.data() + text.size());
     };
-    for (const logfile::CabrilloTag& tag : log.tags) {
+    for (const CabrilloTag& tag : log.tags) {
         Require(inLog(tag.line), "a tag on line " + std::to_string(tag.line) + " outside the log");
         Require(inText(tag.name) && inText(tag.value), "a tag's text outside the log's bytes");
     }
-    for (const logfile::UnreadableLine& problem : log.unreadable) {
+    for (const UnreadableLine& problem : log.unreadable) {
         Require(inLog(problem.line),
                 "unreadable line " + std::to_string(problem.line) + " outside the log");
         Require(IsPrintable(problem.reason),
                 "a reason that is not printable: " + problem.Describe());
     }
     uint32_t previous = 0;
-    for (const logfile::CabrilloQso& qso : log.qsos) {
+    for (const CabrilloQso& qso : log.qsos) {
         Require(inLog(qso.lineNumber) && qso.lineNumber > previous,
                 "QSO line " + std::to_string(qso.lineNumber) + " outside the log or out of order");
         previous = qso.lineNumber;
@@ -118,7 +117,7 @@ void CheckLog(const logfile::CabrilloLog& log, std::string_view bytes) {
             Require(span.size > 0 && span.begin + span.size <= qso.line.size(),
                     "a QSO field outside its line " + std::to_string(qso.lineNumber));
         }
-        Require(qso.band != logfile::kNoBand || qso.freqKHz != 0, "neither a frequency nor a band");
+        Require(qso.band != kNoBand || qso.freqKHz != 0, "neither a frequency nor a band");
         Require(qso.transmitter >= -1 && qso.transmitter <= 1, "a transmitter id beyond 0 and 1");
         CheckExchange(qso, qso.sent, "sent");
         CheckExchange(qso, qso.received, "received");
@@ -126,46 +125,45 @@ void CheckLog(const logfile::CabrilloLog& log, std::string_view bytes) {
 }
 
 // Everything a reader's caller sees, as text.
-std::string Dump(const std::variant<logfile::CabrilloLog, logfile::NotCabrillo>& result) {
-    if (const auto* notRead = std::get_if<logfile::NotCabrillo>(&result)) {
+std::string Dump(const std::variant<CabrilloLog, NotCabrillo>& result) {
+    if (const auto* notRead = std::get_if<NotCabrillo>(&result)) {
         return "not read: " + notRead->reason;
     }
-    const logfile::CabrilloLog& log = std::get<logfile::CabrilloLog>(result);
+    const CabrilloLog& log = std::get<CabrilloLog>(result);
     std::string dump = std::to_string(log.startLine) + "-" + std::to_string(log.endLine) + "\n";
-    for (const logfile::CabrilloTag& tag : log.tags) {
+    for (const CabrilloTag& tag : log.tags) {
         dump += std::to_string(tag.line) + " " + std::string(tag.name) + "=" +
                 std::string(tag.value) + "\n";
     }
-    for (const logfile::CabrilloQso& q : log.qsos) {
+    for (const CabrilloQso& q : log.qsos) {
         dump += std::to_string(q.lineNumber) + (q.xQso ? " X " : " ") + std::string(q.line) + "|" +
                 std::to_string(q.freqKHz) + "|" + std::to_string(q.band) + "|" +
-                std::string(logfile::ModeCode(q.mode)) + "|" + std::to_string(q.minutes) + "|" +
+                std::string(ModeCode(q.mode)) + "|" + std::to_string(q.minutes) + "|" +
                 std::to_string(q.transmitter) + "|" + std::string(q.sent.Normalised()) + "|" +
                 std::string(q.received.Normalised()) + "|" + std::to_string(q.sent.latitude) + "," +
                 std::to_string(q.received.longitude) + "\n";
     }
-    for (const logfile::UnreadableLine& problem : log.unreadable) {
+    for (const UnreadableLine& problem : log.unreadable) {
         dump += problem.Describe() + "\n";
     }
     return dump;
 }
 
 }  // namespace
-}  // namespace zelk::host
+}  // namespace zelk::logfile
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-    using namespace zelk::host;
+    using namespace zelk::logfile;
     const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-    const auto first = logfile::ReadCabrillo(bytes);
-    if (const auto* log = std::get_if<logfile::CabrilloLog>(&first)) {
+    const auto first = ReadCabrillo(bytes);
+    if (const auto* log = std::get_if<CabrilloLog>(&first)) {
         CheckLog(*log, bytes);
     } else {
-        Require(IsPrintable(std::get<logfile::NotCabrillo>(first).reason),
-                "a reason that is not printable");
+        Require(IsPrintable(std::get<NotCabrillo>(first).reason), "a reason that is not printable");
     }
     const std::string dump = Dump(first);
-    Require(Dump(logfile::ReadCabrillo(bytes)) == dump, "a second reading differs from the first");
-    Require(Dump(logfile::ReadCabrillo(std::string(bytes))) == dump,
+    Require(Dump(ReadCabrillo(bytes)) == dump, "a second reading differs from the first");
+    Require(Dump(ReadCabrillo(std::string(bytes))) == dump,
             "reading handed-over bytes differs from reading a copy");
     return 0;
 }

@@ -1,11 +1,11 @@
 #!/bin/sh
-# Makes tools/zelk/report_html/world_outline_data.inc, the world outline that
+# Makes data/world-outline/world_outline_data.inc, the world outline that
 # zelk draws its maps on, from the pinned npm packages of package-lock.json
 # (installed into a temporary folder, never into the source tree). Run it once
 # after changing the conversion; the output is committed.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
-output=$here/../../tools/zelk/report_html/world_outline_data.inc
+output=$here/../../data/world-outline/world_outline_data.inc
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp "$here/package.json" "$here/package-lock.json" "$here/make-world-outline.mjs" "$work/"

@@ -4,7 +4,7 @@
 namespace zelk::report_html {
 
 namespace {
-#include "report_html/world_outline_data.inc"
+#include "world_outline_data.inc"
 }  // namespace
 
 Outline WorldOutline() {

@@ -1,5 +1,5 @@
 // The land outline maps are drawn on: rings of points in hundredths of a
-// degree. The shipped one is compiled in (world_outline_data.inc, made from
+// degree. The shipped one is compiled in (data/world-outline/, made from
 // Natural Earth by scripts/world-outline/), so zelk reads no data file; tests
 // pass small outlines of their own.
 #pragma once
