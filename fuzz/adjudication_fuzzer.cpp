@@ -93,14 +93,28 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
         Require(entrant.QsosCredited() <= entrant.QsosClaimed(), "more credited than claimed");
         Require(entrant.checkedScore >= 0, "a negative checked score");
         for (const CheckedLine& line : entrant.log.lines) {
+            Require(line.status != LineStatus::kNil || line.match == kNoLine,
+                    "a NIL whose partner logged the QSO");
             if (line.decidedBy == kNoLine) {
                 continue;
             }
             const ContestCheck::LineRef other = contest.Line(line.decidedBy);
             Require(other.line != nullptr, "a deciding line that does not exist");
+            if (line.status == LineStatus::kConfirmed ||
+                line.status == LineStatus::kBustedExchange) {
+                Require(line.match == line.decidedBy && other.line->match != kNoLine &&
+                            contest.Line(other.line->match).line == &line,
+                        "a matched line and its partner's line do not name each other");
+            }
+            if (line.status == LineStatus::kDupe) {
+                Require(other.entrant == &entrant && other.line != &line,
+                        "a dupe not decided by another line of its own log");
+            }
             if (line.status == LineStatus::kBustedCall ||
                 line.status == LineStatus::kPartnerBustedCall) {
-                Require(contest.Line(other.line->decidedBy).line == &line,
+                Require(contest.Line(line.match).line == other.line &&
+                            other.line->match != kNoLine &&
+                            contest.Line(other.line->match).line == &line,
                         "a busted call and its partner's line do not name each other");
             }
         }

@@ -8,6 +8,8 @@
 #include <map>
 
 #include "adjudication/contest_check.h"
+#include "adjudication/near_calls.h"
+#include "adjudication/results_files.h"
 #include "simulator.h"
 
 namespace zelk::adjudication {
@@ -127,12 +129,27 @@ TEST(ContestCheck, DecidesWhatTheSimulatorLeavesOpen) {
          {{{"DL1AA", 3}, "unique"},
           {{"DL1AA", 4}, "busted_call"},
           {{"DL1AB", 3}, "partner_busted_call"}}},
-        {"a dupe neither confirms nor is confirmed",
+        {"a repeat: the line the partner backs counts, even when it is the later one; the "
+         "other is the dupe, and the partner's line is no NIL",
          {{"DL1AA",
            {Qso("1000", "DL1AA", "1", "DL1AB", "7 55N37O"),
             Qso("1200", "DL1AA", "2", "DL1AB", "8 55N37O")}},
           {"DL1AB", {Qso("1201", "DL1AB", "8", "DL1AA", "2 55N37O")}}},
-         {{{"DL1AA", 3}, "nil"}, {{"DL1AA", 4}, "dupe"}, {{"DL1AB", 3}, "nil"}}},
+         {{{"DL1AA", 3}, "dupe"}, {{"DL1AA", 4}, "confirmed"}, {{"DL1AB", 3}, "confirmed"}}},
+        {"a repeat nobody backs: the first is the NIL, the later the dupe",
+         {{"DL1AA",
+           {Qso("1000", "DL1AA", "1", "DL1AB", "7 55N37O"),
+            Qso("1200", "DL1AA", "2", "DL1AB", "8 55N37O")}},
+          {"DL1AB", {Qso("0800", "DL1AB", "1", "DL1AC", "1 55N37O")}}},
+         {{{"DL1AA", 3}, "nil"}, {{"DL1AA", 4}, "dupe"}}},
+        {"a call logged exactly as an entrant's is kept right over a stranger with a similar "
+         "call: the entrant miscopied ours, and the stranger's line is a NIL",
+         {{"UA2TV", {Qso("0600", "UA2TV", "1", "UA2TX", "1 55N37O")}},
+          {"UA2TX", {Qso("0603", "UA2TX", "1", "UA2TW", "1 55N37O")}},
+          {"UA2TZ", {Qso("0601", "UA2TZ", "1", "UA2TV", "1 55N37O")}}},
+         {{{"UA2TV", 3}, "partner_busted_call"},
+          {{"UA2TX", 3}, "busted_call"},
+          {{"UA2TZ", 3}, "nil"}}},
         {"the hemisphere letters are part of the coordinate, serials compare as numbers, and "
          "a wrong call of an entrant is still a busted call",
          {{"DL1AA",
@@ -163,6 +180,96 @@ TEST(ContestCheck, DecidesWhatTheSimulatorLeavesOpen) {
                 }
             }
             EXPECT_EQ(found, status) << place.first << " line " << place.second;
+        }
+    }
+}
+
+TEST(NearCalls, FindsExactlyTheEntrantsAScanFinds) {
+    // Calls alike in many ways: repeated letters, shared stems, lengths
+    // apart by one and two, and calls too long for the index at distance 4.
+    std::vector<std::string> calls;
+    const char* stems[] = {"DL1AA",  "DL1AB",           "DL1ABC", "DL11A", "AA1AA", "A1A",
+                           "DL1AAA", "SP5QQ",           "SP5Q",   "S5PQQ", "ZELK",  "ZELKK",
+                           "LZ1A",   "LZ1AZZZZZZZZZZZZ"};
+    for (const char* stem : stems) {
+        calls.emplace_back(stem);
+    }
+    std::vector<std::string_view> views(calls.begin(), calls.end());
+    const char* asked[] = {"DL1AA",    "DL1A", "D1AA", "DL1AAB",          "AA1A",
+                           "SPQQ",     "ZELK", "Z",    "LZ1AZZZZZZZZZZZ", "QQQQQ",
+                           "DL1ABCDE", ""};
+    for (int distance = 1; distance <= 4; ++distance) {
+        const NearCalls near(views, distance);
+        for (const char* call : asked) {
+            std::vector<std::pair<uint32_t, int>> scanned;
+            for (uint32_t e = 0; e < calls.size(); ++e) {
+                const int edits = EditDistance(call, calls[e], distance);
+                if (edits >= 1 && edits <= distance) {
+                    scanned.emplace_back(e, edits);
+                }
+            }
+            std::vector<std::pair<uint32_t, int>> found;
+            for (const NearEntrant& n : near.Of(call)) {
+                found.emplace_back(n.entrant, n.edits);
+            }
+            EXPECT_EQ(found, scanned) << call << " at distance " << distance;
+        }
+    }
+}
+
+// The check reports, for small contests: each sentence must follow from
+// what the logs hold.
+TEST(UbnReport, SaysWhatTheLogsShow) {
+    struct Case {
+        const char* rule;
+        std::vector<std::pair<std::string, std::string>> logs;  // call, whole file
+        std::string entrant;
+        std::vector<std::string> said;
+        std::vector<std::string> notSaid;
+    };
+    const std::string header = "START-OF-LOG: 3.0\nCALLSIGN: ";
+    const Case cases[] = {
+        {"the later line of a repeat counts when the partner backs it",
+         {{"DL1AA", Log("DL1AA", {Qso("1000", "DL1AA", "1", "DL1AB", "7 55N37O"),
+                                  Qso("1200", "DL1AA", "2", "DL1AB", "8 55N37O")})},
+          {"DL1AB", Log("DL1AB", {Qso("1201", "DL1AB", "8", "DL1AA", "2 55N37O")})}},
+         "DL1AA",
+         {"you logged DL1AB on the 40m band again, in line 4, and DL1AB's log confirms that QSO",
+          "(the one that counts)"},
+         {"the first QSO counts", "holds no QSO with you"}},
+        {"a log whose QSO lines cannot be read is not said to be all confirmed",
+         {{"DL1AA", header + "DL1AA\nQSO: 7010 CW 2024-05-12 1000 DL1AA 1 55N37O\nEND-OF-LOG:\n"}},
+         "DL1AA",
+         {"The log holds no QSO line that could be read."},
+         {"Every QSO line is confirmed."}},
+        {"a log of another contest is named as such",
+         {{"DL1AA", "START-OF-LOG: 3.0\nCONTEST: CQ-WW-CW\nCALLSIGN: DL1AA\nEND-OF-LOG:\n"}},
+         "DL1AA",
+         {"CQ-WW-CW, not ZELK: checked as ZELK's log", "The log holds no QSO line."},
+         {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        std::vector<LogFile> files;
+        for (const auto& [call, text] : c.logs) {
+            files.push_back(ReadLogFile(call + ".log", text, 0));
+        }
+        const ContestCheck check = CheckContest(std::move(files), CheckRules{});
+        const uint32_t id = check.calls.Find(c.entrant);
+        ASSERT_LT(id, check.entrants.size());
+        // Sentences are wrapped at 78 columns: compare with one blank between words.
+        std::string report;
+        for (const char ch : UbnReport(check, check.entrants[id])) {
+            const bool blank = ch == ' ' || ch == '\n';
+            if (!blank || (!report.empty() && report.back() != ' ')) {
+                report += blank ? ' ' : ch;
+            }
+        }
+        for (const std::string& text : c.said) {
+            EXPECT_NE(report.find(text), std::string::npos) << text << "\n" << report;
+        }
+        for (const std::string& text : c.notSaid) {
+            EXPECT_EQ(report.find(text), std::string::npos) << text << "\n" << report;
         }
     }
 }

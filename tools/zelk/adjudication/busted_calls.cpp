@@ -1,14 +1,18 @@
-// The third step: busted calls. A line left without a match may be a call
-// copied wrong: then another entrant, a few edits from the call we logged,
-// logged us on the band within the time window, in a line that nothing
-// matched either. Every such pair of lines is a candidate; the pairs nearest
-// in time are taken first, and each line takes part in one pair at most.
+// The step after matching: busted calls. A line left unpaired may be a call
+// copied wrong: then another entrant D, a few edits from the call we
+// logged, logged us on the band within the time window, in a line left
+// unpaired too. Every such pair of lines is a candidate. A line whose call
+// is exactly an entrant's is taken to be right where it can be: a pair in
+// which it is the line copied right wins over a pair in which it would be
+// the busted one; then the pairs nearest in time are taken first, and each
+// line takes part in one pair at most.
 #include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <unordered_map>
 
 #include "adjudication/check_steps.h"
+#include "adjudication/near_calls.h"
 
 namespace zelk::adjudication {
 
@@ -18,34 +22,19 @@ namespace {
 // keeps the distance's cost bounded on any input.
 constexpr std::size_t kLongestComparedCall = 32;
 
-struct NearEntrant {
-    uint32_t entrant = 0;
-    int edits = 0;
-};
-
 struct Candidate {
+    // 1 when the line taken as busted names an entrant's call exactly: a
+    // pair that keeps it right comes first.
+    int demotesExactCall = 0;
     int64_t apart = 0;  // minutes between the two lines
     int edits = 0;
-    uint32_t ours = 0;  // contest-wide line numbers
+    uint32_t ours = 0;  // contest-wide line numbers: ours busted, theirs copied right
     uint32_t theirs = 0;
     auto operator<=>(const Candidate&) const = default;
 };
 
-// The entrants whose calls lie 1 .. callDistance edits from `call`.
-std::vector<NearEntrant> NearEntrants(const ContestCheck& contest, uint32_t call) {
-    std::vector<NearEntrant> near;
-    const std::string_view text = contest.calls.Text(call);
-    const int limit = contest.rules.callDistance;
-    for (uint32_t d = 0; d < contest.entrants.size(); ++d) {
-        if (d == call) {
-            continue;
-        }
-        const int edits = EditDistance(text, contest.calls.Text(d), limit);
-        if (edits <= limit) {
-            near.push_back({d, edits});
-        }
-    }
-    return near;
+bool Unpaired(const CheckedLine& line) {
+    return line.match == kNoLine && line.band != logfile::kNoBand;
 }
 
 }  // namespace
@@ -84,32 +73,39 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
         return;
     }
     const int64_t window = contest.rules.timeWindowMinutes;
+    std::vector<std::string_view> entrantCalls;
+    for (const Entrant& entrant : contest.entrants) {
+        entrantCalls.push_back(entrant.log.call);
+    }
+    const NearCalls nearCalls(std::move(entrantCalls), contest.rules.callDistance);
     std::unordered_map<uint32_t, std::vector<NearEntrant>> nearByCall;
     std::vector<Candidate> candidates;
     for (uint32_t a = 0; a < contest.entrants.size(); ++a) {
         const Entrant& ours = contest.entrants[a];
-        for (uint32_t i = 0; i < ours.log.lines.size(); ++i) {
-            const CheckedLine& line = ours.log.lines[i];
-            if (line.status != LineStatus::kPending || line.band == logfile::kNoBand) {
+        for (const PartnerIndex::Entry& entry : index.Of(a)) {
+            const CheckedLine& line = ours.log.lines[entry.line];
+            if (!Unpaired(line)) {
                 continue;
             }
             auto near = nearByCall.find(line.call);
             if (near == nearByCall.end()) {
-                near = nearByCall.emplace(line.call, NearEntrants(contest, line.call)).first;
+                near = nearByCall.emplace(line.call, nearCalls.Of(contest.calls.Text(line.call)))
+                           .first;
             }
+            const int demotes = line.call < contest.entrants.size() ? 1 : 0;
             for (const NearEntrant& d : near->second) {
                 if (d.entrant == a) {
                     continue;
                 }
                 const Entrant& other = contest.entrants[d.entrant];
-                const uint32_t found = index.Find(d.entrant, a, line.band);
-                if (found == kNoLine || other.log.lines[found].status != LineStatus::kPending) {
-                    continue;  // D did not log us on the band, or a line of ours matched it
-                }
-                const int64_t apart = std::llabs(other.log.lines[found].minute - line.minute);
-                if (apart <= window) {
-                    candidates.push_back(
-                        {apart, d.edits, ours.firstLine + i, other.firstLine + found});
+                // D's lines with our call on the band that nothing paired.
+                for (const PartnerIndex::Entry& theirs : index.Find(d.entrant, a, line.band)) {
+                    const CheckedLine& found = other.log.lines[theirs.line];
+                    const int64_t apart = std::llabs(found.minute - line.minute);
+                    if (found.match == kNoLine && apart <= window) {
+                        candidates.push_back({demotes, apart, d.edits, ours.firstLine + entry.line,
+                                              other.firstLine + theirs.line});
+                    }
                 }
             }
         }
@@ -118,13 +114,19 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
     for (const Candidate& candidate : candidates) {
         CheckedLine& mine = contest.LineAt(candidate.ours);
         CheckedLine& theirs = contest.LineAt(candidate.theirs);
-        if (mine.status != LineStatus::kPending || theirs.status != LineStatus::kPending) {
-            continue;  // one of them was taken by a nearer pair
+        if (mine.match != kNoLine || theirs.match != kNoLine) {
+            continue;  // one of them was taken by a pair before
         }
-        mine.status = LineStatus::kBustedCall;
-        mine.decidedBy = candidate.theirs;
-        theirs.status = LineStatus::kPartnerBustedCall;
-        theirs.decidedBy = candidate.ours;
+        mine.match = candidate.theirs;
+        theirs.match = candidate.ours;
+        if (mine.status == LineStatus::kPending) {
+            mine.status = LineStatus::kBustedCall;
+            mine.decidedBy = candidate.theirs;
+        }
+        if (theirs.status == LineStatus::kPending) {
+            theirs.status = LineStatus::kPartnerBustedCall;
+            theirs.decidedBy = candidate.ours;
+        }
     }
 }
 

@@ -14,8 +14,15 @@
 
 namespace zelk::adjudication {
 
-// Per entrant, its lines that count (CW, not X-QSO) and are no dupe, by
-// worked call and band: at most one line per call and band.
+// Whether a line takes part in pairing: every CW line of QSO:, whatever
+// its status will be, dupes among them (a repeat's lines pair too, and the
+// line the partner backs is then the one that counts).
+inline bool TakesPart(const CheckedLine& line) {
+    return line.Counts();
+}
+
+// Per entrant, its lines that take part in pairing, by worked call and band,
+// then by time: several lines per call and band where the log repeats a QSO.
 class PartnerIndex {
   public:
     struct Entry {
@@ -24,35 +31,56 @@ class PartnerIndex {
     };
 
     static uint64_t Key(uint32_t call, uint8_t band) { return uint64_t{call} << 8 | band; }
+    static uint32_t CallOf(uint64_t key) { return static_cast<uint32_t>(key >> 8); }
+    static uint8_t BandOf(uint64_t key) { return static_cast<uint8_t>(key & 0xFF); }
 
-    // The entrant's line with `call` on `band`, or kNoLine.
-    uint32_t Find(uint32_t entrant, uint32_t call, uint8_t band) const;
+    // The entrant's lines with `call` on `band`, earliest first.
+    std::span<const Entry> Find(uint32_t entrant, uint32_t call, uint8_t band) const;
     // The entrant's lines with `call` on any band, by band.
     std::span<const Entry> WithCall(uint32_t entrant, uint32_t call) const;
-
-    void Reserve(std::size_t entries, std::size_t entrants);
-    // Adds the next entrant's entries (sorted by key, one per key).
-    void AddEntrant(std::span<const Entry> entries);
-
-  private:
+    // All the entrant's lines that take part, by key, then time.
     std::span<const Entry> Of(uint32_t entrant) const {
         return std::span(m_entries).subspan(m_begin[entrant],
                                             m_begin[entrant + 1] - m_begin[entrant]);
     }
 
+    void Reserve(std::size_t entries, std::size_t entrants);
+    // Adds the next entrant's entries, sorted by key, then time.
+    void AddEntrant(std::span<const Entry> entries);
+
+  private:
     std::vector<Entry> m_entries;
     std::vector<uint32_t> m_begin{0};  // per entrant, and the end
 };
 
-// x_qso, not_cw and dupe, from each log alone; indexes the lines left.
+// The runs of equal keys in an entrant's entries, each handed to `visit`.
+template <typename Visit>
+void ForEachKey(std::span<const PartnerIndex::Entry> entries, Visit&& visit) {
+    for (std::size_t first = 0; first < entries.size();) {
+        std::size_t last = first + 1;
+        while (last < entries.size() && entries[last].key == entries[first].key) {
+            ++last;
+        }
+        visit(entries.subspan(first, last - first));
+        first = last;
+    }
+}
+
+// x_qso and not_cw, from each log alone; indexes the lines that take part.
 PartnerIndex DecideOwnLogs(ContestCheck& contest);
 
-// confirmed and busted_exchange: the partner's line on the band within the
-// time window.
+// confirmed and busted_exchange: each line paired with the partner's line
+// with our call on the band within the time window, the nearest in time
+// first.
 void MatchPartners(ContestCheck& contest, const PartnerIndex& index);
 
-// busted_call, and partner_busted_call on the other side.
+// busted_call, and partner_busted_call on the other side, among the lines
+// left unpaired.
 void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index);
+
+// dupe: of a log's lines with one call on one band, the earliest that the
+// partner's log backs counts, else the earliest; the others are dupes.
+void DecideDupes(ContestCheck& contest, const PartnerIndex& index);
 
 // nil, no_log_credited and unique, for every line still pending.
 void DecideTheRest(ContestCheck& contest, const PartnerIndex& index);

@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "adjudication/check_steps.h"
+#include "text/text.h"
 
 namespace zelk::adjudication {
 
@@ -22,21 +23,30 @@ void ChooseEntrants(std::vector<LogFile>& files, ContestCheck& contest) {
             contest.notRead.push_back({files[i].name, files[i].notRead});
         }
     }
-    // By call, the newest first; of equal times the name that sorts last.
-    std::sort(logs.begin(), logs.end(), [&files](std::size_t a, std::size_t b) {
+    // By call; this contest's logs first, then the newest; of equal times the
+    // name that sorts last.
+    const CheckRules& rules = contest.rules;
+    std::sort(logs.begin(), logs.end(), [&files, &rules](std::size_t a, std::size_t b) {
         const LogFile& x = files[a];
         const LogFile& y = files[b];
         if (x.call != y.call) {
             return x.call < y.call;
+        }
+        const ContestMatch cx = MatchContest(x, rules);
+        const ContestMatch cy = MatchContest(y, rules);
+        if (cx != cy) {
+            return cx < cy;
         }
         return x.modified != y.modified ? x.modified > y.modified : x.name > y.name;
     });
     for (std::size_t i = 0; i < logs.size(); ++i) {
         LogFile& file = files[logs[i]];
         if (!contest.entrants.empty() && contest.entrants.back().log.call == file.call) {
-            Entrant& newer = contest.entrants.back();
-            newer.supersededFiles.push_back(file.name);
-            contest.superseded.push_back({file.name, file.call, newer.log.name});
+            Entrant& used = contest.entrants.back();
+            used.supersededFiles.push_back(file.name);
+            const bool lostOnContest = MatchContest(file, rules) > MatchContest(used.log, rules);
+            contest.superseded.push_back(
+                {file.name, file.call, used.log.name, lostOnContest ? file.contest : ""});
             continue;
         }
         contest.entrants.emplace_back().log = std::move(file);
@@ -66,6 +76,13 @@ void NumberLinesAndCalls(ContestCheck& contest) {
 
 }  // namespace
 
+ContestMatch MatchContest(const LogFile& log, const CheckRules& rules) {
+    if (log.contest.empty()) {
+        return ContestMatch::kUnnamed;
+    }
+    return log.contest == Upper(rules.contest) ? ContestMatch::kThis : ContestMatch::kOther;
+}
+
 ContestCheck::LineRef ContestCheck::Line(uint32_t number) const {
     const auto after =
         std::upper_bound(entrants.begin(), entrants.end(), number,
@@ -89,6 +106,7 @@ ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
     const PartnerIndex index = DecideOwnLogs(contest);
     MatchPartners(contest, index);
     FindBustedCalls(contest, index);
+    DecideDupes(contest, index);
     DecideTheRest(contest, index);
     ScoreEntrants(contest);
     return contest;

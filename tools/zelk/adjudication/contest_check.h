@@ -4,27 +4,37 @@
 //
 // How the rules are applied, where a choice had to be made:
 // - Entrants are told apart by their call (CALLSIGN:, else the own call of
-//   the first QSO line). Of two or more logs of one call the newest file is
-//   used (modification time; of equal times the name that sorts last); the
-//   others are superseded and named in the results.
+//   the first QSO line). Of two or more logs of one call, a log of this
+//   contest (CONTEST: is the contest's name, in any case) wins over one
+//   without CONTEST:, which wins over one of another contest; among equals
+//   the newest file is used (modification time; of equal times the name
+//   that sorts last). The others are superseded and named in the results,
+//   with why. A log used whose CONTEST: names another contest is checked as
+//   this contest's and named in the results.
 // - Same band is the amateur band of the frequency (or band designator); a
 //   line whose frequency lies in no band finds no partner.
-// - A line's own log decides first: X-QSO lines, then lines not in CW, then
-//   dupes. Of the CW lines with one call on one band the earliest (by time,
-//   then by line) counts; the later ones are dupes. A dupe neither confirms
-//   nor is confirmed, so each pair of logs has at most one line a side per
-//   band to match: a partner's line confirms at most one of ours by
-//   construction. A partner's X-QSO or non-CW line confirms nothing.
-// - A line whose partner matched (within the time window) is confirmed when
-//   the serial (as a number) and the coordinate (degrees and hemisphere
-//   letters) copied equal what the partner sent in that line, else a busted
-//   exchange.
-// - A line without a match whose call is at most --call-distance edits from
+// - A line's own log decides first: X-QSO lines and lines not in CW are set
+//   aside (a partner's X-QSO or non-CW line confirms nothing).
+// - Then the lines are paired across the logs, every CW line of QSO: taking
+//   part, repeats included. Our lines with the partner's call on a band and
+//   the partner's lines with our call on that band pair within the time
+//   window, the nearest in time first, each line with one line at most. A
+//   paired line is confirmed when the serial (as a number) and the
+//   coordinate (degrees and hemisphere letters) copied equal what the
+//   partner sent in that line, else a busted exchange.
+// - A line left unpaired whose call is at most --call-distance edits from
 //   another entrant D that logged us on the band within the window, in a
-//   line no other line matched, is a busted call; D's line is credited as
-//   partner_busted_call. Where several lines claim one line of D (or one
-//   line could take several), the pair nearest in time wins, then the fewer
-//   edits, then the earlier line of ours; each line takes part in one pair.
+//   line left unpaired too, is a busted call; D's line is credited as
+//   partner_busted_call. A line whose call is exactly an entrant's is taken
+//   to be right where it can be: a pair in which it is the line copied
+//   right wins over one in which it would be the busted one. Then the pair
+//   nearest in time wins, then the fewer edits, then the earlier line of
+//   ours; each line takes part in one pair.
+// - Then the dupes: of a log's CW lines with one call on one band, the
+//   earliest that the partner's log backs (confirmed or partner_busted_call)
+//   counts, else the earliest (by time, then by line); the others are dupes.
+//   A dupe line still confirmed its partner's line where they paired, so a
+//   QSO logged by both sides is never a NIL for a repeat one side logged.
 // - What is left: the call sent a log: nil; else the call appears (in a CW
 //   line of QSO:) in at least --min-appearances logs: no_log_credited, else
 //   unique. Logs of superseded files count for nothing.
@@ -78,7 +88,12 @@ struct Superseded {
     std::string file;
     std::string call;
     std::string usedFile;
+    std::string contest;  // the superseded log's CONTEST:, when that lost it the place
 };
+
+// Whether a log's CONTEST: names this contest, names none, or names another.
+enum class ContestMatch : uint8_t { kThis, kUnnamed, kOther };
+ContestMatch MatchContest(const LogFile& log, const CheckRules& rules);
 
 struct ContestCheck {
     CheckRules rules;

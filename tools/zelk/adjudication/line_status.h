@@ -4,14 +4,17 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 namespace zelk::adjudication {
 
-// In the order the check decides them for a line: its own log first
-// (x_qso, not_cw, dupe), then the partner's log (confirmed, busted_exchange),
-// then busted calls (busted_call, and partner_busted_call on the other side),
-// then what is left (nil, no_log_credited, unique).
+// In the order of their precedence on a line: what its own log says alone
+// (x_qso, not_cw), then dupe, then what the partner's log says (confirmed,
+// busted_exchange), then busted calls (busted_call, and partner_busted_call
+// on the other side), then what is left (nil, no_log_credited, unique). The
+// check pairs the lines first and decides the dupes after, so a dupe is the
+// line of a repeat that the partner's log does not back.
 enum class LineStatus : uint8_t {
     kPending,  // not decided yet; never left on a line once the check is done
     kXQso,
@@ -30,6 +33,18 @@ inline constexpr std::size_t kStatusCount = 11;
 // "confirmed", "busted_exchange", ... ("pending" for kPending).
 std::string_view StatusName(LineStatus status);
 
+// Whether the line's own log decides its status alone; such a line still
+// takes part in pairing, so that it can confirm the partner's line.
+inline bool IsOwnLogStatus(LineStatus status) {
+    return status == LineStatus::kXQso || status == LineStatus::kNotCw;
+}
+
+// Whether the partner's log backs the line: the partner logged the QSO with
+// our call as we sent it, or miscopied our call in it.
+inline bool IsBacked(LineStatus status) {
+    return status == LineStatus::kConfirmed || status == LineStatus::kPartnerBustedCall;
+}
+
 // Whether a line of this status counts for the score.
 inline bool IsCredited(LineStatus status) {
     return status == LineStatus::kConfirmed || status == LineStatus::kPartnerBustedCall ||
@@ -38,10 +53,11 @@ inline bool IsCredited(LineStatus status) {
 
 // The rules of the check; each is a flag of `zelk adjudicate`.
 struct CheckRules {
-    int timeWindowMinutes = 5;  // --time-window: the two sides' times differ by at most this
-    int callDistance = 2;       // --call-distance: edits between a miscopied and a true call
-    int nilPenalty = 0;         // --nil-penalty: QSOs' worth of points more taken per NIL
-    int minAppearances = 3;     // --min-appearances: logs a call without a log must be in
+    std::string contest = "ZELK";  // the contest's name, as CONTEST: gives it (any case)
+    int timeWindowMinutes = 5;     // --time-window: the two sides' times differ by at most this
+    int callDistance = 2;          // --call-distance: edits between a miscopied and a true call
+    int nilPenalty = 0;            // --nil-penalty: QSOs' worth of points more taken per NIL
+    int minAppearances = 3;        // --min-appearances: logs a call without a log must be in
 };
 
 }  // namespace zelk::adjudication

@@ -57,6 +57,7 @@ LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
         file.notRead = "the log names no call: it has no CALLSIGN: line and no QSO line";
         return file;
     }
+    file.contest = Upper(log.Contest());
     file.claimedScore = log.ClaimedScore();
     file.stationCoordinate = logfile::StationCoordinateSent(log.qsos);
     file.lines.reserve(log.qsos.size());

@@ -32,6 +32,7 @@ struct CheckedLine {
     uint32_t receivedSerial = 0;
     uint32_t receivedCoordinate = 0;
     uint32_t decidedBy = kNoLine;  // the line that decided the status, where one did
+    uint32_t match = kNoLine;      // the partner's line paired with this one, matched or busted
     uint16_t textSize = 0;
     uint16_t callBegin = 0;  // the worked call's place in the line
     uint16_t callSize = 0;
@@ -52,7 +53,8 @@ struct LogFile {
     int64_t modified = 0;  // the file's modification time, only to order two logs of a call
     std::string notRead;   // why the file is no log; empty for a log
 
-    std::string call;  // CALLSIGN: in capitals, else the own call of the first QSO line
+    std::string call;     // CALLSIGN: in capitals, else the own call of the first QSO line
+    std::string contest;  // CONTEST: in capitals, without blanks around it; empty when none
     bool callFromQsoLines = false;
     std::optional<int64_t> claimedScore;  // CLAIMED-SCORE:, when it is a whole number
     std::string stationCoordinate;        // the coordinate it sent (StationCoordinateSent)

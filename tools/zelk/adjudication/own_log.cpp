@@ -1,26 +1,34 @@
 // The first step: what each log says about itself. X-QSO lines and lines in
-// other modes than CW are set aside; of the lines with one call on one band
-// the earliest counts and the later are dupes. The lines that count make the
-// index the partners are found by.
+// other modes than CW are set aside; every line that takes part in pairing
+// goes into the index the partners are found by, repeats included: which of
+// a repeat's lines counts is decided once the partners have been looked at.
 #include <algorithm>
 
 #include "adjudication/check_steps.h"
 
 namespace zelk::adjudication {
 
-uint32_t PartnerIndex::Find(uint32_t entrant, uint32_t call, uint8_t band) const {
+namespace {
+
+bool KeyLess(const PartnerIndex::Entry& e, uint64_t key) {
+    return e.key < key;
+}
+
+}  // namespace
+
+std::span<const PartnerIndex::Entry> PartnerIndex::Find(uint32_t entrant, uint32_t call,
+                                                        uint8_t band) const {
     const std::span<const Entry> entries = Of(entrant);
     const uint64_t key = Key(call, band);
-    const auto it = std::lower_bound(entries.begin(), entries.end(), key,
-                                     [](const Entry& e, uint64_t k) { return e.key < k; });
-    return it != entries.end() && it->key == key ? it->line : kNoLine;
+    const auto first = std::lower_bound(entries.begin(), entries.end(), key, KeyLess);
+    const auto last = std::lower_bound(first, entries.end(), key + 1, KeyLess);
+    return {first, last};
 }
 
 std::span<const PartnerIndex::Entry> PartnerIndex::WithCall(uint32_t entrant, uint32_t call) const {
     const std::span<const Entry> entries = Of(entrant);
-    const auto less = [](const Entry& e, uint64_t k) { return e.key < k; };
-    const auto first = std::lower_bound(entries.begin(), entries.end(), Key(call, 0), less);
-    const auto last = std::lower_bound(first, entries.end(), Key(call + 1, 0), less);
+    const auto first = std::lower_bound(entries.begin(), entries.end(), Key(call, 0), KeyLess);
+    const auto last = std::lower_bound(first, entries.end(), Key(call + 1, 0), KeyLess);
     return {first, last};
 }
 
@@ -51,7 +59,8 @@ PartnerIndex DecideOwnLogs(ContestCheck& contest) {
                 line.status = LineStatus::kXQso;
             } else if (!line.Counts()) {
                 line.status = LineStatus::kNotCw;
-            } else {
+            }
+            if (TakesPart(line)) {
                 entries.push_back({PartnerIndex::Key(line.call, line.band), i});
             }
         }
@@ -63,18 +72,7 @@ PartnerIndex DecideOwnLogs(ContestCheck& contest) {
             const CheckedLine& y = lines[b.line];
             return x.minute != y.minute ? x.minute < y.minute : x.lineNumber < y.lineNumber;
         });
-        // The first of each key counts; the rest are dupes of it.
-        std::size_t kept = 0;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (kept > 0 && entries[kept - 1].key == entries[i].key) {
-                CheckedLine& dupe = lines[entries[i].line];
-                dupe.status = LineStatus::kDupe;
-                dupe.decidedBy = entrant.firstLine + entries[kept - 1].line;
-            } else {
-                entries[kept++] = entries[i];
-            }
-        }
-        index.AddEntrant(std::span(entries).first(kept));
+        index.AddEntrant(entries);
     }
     return index;
 }

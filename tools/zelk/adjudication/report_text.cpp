@@ -73,4 +73,12 @@ std::string Counted(std::size_t count, std::string_view one, std::string_view ma
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
+std::string SupersededReason(const Superseded& file, const CheckRules& rules) {
+    if (file.contest.empty()) {
+        return "an older log of " + Printable(file.call);
+    }
+    return "a log of another contest (" + Printable(file.contest) + ", not " +
+           Printable(rules.contest) + ") of " + Printable(file.call);
+}
+
 }  // namespace zelk::adjudication

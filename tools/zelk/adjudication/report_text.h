@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "adjudication/contest_check.h"
 #include "logfile/bands.h"
 
 namespace zelk::adjudication {
@@ -23,6 +24,10 @@ std::string QuotedLine(std::string_view line);
 // `text` broken at blanks into lines of at most `width` characters (a longer
 // word stands alone), each indented by `indent` blanks; ends with a line end.
 std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width = 78);
+
+// Why a log was not used: "an older log of DL1AA", "a log of another
+// contest (CQ-WW-CW) of DL1AA". Printable.
+std::string SupersededReason(const Superseded& file, const CheckRules& rules);
 
 // "1 dupe", "2 dupes".
 std::string Counted(std::size_t count, std::string_view one, std::string_view many);

@@ -17,6 +17,7 @@ Json EntrantJson(const Entrant& entrant, const std::string& ubnFile) {
     json["call"] = entrant.log.call;
     json["call_from"] = entrant.log.callFromQsoLines ? "QSO lines" : "CALLSIGN";
     json["file"] = entrant.log.name;
+    json["contest"] = entrant.log.contest.empty() ? Json(nullptr) : Json(entrant.log.contest);
     json["superseded_files"] = entrant.supersededFiles;
     json["claimed_score"] =
         entrant.log.claimedScore ? Json(*entrant.log.claimedScore) : Json(nullptr);

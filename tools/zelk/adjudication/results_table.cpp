@@ -93,12 +93,30 @@ std::string ResultsText(const ContestCheck& contest) {
             named = true;
         }
     }
-    if (!contest.superseded.empty()) {
-        text += "\nLogs not used (a newer log of the same call was received):\n";
+    for (const bool otherContest : {false, true}) {
+        named = false;
         for (const Superseded& file : contest.superseded) {
-            text += Wrapped(Printable(file.file) + ": an older log of " + Printable(file.call) +
+            if (file.contest.empty() == otherContest) {
+                continue;
+            }
+            text += named          ? ""
+                    : otherContest ? "\nLogs not used (a log of this contest of the same call "
+                                     "was received):\n"
+                                   : "\nLogs not used (a newer log of the same call was "
+                                     "received):\n";
+            text += Wrapped(Printable(file.file) + ": " + SupersededReason(file, contest.rules) +
                                 "; " + Printable(file.usedFile) + " is used",
                             2);
+            named = true;
+        }
+    }
+    named = false;
+    for (const Entrant& entrant : contest.entrants) {
+        if (MatchContest(entrant.log, contest.rules) == ContestMatch::kOther) {
+            text += named ? "" : "\nLogs of another contest (CONTEST:), checked as this one's:\n";
+            text += "  " + Printable(entrant.log.name) + ": " + Printable(entrant.log.call) +
+                    ", CONTEST: " + Printable(entrant.log.contest) + "\n";
+            named = true;
         }
     }
     return text;

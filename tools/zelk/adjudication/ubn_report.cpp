@@ -62,7 +62,19 @@ class UbnWriter {
         m_text += "ZELK contest: check report of " + Shown(log.call) + "\n\n";
         Row("Log", Shown(log.name));
         for (const std::string& older : e.supersededFiles) {
-            Row("Not used", Shown(older) + " (an older log of the same call)");
+            for (const Superseded& file : m_contest.superseded) {
+                if (file.file == older && file.usedFile == log.name) {
+                    Row("Not used",
+                        Shown(older) + " (" +
+                            (file.contest.empty() ? std::string("an older log of the same call")
+                                                  : SupersededReason(file, m_contest.rules)) +
+                            ")");
+                }
+            }
+        }
+        if (MatchContest(log, m_contest.rules) == ContestMatch::kOther) {
+            Row("Contest", Shown(log.contest) + ", not " + Shown(m_contest.rules.contest) +
+                               ": checked as " + Shown(m_contest.rules.contest) + "'s log");
         }
         if (log.callFromQsoLines) {
             Row("Call", "taken from the QSO lines: the log has no CALLSIGN: line");
@@ -109,7 +121,11 @@ class UbnWriter {
             Explain(line);
         }
         if (!any) {
-            m_text += "\nEvery QSO line is confirmed.\n";
+            const LogFile& log = m_entrant.log;
+            m_text += !log.lines.empty() ? "\nEvery QSO line is confirmed.\n"
+                      : log.unreadable.empty()
+                          ? "\nThe log holds no QSO line.\n"
+                          : "\nThe log holds no QSO line that could be read.\n";
         }
     }
 
@@ -138,9 +154,7 @@ class UbnWriter {
                       std::string(logfile::ModeCode(line.mode)) + "; only CW QSOs count.";
                 break;
             case LineStatus::kDupe:
-                why = "dupe, not credited (no penalty): you worked " + call + " on " + band +
-                      " before, in line " + std::to_string(other.line->lineNumber) +
-                      "; the first QSO counts.";
+                why = "dupe, not credited (no penalty): " + DupeReason(line, *other.line) + ".";
                 break;
             case LineStatus::kBustedExchange:
                 why = "busted exchange, not credited: you copied " + Exchange(line, true) + "; " +
@@ -166,9 +180,7 @@ class UbnWriter {
                       "; the QSO counts for you, not for " + call + ".";
                 break;
             case LineStatus::kNil:
-                why = "not in log (NIL), not credited: " + call +
-                      " sent a log, but it holds no QSO with you on " + band + " within " +
-                      Counted(m_contest.rules.timeWindowMinutes, "minute", "minutes") + ".";
+                why = "not in log (NIL), not credited: " + NilReason(line, other.line) + ".";
                 if (m_contest.rules.nilPenalty > 0) {
                     why += " The NIL costs " +
                            std::to_string(int64_t{m_contest.rules.nilPenalty} * kPointsPerContact) +
@@ -198,8 +210,57 @@ class UbnWriter {
         if (other.line != nullptr) {
             const bool own = other.entrant == &m_entrant;
             Quote(other.entrant->log, *other.line,
-                  own ? "the first" : Shown(other.entrant->log.call) + "'s");
+                  !own                                   ? Shown(other.entrant->log.call) + "'s"
+                  : IsFirstOfItsCallAndBand(*other.line) ? "the first"
+                                                         : "the one that counts");
         }
+    }
+
+    // Why the partner's log does not back a NIL line; `nearest` is the
+    // partner's line with our call nearest in time, if any.
+    std::string NilReason(const CheckedLine& line, const CheckedLine* nearest) const {
+        const std::string call = CallOf(line);
+        const std::string band = BandText(line.band);
+        const std::string window = Counted(m_contest.rules.timeWindowMinutes, "minute", "minutes");
+        if (nearest != nullptr && nearest->band == line.band &&
+            std::llabs(nearest->minute - line.minute) <= m_contest.rules.timeWindowMinutes &&
+            nearest->match != kNoLine) {
+            const ContestCheck::LineRef paired = m_contest.Line(nearest->match);
+            return call + "'s log holds a QSO with you on " + band + " within " + window +
+                   ", but it pairs with your line " + std::to_string(paired.line->lineNumber);
+        }
+        return call + " sent a log, but it holds no QSO with you on " + band + " within " + window;
+    }
+
+    // Why `line` is a dupe of `counted`, the line of the same call and band
+    // that counts: the first of them, or the first the partner's log backs.
+    std::string DupeReason(const CheckedLine& line, const CheckedLine& counted) const {
+        const std::string call = CallOf(line);
+        const std::string where = call + " on " + BandText(line.band);
+        const std::string number = std::to_string(counted.lineNumber);
+        if (IsFirstOfItsCallAndBand(counted)) {
+            return "you worked " + where + " before, in line " + number + "; the first QSO counts";
+        }
+        return "you logged " + where + (Earlier(counted, line) ? " before" : " again") +
+               ", in line " + number + ", and " + call + "'s log " +
+               (counted.status == LineStatus::kConfirmed ? "confirms" : "holds") +
+               " that QSO, so that one counts";
+    }
+
+    static bool Earlier(const CheckedLine& a, const CheckedLine& b) {
+        return a.minute != b.minute ? a.minute < b.minute : a.lineNumber < b.lineNumber;
+    }
+
+    // Whether no line of the log with the same call and band, that its own
+    // log leaves to the check, comes before `counted`.
+    bool IsFirstOfItsCallAndBand(const CheckedLine& counted) const {
+        for (const CheckedLine& other : m_entrant.log.lines) {
+            if (other.call == counted.call && other.band == counted.band &&
+                !IsOwnLogStatus(other.status) && Earlier(other, counted)) {
+                return false;
+            }
+        }
+        return true;
     }
 
     // "the serial differs", "the coordinate differs", "both differ"

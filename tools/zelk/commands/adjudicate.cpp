@@ -8,6 +8,7 @@
 #include "adjudication/contest_check.h"
 #include "adjudication/log_folder.h"
 #include "adjudication/output_folder.h"
+#include "adjudication/report_text.h"
 #include "commands/command.h"
 #include "host/system.h"
 #include "text/text.h"
@@ -71,18 +72,26 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
         err << kCommand << Printable(file.file) << ": not read: " << file.reason << '\n';
     }
     for (const Superseded& file : contest.superseded) {
-        err << kCommand << Printable(file.file) << ": not used: an older log of "
-            << Printable(file.call) << "; " << Printable(file.usedFile) << " is used\n";
+        err << kCommand << Printable(file.file)
+            << ": not used: " << SupersededReason(file, contest.rules) << "; "
+            << Printable(file.usedFile) << " is used\n";
     }
     for (const Entrant& entrant : contest.entrants) {
         const std::string name = Printable(entrant.log.name);
+        if (MatchContest(entrant.log, contest.rules) == ContestMatch::kOther) {
+            err << kCommand << name << ": its CONTEST: is " << Printable(entrant.log.contest)
+                << ", not " << Printable(contest.rules.contest) << "; checked as "
+                << Printable(contest.rules.contest) << "'s\n";
+        }
         if (entrant.log.callFromQsoLines) {
             err << kCommand << name << ": no CALLSIGN: line; the entrant is "
                 << Printable(entrant.log.call) << ", the own call of its first QSO line\n";
         }
         if (entrant.log.lines.empty()) {
             err << kCommand << name << ": the log of " << Printable(entrant.log.call)
-                << " has no QSO line\n";
+                << (entrant.log.unreadable.empty() ? " has no QSO line"
+                                                   : " has no QSO line that could be read")
+                << '\n';
         }
         for (const logfile::UnreadableLine& line : entrant.log.unreadable) {
             err << kCommand << name << ": " << line.Describe() << " (not checked)\n";
@@ -102,8 +111,11 @@ std::string Summary(const ContestCheck& contest, const fs::path& output, bool ht
         summary += "; " + std::to_string(contest.notRead.size()) + " not read";
     }
     for (const Superseded& file : contest.superseded) {
-        summary += "; " + Printable(file.file) + " not used (" + Printable(file.usedFile) +
-                   " is a newer log of " + Printable(file.call) + ")";
+        summary += "; " + Printable(file.file) + " not used (" +
+                   (file.contest.empty()
+                        ? Printable(file.usedFile) + " is a newer log of " + Printable(file.call)
+                        : SupersededReason(file, contest.rules)) +
+                   ")";
     }
     summary += "; results in " + output.string();
     return html ? summary + ", the page " + (output / kResultsHtml).string() : summary;
