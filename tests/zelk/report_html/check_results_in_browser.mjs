@@ -1,8 +1,10 @@
 // Opens zelk adjudicate's results.html in the system's Chromium (never a
 // browser of Playwright's own) and checks it against results.json, which is
 // written beside it: it loads with no console error and no request beyond
-// the file itself and data: URLs; the ranked table lists the entrants of
-// results.json in their order with their checked scores; every entrant has
+// the file itself and data: URLs; the tables (one per category, then the
+// check logs) list every entrant of results.json once, with its place in
+// its category, its overall place and its checked score, each table in
+// order of place; every entrant has
 // a section with a map showing land, and the cells of its rate sheet add up
 // to its credited QSOs; the world outline is on the page once. Writes a
 // screenshot of the page.
@@ -19,11 +21,13 @@ const check = (ok, text) => ok || problems.push(text);
 await withPage(path.join(folder, 'results.html'), {width: 1000, height: 1600}, problems,
                async (page) => {
     const seen = await page.evaluate(() => ({
-        rows: [...document.querySelectorAll('table.results tbody tr')].map((row) => ({
-            place: Number(row.cells[0].textContent),
-            call: row.cells[1].textContent,
-            checked: Number(row.cells[2].textContent),
-        })),
+        tables: [...document.querySelectorAll('table.results')].map((table) =>
+            [...table.querySelectorAll('tbody tr')].map((row) => ({
+                place: row.cells[0].textContent,
+                call: row.cells[1].textContent,
+                checked: Number(row.cells[2].textContent),
+                overall: row.cells[7].textContent,
+            }))),
         sections: [...document.querySelectorAll('article.entrant-results')].map((article) => {
             const map = article.querySelector('svg.map');
             const land = map?.querySelector('.land')?.getBoundingClientRect();
@@ -41,15 +45,22 @@ await withPage(path.join(folder, 'results.html'), {width: 1000, height: 1600}, p
         scripts: document.scripts.length,
     }));
     const entrants = results.entrants;
-    check(seen.rows.length === entrants.length,
-          `the table has ${seen.rows.length} rows for ${entrants.length} entrants`);
-    entrants.forEach((entrant, i) => {
-        const row = seen.rows[i] ?? {};
-        check(row.place === entrant.place && row.call === entrant.call &&
-                  row.checked === entrant.checked_score,
-              `row ${i + 1} shows ${JSON.stringify(row)}, results.json ${entrant.place} ` +
-                  `${entrant.call} ${entrant.checked_score}`);
-    });
+    const rows = seen.tables.flat();
+    const shown = (place) => (place === null ? '\u2013' : String(place));
+    check(rows.length === entrants.length,
+          `the tables have ${rows.length} rows for ${entrants.length} entrants`);
+    for (const entrant of entrants) {
+        const row = rows.find((r) => r.call === entrant.call) ?? {};
+        check(row.place === shown(entrant.category_place) &&
+                  row.overall === shown(entrant.place) && row.checked === entrant.checked_score,
+              `${entrant.call}'s row shows ${JSON.stringify(row)}, results.json ` +
+                  `${entrant.category_place} (${entrant.place} overall) ${entrant.checked_score}`);
+    }
+    for (const table of seen.tables) {
+        const places = table.map((r) => Number(r.place)).filter((p) => !Number.isNaN(p));
+        check(places.every((p, i) => i === 0 || places[i - 1] <= p),
+              `a table's places are out of order: ${places}`);
+    }
     check(seen.sections.length === entrants.length,
           `${seen.sections.length} entrant sections for ${entrants.length} entrants`);
     for (const section of seen.sections) {
@@ -70,7 +81,7 @@ await withPage(path.join(folder, 'results.html'), {width: 1000, height: 1600}, p
     await page.screenshot({path: screenshotPath, fullPage: true});
     const pages = await printedA4Pages(page);
     check(pages > entrants.length, `the results print on ${pages} A4 pages`);
-    console.log(`${seen.rows.length} entrants, ${seen.sections.length} sections with a map, ` +
+    console.log(`${rows.length} entrants in ${seen.tables.length} tables, ${seen.sections.length} sections with a map, ` +
                 `${pages} A4 pages; screenshot ${screenshotPath}`);
 });
 finish(problems);

@@ -14,12 +14,11 @@
 
 namespace zelk::adjudication {
 
-// Whether a line takes part in pairing: every CW line of QSO:, whatever
-// its status will be, dupes among them (a repeat's lines pair too, and the
-// line the partner backs is then the one that counts).
-inline bool TakesPart(const CheckedLine& line) {
-    return line.Counts();
-}
+// Every line takes part in pairing, whatever its status will be: an X-QSO,
+// non-CW, out-of-period or other-band line still confirms the partner's
+// line (the partner is not to blame for our mode, hours or entry), and a
+// repeat's lines pair too (the line the partner backs is then the one that
+// counts).
 
 // Per entrant, its lines that take part in pairing, by worked call and band,
 // then by time: several lines per call and band where the log repeats a QSO.
@@ -47,6 +46,8 @@ class PartnerIndex {
     void Reserve(std::size_t entries, std::size_t entrants);
     // Adds the next entrant's entries, sorted by key, then time.
     void AddEntrant(std::span<const Entry> entries);
+    // Sorts the entrant's entries again, by key, then by the lines' times.
+    void Resort(uint32_t entrant, const std::vector<CheckedLine>& lines);
 
   private:
     std::vector<Entry> m_entries;
@@ -66,8 +67,17 @@ void ForEachKey(std::span<const PartnerIndex::Entry> entries, Visit&& visit) {
     }
 }
 
-// x_qso and not_cw, from each log alone; indexes the lines that take part.
-PartnerIndex DecideOwnLogs(ContestCheck& contest);
+// Indexes every line of every log by its worked call and band.
+PartnerIndex IndexLines(const ContestCheck& contest);
+
+// Each log's clock: where the pairs of its lines with partners' lines that
+// match in everything but time show it off by more than the time window,
+// its lines' times are corrected (contest_check.h states the rule).
+// Re-sorts the index's runs of the corrected logs.
+void CorrectClocks(ContestCheck& contest, PartnerIndex& index);
+
+// x_qso, not_cw, out_of_period and other_band, from each log alone.
+void DecideOwnLogs(ContestCheck& contest);
 
 // confirmed and busted_exchange: each line paired with the partner's line
 // with our call on the band within the time window, the nearest in time
@@ -85,7 +95,12 @@ void DecideDupes(ContestCheck& contest, const PartnerIndex& index);
 // nil, no_log_credited and unique, for every line still pending.
 void DecideTheRest(ContestCheck& contest, const PartnerIndex& index);
 
-// The counts of every status, the checked scores and the places.
+// What the organiser reviews: how many NILs each log cost the others, and
+// the calls without a log that at least kLeastLogsOfAMissingLog logs hold.
+void ReviewForTheOrganiser(ContestCheck& contest);
+
+// The counts of every status, the checked scores, the places overall and
+// within each category (check logs are scored, not ranked).
 void ScoreEntrants(ContestCheck& contest);
 
 // The group `zelk score` gives a line: its frequency in whole megahertz, for

@@ -32,18 +32,45 @@ uint32_t Entrant::QsosCredited() const {
 }
 
 double Entrant::ErrorRate() const {
-    const uint32_t checked = static_cast<uint32_t>(log.lines.size()) - Count(LineStatus::kXQso) -
-                             Count(LineStatus::kNotCw) - Count(LineStatus::kDupe);
+    uint32_t checked = static_cast<uint32_t>(log.lines.size()) - Count(LineStatus::kDupe);
+    for (std::size_t s = 0; s < kStatusCount; ++s) {
+        if (IsOwnLogStatus(static_cast<LineStatus>(s))) {
+            checked -= statusCounts[s];
+        }
+    }
     const uint32_t lost = Count(LineStatus::kBustedExchange) + Count(LineStatus::kBustedCall) +
                           Count(LineStatus::kNil) + Count(LineStatus::kUnique);
     return checked == 0 ? 0.0 : static_cast<double>(lost) / checked;
 }
+
+namespace {
+
+// Places by checked score over `ranked` (entrant indexes, in order of call):
+// sorted by score, equal scores sharing a place. Writes each place through
+// `place`.
+template <typename PlaceOf>
+std::vector<uint32_t> Rank(const ContestCheck& contest, std::vector<uint32_t> ranked,
+                           PlaceOf&& place) {
+    // Entrants are in order of call already: a stable sort keeps equal scores so.
+    std::stable_sort(ranked.begin(), ranked.end(), [&](uint32_t a, uint32_t b) {
+        return contest.entrants[a].checkedScore > contest.entrants[b].checkedScore;
+    });
+    for (std::size_t r = 0; r < ranked.size(); ++r) {
+        const bool tied = r > 0 && contest.entrants[ranked[r - 1]].checkedScore ==
+                                       contest.entrants[ranked[r]].checkedScore;
+        place(ranked[r]) = tied ? place(ranked[r - 1]) : static_cast<uint32_t>(r + 1);
+    }
+    return ranked;
+}
+
+}  // namespace
 
 void ScoreEntrants(ContestCheck& contest) {
     GroupTexts groups;
     std::vector<ScoredContact> credited;
     for (Entrant& entrant : contest.entrants) {
         credited.clear();
+        entrant.statusCounts.fill(0);
         for (const CheckedLine& line : entrant.log.lines) {
             ++entrant.statusCounts[static_cast<std::size_t>(line.status)];
             if (IsCredited(line.status)) {
@@ -56,20 +83,44 @@ void ScoreEntrants(ContestCheck& contest) {
             int64_t{contest.rules.nilPenalty} * kPointsPerContact * entrant.nils;
         entrant.checkedScore = std::max<int64_t>(0, entrant.checked.claimedScore - penalty);
     }
-    contest.ranking.resize(contest.entrants.size());
-    for (uint32_t i = 0; i < contest.ranking.size(); ++i) {
-        contest.ranking[i] = i;
+    // Check logs are scored, never ranked.
+    std::vector<uint32_t> ranked;
+    std::vector<uint32_t> categories;  // one entrant of each category, in the results' order
+    for (uint32_t e = 0; e < contest.entrants.size(); ++e) {
+        const LogCategory& category = contest.entrants[e].log.category;
+        if (!category.IsCheckLog()) {
+            ranked.push_back(e);
+        }
     }
-    // Entrants are in order of call already: a stable sort keeps equal scores so.
-    std::stable_sort(contest.ranking.begin(), contest.ranking.end(), [&](uint32_t a, uint32_t b) {
-        return contest.entrants[a].checkedScore > contest.entrants[b].checkedScore;
+    contest.ranking =
+        Rank(contest, ranked, [&](uint32_t e) -> uint32_t& { return contest.entrants[e].place; });
+    contest.categories.clear();
+    std::vector<uint32_t> byCategory = ranked;
+    std::stable_sort(byCategory.begin(), byCategory.end(), [&](uint32_t a, uint32_t b) {
+        return contest.entrants[a].log.category.SortKey() <
+               contest.entrants[b].log.category.SortKey();
     });
-    for (std::size_t r = 0; r < contest.ranking.size(); ++r) {
-        Entrant& entrant = contest.entrants[contest.ranking[r]];
-        const bool tied =
-            r > 0 && contest.entrants[contest.ranking[r - 1]].checkedScore == entrant.checkedScore;
-        entrant.place =
-            tied ? contest.entrants[contest.ranking[r - 1]].place : static_cast<uint32_t>(r + 1);
+    for (std::size_t first = 0; first < byCategory.size();) {
+        const std::string name = contest.entrants[byCategory[first]].log.category.RankedName();
+        std::size_t last = first;
+        while (last < byCategory.size() &&
+               contest.entrants[byCategory[last]].log.category.RankedName() == name) {
+            ++last;
+        }
+        std::vector<uint32_t> members(byCategory.begin() + static_cast<std::ptrdiff_t>(first),
+                                      byCategory.begin() + static_cast<std::ptrdiff_t>(last));
+        std::sort(members.begin(), members.end());
+        contest.categories.push_back(
+            {name, Rank(contest, std::move(members), [&](uint32_t e) -> uint32_t& {
+                 return contest.entrants[e].categoryPlace;
+             })});
+        first = last;
+    }
+    contest.checkLogs.clear();
+    for (uint32_t e = 0; e < contest.entrants.size(); ++e) {
+        if (contest.entrants[e].log.category.IsCheckLog()) {
+            contest.checkLogs.push_back(e);
+        }
     }
 }
 

@@ -103,11 +103,14 @@ ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
     ChooseEntrants(files, contest);
     files.clear();
     NumberLinesAndCalls(contest);
-    const PartnerIndex index = DecideOwnLogs(contest);
+    PartnerIndex index = IndexLines(contest);
+    CorrectClocks(contest, index);
+    DecideOwnLogs(contest);
     MatchPartners(contest, index);
     FindBustedCalls(contest, index);
     DecideDupes(contest, index);
     DecideTheRest(contest, index);
+    ReviewForTheOrganiser(contest);
     ScoreEntrants(contest);
     return contest;
 }

@@ -64,9 +64,13 @@ struct Entrant {
     std::vector<std::string> supersededFiles;  // older logs of its call, newest first
     std::array<uint32_t, kStatusCount> statusCounts{};
     uint32_t nils = 0;
+    uint32_t causedNils = 0;   // the other entrants' lines that are NILs against this log
     ScoreResult checked;       // of the credited lines
     int64_t checkedScore = 0;  // the checked result less the NIL penalty
-    uint32_t place = 0;        // 1 for the highest checked score; equal scores share a place
+    uint32_t place = 0;  // 1 for the highest checked score; equal scores share a place; 0 for a
+                         // check log
+    uint32_t categoryPlace = 0;      // the place within its category; 0 for a check log
+    int64_t clockOffsetMinutes = 0;  // how far its clock was off; its lines' times are corrected
 
     uint32_t Count(LineStatus status) const {
         return statusCounts[static_cast<std::size_t>(status)];
@@ -95,15 +99,32 @@ struct Superseded {
 enum class ContestMatch : uint8_t { kThis, kUnnamed, kOther };
 ContestMatch MatchContest(const LogFile& log, const CheckRules& rules);
 
+// The entrants of one category, by place.
+struct CategoryRanking {
+    std::string name;               // "SINGLE-OP 40M LOW"
+    std::vector<uint32_t> ranking;  // entrants by category place
+};
+
+// A call without a log that many logs hold: the organiser may ask for its log.
+inline constexpr uint32_t kLeastLogsOfAMissingLog = 2;
+struct MissingLog {
+    std::string call;
+    uint32_t logs = 0;
+};
+
 struct ContestCheck {
     CheckRules rules;
-    CallTable calls;                     // entrants' calls first: id i is entrants[i]'s call
-    std::vector<Entrant> entrants;       // in order of call
-    std::vector<uint32_t> ranking;       // entrants by place, equal places in order of call
-    std::vector<NotRead> notRead;        // in order of name
-    std::vector<Superseded> superseded;  // in order of name
-    std::vector<uint32_t> appearances;   // per call id: the logs it appears in (CW, QSO:)
-    std::size_t files = 0;               // every file of the folder
+    CallTable calls;                          // entrants' calls first: id i is entrants[i]'s call
+    std::vector<Entrant> entrants;            // in order of call
+    std::vector<uint32_t> ranking;            // ranked entrants by place, equal places in order of
+                                              // call; check logs are not ranked
+    std::vector<CategoryRanking> categories;  // in the results' order of categories
+    std::vector<uint32_t> checkLogs;          // in order of call
+    std::vector<MissingLog> missingLogs;      // by logs holding the call, then call
+    std::vector<NotRead> notRead;             // in order of name
+    std::vector<Superseded> superseded;       // in order of name
+    std::vector<uint32_t> appearances;        // per call id: the logs it appears in (CW, QSO:)
+    std::size_t files = 0;                    // every file of the folder
 
     // The entrant of a contest-wide line number, and the line.
     struct LineRef {

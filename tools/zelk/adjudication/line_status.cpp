@@ -11,6 +11,10 @@ std::string_view StatusName(LineStatus status) {
             return "x_qso";
         case LineStatus::kNotCw:
             return "not_cw";
+        case LineStatus::kOutOfPeriod:
+            return "out_of_period";
+        case LineStatus::kOtherBand:
+            return "other_band";
         case LineStatus::kDupe:
             return "dupe";
         case LineStatus::kConfirmed:

@@ -4,21 +4,24 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace zelk::adjudication {
 
 // In the order of their precedence on a line: what its own log says alone
-// (x_qso, not_cw), then dupe, then what the partner's log says (confirmed,
-// busted_exchange), then busted calls (busted_call, and partner_busted_call
-// on the other side), then what is left (nil, no_log_credited, unique). The
-// check pairs the lines first and decides the dupes after, so a dupe is the
-// line of a repeat that the partner's log does not back.
+// (x_qso, not_cw, out_of_period, other_band), then dupe, then what the partner's log says
+// (confirmed, busted_exchange), then busted calls (busted_call, and partner_busted_call on the
+// other side), then what is left (nil, no_log_credited, unique). The check pairs the lines first
+// and decides the dupes after, so a dupe is the line of a repeat that the partner's log does not
+// back.
 enum class LineStatus : uint8_t {
     kPending,  // not decided yet; never left on a line once the check is done
     kXQso,
     kNotCw,
+    kOutOfPeriod,  // outside the contest period: not credited, no penalty
+    kOtherBand,    // a single-band entry's line on another band: not scored, no penalty
     kDupe,
     kConfirmed,
     kBustedExchange,
@@ -28,7 +31,7 @@ enum class LineStatus : uint8_t {
     kNoLogCredited,
     kUnique,
 };
-inline constexpr std::size_t kStatusCount = 11;
+inline constexpr std::size_t kStatusCount = 13;
 
 // "confirmed", "busted_exchange", ... ("pending" for kPending).
 std::string_view StatusName(LineStatus status);
@@ -36,7 +39,8 @@ std::string_view StatusName(LineStatus status);
 // Whether the line's own log decides its status alone; such a line still
 // takes part in pairing, so that it can confirm the partner's line.
 inline bool IsOwnLogStatus(LineStatus status) {
-    return status == LineStatus::kXQso || status == LineStatus::kNotCw;
+    return status == LineStatus::kXQso || status == LineStatus::kNotCw ||
+           status == LineStatus::kOutOfPeriod || status == LineStatus::kOtherBand;
 }
 
 // Whether the partner's log backs the line: the partner logged the QSO with
@@ -54,10 +58,14 @@ inline bool IsCredited(LineStatus status) {
 // The rules of the check; each is a flag of `zelk adjudicate`.
 struct CheckRules {
     std::string contest = "ZELK";  // the contest's name, as CONTEST: gives it (any case)
-    int timeWindowMinutes = 5;     // --time-window: the two sides' times differ by at most this
-    int callDistance = 2;          // --call-distance: edits between a miscopied and a true call
-    int nilPenalty = 0;            // --nil-penalty: QSOs' worth of points more taken per NIL
-    int minAppearances = 3;        // --min-appearances: logs a call without a log must be in
+    // The contest period in minutes since 1970-01-01 00:00 UTC: a QSO counts
+    // when start <= its time < end. Without them nothing is out of period.
+    std::optional<int64_t> start;
+    std::optional<int64_t> end;
+    int timeWindowMinutes = 5;  // --time-window: the two sides' times differ by at most this
+    int callDistance = 2;       // --call-distance: edits between a miscopied and a true call
+    int nilPenalty = 0;         // --nil-penalty: QSOs' worth of points more taken per NIL
+    int minAppearances = 3;     // --min-appearances: logs a call without a log must be in
 };
 
 }  // namespace zelk::adjudication

@@ -59,6 +59,8 @@ LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
     }
     file.contest = Upper(log.Contest());
     file.claimedScore = log.ClaimedScore();
+    file.category = ReadCategory(log);
+    file.headerNotes = HeaderNotes(log, file.category, file.call);
     file.stationCoordinate = logfile::StationCoordinateSent(log.qsos);
     file.lines.reserve(log.qsos.size());
     for (const logfile::CabrilloQso& qso : log.qsos) {

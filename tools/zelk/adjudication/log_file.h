@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "adjudication/line_status.h"
+#include "adjudication/log_header.h"
 #include "logfile/cabrillo_reader.h"
 
 namespace zelk::adjudication {
@@ -57,8 +58,10 @@ struct LogFile {
     std::string contest;  // CONTEST: in capitals, without blanks around it; empty when none
     bool callFromQsoLines = false;
     std::optional<int64_t> claimedScore;  // CLAIMED-SCORE:, when it is a whole number
-    std::string stationCoordinate;        // the coordinate it sent (StationCoordinateSent)
-    std::vector<CheckedLine> lines;       // QSO: and X-QSO: lines, in file order
+    LogCategory category;
+    std::vector<std::string> headerNotes;  // what the organiser is told about the header
+    std::string stationCoordinate;         // the coordinate it sent (StationCoordinateSent)
+    std::vector<CheckedLine> lines;        // QSO: and X-QSO: lines, in file order
     std::vector<logfile::UnreadableLine> unreadable;
     std::shared_ptr<const std::string> text;  // the bytes the lines point into
 

@@ -1,6 +1,7 @@
 // The fourth step: the lines nothing above decided. A call that sent a log
 // makes the line a NIL; a call without a log is credited when enough logs
 // hold it (it is then taken to be real), else the line is unique.
+#include <algorithm>
 #include <cstdlib>
 
 #include "adjudication/check_steps.h"
@@ -55,6 +56,31 @@ void DecideTheRest(ContestCheck& contest, const PartnerIndex& index) {
             }
         }
     }
+}
+
+void ReviewForTheOrganiser(ContestCheck& contest) {
+    const auto entrants = static_cast<uint32_t>(contest.entrants.size());
+    for (Entrant& entrant : contest.entrants) {
+        entrant.causedNils = 0;
+    }
+    for (uint32_t a = 0; a < entrants; ++a) {
+        for (const CheckedLine& line : contest.entrants[a].log.lines) {
+            if (line.status == LineStatus::kNil && line.call < entrants && line.call != a) {
+                ++contest.entrants[line.call].causedNils;
+            }
+        }
+    }
+    contest.missingLogs.clear();
+    for (uint32_t call = entrants; call < contest.appearances.size(); ++call) {
+        if (contest.appearances[call] >= kLeastLogsOfAMissingLog) {
+            contest.missingLogs.push_back(
+                {std::string(contest.calls.Text(call)), contest.appearances[call]});
+        }
+    }
+    std::sort(contest.missingLogs.begin(), contest.missingLogs.end(),
+              [](const MissingLog& a, const MissingLog& b) {
+                  return a.logs != b.logs ? a.logs > b.logs : a.call < b.call;
+              });
 }
 
 }  // namespace zelk::adjudication

@@ -1,7 +1,8 @@
-// The first step: what each log says about itself. X-QSO lines and lines in
-// other modes than CW are set aside; every line that takes part in pairing
-// goes into the index the partners are found by, repeats included: which of
-// a repeat's lines counts is decided once the partners have been looked at.
+// The first steps: every line indexed by its worked call and band, repeats
+// included (which of a repeat's lines counts is decided once the partners
+// have been looked at); then what each log says about itself: X-QSO lines,
+// lines in other modes than CW, lines outside the contest period and a
+// single-band entry's lines on other bands are set aside. They still pair.
 #include <algorithm>
 
 #include "adjudication/check_steps.h"
@@ -12,6 +13,17 @@ namespace {
 
 bool KeyLess(const PartnerIndex::Entry& e, uint64_t key) {
     return e.key < key;
+}
+
+// By key, then the line's time, then its place in the file.
+bool Before(const PartnerIndex::Entry& a, const PartnerIndex::Entry& b,
+            const std::vector<CheckedLine>& lines) {
+    if (a.key != b.key) {
+        return a.key < b.key;
+    }
+    const CheckedLine& x = lines[a.line];
+    const CheckedLine& y = lines[b.line];
+    return x.minute != y.minute ? x.minute < y.minute : x.lineNumber < y.lineNumber;
 }
 
 }  // namespace
@@ -42,7 +54,14 @@ void PartnerIndex::AddEntrant(std::span<const Entry> entries) {
     m_begin.push_back(static_cast<uint32_t>(m_entries.size()));
 }
 
-PartnerIndex DecideOwnLogs(ContestCheck& contest) {
+void PartnerIndex::Resort(uint32_t entrant, const std::vector<CheckedLine>& lines) {
+    const auto first = m_entries.begin() + m_begin[entrant];
+    const auto last = m_entries.begin() + m_begin[entrant + 1];
+    std::sort(first, last,
+              [&lines](const Entry& a, const Entry& b) { return Before(a, b, lines); });
+}
+
+PartnerIndex IndexLines(const ContestCheck& contest) {
     PartnerIndex index;
     std::size_t lines = 0;
     for (const Entrant& entrant : contest.entrants) {
@@ -50,31 +69,38 @@ PartnerIndex DecideOwnLogs(ContestCheck& contest) {
     }
     index.Reserve(lines, contest.entrants.size());
     std::vector<PartnerIndex::Entry> entries;
-    for (Entrant& entrant : contest.entrants) {
-        std::vector<CheckedLine>& lines = entrant.log.lines;
+    for (const Entrant& entrant : contest.entrants) {
+        const std::vector<CheckedLine>& lines = entrant.log.lines;
         entries.clear();
         for (uint32_t i = 0; i < lines.size(); ++i) {
-            CheckedLine& line = lines[i];
-            if (line.xQso) {
-                line.status = LineStatus::kXQso;
-            } else if (!line.Counts()) {
-                line.status = LineStatus::kNotCw;
-            }
-            if (TakesPart(line)) {
-                entries.push_back({PartnerIndex::Key(line.call, line.band), i});
-            }
+            entries.push_back({PartnerIndex::Key(lines[i].call, lines[i].band), i});
         }
-        std::sort(entries.begin(), entries.end(), [&lines](const auto& a, const auto& b) {
-            if (a.key != b.key) {
-                return a.key < b.key;
-            }
-            const CheckedLine& x = lines[a.line];
-            const CheckedLine& y = lines[b.line];
-            return x.minute != y.minute ? x.minute < y.minute : x.lineNumber < y.lineNumber;
-        });
+        std::sort(entries.begin(), entries.end(),
+                  [&lines](const auto& a, const auto& b) { return Before(a, b, lines); });
         index.AddEntrant(entries);
     }
     return index;
+}
+
+void DecideOwnLogs(ContestCheck& contest) {
+    const CheckRules& rules = contest.rules;
+    for (Entrant& entrant : contest.entrants) {
+        const logfile::BandIndex entryBand = entrant.log.category.EntryBand();
+        const bool singleBand =
+            entrant.log.category.Of(CategoryPart::kBand) != "ALL" && entryBand != logfile::kNoBand;
+        for (CheckedLine& line : entrant.log.lines) {
+            if (line.xQso) {
+                line.status = LineStatus::kXQso;
+            } else if (line.mode != logfile::CabrilloMode::kCw) {
+                line.status = LineStatus::kNotCw;
+            } else if ((rules.start && line.minute < *rules.start) ||
+                       (rules.end && line.minute >= *rules.end)) {
+                line.status = LineStatus::kOutOfPeriod;
+            } else if (singleBand && line.band != entryBand) {
+                line.status = LineStatus::kOtherBand;
+            }
+        }
+    }
 }
 
 }  // namespace zelk::adjudication

@@ -1,6 +1,7 @@
 // Texts the result files share.
 #include "adjudication/report_text.h"
 
+#include <chrono>
 #include <cstdio>
 
 #include "text/text.h"
@@ -67,6 +68,28 @@ std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width
         lineHasWord = true;
     }
     return wrapped + '\n';
+}
+
+std::string MinuteText(int64_t minutes) {
+    using namespace std::chrono;
+    const int64_t days = minutes >= 0 ? minutes / 1440 : (minutes - 1439) / 1440;
+    const int64_t inDay = minutes - days * 1440;
+    const year_month_day date{sys_days{std::chrono::days{days}}};
+    char text[32];
+    std::snprintf(text, sizeof text, "%04d-%02u-%02u %02d%02d", static_cast<int>(date.year()),
+                  static_cast<unsigned>(date.month()), static_cast<unsigned>(date.day()),
+                  static_cast<int>(inDay / 60), static_cast<int>(inDay % 60));
+    return text;
+}
+
+std::string PeriodText(const CheckRules& rules) {
+    if (rules.start && rules.end) {
+        return MinuteText(*rules.start) + " to " + MinuteText(*rules.end) + " UTC";
+    }
+    if (rules.start) {
+        return "from " + MinuteText(*rules.start) + " UTC";
+    }
+    return rules.end ? "until " + MinuteText(*rules.end) + " UTC" : std::string();
 }
 
 std::string Counted(std::size_t count, std::string_view one, std::string_view many) {

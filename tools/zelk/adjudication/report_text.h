@@ -29,6 +29,13 @@ std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width
 // contest (CQ-WW-CW) of DL1AA". Printable.
 std::string SupersededReason(const Superseded& file, const CheckRules& rules);
 
+// A time as minutes since 1970-01-01 00:00 UTC: "2024-05-12 0600".
+std::string MinuteText(int64_t minutes);
+
+// The contest period: "2024-05-12 0600 to 2024-05-12 1300 UTC", "from
+// 2024-05-12 0600 UTC", "until ..."; empty without one.
+std::string PeriodText(const CheckRules& rules);
+
 // "1 dupe", "2 dupes".
 std::string Counted(std::size_t count, std::string_view one, std::string_view many);
 

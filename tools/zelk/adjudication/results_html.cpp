@@ -115,23 +115,41 @@ std::string Claimed(const Entrant& entrant) {
     return entrant.log.claimedScore ? Int(*entrant.log.claimedScore) : "\u2013";
 }
 
-std::string RankedTable(const ContestCheck& contest, const std::vector<std::string>& ubnFiles,
-                        const std::vector<std::string>& ids) {
+// One table: the entrants of a category by place, or the check logs.
+std::string Table(const ContestCheck& contest, const std::vector<std::string>& ubnFiles,
+                  const std::vector<std::string>& ids, std::string_view heading,
+                  const std::vector<uint32_t>& entrants, bool ranked) {
     std::string html =
-        "<table class=\"numbers results\" id=\"" + std::string(kTableId) +
-        "\">\n<thead><tr><th>Place</th><th>Call</th><th>Checked</th><th>Claimed</th>"
-        "<th>QSOs claimed</th><th>QSOs credited</th><th>Error rate</th><th>Check report</th>"
-        "</tr></thead>\n<tbody>\n";
-    for (uint32_t e : contest.ranking) {
+        "<h2>" + Escape(heading) +
+        "</h2>\n<table class=\"numbers results\">\n<thead><tr><th>Place</th><th>Call</th>"
+        "<th>Checked</th><th>Claimed</th><th>QSOs claimed</th><th>QSOs credited</th>"
+        "<th>Error rate</th><th>Overall</th><th>Check report</th></tr></thead>\n<tbody>\n";
+    for (uint32_t e : entrants) {
         const Entrant& entrant = contest.entrants[e];
-        html += "<tr><td>" + Int(entrant.place) + "</td><th scope=\"row\"><a href=\"#" + ids[e] +
-                "\">" + Escape(entrant.log.call) + "</a></th><td>" + Int(entrant.checkedScore) +
+        const std::string place = ranked ? Int(entrant.categoryPlace) : "\u2013";
+        const std::string overall = ranked ? Int(entrant.place) : "\u2013";
+        html += "<tr><td>" + place + "</td><th scope=\"row\"><a href=\"#" + ids[e] + "\">" +
+                Escape(entrant.log.call) + "</a></th><td>" + Int(entrant.checkedScore) +
                 "</td><td>" + Claimed(entrant) + "</td><td>" + Int(entrant.QsosClaimed()) +
                 "</td><td>" + Int(entrant.QsosCredited()) + "</td><td>" +
-                Percent(entrant.ErrorRate()) + "</td><td><a href=\"" +
+                Percent(entrant.ErrorRate()) + "</td><td>" + overall + "</td><td><a href=\"" +
                 Escape(UbnHref(ubnFiles[e])) + "\">" + Escape(ubnFiles[e]) + "</a></td></tr>\n";
     }
     return html + "</tbody>\n</table>\n";
+}
+
+// A table per category, in the results' order, then the check logs.
+std::string RankedTables(const ContestCheck& contest, const std::vector<std::string>& ubnFiles,
+                         const std::vector<std::string>& ids) {
+    std::string html = "<div id=\"" + std::string(kTableId) + "\">\n";
+    for (const CategoryRanking& category : contest.categories) {
+        html += Table(contest, ubnFiles, ids, category.name, category.ranking, true);
+    }
+    if (!contest.checkLogs.empty()) {
+        html += Table(contest, ubnFiles, ids, "Check logs (scored, not ranked)", contest.checkLogs,
+                      false);
+    }
+    return html + "</div>\n";
 }
 
 std::string FileList(std::string_view heading, const std::vector<std::string>& items) {
@@ -171,13 +189,38 @@ std::string Notes(const ContestCheck& contest) {
     }
     std::vector<std::string> superseded;
     for (const Superseded& file : contest.superseded) {
-        superseded.push_back("<code>" + Escape(file.file) + "</code>: an older log of " +
-                             Escape(file.call) + "; <code>" + Escape(file.usedFile) +
-                             "</code> is used");
+        superseded.push_back("<code>" + Escape(file.file) +
+                             "</code>: " + Escape(SupersededReason(file, contest.rules)) +
+                             "; <code>" + Escape(file.usedFile) + "</code> is used");
+    }
+    std::vector<std::string> missing;
+    for (const MissingLog& log : contest.missingLogs) {
+        missing.push_back(Escape(log.call) + " in " + Counted(log.logs, "log", "logs"));
+    }
+    std::vector<std::string> costly;
+    std::vector<std::string> clocks;
+    std::vector<std::string> headers;
+    for (const Entrant& entrant : contest.entrants) {
+        if (entrant.causedNils > 0) {
+            costly.push_back(Escape(entrant.log.call) + ": " +
+                             Counted(entrant.causedNils, "NIL", "NILs") + " of other logs");
+        }
+        if (entrant.clockOffsetMinutes != 0) {
+            clocks.push_back(Escape(entrant.log.call) + ": off by " +
+                             Int(entrant.clockOffsetMinutes) + " minutes");
+        }
+        for (const std::string& note : entrant.log.headerNotes) {
+            headers.push_back("<code>" + Escape(entrant.log.name) + "</code>: " + Escape(note));
+        }
     }
     return html + FileList("Files not read (no Cabrillo log)", notRead) +
-           FileList("Logs not used (a newer log of the same call was received)", superseded) +
-           FileList("Calls taken from the first QSO line (the log has no CALLSIGN:)", fromQsoLines);
+           FileList("Logs not used (another log of the same call was used)", superseded) +
+           FileList("Calls taken from the first QSO line (the log has no CALLSIGN:)",
+                    fromQsoLines) +
+           FileList("Missing logs (calls without a log in 2 or more logs)", missing) +
+           FileList("Logs that cost others NILs", costly) +
+           FileList("Clocks corrected (QSOs matched with the corrected times)", clocks) +
+           FileList("Headers", headers);
 }
 
 // Under the entrant's key figures: what the check made of its log.
@@ -188,8 +231,13 @@ std::string CheckNote(const ContestCheck& contest, const Entrant& entrant,
     if (taken != 0) {
         penalty = ", " + Int(taken) + " points taken for " + Counted(entrant.nils, "NIL", "NILs");
     }
-    return "<p class=\"check-note\">Place <strong>" + Int(entrant.place) + "</strong> of " +
-           Int(static_cast<int64_t>(contest.entrants.size())) + " \u00b7 checked score <strong>" +
+    const std::string place =
+        entrant.log.category.IsCheckLog()
+            ? std::string("Check log, not ranked")
+            : "Place <strong>" + Int(entrant.categoryPlace) + "</strong> in " +
+                  Escape(entrant.log.category.RankedName()) + ", " + Int(entrant.place) + " of " +
+                  Int(static_cast<int64_t>(contest.ranking.size())) + " overall";
+    return "<p class=\"check-note\">" + place + " \u00b7 checked score <strong>" +
            Int(entrant.checkedScore) + "</strong> (claimed " + Claimed(entrant) + penalty +
            ") \u00b7 " + Int(entrant.QsosCredited()) + " of " + Int(entrant.QsosClaimed()) +
            " QSOs credited \u00b7 error rate " + Percent(entrant.ErrorRate()) +
@@ -207,8 +255,13 @@ std::string ResultsHtml(const ContestCheck& contest, const std::vector<std::stri
     std::string body =
         contest.entrants.empty() ? std::string() : rh::SharedLandSvg(outline, kLandId);
     body += "<header>\n<h1>" + std::string(kTitle) + "</h1>\n</header>\n<section>\n" +
-            RankedTable(contest, ubnFiles, ids) + Notes(contest) + "</section>\n";
-    for (uint32_t e : contest.ranking) {
+            RankedTables(contest, ubnFiles, ids) + Notes(contest) + "</section>\n";
+    std::vector<uint32_t> order;
+    for (const CategoryRanking& category : contest.categories) {
+        order.insert(order.end(), category.ranking.begin(), category.ranking.end());
+    }
+    order.insert(order.end(), contest.checkLogs.begin(), contest.checkLogs.end());
+    for (uint32_t e : order) {
         const Entrant& entrant = contest.entrants[e];
         rh::SectionOptions options;
         options.refused = false;

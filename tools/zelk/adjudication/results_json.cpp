@@ -3,6 +3,7 @@
 #include <cmath>
 #include <nlohmann/json.hpp>
 
+#include "adjudication/report_text.h"
 #include "adjudication/results_files.h"
 
 namespace zelk::adjudication {
@@ -13,8 +14,16 @@ using Json = nlohmann::ordered_json;
 
 Json EntrantJson(const Entrant& entrant, const std::string& ubnFile) {
     Json json;
-    json["place"] = entrant.place;
+    const LogCategory& category = entrant.log.category;
+    json["place"] = entrant.place == 0 ? Json(nullptr) : Json(entrant.place);
+    json["category_place"] =
+        entrant.categoryPlace == 0 ? Json(nullptr) : Json(entrant.categoryPlace);
     json["call"] = entrant.log.call;
+    json["category"] = {{"operator", category.Of(CategoryPart::kOperator)},
+                        {"band", category.Of(CategoryPart::kBand)},
+                        {"power", category.Of(CategoryPart::kPower)},
+                        {"transmitter", category.Of(CategoryPart::kTransmitter)}};
+    json["check_log"] = category.IsCheckLog();
     json["call_from"] = entrant.log.callFromQsoLines ? "QSO lines" : "CALLSIGN";
     json["file"] = entrant.log.name;
     json["contest"] = entrant.log.contest.empty() ? Json(nullptr) : Json(entrant.log.contest);
@@ -34,10 +43,15 @@ Json EntrantJson(const Entrant& entrant, const std::string& ubnFile) {
     json["nil"] = entrant.Count(LineStatus::kNil);
     json["unique"] = entrant.Count(LineStatus::kUnique);
     json["dupes"] = entrant.Count(LineStatus::kDupe);
+    json["out_of_period"] = entrant.Count(LineStatus::kOutOfPeriod);
+    json["other_band"] = entrant.Count(LineStatus::kOtherBand);
     json["not_cw"] = entrant.Count(LineStatus::kNotCw);
     json["x_qso"] = entrant.Count(LineStatus::kXQso);
     json["unreadable_lines"] = entrant.log.unreadable.size();
     json["station_coordinate"] = entrant.log.stationCoordinate;
+    json["clock_offset_minutes"] = entrant.clockOffsetMinutes;
+    json["caused_nil"] = entrant.causedNils;
+    json["header_notes"] = entrant.log.headerNotes;
     const ScoreTotals& t = entrant.checked.totals;
     json["checked"] = {{"qsos", t.qsos},
                        {"points", t.points},
@@ -58,12 +72,33 @@ std::string ResultsJson(const ContestCheck& contest, const std::vector<std::stri
     for (uint32_t e : contest.ranking) {
         json["entrants"].push_back(EntrantJson(contest.entrants[e], ubnFiles[e]));
     }
+    for (uint32_t e : contest.checkLogs) {
+        json["entrants"].push_back(EntrantJson(contest.entrants[e], ubnFiles[e]));
+    }
+    json["categories"] = Json::array();
+    for (const CategoryRanking& category : contest.categories) {
+        Json calls = Json::array();
+        for (uint32_t e : category.ranking) {
+            calls.push_back(contest.entrants[e].log.call);
+        }
+        json["categories"].push_back({{"name", category.name}, {"entrants", calls}});
+    }
+    json["missing_logs"] = Json::array();
+    for (const MissingLog& missing : contest.missingLogs) {
+        json["missing_logs"].push_back({{"call", missing.call}, {"logs", missing.logs}});
+    }
     json["not_read"] = Json::array();
     for (const NotRead& file : contest.notRead) {
         json["not_read"].push_back({{"file", file.file}, {"reason", file.reason}});
     }
     const CheckRules& rules = contest.rules;
-    json["settings"] = {{"time_window", rules.timeWindowMinutes},
+    const auto minute = [](const std::optional<int64_t>& m) {
+        return m ? Json(MinuteText(*m)) : Json(nullptr);
+    };
+    json["settings"] = {{"contest", rules.contest},
+                        {"start", minute(rules.start)},
+                        {"end", minute(rules.end)},
+                        {"time_window", rules.timeWindowMinutes},
                         {"call_distance", rules.callDistance},
                         {"nil_penalty", rules.nilPenalty},
                         {"min_appearances", rules.minAppearances}};

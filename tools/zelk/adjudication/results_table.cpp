@@ -13,6 +13,7 @@ namespace {
 
 constexpr std::string_view kTitle = "ZELK contest: checked results";
 constexpr std::size_t kLongestShownCall = 20;
+constexpr std::size_t kCostliestShown = 10;
 
 std::string Claimed(const Entrant& entrant) {
     return entrant.log.claimedScore ? std::to_string(*entrant.log.claimedScore) : "-";
@@ -39,33 +40,118 @@ std::string CsvField(std::string_view text) {
 }  // namespace
 
 std::string RulesText(const CheckRules& rules) {
-    return "time window " + Counted(rules.timeWindowMinutes, "minute", "minutes") +
-           ", call distance " + std::to_string(rules.callDistance) + ", NIL penalty " +
+    const std::string period = PeriodText(rules);
+    return (period.empty() ? std::string() : "contest period " + period + ", ") + "time window " +
+           Counted(rules.timeWindowMinutes, "minute", "minutes") + ", call distance " +
+           std::to_string(rules.callDistance) + ", NIL penalty " +
            Counted(rules.nilPenalty, "QSO", "QSOs") + ", calls without a log credited from " +
            Counted(rules.minAppearances, "log", "logs");
 }
 
-std::string ResultsText(const ContestCheck& contest) {
-    std::size_t callWidth = 4;
-    std::vector<std::string> calls(contest.entrants.size());
-    for (std::size_t i = 0; i < contest.entrants.size(); ++i) {
-        calls[i] = Printable(contest.entrants[i].log.call, kLongestShownCall);
-        callWidth = std::max(callWidth, calls[i].size());
+namespace {
+
+// One table: a heading, then a row per entrant (its place in `placeOf`).
+class Table {
+  public:
+    explicit Table(const ContestCheck& contest) : m_contest(contest) {
+        for (const Entrant& entrant : contest.entrants) {
+            m_calls.push_back(Printable(entrant.log.call, kLongestShownCall));
+            m_callWidth = std::max(m_callWidth, m_calls.back().size());
+        }
     }
-    std::string text = std::string(kTitle) + "\n\n";
-    text += "Place  " + Padded("Call", callWidth, false) +
-            "  Checked  Claimed  QSOs claimed  QSOs credited  Error rate\n";
+
+    std::string Heading() const {
+        return "Place  " + Padded("Call", m_callWidth, false) +
+               "  Checked  Claimed  QSOs claimed  QSOs credited  Error rate  Overall\n";
+    }
+
+    std::string Row(uint32_t e, uint32_t place) const {
+        const Entrant& entrant = m_contest.entrants[e];
+        return Padded(place == 0 ? "-" : std::to_string(place), 5, true) + "  " +
+               Padded(m_calls[e], m_callWidth, false) + "  " +
+               Padded(std::to_string(entrant.checkedScore), 7, true) + "  " +
+               Padded(Claimed(entrant), 7, true) + "  " +
+               Padded(std::to_string(entrant.QsosClaimed()), 12, true) + "  " +
+               Padded(std::to_string(entrant.QsosCredited()), 13, true) + "  " +
+               Padded(Percent(entrant.ErrorRate()), 10, true) + "  " +
+               Padded(entrant.place == 0 ? "-" : std::to_string(entrant.place), 7, true) + "\n";
+    }
+
+  private:
+    const ContestCheck& m_contest;
+    std::vector<std::string> m_calls;
+    std::size_t m_callWidth = 4;
+};
+
+// The organiser's review: the calls most worked without a log, the logs
+// that cost others most, corrected clocks and what the headers say.
+std::string Review(const ContestCheck& contest) {
+    std::string text;
+    if (!contest.missingLogs.empty()) {
+        text += "\nMissing logs (calls without a log that " +
+                std::to_string(kLeastLogsOfAMissingLog) + " or more logs hold):\n";
+        for (const MissingLog& missing : contest.missingLogs) {
+            text += "  " + Printable(missing.call, kLongestShownCall) + " in " +
+                    Counted(missing.logs, "log", "logs") + "\n";
+        }
+    }
+    std::vector<uint32_t> costly;
+    for (uint32_t e = 0; e < contest.entrants.size(); ++e) {
+        if (contest.entrants[e].causedNils > 0) {
+            costly.push_back(e);
+        }
+    }
+    std::stable_sort(costly.begin(), costly.end(), [&contest](uint32_t a, uint32_t b) {
+        return contest.entrants[a].causedNils > contest.entrants[b].causedNils;
+    });
+    if (!costly.empty()) {
+        text += "\nLogs that cost others most (the other logs' NILs against each):\n";
+        for (std::size_t i = 0; i < std::min<std::size_t>(costly.size(), kCostliestShown); ++i) {
+            const Entrant& entrant = contest.entrants[costly[i]];
+            text += "  " + Printable(entrant.log.call, kLongestShownCall) + " " +
+                    Counted(entrant.causedNils, "NIL", "NILs") + "\n";
+        }
+    }
+    bool named = false;
+    for (const Entrant& entrant : contest.entrants) {
+        if (entrant.clockOffsetMinutes != 0) {
+            text += named ? "" : "\nClocks corrected (QSOs matched with the corrected times):\n";
+            text += "  " + Printable(entrant.log.call, kLongestShownCall) + " " +
+                    std::to_string(entrant.clockOffsetMinutes) + " minutes\n";
+            named = true;
+        }
+    }
+    named = false;
+    for (const Entrant& entrant : contest.entrants) {
+        for (const std::string& note : entrant.log.headerNotes) {
+            text += named ? "" : "\nHeaders:\n";
+            text += Wrapped(Printable(entrant.log.name) + ": " + note, 2);
+            named = true;
+        }
+    }
+    return text;
+}
+
+}  // namespace
+
+std::string ResultsText(const ContestCheck& contest) {
+    const Table table(contest);
+    std::string text = std::string(kTitle) + "\n";
+    for (const CategoryRanking& category : contest.categories) {
+        text += "\n" + category.name + "\n" + table.Heading();
+        for (uint32_t e : category.ranking) {
+            text += table.Row(e, contest.entrants[e].categoryPlace);
+        }
+    }
+    if (!contest.checkLogs.empty()) {
+        text += "\nCheck logs (scored, not ranked)\n" + table.Heading();
+        for (uint32_t e : contest.checkLogs) {
+            text += table.Row(e, 0);
+        }
+    }
     std::size_t lines = 0;
-    for (uint32_t e : contest.ranking) {
-        const Entrant& entrant = contest.entrants[e];
+    for (const Entrant& entrant : contest.entrants) {
         lines += entrant.log.lines.size();
-        text += Padded(std::to_string(entrant.place), 5, true) + "  " +
-                Padded(calls[e], callWidth, false) + "  " +
-                Padded(std::to_string(entrant.checkedScore), 7, true) + "  " +
-                Padded(Claimed(entrant), 7, true) + "  " +
-                Padded(std::to_string(entrant.QsosClaimed()), 12, true) + "  " +
-                Padded(std::to_string(entrant.QsosCredited()), 13, true) + "  " +
-                Padded(Percent(entrant.ErrorRate()), 10, true) + "\n";
     }
     text += "\n";
     text += Wrapped(Counted(contest.entrants.size(), "log", "logs") + " checked, holding " +
@@ -119,15 +205,19 @@ std::string ResultsText(const ContestCheck& contest) {
             named = true;
         }
     }
-    return text;
+    return text + Review(contest);
 }
 
 std::string ResultsCsv(const ContestCheck& contest) {
     std::string csv =
         "place,call,checked_score,claimed_score,qsos_claimed,qsos_credited,error_rate_percent,"
         "confirmed,partner_busted_call,no_log_credited,busted_exchange,busted_call,nil,unique,"
-        "dupes,not_cw,x_qso,unreadable_lines,file,superseded_files\r\n";
-    for (uint32_t e : contest.ranking) {
+        "dupes,not_cw,x_qso,unreadable_lines,file,superseded_files,category_operator,"
+        "category_band,category_power,category_transmitter,category_place,out_of_period,"
+        "other_band,clock_offset_minutes,caused_nil\r\n";
+    std::vector<uint32_t> rows = contest.ranking;
+    rows.insert(rows.end(), contest.checkLogs.begin(), contest.checkLogs.end());
+    for (uint32_t e : rows) {
         const Entrant& entrant = contest.entrants[e];
         std::string percent = Percent(entrant.ErrorRate());
         percent.pop_back();
@@ -136,8 +226,8 @@ std::string ResultsCsv(const ContestCheck& contest) {
             superseded += (superseded.empty() ? "" : " ") + file;
         }
         std::string row =
-            std::to_string(entrant.place) + "," + CsvField(entrant.log.call) + "," +
-            std::to_string(entrant.checkedScore) + "," +
+            (entrant.place == 0 ? std::string() : std::to_string(entrant.place)) + "," +
+            CsvField(entrant.log.call) + "," + std::to_string(entrant.checkedScore) + "," +
             (entrant.log.claimedScore ? std::to_string(*entrant.log.claimedScore) : std::string()) +
             "," + std::to_string(entrant.QsosClaimed()) + "," +
             std::to_string(entrant.QsosCredited()) + "," + percent;
@@ -149,6 +239,17 @@ std::string ResultsCsv(const ContestCheck& contest) {
         }
         row += "," + std::to_string(entrant.log.unreadable.size()) + "," +
                CsvField(entrant.log.name) + "," + CsvField(superseded);
+        const LogCategory& category = entrant.log.category;
+        for (const CategoryPart part : {CategoryPart::kOperator, CategoryPart::kBand,
+                                        CategoryPart::kPower, CategoryPart::kTransmitter}) {
+            row += "," + CsvField(category.Of(part));
+        }
+        row +=
+            "," +
+            (entrant.categoryPlace == 0 ? std::string() : std::to_string(entrant.categoryPlace)) +
+            "," + std::to_string(entrant.Count(LineStatus::kOutOfPeriod)) + "," +
+            std::to_string(entrant.Count(LineStatus::kOtherBand)) + "," +
+            std::to_string(entrant.clockOffsetMinutes) + "," + std::to_string(entrant.causedNils);
         csv += row + "\r\n";
     }
     return csv;

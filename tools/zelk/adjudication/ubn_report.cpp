@@ -26,6 +26,8 @@ constexpr StatusWords kNotCredited[] = {
     {LineStatus::kNil, "not in log (NIL)", "not in log (NIL)"},
     {LineStatus::kUnique, "unique call", "unique calls"},
     {LineStatus::kDupe, "dupe", "dupes"},
+    {LineStatus::kOutOfPeriod, "out of the contest period", "out of the contest period"},
+    {LineStatus::kOtherBand, "on another band than the entry's", "on other bands than the entry's"},
     {LineStatus::kNotCw, "not in CW", "not in CW"},
 };
 
@@ -60,6 +62,13 @@ class UbnWriter {
         const Entrant& e = m_entrant;
         const LogFile& log = e.log;
         m_text += "ZELK contest: check report of " + Shown(log.call) + "\n\n";
+        if (e.clockOffsetMinutes != 0) {
+            m_text +=
+                Wrapped("Your log's clock was off by " + ClockOffsetText(e.clockOffsetMinutes) +
+                            ": its QSOs were matched with their times corrected by that.",
+                        0) +
+                "\n";
+        }
         Row("Log", Shown(log.name));
         for (const std::string& older : e.supersededFiles) {
             for (const Superseded& file : m_contest.superseded) {
@@ -87,7 +96,17 @@ class UbnWriter {
             checked += " (" + std::to_string(e.checked.claimedScore) + " less the NIL penalty)";
         }
         Row("Checked score", checked);
-        Row("Place", std::to_string(e.place) + " of " + std::to_string(m_contest.entrants.size()));
+        const LogCategory& category = log.category;
+        Row("Category",
+            category.RankedName() + ", transmitter " + category.Of(CategoryPart::kTransmitter));
+        if (category.IsCheckLog()) {
+            Row("Place", "none: a check log confirms the others' QSOs and is not ranked");
+        } else {
+            Row("Place",
+                std::to_string(e.place) + " of " + std::to_string(m_contest.ranking.size()) + "; " +
+                    std::to_string(e.categoryPlace) + " of " +
+                    std::to_string(CategorySize(category)) + " in " + Shown(category.RankedName()));
+        }
         Row("QSO lines", std::to_string(e.QsosClaimed()) + " claimed, " +
                              std::to_string(e.QsosCredited()) + " credited");
         Row("  confirmed", std::to_string(e.Count(LineStatus::kConfirmed)));
@@ -104,6 +123,9 @@ class UbnWriter {
         Row("X-QSO lines", std::to_string(e.Count(LineStatus::kXQso)) + " (never credited)");
         Row("Unreadable lines", std::to_string(log.unreadable.size()));
         Row("Error rate", Percent(e.ErrorRate()));
+        for (const std::string& note : log.headerNotes) {
+            m_text += Wrapped("Header: " + note + ".", 2);
+        }
         m_text += "\n" + Wrapped("Rules: " + RulesText(m_contest.rules) + ".", 0);
     }
 
@@ -152,6 +174,16 @@ class UbnWriter {
             case LineStatus::kNotCw:
                 why = "not in CW, not credited: the mode is " +
                       std::string(logfile::ModeCode(line.mode)) + "; only CW QSOs count.";
+                break;
+            case LineStatus::kOutOfPeriod:
+                why = "out of the contest period, not credited (no penalty): the QSO's time, " +
+                      MinuteText(line.minute) + " UTC" +
+                      (m_entrant.clockOffsetMinutes != 0 ? " with your clock corrected" : "") +
+                      ", lies outside " + PeriodText(m_contest.rules) + ".";
+                break;
+            case LineStatus::kOtherBand:
+                why = "on " + band + ", not scored (no penalty): your entry is for " +
+                      m_entrant.log.category.Of(CategoryPart::kBand) + " only.";
                 break;
             case LineStatus::kDupe:
                 why = "dupe, not credited (no penalty): " + DupeReason(line, *other.line) + ".";
@@ -214,6 +246,22 @@ class UbnWriter {
                   : IsFirstOfItsCallAndBand(*other.line) ? "the first"
                                                          : "the one that counts");
         }
+    }
+
+    // The entrants ranked in a category.
+    std::size_t CategorySize(const LogCategory& category) const {
+        for (const CategoryRanking& ranking : m_contest.categories) {
+            if (ranking.name == category.RankedName()) {
+                return ranking.ranking.size();
+            }
+        }
+        return 0;
+    }
+
+    // "60 minutes (fast)", "7 minutes (slow)".
+    static std::string ClockOffsetText(int64_t offset) {
+        return Counted(static_cast<std::size_t>(std::llabs(offset)), "minute", "minutes") +
+               (offset > 0 ? " (fast)" : " (slow)");
     }
 
     // Why the partner's log does not back a NIL line; `nearest` is the

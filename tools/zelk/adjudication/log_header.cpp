@@ -1,0 +1,111 @@
+// Reading the category and checking the header.
+#include "adjudication/log_header.h"
+
+#include <algorithm>
+
+#include "text/text.h"
+
+namespace zelk::adjudication {
+
+namespace {
+
+const CategoryPartRule kRules[kCategoryParts] = {
+    {"CATEGORY-OPERATOR", {"SINGLE-OP", "MULTI-OP", "MULTI-MULTI", "CHECKLOG"}, "SINGLE-OP"},
+    {"CATEGORY-BAND", {"ALL", "160M", "80M", "40M", "20M", "15M", "10M"}, "ALL"},
+    {"CATEGORY-POWER", {"HIGH", "LOW", "QRP"}, "HIGH"},
+    {"CATEGORY-TRANSMITTER", {"ONE", "TWO", "UNLIMITED"}, "ONE"},
+};
+
+bool Known(CategoryPart part, std::string_view value) {
+    const auto& values = RuleOf(part).values;
+    return std::find(values.begin(), values.end(), value) != values.end();
+}
+
+}  // namespace
+
+const CategoryPartRule& RuleOf(CategoryPart part) {
+    return kRules[static_cast<std::size_t>(part)];
+}
+
+logfile::BandIndex LogCategory::EntryBand() const {
+    const std::string& band = Of(CategoryPart::kBand);
+    if (band == "ALL" || !Known(CategoryPart::kBand, band)) {
+        return logfile::kNoBand;
+    }
+    // "40M" is the ADIF band "40m".
+    std::string name = band;
+    name.back() = 'm';
+    return logfile::BandOfName(name);
+}
+
+std::string LogCategory::RankedName() const {
+    return Of(CategoryPart::kOperator) + " " + Of(CategoryPart::kBand) + " " +
+           Of(CategoryPart::kPower);
+}
+
+std::array<std::pair<std::size_t, std::string_view>, 3> LogCategory::SortKey() const {
+    std::array<std::pair<std::size_t, std::string_view>, 3> key;
+    for (std::size_t p = 0; p < key.size(); ++p) {
+        const auto& known = kRules[p].values;
+        const auto at = std::find(known.begin(), known.end(), values[p]);
+        key[p] = {static_cast<std::size_t>(at - known.begin()),
+                  at == known.end() ? std::string_view(values[p]) : std::string_view()};
+    }
+    return key;
+}
+
+LogCategory ReadCategory(const logfile::CabrilloLog& log) {
+    LogCategory category;
+    for (std::size_t p = 0; p < kCategoryParts; ++p) {
+        const std::string_view tag = kRules[p].tag;
+        // "CATEGORY-OPERATOR" is Category("OPERATOR").
+        const std::string value = Upper(log.Category(tag.substr(tag.find('-') + 1)));
+        category.defaulted[p] = value.empty();
+        category.values[p] = value.empty() ? std::string(kRules[p].byDefault) : value;
+    }
+    return category;
+}
+
+std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogCategory& category,
+                                     std::string_view call) {
+    std::vector<std::string> notes;
+    std::string missing;
+    std::string taken;
+    std::size_t missingCount = 0;
+    for (std::size_t p = 0; p < kCategoryParts; ++p) {
+        const CategoryPartRule& rule = kRules[p];
+        if (category.defaulted[p]) {
+            missing += (missing.empty() ? "" : ", ") + std::string(rule.tag) + ":";
+            ++missingCount;
+            taken += (taken.empty() ? "" : " ") + std::string(rule.byDefault);
+        } else if (!Known(static_cast<CategoryPart>(p), category.values[p])) {
+            notes.push_back(std::string(rule.tag) + ": " + Printable(category.values[p]) +
+                            " is not a value of this contest; ranked under it as written");
+        }
+    }
+    if (!missing.empty()) {
+        notes.insert(notes.begin(), "no " + missing + (missingCount == 1 ? " line" : " lines") +
+                                        "; taken as " + taken);
+    }
+    const std::string_view written = log.Callsign();
+    if (!written.empty() && !log.qsos.empty()) {
+        std::size_t unlike = 0;
+        for (const logfile::CabrilloQso& qso : log.qsos) {
+            unlike += qso.OwnCall() != call ? 1 : 0;
+        }
+        if (unlike * 2 > log.qsos.size()) {
+            notes.push_back("CALLSIGN: " + Printable(written) + " differs from the own call of " +
+                            std::to_string(unlike) + " of its " + std::to_string(log.qsos.size()) +
+                            " QSO lines");
+        }
+    }
+    const std::string_view claimed = log.Value("CLAIMED-SCORE");
+    if (claimed.empty()) {
+        notes.push_back("no CLAIMED-SCORE: line");
+    } else if (!log.ClaimedScore()) {
+        notes.push_back("CLAIMED-SCORE: " + Printable(claimed) + " is not a number");
+    }
+    return notes;
+}
+
+}  // namespace zelk::adjudication
