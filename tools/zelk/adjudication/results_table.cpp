@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "adjudication/output_folder.h"
 #include "adjudication/report_text.h"
 #include "adjudication/results_files.h"
 #include "text/text.h"
@@ -24,13 +25,22 @@ std::string Padded(std::string_view text, std::size_t width, bool right) {
                  : std::string(text) + std::string(fill, ' ');
 }
 
-// A CSV field: quoted when it holds a comma, a quote or a line end.
+// A CSV field of text from a log: quoted when it holds a comma, a quote or a
+// line end. A spreadsheet takes a cell that starts with = + - or @ (or with
+// a tab or a carriage return, which some strip first) as a formula, so a
+// hostile CALLSIGN: could run one on the organiser's machine; such a cell
+// gets a leading ', which makes the spreadsheet take it as text.
 std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
+    std::string field(text);
+    if (!field.empty() &&
+        std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos) {
+        field.insert(0, 1, '\'');
+    }
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        return field;
     }
     std::string quoted = "\"";
-    for (char c : text) {
+    for (char c : field) {
         quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     }
     return quoted + "\"";
@@ -45,7 +55,7 @@ std::string RulesText(const CheckRules& rules) {
            Counted(rules.minAppearances, "log", "logs");
 }
 
-std::string ResultsText(const ContestCheck& contest) {
+std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles) {
     std::size_t callWidth = 4;
     std::vector<std::string> calls(contest.entrants.size());
     for (std::size_t i = 0; i < contest.entrants.size(); ++i) {
@@ -99,6 +109,16 @@ std::string ResultsText(const ContestCheck& contest) {
             text += Wrapped(Printable(file.file) + ": an older log of " + Printable(file.call) +
                                 "; " + Printable(file.usedFile) + " is used",
                             2);
+        }
+    }
+    named = false;
+    for (std::size_t e = 0; e < ubnFiles.size(); ++e) {
+        if (!ubnFiles[e].notWritten.empty()) {
+            text += named ? "" : "\nCheck reports not written (the rest of the results stand):\n";
+            text += Wrapped(Printable(contest.entrants[e].log.call) + ": " + kUbnFolder + "/" +
+                                ubnFiles[e].name + ": " + ubnFiles[e].notWritten,
+                            2);
+            named = true;
         }
     }
     return text;
