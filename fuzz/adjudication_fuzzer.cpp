@@ -6,7 +6,10 @@
 // - every QSO line gets a status, and the counts add up to the lines;
 // - a line that names its deciding line names one that exists, and a busted
 //   call and its partner's line name each other;
-// - results.json is JSON that lists every entrant and every file not read;
+// - results.json is JSON that lists every entrant and every file not read,
+//   with a null report where one could not be written;
+// - report file names are short, unique without regard to case, and never
+//   a Windows device name;
 // - each file's QSO lines map to contacts or skipped lines one for one, the
 //   received exchange as the reader normalised it.
 // A broken invariant aborts, which libFuzzer reports as a finding.
@@ -14,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,6 +25,7 @@
 #include "adjudication/contest_check.h"
 #include "adjudication/results_files.h"
 #include "host/cabrillo_contacts.h"
+#include "text/text.h"
 
 namespace zelk::adjudication {
 namespace {
@@ -65,6 +70,18 @@ void CheckMapping(const std::string& bytes) {
                     "a received exchange handed over otherwise than read");
             Require(mapped.contacts[c].record == qso.lineNumber, "a contact's line number");
             ++c;
+        }
+    }
+}
+
+void CheckReportNames(const std::vector<UbnFile>& files) {
+    std::set<std::string> taken;
+    for (const UbnFile& file : files) {
+        Require(file.name.size() <= 60 && file.name.ends_with(".ubn"), "a long report name");
+        Require(taken.insert(Upper(file.name)).second, "two report names differ only in case");
+        const std::string base = Upper(file.name.substr(0, file.name.find('.')));
+        for (const char* device : {"CON", "PRN", "AUX", "NUL", "COM1", "LPT1", "CONIN$"}) {
+            Require(base != device, "a report named as a Windows device");
         }
     }
 }
@@ -120,11 +137,24 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
         }
         UbnReport(contest, entrant);
     }
-    ResultsText(contest);
+    std::vector<UbnFile> ubnFiles = UbnFiles(contest);
+    CheckReportNames(ubnFiles);
+    // As when the first entrant's report could not be written.
+    const bool missing = !ubnFiles.empty() && (choice & 0x80) != 0;
+    if (missing) {
+        ubnFiles[0].notWritten = "cannot be written: No space left on device";
+    }
+    const std::string text = ResultsText(contest, ubnFiles);
+    Require(!missing || text.find("No space left on device") != std::string::npos,
+            "a report not written is not named in results.txt");
     ResultsCsv(contest);
-    const std::vector<std::string> ubnFiles = UbnFileNames(contest);
     const auto json = nlohmann::json::parse(ResultsJson(contest, ubnFiles));
     Require(json["entrants"].size() == contest.entrants.size(), "an entrant missing in JSON");
+    std::size_t nullReports = 0;
+    for (const auto& entrant : json["entrants"]) {
+        nullReports += entrant["ubn"].is_null();
+    }
+    Require(nullReports == (missing ? 1u : 0u), "a report's entry in JSON");
     Require(json["not_read"].size() == contest.notRead.size(), "a file missing in JSON");
     // The page costs ten times the check itself: drawn for one input in eight.
     if (!page) {

@@ -421,7 +421,7 @@ TEST_F(ZelkCli, CheckAnswersWithoutTheSkippedContactsAndSaysSo) {
 
 TEST_F(ZelkCli, ScoringOutsideAContestFolderSaysHowToMakeOne) {
     const ZelkRun run = Zelk("score " + Small());
-    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.err.find("zelk init"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(root_ / "err.txt"));
 }
@@ -546,6 +546,9 @@ TEST_F(ZelkCli, ReportShowsTheNumbersZelkScorePrints) {
 TEST_F(ZelkCli, ReportRefusesWhatItCannotMakeAndWritesNothing) {
     Init("55N37O");
     fs::create_directories(root_ / "plain");
+    fs::copy_file(kFixtures / "small.adi", root_ / "log.adi");
+    fs::create_hard_link(root_ / "log.adi", root_ / "hard.adi");
+    fs::create_symlink("log.adi", root_ / "link.adi");
     struct Case {
         std::string arguments;
         int status;
@@ -555,7 +558,13 @@ TEST_F(ZelkCli, ReportRefusesWhatItCannotMakeAndWritesNothing) {
         {"report " + Small() + " -C contest", 2, "nothing to make"},
         {"report " + Small() + " -C contest --summary --date 2024-02-30", 2, "is not a date"},
         {"report " + Small() + " --summary", 2, "no station coordinate"},
-        {"report " + Small() + " -C plain --summary", 1, "is not a contest folder"},
+        {"report " + Small() + " -C plain --summary", 2, "is not a contest folder"},
+        // The page never takes the log's place, by whatever name it is given.
+        {"report log.adi -C contest -o log.adi", 2, "is the log log.adi itself"},
+        {"report log.adi -C contest -o ./plain/../log.adi", 2, "itself"},
+        {"report log.adi -C contest -o hard.adi", 2, "itself"},
+        {"report log.adi -C contest -o link.adi", 2, "itself"},
+        {"report link.adi -C contest -o log.adi", 2, "itself"},
         {"report " + Small() + " -C contest -o missing/page.html", 1,
          "missing/page.html: cannot be written"},
         {"report " + Small() + " -C contest --summary --min-off 0", 2, "min-off"},
@@ -567,6 +576,7 @@ TEST_F(ZelkCli, ReportRefusesWhatItCannotMakeAndWritesNothing) {
         EXPECT_NE(run.err.find(c.said), std::string::npos) << c.arguments << "\n" << run.err;
         EXPECT_FALSE(fs::exists(root_ / "missing")) << c.arguments;
         EXPECT_FALSE(fs::exists(contest_ / "err.txt")) << c.arguments;
+        EXPECT_EQ(Read(root_ / "log.adi"), Read(kFixtures / "small.adi")) << c.arguments;
     }
     const ZelkRun degrees = Zelk("report " + Small() + " --lat 50 --lon 30 --summary");
     EXPECT_EQ(degrees.status, 0) << degrees.err;

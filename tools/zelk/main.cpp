@@ -21,6 +21,15 @@ int main(int argc, char** argv) {
         "Cabrillo file; draws the log as an HTML report with a map and rate sheet (report); "
         "checks a whole contest's logs for the organiser (adjudicate).",
         "zelk"};
+    // The statuses as command.h defines them, for scripts and the man page.
+    app.footer(
+        "Exit status: 0 done (every file asked for is written); 1 a file could not be written, "
+        "or the plug-in or a file zelk ships could not be found, loaded or run (zelk "
+        "adjudicate still writes the "
+        "rest when one entrant's report cannot be written, and keeps the previous results "
+        "when anything else fails); 2 nothing usable was given (wrong arguments, a log or "
+        "folder that cannot be used, an output that would take an input's place), and "
+        "nothing is written.");
     app.set_version_flag("--version", std::string("zelk ") + ZELK_VERSION);
     app.require_subcommand(1);
     app.fallthrough();

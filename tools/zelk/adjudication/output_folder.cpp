@@ -1,13 +1,13 @@
-// The output folder and the report file names.
+// The output folder: the run's own folder, the files written into it, and
+// the moves that put them in place or, on a failure, back.
 #include "adjudication/output_folder.h"
 
-#include <algorithm>
-#include <array>
+#include <cerrno>
+#include <cstdio>
 #include <fstream>
-#include <set>
+#include <random>
 #include <stdexcept>
 
-#include "adjudication/results_files.h"
 #include "platform/file_replace.h"
 
 namespace zelk::adjudication {
@@ -16,56 +16,33 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr std::array<std::string_view, 22> kDeviceNames{
-    "CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4", "COM5", "COM6", "COM7",
-    "COM8", "COM9", "LPT1", "LPT2", "LPT3", "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+// What a run replaces in the output folder, in the order it is put in place:
+// results.txt, the table an organiser opens first, last.
+const char* const kReplaced[] = {kUbnFolder, kResultsCsv, kResultsJson, kResultsHtml, kResultsText};
 
-bool IsDeviceName(const std::string& stem) {
-    std::string upper = stem;
-    std::transform(upper.begin(), upper.end(), upper.begin(),
-                   [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-    return std::find(kDeviceNames.begin(), kDeviceNames.end(), upper) != kDeviceNames.end();
+std::error_code LastError() {
+    return {errno != 0 ? errno : EIO, std::generic_category()};
 }
 
-std::string FileStem(std::string_view call) {
-    std::string stem;
-    for (char c : call) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool bad = byte <= 0x20 || byte >= 0x7F ||
-                         std::string_view("<>:\"/\\|?*").find(c) != std::string_view::npos;
-        stem += bad ? '_' : c;
+// A report into the run's own folder, which no one else writes into. Not
+// flushed to the disk: for thousands of reports that was most of a check's
+// time (ext4), and a report is made again by running the check again.
+std::error_code WriteReportFile(const fs::path& path, const std::string& bytes) {
+    errno = 0;
+    std::ofstream out(path, std::ios::binary);
+    if (!out) {
+        return LastError();
     }
-    // Windows drops a final dot; a device name is no file at all.
-    if (stem.empty() || stem.back() == '.' || IsDeviceName(stem)) {
-        stem += '_';
-    }
-    return stem;
-}
-
-// Writes a report into this run's new reports folder; a failure is told as
-// one of the file `shownAs`.
-void WriteNewFile(const fs::path& path, const std::string& bytes, const fs::path& shownAs) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     out.close();
     if (!out) {
+        const std::error_code error = LastError();
         std::error_code ignored;
         fs::remove(path, ignored);
-        throw std::runtime_error(shownAs.string() + ": cannot be written");
+        return error;
     }
+    return {};
 }
-
-constexpr std::string_view kTemporarySuffix = ".zelk-tmp";
-
-}  // namespace
-
-void ReplaceFile(const fs::path& path, const std::string& bytes) {
-    if (const std::error_code error = ReplaceFileWhole(path.string(), bytes)) {
-        throw std::runtime_error(path.string() + ": cannot be written: " + error.message());
-    }
-}
-
-namespace {
 
 void MakeFolder(const fs::path& folder) {
     std::error_code error;
@@ -76,70 +53,227 @@ void MakeFolder(const fs::path& folder) {
     }
 }
 
-}  // namespace
-
-std::vector<std::string> UbnFileNames(const ContestCheck& contest) {
-    std::vector<std::string> names;
-    std::set<std::string> taken;  // in capitals: Windows names ignore case
-    auto key = [](std::string name) {
-        std::transform(name.begin(), name.end(), name.begin(),
-                       [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; });
-        return name;
-    };
-    for (const Entrant& entrant : contest.entrants) {
-        const std::string stem = FileStem(entrant.log.call);
-        std::string name = stem + ".ubn";
-        for (int n = 2; !taken.insert(key(name)).second; ++n) {
-            name = stem + "-" + std::to_string(n) + ".ubn";
+// The run's own folder inside the output folder: new/ holds this run's
+// files, old/ the previous run's once they are moved aside. Its name is
+// new and unguessable, and the folder is made by this run (create_directory
+// makes it or fails; a name already there, a symbolic link least of all, is
+// never used), so nothing in it was placed there by anyone else. Removed
+// with everything in it when the run ends, unless Keep() was called.
+class RunFolder {
+  public:
+    explicit RunFolder(const fs::path& output) {
+        std::random_device random;
+        for (int attempt = 0; attempt < 100 && m_path.empty(); ++attempt) {
+            char name[40];
+            std::snprintf(name, sizeof name, ".zelk-run-%08x%08x", random(), random());
+            std::error_code error;
+            if (fs::create_directory(output / name, error)) {
+                m_path = output / name;
+            } else if (error && error != std::errc::file_exists) {
+                throw std::runtime_error((output / name).string() +
+                                         ": cannot be made: " + error.message());
+            }
         }
-        names.push_back(std::move(name));
+        if (m_path.empty()) {
+            throw std::runtime_error(output.string() + ": no new folder can be made in it");
+        }
+        MakeFolder(New());
+        MakeFolder(Old());
     }
-    return names;
+    RunFolder(const RunFolder&) = delete;
+    RunFolder& operator=(const RunFolder&) = delete;
+    ~RunFolder() {
+        if (!m_kept) {
+            std::error_code ignored;
+            fs::remove_all(m_path, ignored);
+        }
+    }
+
+    const fs::path& Path() const { return m_path; }
+    fs::path New() const { return m_path / "new"; }
+    fs::path Old() const { return m_path / "old"; }
+    void Keep() { m_kept = true; }
+    // Empty when removed, else the system's reason.
+    std::error_code Remove() {
+        std::error_code error;
+        fs::remove_all(m_path, error);
+        m_kept = true;
+        return error;
+    }
+
+  private:
+    fs::path m_path;
+    bool m_kept = false;
+};
+
+bool Exists(const fs::path& path) {
+    std::error_code error;
+    // Unknown (no permission to look) counts as there: the move then says why.
+    return fs::symlink_status(path, error).type() != fs::file_type::not_found;
 }
 
-std::string WriteResults(const ContestCheck& contest, const fs::path& folder,
-                         const ResultsFormats& formats) {
-    MakeFolder(folder);
-    // The reports are written into a new folder that then takes the old
-    // one's place: a file renamed over another costs a flush to disk on
-    // some file systems (ext4), which for thousands of reports was most of
-    // a check's time; and no report of an earlier run's entrant stays.
-    const fs::path ubn = folder / kUbnFolder;
-    fs::path fresh = ubn;
-    fresh += kTemporarySuffix;
-    fs::path old = ubn;
-    old += ".zelk-old";
-    std::error_code error;
-    fs::remove_all(fresh, error);
-    MakeFolder(fresh);
-    const std::vector<std::string> names = UbnFileNames(contest);
-    for (std::size_t e = 0; e < contest.entrants.size(); ++e) {
-        WriteNewFile(fresh / names[e], UbnReport(contest, contest.entrants[e]), fresh / names[e]);
-    }
-    fs::remove_all(old, error);
-    if (fs::exists(ubn, error)) {
-        fs::rename(ubn, old, error);
-        if (error) {
-            throw std::runtime_error(ubn.string() + ": cannot be replaced: " + error.message());
+// Moves the previous run's files aside and this run's into place, item by
+// item. On a failure every move done is undone, newest first, and the
+// exception says whether the previous results are back whole.
+//
+// A crash (or a power cut: the moves are not flushed to the disk) between
+// two moves leaves the output folder with this run's first items and the
+// previous run's last ones (results.txt, moved last, still the previous
+// run's), and the run's folder .zelk-run-* with the rest of both: new/ this
+// run's files, old/ the previous run's. No file is ever half written. A
+// later run leaves that folder alone (it cannot tell it from the folder of
+// a run still going); the organiser removes it.
+void PutInPlace(const fs::path& output, RunFolder& run, const OutputSteps& steps) {
+    struct Move {
+        fs::path from, to;
+    };
+    std::vector<Move> done;
+    auto fail = [&](const fs::path& path, const char* what, const std::error_code& error) {
+        std::string message = path.string() + ": " + what + ": " + error.message();
+        bool whole = true;
+        for (auto move = done.rbegin(); move != done.rend(); ++move) {
+            whole = !steps.rename(move->to, move->from) && whole;
+        }
+        if (whole) {
+            throw std::runtime_error(message + "; the previous results are kept as they were");
+        }
+        run.Keep();
+        throw std::runtime_error(message + "; the previous results could not all be moved back: " +
+                                 "what is missing in " + output.string() + " is in " +
+                                 run.Old().string());
+    };
+    for (const char* item : kReplaced) {
+        const fs::path current = output / item;
+        if (Exists(current)) {
+            if (const std::error_code error = steps.rename(current, run.Old() / item)) {
+                fail(current, "cannot be moved aside", error);
+            }
+            done.push_back({current, run.Old() / item});
+        }
+        if (const fs::path fresh = run.New() / item; Exists(fresh)) {
+            if (const std::error_code error = steps.rename(fresh, current)) {
+                fail(current, "cannot be put in place", error);
+            }
+            done.push_back({fresh, current});
         }
     }
-    fs::rename(fresh, ubn, error);
-    if (error) {
-        throw std::runtime_error(ubn.string() + ": cannot be put in place: " + error.message());
-    }
-    fs::remove_all(old, error);
+}
 
-    const std::string text = ResultsText(contest);
-    ReplaceFile(folder / kResultsCsv, ResultsCsv(contest));
-    ReplaceFile(folder / kResultsJson, ResultsJson(contest, names));
-    if (formats.html) {
-        ReplaceFile(folder / kResultsHtml, ResultsHtml(contest, names));
-    } else if (fs::remove(folder / kResultsHtml, error); error) {
-        throw std::runtime_error((folder / kResultsHtml).string() +
-                                 ": an earlier run's page cannot be removed: " + error.message());
+// Writes every file of the run into `into`; a report that cannot be written
+// is told in its UbnFile, any other file stops the run.
+WrittenResults WriteFiles(const ContestCheck& contest, const fs::path& into, const fs::path& output,
+                          const ResultsFormats& formats, const OutputSteps& steps) {
+    WrittenResults written;
+    written.ubnFiles = UbnFiles(contest);
+    MakeFolder(into / kUbnFolder);
+    for (std::size_t e = 0; e < contest.entrants.size(); ++e) {
+        UbnFile& file = written.ubnFiles[e];
+        const fs::path path = into / kUbnFolder / file.name;
+        if (const std::error_code error =
+                steps.write(path, UbnReport(contest, contest.entrants[e]), false)) {
+            file.notWritten = "cannot be written: " + error.message();
+        }
     }
-    ReplaceFile(folder / kResultsText, text);
-    return text;
+    auto write = [&](const char* name, const std::string& bytes) {
+        if (const std::error_code error = steps.write(into / name, bytes, true)) {
+            throw std::runtime_error((output / name).string() +
+                                     ": cannot be written: " + error.message());
+        }
+    };
+    written.text = ResultsText(contest, written.ubnFiles);
+    write(kResultsText, written.text);
+    write(kResultsCsv, ResultsCsv(contest));
+    write(kResultsJson, ResultsJson(contest, written.ubnFiles));
+    if (formats.html) {
+        write(kResultsHtml, ResultsHtml(contest, written.ubnFiles));
+    }
+    return written;
+}
+
+}  // namespace
+
+OutputSteps SystemSteps() {
+    return {[](const fs::path& path, const std::string& bytes, bool durable) {
+                // The durable ones get the whole replace's exclusive create and flush.
+                return durable ? ReplaceFileWhole(path.string(), bytes)
+                               : WriteReportFile(path, bytes);
+            },
+            [](const fs::path& from, const fs::path& to) {
+                std::error_code error;
+                fs::rename(from, to, error);
+                return error;
+            }};
+}
+
+WrittenResults WriteResults(const ContestCheck& contest, const fs::path& folder,
+                            const ResultsFormats& formats, const OutputSteps& steps) {
+    std::error_code error;
+    const bool made = !fs::exists(folder, error);
+    MakeFolder(folder);
+    try {
+        RunFolder run(folder);
+        WrittenResults written = WriteFiles(contest, run.New(), folder, formats, steps);
+        PutInPlace(folder, run, steps);
+        if (const std::error_code removed = run.Remove()) {
+            written.leftOver = run.Path().string() + ": cannot be removed: " + removed.message();
+        }
+        return written;
+    } catch (const std::runtime_error&) {
+        if (made) {
+            fs::remove(folder, error);  // only when empty, as it was made
+        }
+        throw;
+    }
+}
+
+namespace {
+
+// Whether `inner` is `outer` or lies inside it on the disk: each folder on
+// `inner`'s way up that exists is compared with `outer` by identity (the
+// same file of the same device), so neither the spelling, nor a symbolic
+// link, nor the case of a name hides it.
+bool WithinOnDisk(const fs::path& inner, const fs::path& outer) {
+    for (fs::path path = inner;; path = path.parent_path()) {
+        std::error_code error;
+        if (fs::equivalent(path, outer, error)) {
+            return true;
+        }
+        if (!path.has_relative_path()) {
+            return false;
+        }
+    }
+}
+
+// A path as written, made absolute, and as the disk resolves it: a folder
+// may be reached through a link, and what the link's own name lies in
+// matters too (a run removes the link with the folder holding it).
+std::vector<fs::path> BothForms(const fs::path& path) {
+    std::error_code error;
+    const fs::path absolute = fs::absolute(path, error).lexically_normal();
+    const fs::path resolved = fs::weakly_canonical(absolute, error);
+    return error ? std::vector<fs::path>{absolute} : std::vector<fs::path>{absolute, resolved};
+}
+
+}  // namespace
+
+std::string OutputOverlapsLogs(const fs::path& logs, const fs::path& output) {
+    for (const fs::path& out : BothForms(output)) {
+        for (const fs::path& in : BothForms(logs)) {
+            if (WithinOnDisk(out, in)) {
+                return "the results cannot go into the folder of logs " + logs.string() +
+                       " or a folder inside it (" + output.string() + "); give another with -o";
+            }
+            for (const char* item : kReplaced) {
+                if (WithinOnDisk(in, out / item)) {
+                    return "the folder of logs " + logs.string() + " lies in " +
+                           (output / item).string() +
+                           ", which every run replaces; move the logs out of it or give "
+                           "another folder with -o";
+                }
+            }
+        }
+    }
+    return {};
 }
 
 }  // namespace zelk::adjudication

@@ -1,14 +1,19 @@
-// Writing the result files into the output folder. Nothing is ever seen
-// half written: each results file is written beside its place under a
-// temporary name and renamed over the old one, and the reports are written
-// into a new folder that replaces ubn/ whole (so it holds this run's
-// reports only).
+// Writing the result files into the output folder, so that the folder holds
+// one run's results whole at every moment it can: every file of the run is
+// written first into a folder of the run's own inside the output folder,
+// and only then are the files moved into place; when anything fails, what
+// was moved is moved back and the previous results stand as they were. One
+// entrant's report that cannot be written does not stop the others.
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
+#include <system_error>
+#include <vector>
 
 #include "adjudication/contest_check.h"
+#include "adjudication/results_files.h"
 
 namespace zelk::adjudication {
 
@@ -24,16 +29,48 @@ struct ResultsFormats {
     bool html = false;
 };
 
-// Writes `bytes` beside `path` under a temporary name and renames it over
-// `path`, so no reader meets half a file. Throws std::runtime_error naming
-// the file when it cannot be written or put in place.
-void ReplaceFile(const std::filesystem::path& path, const std::string& bytes);
+// What WriteResults does to the disk, one step at a time, so that a test can
+// make any single step fail. Each returns the system's reason, empty on
+// success.
+struct OutputSteps {
+    // Makes a new file inside the run's own folder; `durable`: on the disk
+    // before it returns (the results files; the reports are many and cheap
+    // to make again).
+    std::function<std::error_code(const std::filesystem::path& path, const std::string& bytes,
+                                  bool durable)>
+        write;
+    std::function<std::error_code(const std::filesystem::path& from,
+                                  const std::filesystem::path& to)>
+        rename;
+};
 
-// Writes results.txt, results.csv, results.json and ubn/<CALL>.ubn (the
-// folders are made when absent), and results.html when asked. Returns the
-// text of results.txt, or throws std::runtime_error naming the file that
-// could not be written.
-std::string WriteResults(const ContestCheck& contest, const std::filesystem::path& folder,
-                         const ResultsFormats& formats = {});
+// The steps as the system does them.
+OutputSteps SystemSteps();
+
+struct WrittenResults {
+    std::string text;               // results.txt, to be printed
+    std::vector<UbnFile> ubnFiles;  // per entrant; the ones not written say why
+    // This run's own folder when it could not be removed after the results
+    // were in place (they are whole; it holds the previous run's files).
+    std::string leftOver;
+};
+
+// Writes results.txt, results.csv, results.json, ubn/<CALL>.ubn (the output
+// folder is made when absent), and results.html when asked. Throws
+// std::runtime_error naming the file and the system's reason when the
+// results cannot be written or put in place; the output folder then holds
+// what it held before.
+WrittenResults WriteResults(const ContestCheck& contest, const std::filesystem::path& folder,
+                            const ResultsFormats& formats = {},
+                            const OutputSteps& steps = SystemSteps());
+
+// Why the results may not be written into `output` for the logs of `logs`:
+// one lies in the other, or the logs lie in a part of `output` that a run
+// replaces (ubn/, the results files). Compared by what the folders are on
+// the disk, whatever their spelling, symbolic links or case, and for an
+// output folder not made yet by the folders it would be made in. Empty when
+// they are apart.
+std::string OutputOverlapsLogs(const std::filesystem::path& logs,
+                               const std::filesystem::path& output);
 
 }  // namespace zelk::adjudication

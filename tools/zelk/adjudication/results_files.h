@@ -11,21 +11,33 @@
 
 namespace zelk::adjudication {
 
-std::string ResultsText(const ContestCheck& contest);
+// An entrant's report as the results name it: its file in ubn/, and the
+// reason it could not be written (empty when it was); the results then say
+// so in its place, and the rest of the results still stand.
+struct UbnFile {
+    std::string name;
+    std::string notWritten;
+};
+
+// `ubnFiles` is per entrant, in the order of contest.entrants, as UbnFiles
+// gives them.
+std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles);
+// Every text cell that came from a log is made inert for spreadsheets.
 std::string ResultsCsv(const ContestCheck& contest);
-// {"entrants": [...], "not_read": [...], "settings": {...}}; `ubnFiles` as
-// UbnFileNames gives them.
-std::string ResultsJson(const ContestCheck& contest, const std::vector<std::string>& ubnFiles);
+// {"entrants": [...], "not_read": [...], "settings": {...}}.
+std::string ResultsJson(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles);
 std::string UbnReport(const ContestCheck& contest, const Entrant& entrant);
 // The results as one self-contained page: the ranked table, and per entrant
 // its map and rate sheet of the credited lines with a link to its report
-// (`ubnFiles` as UbnFileNames gives them, relative to the page).
-std::string ResultsHtml(const ContestCheck& contest, const std::vector<std::string>& ubnFiles);
+// (relative to the page).
+std::string ResultsHtml(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles);
 
-// Each entrant's report file name: its call with every character a Windows
-// file name cannot hold (and blanks and non-ASCII bytes) made "_", ".ubn"
-// added; "-2", "-3" ... added where two calls would give one name.
-std::vector<std::string> UbnFileNames(const ContestCheck& contest);
+// Each entrant's report file, all written: its call cut to 40 bytes, every
+// character a Windows file name cannot hold (and blanks and non-ASCII bytes)
+// made "_", a "_" after a Windows device name (CON, NUL, COM1, CONIN$ ...:
+// "NUL.tar" is NUL_.tar.ubn), ".ubn" added; "-2", "-3" ... added where two
+// calls would give one name, without regard to case.
+std::vector<UbnFile> UbnFiles(const ContestCheck& contest);
 
 // "time window 5 minutes, call distance 2, ..." as the results state them.
 std::string RulesText(const CheckRules& rules);

@@ -45,10 +45,11 @@ article.entrant-results { border-top: 3px solid #0072b2; margin-top: 32px; }
 
 // Each entrant's id on the page: its report file's name without ".ubn",
 // with what a URL fragment would need escaped made "_", unique.
-std::vector<std::string> AnchorIds(const std::vector<std::string>& ubnFiles) {
+std::vector<std::string> AnchorIds(const std::vector<UbnFile>& ubnFiles) {
     std::vector<std::string> ids;
     std::set<std::string> taken;
-    for (const std::string& file : ubnFiles) {
+    for (const UbnFile& ubnFile : ubnFiles) {
+        const std::string& file = ubnFile.name;
         std::string id = "entrant-";
         for (char c : std::string_view(file).substr(0, file.size() - 4)) {
             const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
@@ -84,6 +85,14 @@ std::string UbnHref(std::string_view file) {
     return href;
 }
 
+// The link to a report, shown as `shown`, or why there is none.
+std::string UbnLink(const UbnFile& file, const std::string& shown) {
+    if (!file.notWritten.empty()) {
+        return "not written: " + Escape(file.notWritten);
+    }
+    return "<a href=\"" + Escape(UbnHref(file.name)) + "\">" + Escape(shown) + "</a>";
+}
+
 // The date of the log's first line; empty without lines.
 std::string ContestDate(const Entrant& entrant) {
     return entrant.log.lines.empty() ? std::string()
@@ -116,7 +125,7 @@ std::string Claimed(const Entrant& entrant) {
 }
 
 // One table: the entrants of a category by place, or the check logs.
-std::string Table(const ContestCheck& contest, const std::vector<std::string>& ubnFiles,
+std::string Table(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles,
                   const std::vector<std::string>& ids, std::string_view heading,
                   const std::vector<uint32_t>& entrants, bool ranked) {
     std::string html =
@@ -132,14 +141,14 @@ std::string Table(const ContestCheck& contest, const std::vector<std::string>& u
                 Escape(entrant.log.call) + "</a></th><td>" + Int(entrant.checkedScore) +
                 "</td><td>" + Claimed(entrant) + "</td><td>" + Int(entrant.QsosClaimed()) +
                 "</td><td>" + Int(entrant.QsosCredited()) + "</td><td>" +
-                Percent(entrant.ErrorRate()) + "</td><td>" + overall + "</td><td><a href=\"" +
-                Escape(UbnHref(ubnFiles[e])) + "\">" + Escape(ubnFiles[e]) + "</a></td></tr>\n";
+                Percent(entrant.ErrorRate()) + "</td><td>" + overall + "</td><td>" +
+                UbnLink(ubnFiles[e], ubnFiles[e].name) + "</td></tr>\n";
     }
     return html + "</tbody>\n</table>\n";
 }
 
 // A table per category, in the results' order, then the check logs.
-std::string RankedTables(const ContestCheck& contest, const std::vector<std::string>& ubnFiles,
+std::string RankedTables(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles,
                          const std::vector<std::string>& ids) {
     std::string html = "<div id=\"" + std::string(kTableId) + "\">\n";
     for (const CategoryRanking& category : contest.categories) {
@@ -224,8 +233,7 @@ std::string Notes(const ContestCheck& contest) {
 }
 
 // Under the entrant's key figures: what the check made of its log.
-std::string CheckNote(const ContestCheck& contest, const Entrant& entrant,
-                      const std::string& ubnFile) {
+std::string CheckNote(const ContestCheck& contest, const Entrant& entrant, const UbnFile& ubnFile) {
     std::string penalty;
     const int64_t taken = entrant.checked.claimedScore - entrant.checkedScore;
     if (taken != 0) {
@@ -241,15 +249,14 @@ std::string CheckNote(const ContestCheck& contest, const Entrant& entrant,
            Int(entrant.checkedScore) + "</strong> (claimed " + Claimed(entrant) + penalty +
            ") \u00b7 " + Int(entrant.QsosCredited()) + " of " + Int(entrant.QsosClaimed()) +
            " QSOs credited \u00b7 error rate " + Percent(entrant.ErrorRate()) +
-           "<br>Check report <a href=\"" + Escape(UbnHref(ubnFile)) + "\">" +
-           Escape(std::string(kUbnFolder) + "/" + ubnFile) + "</a> \u00b7 log <code>" +
-           Escape(entrant.log.name) + "</code> \u00b7 <a href=\"#" + std::string(kTableId) +
-           "\">back to the results</a></p>\n";
+           "<br>Check report " + UbnLink(ubnFile, std::string(kUbnFolder) + "/" + ubnFile.name) +
+           " \u00b7 log <code>" + Escape(entrant.log.name) + "</code> \u00b7 <a href=\"#" +
+           std::string(kTableId) + "\">back to the results</a></p>\n";
 }
 
 }  // namespace
 
-std::string ResultsHtml(const ContestCheck& contest, const std::vector<std::string>& ubnFiles) {
+std::string ResultsHtml(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles) {
     const std::vector<std::string> ids = AnchorIds(ubnFiles);
     const rh::Outline outline = rh::WorldOutline();
     std::string body =

@@ -12,7 +12,7 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-Json EntrantJson(const Entrant& entrant, const std::string& ubnFile) {
+Json EntrantJson(const Entrant& entrant, const UbnFile& ubnFile) {
     Json json;
     const LogCategory& category = entrant.log.category;
     json["place"] = entrant.place == 0 ? Json(nullptr) : Json(entrant.place);
@@ -60,13 +60,19 @@ Json EntrantJson(const Entrant& entrant, const std::string& ubnFile) {
                        {"zelk", t.zelk},
                        {"polar", t.polar},
                        {"nil_penalty_points", entrant.checked.claimedScore - entrant.checkedScore}};
-    json["ubn"] = "ubn/" + ubnFile;
+    // A report that could not be written is null, with the reason beside it.
+    if (ubnFile.notWritten.empty()) {
+        json["ubn"] = "ubn/" + ubnFile.name;
+    } else {
+        json["ubn"] = nullptr;
+        json["ubn_not_written"] = "ubn/" + ubnFile.name + ": " + ubnFile.notWritten;
+    }
     return json;
 }
 
 }  // namespace
 
-std::string ResultsJson(const ContestCheck& contest, const std::vector<std::string>& ubnFiles) {
+std::string ResultsJson(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles) {
     Json json;
     json["entrants"] = Json::array();
     for (uint32_t e : contest.ranking) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "adjudication/output_folder.h"
 #include "adjudication/report_text.h"
 #include "adjudication/results_files.h"
 #include "text/text.h"
@@ -25,13 +26,22 @@ std::string Padded(std::string_view text, std::size_t width, bool right) {
                  : std::string(text) + std::string(fill, ' ');
 }
 
-// A CSV field: quoted when it holds a comma, a quote or a line end.
+// A CSV field of text from a log: quoted when it holds a comma, a quote or a
+// line end. A spreadsheet takes a cell that starts with = + - or @ (or with
+// a tab or a carriage return, which some strip first) as a formula, so a
+// hostile CALLSIGN: could run one on the organiser's machine; such a cell
+// gets a leading ', which makes the spreadsheet take it as text.
 std::string CsvField(std::string_view text) {
-    if (text.find_first_of(",\"\r\n") == std::string_view::npos) {
-        return std::string(text);
+    std::string field(text);
+    if (!field.empty() &&
+        std::string_view("=+-@\t\r").find(field.front()) != std::string_view::npos) {
+        field.insert(0, 1, '\'');
+    }
+    if (field.find_first_of(",\"\r\n") == std::string::npos) {
+        return field;
     }
     std::string quoted = "\"";
-    for (char c : text) {
+    for (char c : field) {
         quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
     }
     return quoted + "\"";
@@ -134,7 +144,7 @@ std::string Review(const ContestCheck& contest) {
 
 }  // namespace
 
-std::string ResultsText(const ContestCheck& contest) {
+std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles) {
     const Table table(contest);
     std::string text = std::string(kTitle) + "\n";
     for (const CategoryRanking& category : contest.categories) {
@@ -202,6 +212,16 @@ std::string ResultsText(const ContestCheck& contest) {
             text += named ? "" : "\nLogs of another contest (CONTEST:), checked as this one's:\n";
             text += "  " + Printable(entrant.log.name) + ": " + Printable(entrant.log.call) +
                     ", CONTEST: " + Printable(entrant.log.contest) + "\n";
+            named = true;
+        }
+    }
+    named = false;
+    for (std::size_t e = 0; e < ubnFiles.size(); ++e) {
+        if (!ubnFiles[e].notWritten.empty()) {
+            text += named ? "" : "\nCheck reports not written (the rest of the results stand):\n";
+            text += Wrapped(Printable(contest.entrants[e].log.call) + ": " + kUbnFolder + "/" +
+                                ubnFiles[e].name + ": " + ubnFiles[e].notWritten,
+                            2);
             named = true;
         }
     }

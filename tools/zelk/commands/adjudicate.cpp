@@ -61,11 +61,6 @@ class ProgressLine {
     std::chrono::steady_clock::time_point m_last{};
 };
 
-bool SameFolder(const fs::path& a, const fs::path& b) {
-    std::error_code error;
-    return fs::exists(b, error) && fs::equivalent(a, b, error);
-}
-
 // Every file not read, log not used and line that cannot be read.
 void ListProblems(const ContestCheck& contest, std::ostream& err) {
     for (const NotRead& file : contest.notRead) {
@@ -121,10 +116,32 @@ std::string Summary(const ContestCheck& contest, const fs::path& output, bool ht
     return html ? summary + ", the page " + (output / kResultsHtml).string() : summary;
 }
 
+// Each report that could not be written, by its entrant, and the run's
+// own folder when it was left behind; true when a report is missing.
+bool ListReportsNotWritten(const ContestCheck& contest, const WrittenResults& written,
+                           std::ostream& err) {
+    bool any = false;
+    for (std::size_t e = 0; e < written.ubnFiles.size(); ++e) {
+        const UbnFile& file = written.ubnFiles[e];
+        if (!file.notWritten.empty()) {
+            err << kCommand << (fs::path(kUbnFolder) / file.name).string() << " (the report of "
+                << Printable(contest.entrants[e].log.call) << "): " << file.notWritten
+                << "; the rest of the results are written\n";
+            any = true;
+        }
+    }
+    if (!written.leftOver.empty()) {
+        err << kCommand << written.leftOver << " (the results are in place)\n";
+    }
+    return any;
+}
+
 int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostream& err) {
-    if (SameFolder(options.logs, options.output)) {
-        err << kCommand << "the results cannot go into the folder of logs " << options.logs.string()
-            << "; give another with -o\n";
+    // Nothing of the logs is ever inside what a run replaces, nor the results
+    // inside the logs' folder.
+    if (const std::string overlap = OutputOverlapsLogs(options.logs, options.output);
+        !overlap.empty()) {
+        err << kCommand << overlap << '\n';
         return kExitBadInput;
     }
     ProgressLine progress(err, options.progress);
@@ -145,10 +162,19 @@ int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostr
     }
     progress.Show("Checking " + std::to_string(files.size()) + " files", true);
     const ContestCheck contest = CheckContest(std::move(files), options.rules);
+    if (contest.entrants.empty()) {
+        // Results of nobody would replace the last good ones: keep those.
+        progress.Clear();
+        ListProblems(contest, err);
+        err << kCommand << options.logs.string()
+            << " holds no Cabrillo log that can be read: there is nothing to check; "
+            << options.output.string() << " is left as it was\n";
+        return kExitBadInput;
+    }
     progress.Show("Writing the results", true);
-    std::string table;
+    WrittenResults written;
     try {
-        table = WriteResults(contest, options.output, {.html = options.html});
+        written = WriteResults(contest, options.output, {.html = options.html});
     } catch (const std::exception& problem) {
         progress.Clear();
         err << kCommand << problem.what() << '\n';
@@ -156,9 +182,10 @@ int RunAdjudicate(const AdjudicateOptions& options, std::ostream& out, std::ostr
     }
     progress.Clear();
     ListProblems(contest, err);
-    out << table;
+    const bool reportMissing = ListReportsNotWritten(contest, written, err);
+    out << written.text;
     err << Summary(contest, options.output, options.html) << '\n';
-    return kExitOk;
+    return reportMissing ? kExitFailure : kExitOk;
 }
 
 }  // namespace
@@ -172,7 +199,9 @@ Subcommand DeclareAdjudicate(CLI::App& app) {
         "results.json) and every entrant's report of the QSO lines not credited or credited "
         "without confirmation (ubn/<CALL>.ubn, replaced whole); with --html also results.html. "
         "Subfolders of LOGS are not read. Files that are no log, older logs of a call and lines "
-        "that cannot be read are named on standard error.");
+        "that cannot be read are named on standard error. Every file is written first, then "
+        "all are put in place, so DIR holds one run's results whole; LOGS and DIR must lie "
+        "apart (LOGS not in DIR/ubn).");
     adjudicate->add_option("LOGS", options->logs, "Folder of the received logs")->required();
     adjudicate->add_option("-o,--output", options->output, "Folder for the results")->required();
     adjudicate->add_flag(

@@ -36,11 +36,12 @@ int RunCheck(const host::Installation& installation, const CheckOptions& options
     host::ContestStart start;
     start.contestant = host::Contestant(options.input.call, reading);
     start.date = ContestDate(std::nullopt, reading);
-    auto opened = host::OpenContest(
-        installation, std::filesystem::absolute(options.input.folder).lexically_normal());
+    const std::filesystem::path folder =
+        std::filesystem::absolute(options.input.folder).lexically_normal();
+    auto opened = host::OpenContest(installation, folder);
     if (auto* problem = host::Problem(opened)) {
         err << "zelk check: " << *problem << '\n';
-        return kExitFailure;
+        return OpenFailureStatus(folder);
     }
     const host::Plugin& plugin = std::get<host::Plugin>(opened);
     if (!plugin.Reset(start)) {

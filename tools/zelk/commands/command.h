@@ -12,10 +12,21 @@
 
 namespace zelk::commands {
 
+// One meaning each, for every subcommand (and so for scripts):
 enum ExitStatus : int {
+    // Done: every file asked for is written, every answer printed (warnings
+    // on standard error may name lines or files that were left out).
     kExitOk = 0,
-    kExitFailure = 1,   // the plug-in or the contest folder let the run down
-    kExitBadInput = 2,  // wrong arguments, or a log that cannot be read
+    // What was given could be used, but the run failed on its way: a file
+    // could not be written (of zelk adjudicate's results: one entrant's
+    // report, the rest written; or the results, the previous ones kept), or
+    // the plug-in (or the reference list zelk ships) could not be found,
+    // loaded or run.
+    kExitFailure = 1,
+    // Nothing usable was given: wrong arguments, a log or a folder that
+    // cannot be used, an output that would take an input's place. Nothing
+    // is written.
+    kExitBadInput = 2,
 };
 
 // A subcommand declared on the command line, and what runs it once the
@@ -30,6 +41,10 @@ struct Subcommand {
 // program's path, and --plugin when it is given.
 using SharedInstallation = std::shared_ptr<host::Installation>;
 SharedInstallation AddPluginOption(CLI::App& app);
+
+// The status when host::OpenContest failed for `folder`: kExitBadInput when
+// the folder given is no contest folder, else kExitFailure (the plug-in).
+int OpenFailureStatus(const std::filesystem::path& folder);
 
 Subcommand DeclareInit(CLI::App& app, SharedInstallation installation);
 Subcommand DeclareScore(CLI::App& app, SharedInstallation installation);

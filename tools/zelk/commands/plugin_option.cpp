@@ -1,5 +1,7 @@
-// The --plugin option, shared by the commands that load the plug-in.
+// The --plugin option, shared by the commands that load the plug-in, and the
+// status they give when the contest cannot be opened.
 #include "commands/command.h"
+#include "host/contest_folder.h"
 #include "host/system.h"
 
 namespace zelk::commands {
@@ -10,6 +12,10 @@ SharedInstallation AddPluginOption(CLI::App& app) {
     app.add_option("--plugin", installation->pluginOverride,
                    "Plug-in library to load (default: the one installed beside zelk)");
     return installation;
+}
+
+int OpenFailureStatus(const std::filesystem::path& folder) {
+    return host::IsContestFolder(folder) ? kExitFailure : kExitBadInput;
 }
 
 }  // namespace zelk::commands

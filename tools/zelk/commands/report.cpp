@@ -123,12 +123,20 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
         err << kCommand << *problem << '\n';
         return kExitBadInput;
     }
+    // The page never takes the log's place, whatever the name it is given
+    // by: the same file is the same file through a link or a second name.
+    std::error_code error;
+    if (!options.output.empty() && fs::equivalent(options.output, input.log, error)) {
+        err << kCommand << options.output.string() << " is the log " << input.log
+            << " itself; the page would take its place: give another file with -o\n";
+        return kExitBadInput;
+    }
     const fs::path& folder = input.folder;
     if (options.folderGiven && !host::IsContestFolder(folder)) {
         err << kCommand << folder.string() << " is not a contest folder (it has no "
             << host::kPluginsFolder << "/" << host::kReferenceFile
             << "); make it one with: zelk init " << folder.string() << '\n';
-        return kExitFailure;
+        return kExitBadInput;
     }
     const std::string stored = options.folderGiven || host::IsContestFolder(folder)
                                    ? host::StoredStationCoordinate(folder)

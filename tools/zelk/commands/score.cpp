@@ -103,7 +103,7 @@ int RunScore(const host::Installation& installation, const ScoreOptions& options
     auto opened = host::OpenContest(installation, folder);
     if (auto* problem = host::Problem(opened)) {
         err << "zelk score: " << *problem << '\n';
-        return kExitFailure;
+        return OpenFailureStatus(folder);
     }
     const host::Plugin& plugin = std::get<host::Plugin>(opened);
 

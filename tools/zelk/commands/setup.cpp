@@ -11,11 +11,11 @@ namespace {
 
 int RunSetup(const host::Installation& installation, const std::filesystem::path& folder,
              std::ostream& out, std::ostream& err) {
-    auto opened =
-        host::OpenContest(installation, std::filesystem::absolute(folder).lexically_normal());
+    const std::filesystem::path contest = std::filesystem::absolute(folder).lexically_normal();
+    auto opened = host::OpenContest(installation, contest);
     if (auto* problem = host::Problem(opened)) {
         err << "zelk setup: " << *problem << '\n';
-        return kExitFailure;
+        return OpenFailureStatus(contest);
     }
     std::get<host::Plugin>(opened).Setup();
     const std::string coordinate = host::StoredStationCoordinate(".");
