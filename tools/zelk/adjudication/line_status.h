@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelk::adjudication {
 
@@ -55,7 +56,20 @@ inline bool IsCredited(LineStatus status) {
            status == LineStatus::kNoLogCredited;
 }
 
-// The rules of the check; each is a flag of `zelk adjudicate`.
+// An adjudicator's decision on one QSO line, kept in the overrides file the
+// organiser keeps between runs: applied after the check, shown in the
+// entrant's report with its reason.
+struct Decision {
+    enum class Verdict : uint8_t { kCredit, kDeny };
+    std::string call;         // the entrant's call, as its log names it (any case)
+    uint32_t line = 0;        // the line number in that entrant's log file
+    Verdict verdict = Verdict::kCredit;
+    std::string reason;
+    std::string source;       // where it was given: "overrides.csv line 4"
+};
+
+// The rules of the check; each is a flag of `zelk adjudicate` and a key of
+// its rules file.
 struct CheckRules {
     std::string contest = "ZELK";  // the contest's name, as CONTEST: gives it (any case)
     // The contest period in minutes since 1970-01-01 00:00 UTC: a QSO counts
@@ -66,6 +80,7 @@ struct CheckRules {
     int callDistance = 2;       // --call-distance: edits between a miscopied and a true call
     int nilPenalty = 0;         // --nil-penalty: QSOs' worth of points more taken per NIL
     int minAppearances = 3;     // --min-appearances: logs a call without a log must be in
+    std::vector<Decision> decisions;  // --overrides: the adjudicator's decisions, in file order
 };
 
 }  // namespace zelk::adjudication
