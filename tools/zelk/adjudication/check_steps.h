@@ -99,6 +99,10 @@ void DecideTheRest(ContestCheck& contest, const PartnerIndex& index);
 // the calls without a log that at least kLeastLogsOfAMissingLog logs hold.
 void ReviewForTheOrganiser(ContestCheck& contest);
 
+// The adjudicator's decisions on single lines (CheckRules::decisions),
+// applied to the lines they name; the others kept aside as stale.
+void ApplyDecisions(ContestCheck& contest);
+
 // The counts of every status, the checked scores, the places overall and
 // within each category (check logs are scored, not ranked).
 void ScoreEntrants(ContestCheck& contest);

@@ -26,11 +26,6 @@ uint32_t Entrant::QsosClaimed() const {
     return static_cast<uint32_t>(log.lines.size()) - Count(LineStatus::kXQso);
 }
 
-uint32_t Entrant::QsosCredited() const {
-    return Count(LineStatus::kConfirmed) + Count(LineStatus::kPartnerBustedCall) +
-           Count(LineStatus::kNoLogCredited);
-}
-
 double Entrant::ErrorRate() const {
     uint32_t checked = static_cast<uint32_t>(log.lines.size()) - Count(LineStatus::kDupe);
     for (std::size_t s = 0; s < kStatusCount; ++s) {
@@ -71,12 +66,14 @@ void ScoreEntrants(ContestCheck& contest) {
     for (Entrant& entrant : contest.entrants) {
         credited.clear();
         entrant.statusCounts.fill(0);
-        for (const CheckedLine& line : entrant.log.lines) {
+        for (uint32_t i = 0; i < entrant.log.lines.size(); ++i) {
+            const CheckedLine& line = entrant.log.lines[i];
             ++entrant.statusCounts[static_cast<std::size_t>(line.status)];
-            if (IsCredited(line.status)) {
+            if (contest.Credited(entrant.firstLine + i, line)) {
                 credited.push_back(ScoredLine(contest, line, groups));
             }
         }
+        entrant.credited = static_cast<uint32_t>(credited.size());
         entrant.nils = entrant.Count(LineStatus::kNil);
         entrant.checked = ScoreContacts(credited, ParseCoordinate(entrant.log.stationCoordinate));
         const int64_t penalty =

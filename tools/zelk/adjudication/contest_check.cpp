@@ -111,6 +111,7 @@ ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
     DecideDupes(contest, index);
     DecideTheRest(contest, index);
     ReviewForTheOrganiser(contest);
+    ApplyDecisions(contest);
     ScoreEntrants(contest);
     return contest;
 }

@@ -65,6 +65,8 @@ struct Entrant {
     std::array<uint32_t, kStatusCount> statusCounts{};
     uint32_t nils = 0;
     uint32_t causedNils = 0;   // the other entrants' lines that are NILs against this log
+    uint32_t overridden = 0;   // lines a decision of the adjudicator applies to
+    uint32_t credited = 0;     // lines that count for the score, decisions applied
     ScoreResult checked;       // of the credited lines
     int64_t checkedScore = 0;  // the checked result less the NIL penalty
     uint32_t place = 0;  // 1 for the highest checked score; equal scores share a place; 0 for a
@@ -77,7 +79,7 @@ struct Entrant {
     }
     // QSO: lines read (X-QSO lines are not claimed).
     uint32_t QsosClaimed() const;
-    uint32_t QsosCredited() const;
+    uint32_t QsosCredited() const { return credited; }
     // The share of the lines checked against other logs (CW, not dupes)
     // that were lost to a busted call or exchange, a NIL or a unique call.
     double ErrorRate() const;
@@ -112,6 +114,13 @@ struct MissingLog {
     uint32_t logs = 0;
 };
 
+// A decision of the adjudicator that names no QSO line of the contest (the
+// call sent no log, or its log has no QSO line there): reported, not applied.
+struct StaleDecision {
+    Decision decision;
+    std::string why;
+};
+
 struct ContestCheck {
     CheckRules rules;
     CallTable calls;                          // entrants' calls first: id i is entrants[i]'s call
@@ -121,10 +130,14 @@ struct ContestCheck {
     std::vector<CategoryRanking> categories;  // in the results' order of categories
     std::vector<uint32_t> checkLogs;          // in order of call
     std::vector<MissingLog> missingLogs;      // by logs holding the call, then call
-    std::vector<NotRead> notRead;             // in order of name
-    std::vector<Superseded> superseded;       // in order of name
-    std::vector<uint32_t> appearances;        // per call id: the logs it appears in (CW, QSO:)
-    std::size_t files = 0;                    // every file of the folder
+    // The decisions applied, as (contest-wide line number, index into
+    // rules.decisions), by line; and those that name no line.
+    std::vector<std::pair<uint32_t, uint32_t>> applied;
+    std::vector<StaleDecision> staleDecisions;
+    std::vector<NotRead> notRead;        // in order of name
+    std::vector<Superseded> superseded;  // in order of name
+    std::vector<uint32_t> appearances;   // per call id: the logs it appears in (CW, QSO:)
+    std::size_t files = 0;               // every file of the folder
 
     // The entrant of a contest-wide line number, and the line.
     struct LineRef {
@@ -135,6 +148,12 @@ struct ContestCheck {
     CheckedLine& LineAt(uint32_t number) {
         return const_cast<CheckedLine&>(*std::as_const(*this).Line(number).line);
     }
+    // The decision applied to a contest-wide line number, or null.
+    const Decision* DecisionOn(uint32_t number) const;
+    // Whether the line counts for the score: by its status, unless a
+    // decision of the adjudicator says otherwise.
+    bool Credited(uint32_t number, const CheckedLine& line) const;
+
     // The entrant whose call has this id, or null.
     const Entrant* EntrantOfCall(uint32_t call) const {
         return call < entrants.size() ? &entrants[call] : nullptr;

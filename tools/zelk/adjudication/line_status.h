@@ -61,11 +61,11 @@ inline bool IsCredited(LineStatus status) {
 // entrant's report with its reason.
 struct Decision {
     enum class Verdict : uint8_t { kCredit, kDeny };
-    std::string call;         // the entrant's call, as its log names it (any case)
-    uint32_t line = 0;        // the line number in that entrant's log file
+    std::string call;   // the entrant's call, as its log names it (any case)
+    uint32_t line = 0;  // the line number in that entrant's log file
     Verdict verdict = Verdict::kCredit;
     std::string reason;
-    std::string source;       // where it was given: "overrides.csv line 4"
+    std::string source;  // where it was given: "overrides.csv line 4"
 };
 
 // The rules of the check; each is a flag of `zelk adjudicate` and a key of
@@ -76,10 +76,10 @@ struct CheckRules {
     // when start <= its time < end. Without them nothing is out of period.
     std::optional<int64_t> start;
     std::optional<int64_t> end;
-    int timeWindowMinutes = 5;  // --time-window: the two sides' times differ by at most this
-    int callDistance = 2;       // --call-distance: edits between a miscopied and a true call
-    int nilPenalty = 0;         // --nil-penalty: QSOs' worth of points more taken per NIL
-    int minAppearances = 3;     // --min-appearances: logs a call without a log must be in
+    int timeWindowMinutes = 5;        // --time-window: the two sides' times differ by at most this
+    int callDistance = 2;             // --call-distance: edits between a miscopied and a true call
+    int nilPenalty = 0;               // --nil-penalty: QSOs' worth of points more taken per NIL
+    int minAppearances = 3;           // --min-appearances: logs a call without a log must be in
     std::vector<Decision> decisions;  // --overrides: the adjudicator's decisions, in file order
 };
 

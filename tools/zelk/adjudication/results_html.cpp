@@ -105,8 +105,9 @@ rh::ReportModel EntrantModel(const ContestCheck& contest, const Entrant& entrant
     GroupTexts groups;
     std::vector<ScoredContact> credited;
     std::vector<std::optional<int64_t>> minutes;
-    for (const CheckedLine& line : entrant.log.lines) {
-        if (IsCredited(line.status)) {
+    for (uint32_t i = 0; i < entrant.log.lines.size(); ++i) {
+        const CheckedLine& line = entrant.log.lines[i];
+        if (contest.Credited(entrant.firstLine + i, line)) {
             credited.push_back(ScoredLine(contest, line, groups));
             minutes.emplace_back(line.minute);
         }
@@ -222,7 +223,13 @@ std::string Notes(const ContestCheck& contest) {
             headers.push_back("<code>" + Escape(entrant.log.name) + "</code>: " + Escape(note));
         }
     }
+    std::vector<std::string> stale;
+    for (const StaleDecision& decision : contest.staleDecisions) {
+        stale.push_back(Escape(decision.decision.source) + ": " + Escape(decision.decision.call) +
+                        " line " + Int(decision.decision.line) + ": " + Escape(decision.why));
+    }
     return html + FileList("Files not read (no Cabrillo log)", notRead) +
+           FileList("Decisions that name no QSO line (not applied)", stale) +
            FileList("Logs not used (another log of the same call was used)", superseded) +
            FileList("Calls taken from the first QSO line (the log has no CALLSIGN:)",
                     fromQsoLines) +

@@ -51,6 +51,7 @@ Json EntrantJson(const Entrant& entrant, const UbnFile& ubnFile) {
     json["station_coordinate"] = entrant.log.stationCoordinate;
     json["clock_offset_minutes"] = entrant.clockOffsetMinutes;
     json["caused_nil"] = entrant.causedNils;
+    json["overridden"] = entrant.overridden;
     json["header_notes"] = entrant.log.headerNotes;
     const ScoreTotals& t = entrant.checked.totals;
     json["checked"] = {{"qsos", t.qsos},
@@ -88,6 +89,17 @@ std::string ResultsJson(const ContestCheck& contest, const std::vector<UbnFile>&
             calls.push_back(contest.entrants[e].log.call);
         }
         json["categories"].push_back({{"name", category.name}, {"entrants", calls}});
+    }
+    json["stale_decisions"] = Json::array();
+    for (const StaleDecision& stale : contest.staleDecisions) {
+        const Decision& d = stale.decision;
+        json["stale_decisions"].push_back(
+            {{"call", d.call},
+             {"line", d.line},
+             {"verdict", d.verdict == Decision::Verdict::kCredit ? "credit" : "deny"},
+             {"reason", d.reason},
+             {"source", d.source},
+             {"why", stale.why}});
     }
     json["missing_logs"] = Json::array();
     for (const MissingLog& missing : contest.missingLogs) {

@@ -122,6 +122,15 @@ std::string Review(const ContestCheck& contest) {
                     Counted(entrant.causedNils, "NIL", "NILs") + "\n";
         }
     }
+    if (!contest.staleDecisions.empty()) {
+        text += "\nDecisions that name no QSO line (not applied):\n";
+        for (const StaleDecision& stale : contest.staleDecisions) {
+            text +=
+                Wrapped(Printable(stale.decision.source) + ": " + Printable(stale.decision.call) +
+                            " line " + std::to_string(stale.decision.line) + ": " + stale.why,
+                        2);
+        }
+    }
     bool named = false;
     for (const Entrant& entrant : contest.entrants) {
         if (entrant.clockOffsetMinutes != 0) {

@@ -119,7 +119,22 @@ class UbnWriter {
                 lost += (lost.empty() ? ": " : ", ") + Counted(count, words.one, words.many);
             }
         }
-        Row("  not credited", std::to_string(e.QsosClaimed() - e.QsosCredited()) + lost);
+        const uint32_t byCheck = e.Count(LineStatus::kConfirmed) + unconfirmed;
+        Row(e.overridden == 0 ? "  not credited" : "  not credited by the check",
+            std::to_string(e.QsosClaimed() - byCheck) + lost);
+        if (e.overridden != 0) {
+            uint32_t credit = 0;
+            for (const auto& [number, index] : m_contest.applied) {
+                if (m_contest.Line(number).entrant == &e &&
+                    m_contest.rules.decisions[index].verdict == Decision::Verdict::kCredit) {
+                    ++credit;
+                }
+            }
+            Row("  decisions", Counted(e.overridden, "line", "lines") +
+                                   " decided by the adjudicator: " + std::to_string(credit) +
+                                   " credited, " + std::to_string(e.overridden - credit) +
+                                   " not credited");
+        }
         Row("X-QSO lines", std::to_string(e.Count(LineStatus::kXQso)) + " (never credited)");
         Row("Unreadable lines", std::to_string(log.unreadable.size()));
         Row("Error rate", Percent(e.ErrorRate()));
@@ -131,8 +146,11 @@ class UbnWriter {
 
     void Lines() {
         bool any = false;
-        for (const CheckedLine& line : m_entrant.log.lines) {
-            if (line.status == LineStatus::kConfirmed) {
+        const auto& lines = m_entrant.log.lines;
+        for (uint32_t i = 0; i < lines.size(); ++i) {
+            const CheckedLine& line = lines[i];
+            const Decision* decision = m_contest.DecisionOn(m_entrant.firstLine + i);
+            if (line.status == LineStatus::kConfirmed && decision == nullptr) {
                 continue;
             }
             if (!any) {
@@ -141,13 +159,41 @@ class UbnWriter {
             }
             m_text += "\n";
             Explain(line);
+            if (decision != nullptr) {
+                m_text += Wrapped("  Decision of the adjudicator: " +
+                                      std::string(decision->verdict == Decision::Verdict::kCredit
+                                                      ? "credited"
+                                                      : "not credited") +
+                                      (decision->reason.empty() ? std::string()
+                                                                : ": " + Shown(decision->reason)) +
+                                      " (" + Shown(decision->source) + ").",
+                                  2);
+            }
         }
+        StaleDecisions();
         if (!any) {
             const LogFile& log = m_entrant.log;
             m_text += !log.lines.empty() ? "\nEvery QSO line is confirmed.\n"
                       : log.unreadable.empty()
                           ? "\nThe log holds no QSO line.\n"
                           : "\nThe log holds no QSO line that could be read.\n";
+        }
+    }
+
+    // The adjudicator's decisions on this log that name no QSO line of it.
+    void StaleDecisions() {
+        bool any = false;
+        for (const StaleDecision& stale : m_contest.staleDecisions) {
+            if (Upper(stale.decision.call) != m_entrant.log.call) {
+                continue;
+            }
+            if (!any) {
+                m_text += "\nDecisions that name no QSO line of this log (not applied)\n\n";
+                any = true;
+            }
+            m_text += Wrapped(Shown(stale.decision.source) + ": line " +
+                                  std::to_string(stale.decision.line) + ": " + stale.why + ".",
+                              0);
         }
     }
 
@@ -234,6 +280,8 @@ class UbnWriter {
                       std::to_string(m_contest.rules.minAppearances) + ".";
                 break;
             case LineStatus::kConfirmed:
+                why = "confirmed: " + call + "'s log holds the QSO as you logged it.";
+                break;
             case LineStatus::kPending:
                 break;
         }
