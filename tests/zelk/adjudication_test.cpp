@@ -5,6 +5,7 @@
 // contests written here.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 
 #include "adjudication/contest_check.h"
@@ -180,6 +181,129 @@ TEST(ContestCheck, DecidesWhatTheSimulatorLeavesOpen) {
                 }
             }
             EXPECT_EQ(found, status) << place.first << " line " << place.second;
+        }
+    }
+}
+
+// The organiser's rules on contests small enough to work by hand: the
+// period, a single-band entry, a check log, a clock an hour fast, and the
+// adjudicator's decisions.
+TEST(ContestCheck, AppliesTheOrganisersRules) {
+    const auto at = [](const char* time) {  // 2024-05-12 hhmm as the rules give it
+        return int64_t{19855} * 1440 + std::stoi(std::string(time, 2)) * 60 +
+               std::stoi(std::string(time + 2, 2));
+    };
+    struct Case {
+        const char* rule;
+        std::vector<std::pair<std::string, std::string>> logs;  // call, header lines
+        std::vector<std::pair<std::string, std::vector<std::string>>> lines;
+        CheckRules rules;
+        std::map<std::pair<std::string, uint32_t>, std::string> expected;  // call, line
+        std::function<void(const ContestCheck&)> more;
+    };
+    CheckRules period;
+    period.start = at("0600");
+    period.end = at("1300");
+    CheckRules decisions;
+    decisions.decisions = {{"dl1ab", 3, Decision::Verdict::kDeny, "worked twice", "o.csv line 2"},
+                           {"DL1AB", 4, Decision::Verdict::kCredit, "", "o.csv line 3"},
+                           {"DL1AB", 9, Decision::Verdict::kCredit, "", "o.csv line 4"},
+                           {"DL1XX", 3, Decision::Verdict::kCredit, "", "o.csv line 5"}};
+    std::vector<std::string> fast;  // DL1AA's clock an hour fast, with five partners
+    std::vector<std::pair<std::string, std::vector<std::string>>> partners;
+    for (int i = 0; i < 5; ++i) {
+        const std::string call = "DL" + std::to_string(2 + i) + "ZZ";
+        const std::string minute = std::to_string(10 + i);
+        fast.push_back(Qso("11" + minute, "DL1AA", std::to_string(i + 1), call, "1 55N37O"));
+        partners.push_back(
+            {call, {Qso("10" + minute, call, "1", "DL1AA", std::to_string(i + 1) + " 55N37O")}});
+    }
+    partners.push_back({"DL1AA", fast});
+    const Case cases[] = {
+        {"a line outside the period is out of period and still confirms its partner",
+         {},
+         {{"DL1AA", {Qso("0559", "DL1AA", "1", "DL1AB", "1 55N37O")}},
+          {"DL1AB", {Qso("0601", "DL1AB", "1", "DL1AA", "1 55N37O")}}},
+         period,
+         {{{"DL1AA", 3}, "out_of_period"}, {{"DL1AB", 3}, "confirmed"}},
+         {}},
+        {"a single-band entry's line on another band is other_band and confirms its partner; "
+         "a check log confirms and is not ranked",
+         {{"DL1AA", "CATEGORY-BAND: 20m\n"}, {"DL1AC", "category-operator: checklog\n"}},
+         {{"DL1AA",
+           {Qso("1000", "DL1AA", "1", "DL1AB", "1 55N37O"),
+            Qso("1005", "DL1AA", "2", "DL1AC", "1 55N37O")}},
+          {"DL1AB", {Qso("1000", "DL1AB", "1", "DL1AA", "1 55N37O")}},
+          {"DL1AC", {Qso("1005", "DL1AC", "1", "DL1AA", "2 55N37O")}}},
+         {},
+         {{{"DL1AA", 4}, "other_band"},
+          {{"DL1AA", 5}, "other_band"},
+          {{"DL1AB", 3}, "confirmed"},
+          {{"DL1AC", 4}, "confirmed"}},
+         [](const ContestCheck& check) {
+             const Entrant& checkLog = check.entrants[check.calls.Find("DL1AC")];
+             EXPECT_EQ(checkLog.place, 0u);
+             EXPECT_EQ(checkLog.categoryPlace, 0u);
+             EXPECT_EQ(check.checkLogs.size(), 1u);
+             EXPECT_EQ(check.ranking.size(), 2u);
+             ASSERT_EQ(check.categories.size(), 2u);  // SINGLE-OP ALL HIGH, SINGLE-OP 20M HIGH
+             EXPECT_EQ(check.categories[0].name, "SINGLE-OP ALL HIGH");
+             EXPECT_EQ(check.categories[1].name, "SINGLE-OP 20M HIGH");
+         }},
+        {"a clock an hour fast is corrected by what five partners show, and its lines confirm",
+         {},
+         partners,
+         {},
+         {{{"DL1AA", 3}, "confirmed"}, {{"DL1AA", 7}, "confirmed"}, {{"DL2ZZ", 3}, "confirmed"}},
+         [](const ContestCheck& check) {
+             for (const Entrant& entrant : check.entrants) {
+                 EXPECT_EQ(entrant.clockOffsetMinutes, entrant.log.call == "DL1AA" ? 60 : 0)
+                     << entrant.log.call;
+             }
+         }},
+        {"decisions apply after the check; one naming no line is kept aside",
+         {},
+         {{"DL1AA", {Qso("1000", "DL1AA", "1", "DL1AB", "1 55N37O")}},
+          {"DL1AB",
+           {Qso("1000", "DL1AB", "1", "DL1AA", "1 55N37O"),
+            Qso("1010", "DL1AB", "2", "DL1AD", "1 55N37O")}}},
+         decisions,
+         {{{"DL1AB", 3}, "confirmed"}, {{"DL1AB", 4}, "unique"}},
+         [](const ContestCheck& check) {
+             const Entrant& ab = check.entrants[check.calls.Find("DL1AB")];
+             EXPECT_EQ(ab.overridden, 2u);
+             EXPECT_EQ(ab.QsosCredited(), 1u);  // line 3 denied, line 4 credited
+             ASSERT_EQ(check.staleDecisions.size(), 2u);
+             EXPECT_EQ(check.staleDecisions[0].why, "DL1AB.log has no QSO line 9");
+             EXPECT_EQ(check.staleDecisions[1].why, "no log of DL1XX was checked");
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rule);
+        std::vector<LogFile> files;
+        for (const auto& [call, lines] : c.lines) {
+            std::string text = Log(call, lines);
+            for (const auto& [who, header] : c.logs) {
+                if (who == call) {
+                    text.insert(text.find('\n') + 1, header);
+                }
+            }
+            files.push_back(ReadLogFile(call + ".log", text, 0));
+        }
+        const ContestCheck check = CheckContest(std::move(files), c.rules);
+        for (const auto& [place, status] : c.expected) {
+            const uint32_t id = check.calls.Find(place.first);
+            ASSERT_LT(id, check.entrants.size()) << place.first;
+            std::string found = "none";
+            for (const CheckedLine& line : check.entrants[id].log.lines) {
+                if (line.lineNumber == place.second) {
+                    found = StatusName(line.status);
+                }
+            }
+            EXPECT_EQ(found, status) << place.first << " line " << place.second;
+        }
+        if (c.more) {
+            c.more(check);
         }
     }
 }
