@@ -13,10 +13,14 @@
 //   this contest's and named in the results.
 // - Same band is the amateur band of the frequency (or band designator); a
 //   line whose frequency lies in no band finds no partner.
-// - A line's own log decides first: X-QSO lines and lines not in CW are set
-//   aside (a partner's X-QSO or non-CW line confirms nothing).
-// - Then the lines are paired across the logs, every CW line of QSO: taking
-//   part, repeats included. Our lines with the partner's call on a band and
+// - A log's clock is corrected first where its pairs with partners' lines
+//   that match in everything but time show it off (clocks.cpp states how).
+// - A line's own log decides first: X-QSO lines, lines not in CW, lines
+//   outside the contest period (CheckRules::start, end) and a single-band
+//   entry's lines on other bands are set aside; they still pair with the
+//   partner's line and confirm it.
+// - Then the lines are paired across the logs, every line taking part,
+//   repeats included. Our lines with the partner's call on a band and
 //   the partner's lines with our call on that band pair within the time
 //   window, the nearest in time first, each line with one line at most. A
 //   paired line is confirmed when the serial (as a number) and the
@@ -30,18 +34,22 @@
 //   right wins over one in which it would be the busted one. Then the pair
 //   nearest in time wins, then the fewer edits, then the earlier line of
 //   ours; each line takes part in one pair.
-// - Then the dupes: of a log's CW lines with one call on one band, the
-//   earliest that the partner's log backs (confirmed or partner_busted_call)
-//   counts, else the earliest (by time, then by line); the others are dupes.
+// - Then the dupes: of a log's lines with one call on one band (those set
+//   aside by their own log apart), the earliest that the partner's log backs
+//   (confirmed or partner_busted_call) counts, else the earliest (by time,
+//   then by line); the others are dupes.
 //   A dupe line still confirmed its partner's line where they paired, so a
 //   QSO logged by both sides is never a NIL for a repeat one side logged.
 // - What is left: the call sent a log: nil; else the call appears (in a CW
 //   line of QSO:) in at least --min-appearances logs: no_log_credited, else
 //   unique. Logs of superseded files count for nothing.
+// - The adjudicator's decisions then credit or deny single lines.
 // - The checked score is ScoreContacts over the credited lines (call, group
-//   in whole megahertz as `zelk score` groups, received exchange as the
+//   = the amateur band as `zelk score` groups, received exchange as the
 //   plug-in stores it) from the coordinate the entrant sent, less
-//   --nil-penalty times 50 points per NIL, never below 0.
+//   --nil-penalty times 50 points per NIL, never below 0. Check logs are
+//   scored, not ranked; the others are ranked overall and within their
+//   category (log_header.h).
 #pragma once
 
 #include <array>
