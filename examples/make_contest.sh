@@ -8,9 +8,13 @@
 #     cmake --build --preset native --target zelk-contest-sim
 #     examples/make_contest.sh [path/to/zelk-contest-sim]
 #
-# Every fault kind but one is in it: a resubmitted log is told from its
-# older version by the files' times, which git does not keep, so the example
-# has none (zelk-contest-sim makes one by default).
+# Every fault kind of the check's own rules but one is in it: a resubmitted
+# log is told from its older version by the files' times, which git does not
+# keep, so the example has none (zelk-contest-sim makes one by default). The
+# faults of the organiser's rules (--organiser-rules: contacts out of the
+# period, categories, clocks off, logs of another contest) are not in it;
+# its truth gives each entrant's category, checked score and place all the
+# same.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 sim=${1:-$here/../build/native/tools/contest_sim/zelk-contest-sim}

@@ -1,281 +1,25 @@
 // The contest simulator: the same seed gives the same bytes, every fault
-// asked for is in the truth, and the truth is what the rules of the check
-// give when applied by brute force to the files as written (read back here
-// with a reader that knows only what the simulator writes).
+// asked for is in the truth as often as asked, and the truth is what the
+// rules of the check give when applied by brute force to the files as
+// written (read back with zelk's Cabrillo reader), line by line and entrant
+// by entrant.
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <random>
 #include <set>
-#include <sstream>
 #include <stdexcept>
-#ifdef ZELK_CONTEST_SIM
-#include <sys/wait.h>
-#endif
+#include <variant>
 
+#include "brute_force_check.h"
 #include "claimed_score.h"
+#include "contest/coordinate.h"
+#include "entrant_truth.h"
+#include "logfile/cabrillo_reader.h"
 #include "simulator.h"
 #include "stations.h"
 
 namespace zelk::sim {
 namespace {
-
-struct QsoLine {
-    uint32_t number = 0;
-    bool xQso = false;
-    std::string mode;
-    int freqKHz = 0;
-    int64_t minute = 0;
-    uint32_t sentSerial = 0;
-    std::string sentCoordinate;
-    std::string call;
-    uint32_t receivedSerial = 0;
-    std::string receivedCoordinate;
-};
-
-struct ParsedLog {
-    std::string call;
-    int64_t claimedScore = -1;
-    std::vector<QsoLine> qsos;
-};
-
-std::string Upper(std::string text) {
-    for (char& ch : text) {
-        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    }
-    return text;
-}
-
-int64_t Minute(const std::string& date, const std::string& time) {
-    using namespace std::chrono;
-    const year_month_day ymd{year{std::stoi(date.substr(0, 4))},
-                             month{static_cast<unsigned>(std::stoi(date.substr(5, 2)))},
-                             day{static_cast<unsigned>(std::stoi(date.substr(8, 2)))}};
-    return sys_days{ymd}.time_since_epoch().count() * 1440 + std::stoi(time.substr(0, 2)) * 60 +
-           std::stoi(time.substr(2, 2));
-}
-
-// Reads the layouts the simulator writes: blank- or tab-separated fields,
-// an optional report before each exchange, a one-piece received exchange.
-ParsedLog ReadLog(const std::string& bytes) {
-    ParsedLog log;
-    std::istringstream in(bytes);
-    std::string text;
-    for (uint32_t number = 1; std::getline(in, text); ++number) {
-        std::istringstream fields(text);
-        std::vector<std::string> t;
-        for (std::string field; fields >> field;) {
-            t.push_back(field);
-        }
-        const std::string tag = t.empty() ? "" : Upper(t[0]);
-        if (tag == "CALLSIGN:") {
-            log.call = t.at(1);
-        } else if (tag == "CLAIMED-SCORE:") {
-            log.claimedScore = std::stoll(t.at(1));
-        } else if (tag == "QSO:" || tag == "X-QSO:") {
-            const bool report = t.size() == 13;
-            EXPECT_TRUE(t.size() == 10 || t.size() == 11 || report) << text;
-            QsoLine q;
-            q.number = number;
-            q.xQso = tag == "X-QSO:";
-            q.freqKHz = std::stoi(t.at(1));
-            q.mode = t.at(2);
-            q.minute = Minute(t.at(3), t.at(4));
-            std::size_t i = report ? 7 : 6;
-            q.sentSerial = static_cast<uint32_t>(std::stoul(t.at(i)));
-            q.sentCoordinate = t.at(i + 1);
-            q.call = t.at(i + 2);
-            if (t.size() == 10) {  // "1255N37O", split where the plug-in splits it
-                const std::string& typed = t.back();
-                std::size_t p = typed.find('N');
-                p = p == std::string::npos ? typed.find('S') : p;
-                q.receivedSerial = static_cast<uint32_t>(std::stoul(typed.substr(0, p - 2)));
-                q.receivedCoordinate = typed.substr(p - 2);
-            } else {
-                q.receivedSerial = static_cast<uint32_t>(std::stoul(t.at(t.size() - 2)));
-                q.receivedCoordinate = t.back();
-            }
-            log.qsos.push_back(q);
-        }
-    }
-    return log;
-}
-
-int32_t Magnitude(const std::string& coordinate, bool latitude) {
-    const std::size_t letter = coordinate.find_first_of("NS");
-    return std::stoi(latitude ? coordinate.substr(0, letter) : coordinate.substr(letter + 1));
-}
-
-// The rules of the check, applied line by line with plain searches. Expects
-// every decision to have one candidate only: the faults are unambiguous.
-class BruteForceCheck {
-  public:
-    BruteForceCheck(const SimulatedContest& contest) : m_contest(contest) {
-        for (const SubmittedFile& file : contest.files) {
-            if (file.status == FileStatus::Read) {
-                m_files.push_back(file.name);
-                m_logs.push_back(ReadLog(file.bytes));
-                m_byCall[m_logs.back().call] = m_logs.size() - 1;
-            }
-        }
-        for (const ParsedLog& log : m_logs) {
-            m_status.emplace_back(log.qsos.size());
-        }
-    }
-
-    // File name and line number -> status.
-    std::map<std::pair<std::string, uint32_t>, std::string> Statuses() {
-        DecideOwnLines();
-        Match();
-        FindBustedCalls();
-        DecideTheRest();
-        std::map<std::pair<std::string, uint32_t>, std::string> statuses;
-        for (std::size_t a = 0; a < m_logs.size(); ++a) {
-            for (std::size_t l = 0; l < m_logs[a].qsos.size(); ++l) {
-                statuses[{m_files[a], m_logs[a].qsos[l].number}] = m_status[a][l];
-            }
-        }
-        return statuses;
-    }
-
-    const std::vector<ParsedLog>& Logs() const { return m_logs; }
-    const std::set<std::string>& UniqueCalls() const { return m_uniqueCalls; }
-
-  private:
-    int Band(int freqKHz) const {
-        int band = 0;
-        for (int edge : m_contest.parameters.bandsKHz) {
-            band = edge <= freqKHz ? std::max(band, edge) : band;
-        }
-        return band;
-    }
-
-    bool Counts(const QsoLine& q) const { return !q.xQso && q.mode == "CW"; }
-
-    // Lines of `log` with `call` on the band of `q` within the window.
-    std::vector<std::size_t> Near(std::size_t log, const std::string& call, const QsoLine& q) {
-        std::vector<std::size_t> found;
-        for (std::size_t l = 0; l < m_logs[log].qsos.size(); ++l) {
-            const QsoLine& other = m_logs[log].qsos[l];
-            if (m_status[log][l] != "dupe" && Counts(other) && other.call == call &&
-                Band(other.freqKHz) == Band(q.freqKHz) &&
-                std::llabs(other.minute - q.minute) <= m_contest.parameters.timeWindowMinutes) {
-                found.push_back(l);
-            }
-        }
-        return found;
-    }
-
-    void DecideOwnLines() {
-        for (std::size_t a = 0; a < m_logs.size(); ++a) {
-            std::set<std::pair<std::string, int>> worked;
-            for (std::size_t l = 0; l < m_logs[a].qsos.size(); ++l) {
-                const QsoLine& q = m_logs[a].qsos[l];
-                if (q.xQso) {
-                    m_status[a][l] = "x_qso";
-                } else if (q.mode != "CW") {
-                    m_status[a][l] = "not_cw";
-                } else if (!worked.insert({q.call, Band(q.freqKHz)}).second) {
-                    m_status[a][l] = "dupe";
-                }
-            }
-        }
-    }
-
-    void Match() {
-        std::set<std::pair<std::size_t, std::size_t>> used;
-        for (std::size_t a = 0; a < m_logs.size(); ++a) {
-            for (std::size_t l = 0; l < m_logs[a].qsos.size(); ++l) {
-                const QsoLine& q = m_logs[a].qsos[l];
-                const auto b = m_byCall.find(q.call);
-                if (!m_status[a][l].empty() || b == m_byCall.end()) {
-                    continue;
-                }
-                const std::vector<std::size_t> found = Near(b->second, m_logs[a].call, q);
-                ASSERT_LE(found.size(), 1u) << m_files[a] << " line " << q.number;
-                if (found.empty()) {
-                    continue;
-                }
-                ASSERT_TRUE(used.insert({b->second, found[0]}).second);
-                const QsoLine& sent = m_logs[b->second].qsos[found[0]];
-                m_status[a][l] = sent.sentSerial == q.receivedSerial &&
-                                         sent.sentCoordinate == q.receivedCoordinate
-                                     ? "confirmed"
-                                     : "busted_exchange";
-                m_matched.insert({b->second, found[0]});
-            }
-        }
-    }
-
-    void FindBustedCalls() {
-        for (std::size_t a = 0; a < m_logs.size(); ++a) {
-            for (std::size_t l = 0; l < m_logs[a].qsos.size(); ++l) {
-                const QsoLine& q = m_logs[a].qsos[l];
-                if (!m_status[a][l].empty() || m_byCall.contains(q.call)) {
-                    continue;
-                }
-                std::vector<std::string> near;
-                for (const SimulatedStation& s : m_contest.stations) {
-                    if (EditDistance(s.call, q.call) <= 2) {
-                        near.push_back(s.call);
-                    }
-                }
-                ASSERT_LE(near.size(), 1u) << q.call;
-                if (near.empty() || !m_byCall.contains(near[0])) {
-                    continue;
-                }
-                const std::size_t d = m_byCall[near[0]];
-                std::vector<std::size_t> found = Near(d, m_logs[a].call, q);
-                std::erase_if(found, [&](std::size_t x) { return m_matched.contains({d, x}); });
-                ASSERT_LE(found.size(), 1u) << q.call;
-                if (!found.empty()) {
-                    m_status[a][l] = "busted_call";
-                    m_status[d][found[0]] = "partner_busted_call";
-                }
-            }
-        }
-    }
-
-    void DecideTheRest() {
-        for (std::size_t a = 0; a < m_logs.size(); ++a) {
-            for (std::size_t l = 0; l < m_logs[a].qsos.size(); ++l) {
-                const std::string& call = m_logs[a].qsos[l].call;
-                if (!m_status[a][l].empty()) {
-                    continue;
-                }
-                if (m_byCall.contains(call)) {
-                    m_status[a][l] = "nil";
-                    continue;
-                }
-                int appearances = 0;
-                for (const ParsedLog& log : m_logs) {
-                    appearances += std::any_of(log.qsos.begin(), log.qsos.end(), [&](auto& q) {
-                        return Counts(q) && q.call == call;
-                    });
-                }
-                m_status[a][l] = appearances >= m_contest.parameters.minAppearances
-                                     ? "no_log_credited"
-                                     : "unique";
-                if (m_status[a][l] == "unique") {
-                    m_uniqueCalls.insert(call);
-                }
-            }
-        }
-    }
-
-    const SimulatedContest& m_contest;
-    std::vector<std::string> m_files;
-    std::vector<ParsedLog> m_logs;
-    std::map<std::string, std::size_t> m_byCall;
-    std::vector<std::vector<std::string>> m_status;
-    std::set<std::pair<std::size_t, std::size_t>> m_matched;
-    std::set<std::string> m_uniqueCalls;
-};
 
 SimulationParameters Mid(uint64_t seed) {
     SimulationParameters p;
@@ -300,66 +44,249 @@ SimulationParameters Mid(uint64_t seed) {
     return p;
 }
 
-TEST(ContestSimulator, TruthIsWhatTheRulesGiveOnTheWrittenFiles) {
-    std::vector<SimulationParameters> cases;
-    for (uint64_t seed = 1; seed <= 12; ++seed) {
-        SimulationParameters small;
-        small.seed = seed;
-        cases.push_back(small);
+// Every organiser's rule several times over, a period inside the contest
+// and a NIL penalty.
+SimulationParameters MidWithOrganiserRules(uint64_t seed) {
+    SimulationParameters p = Mid(seed);
+    FaultCounts& f = p.faults;
+    f = WithOrganiserRules(f);
+    f.outOfPeriod = f.oneSideOutOfPeriod = 5;
+    f.clocksHourOff = f.clocksMinutesOff = f.checkLogs = f.otherContestLogs = 3;
+    f.clocksWithinWindow = 2;
+    f.singleBandEntries = 4;
+    f.unknownCategories = 2;
+    p.periodStartMinute = 90;
+    p.periodEndMinute = 22 * 60;
+    p.nilPenalty = 2;
+    return p;
+}
+
+// The contests the truth is held to: the defaults and a larger one, with
+// and without the organiser's rules, and a two-minute window (no time error
+// but the clocks') on 160, 80 and 20 m.
+std::vector<SimulationParameters> Contests() {
+    std::vector<SimulationParameters> contests;
+    for (uint64_t seed = 1; seed <= 8; ++seed) {
+        SimulationParameters plain;
+        plain.seed = seed;
+        contests.push_back(plain);
+        contests.push_back(WithOrganiserRules(seed));
     }
-    cases.push_back(Mid(99));
-    for (const SimulationParameters& p : cases) {
+    contests.push_back(Mid(99));
+    contests.push_back(MidWithOrganiserRules(98));
+    SimulationParameters narrow = WithOrganiserRules(21);
+    narrow.timeWindowMinutes = 2;
+    narrow.bandsKHz = {1810, 3500, 14000};
+    contests.push_back(narrow);
+    // Few contacts and many clocks off: the logs off get their pairs only by
+    // the simulator's care, and their partners' medians stay right only so.
+    for (uint64_t seed = 30; seed < 34; ++seed) {
+        SimulationParameters crowded;
+        crowded.seed = seed;
+        crowded.stations = 24;
+        crowded.logs = 20;
+        crowded.contactsPerStation = 6;
+        crowded.faults = {.bustedCalls = 2, .nils = 2, .uniqueStations = 1};
+        crowded.faults.clocksHourOff = 3;
+        crowded.faults.clocksMinutesOff = 3;
+        crowded.faults.clocksWithinWindow = 2;
+        crowded.faults.outOfPeriod = 2;
+        contests.push_back(crowded);
+    }
+    return contests;
+}
+
+TEST(ContestSimulator, TruthIsWhatTheRulesGiveOnTheWrittenFiles) {
+    for (const SimulationParameters& p : Contests()) {
         SCOPED_TRACE(CommandLine(p));
         const SimulatedContest contest = Simulate(p);
-        BruteForceCheck check(contest);
-        const auto expected = check.Statuses();
+        const BruteForceResult check = CheckByBruteForce(contest);
         ASSERT_FALSE(::testing::Test::HasFatalFailure());
-        ASSERT_EQ(contest.truth.size(), expected.size());
-        std::map<std::string, int> counts;
+        EXPECT_EQ(check.unreadableLines, 0);
+        std::map<std::pair<std::string, uint32_t>, std::string> truth;
         for (const TruthLine& line : contest.truth) {
-            const std::string& file = contest.files[line.file].name;
-            const auto it = expected.find({file, line.line});
-            ASSERT_NE(it, expected.end()) << file << " line " << line.line;
-            EXPECT_EQ(StatusName(line.status), it->second) << file << " line " << line.line;
-            ++counts[std::string(StatusName(line.status))];
+            truth[{contest.files[line.file].name, line.line}] = StatusName(line.status);
         }
-        for (const ParsedLog& log : check.Logs()) {
-            std::vector<ClaimedContact> claimed;
-            for (const QsoLine& q : log.qsos) {
-                if (!q.xQso && q.mode == "CW") {
-                    claimed.push_back({q.call, q.freqKHz, Magnitude(q.receivedCoordinate, true),
-                                       Magnitude(q.receivedCoordinate, false)});
-                }
-            }
-            const std::string own = log.qsos.front().sentCoordinate;
-            EXPECT_EQ(log.claimedScore,
-                      ClaimedScore(Magnitude(own, true), Magnitude(own, false), claimed))
-                << log.call;
-        }
-        const FaultCounts& f = p.faults;
-        EXPECT_EQ(counts["busted_call"], f.bustedCalls);
-        EXPECT_EQ(counts["partner_busted_call"], f.bustedCalls);
-        EXPECT_EQ(counts["busted_exchange"], f.bustedSerials + f.bustedCoordinates);
-        EXPECT_EQ(counts["nil"], f.nils);
-        EXPECT_EQ(counts["dupe"], 2 * f.dupes + f.oneSidedDupes);
-        EXPECT_EQ(counts["x_qso"], f.xQsos);
-        EXPECT_EQ(counts["not_cw"], 2 * f.nonCwContacts);
-        EXPECT_GT(counts["no_log_credited"], 0);
-        EXPECT_EQ(static_cast<int>(check.UniqueCalls().size()), f.uniqueStations);
-        int notRead = 0, superseded = 0;
         for (const SubmittedFile& file : contest.files) {
-            notRead += file.status == FileStatus::NotRead;
-            superseded += file.status == FileStatus::Superseded;
+            if (file.status != FileStatus::Read) {
+                truth[{file.name, 0}] = StatusName(file.status);
+            }
         }
-        EXPECT_EQ(notRead, f.notCabrillo);
-        EXPECT_EQ(superseded, f.resubmissions);
+        ASSERT_EQ(truth.size(), check.statuses.size());
+        for (const auto& [place, status] : truth) {
+            EXPECT_EQ(status, check.statuses.at(place)) << place.first << " line " << place.second;
+        }
+
+        ASSERT_EQ(contest.entrants.size(), check.entrants.size());
+        std::map<std::string, CheckedEntrant> stated;
+        for (const EntrantTruth& e : contest.entrants) {
+            const std::string& file = contest.files[e.file].name;
+            const CheckedEntrant& found = check.entrants.at(file);
+            EXPECT_EQ(e.categoryOperator, found.categoryOperator) << file;
+            EXPECT_EQ(e.categoryBand, found.categoryBand) << file;
+            EXPECT_EQ(e.categoryPower, found.categoryPower) << file;
+            EXPECT_EQ(e.categoryTransmitter, found.categoryTransmitter) << file;
+            EXPECT_EQ(e.checkedScore, found.checkedScore) << file;
+            EXPECT_EQ(e.clockOffsetMinutes, found.clockOffset) << file;
+            CheckedEntrant& entrant = stated[file];
+            entrant.categoryOperator = e.categoryOperator;
+            entrant.categoryBand = e.categoryBand;
+            entrant.categoryPower = e.categoryPower;
+            entrant.checkedScore = e.checkedScore;
+        }
+        const std::map<std::string, uint32_t> places = PlacesOf(stated);
+        for (const EntrantTruth& e : contest.entrants) {
+            EXPECT_EQ(e.categoryPlace, places.at(contest.files[e.file].name));
+        }
+    }
+}
+
+// CLAIMED-SCORE is what the contest's scoring gives all CW QSO lines of the
+// log, grouped by frequency in whole megahertz.
+TEST(ContestSimulator, ClaimedScoreIsTheScoreOfEveryCwLine) {
+    const SimulatedContest contest = Simulate(MidWithOrganiserRules(4));
+    for (const EntrantTruth& entrant : contest.entrants) {
+        const SubmittedFile& file = contest.files[entrant.file];
+        const auto read = logfile::ReadCabrillo(std::string_view(file.bytes));
+        const auto& log = std::get<logfile::CabrilloLog>(read);
+        std::vector<ClaimedContact> claimed;
+        for (const logfile::CabrilloQso& q : log.qsos) {
+            if (!q.xQso && q.mode == logfile::CabrilloMode::kCw) {
+                claimed.push_back({q.Call(), static_cast<int32_t>(q.freqKHz), q.received.latitude,
+                                   q.received.longitude});
+            }
+        }
+        const Coordinate own =
+            ParseCoordinate(log.qsos.front().Text(log.qsos.front().sent.coordinate));
+        EXPECT_EQ(log.ClaimedScore(), ClaimedScore(own.latitude, own.longitude, claimed))
+            << file.name;
+    }
+}
+
+int CountIf(const auto& items, auto predicate) {
+    return static_cast<int>(std::count_if(items.begin(), items.end(), predicate));
+}
+
+TEST(ContestSimulator, HoldsEachFaultAsOftenAsAsked) {
+    const std::set<std::string> known = {
+        "SINGLE-OP", "MULTI-OP", "MULTI-MULTI", "CHECKLOG", "ALL", "160M", "80M", "40M",      "20M",
+        "15M",       "10M",      "HIGH",        "LOW",      "QRP", "ONE",  "TWO", "UNLIMITED"};
+    for (const SimulationParameters& p : Contests()) {
+        SCOPED_TRACE(CommandLine(p));
+        const SimulatedContest contest = Simulate(p);
+        const BruteForceResult check = CheckByBruteForce(contest);
+        std::map<std::string, int> lines;
+        for (const TruthLine& line : contest.truth) {
+            ++lines[std::string(StatusName(line.status))];
+        }
+        std::map<FileStatus, int> files;
+        for (const SubmittedFile& file : contest.files) {
+            ++files[file.status];
+        }
+        auto entrants = [&](auto predicate) {
+            return CountIf(check.entrants, [&](const auto& e) { return predicate(e.second); });
+        };
+        auto logs = [&](const std::map<std::string, bool>& of, bool value) {
+            return CountIf(of, [&](const auto& e) { return e.second == value; });
+        };
+        const auto otherContest = [&](const auto& file) {
+            const std::string& name = check.contestOf.at(file.name);
+            return !name.empty() && name != "ZELK" && name != "zelk";
+        };
+        // Logs whose pairs all differ by one and the same time within the window.
+        const int clocksWithin = entrants([&](const CheckedEntrant& e) {
+            const auto& d = e.clockPairs;
+            return d.size() >= 5 && d.front() != 0 &&
+                   std::llabs(d.front()) <= p.timeWindowMinutes &&
+                   std::count(d.begin(), d.end(), d.front()) == static_cast<long>(d.size());
+        });
+        const FaultCounts& f = p.faults;
+        const struct {
+            const char* what;
+            int found;
+            int asked;
+        } counts[] = {
+            {"busted_call", lines["busted_call"], f.bustedCalls},
+            {"partner_busted_call", lines["partner_busted_call"], f.bustedCalls},
+            {"busted_exchange", lines["busted_exchange"], f.bustedSerials + f.bustedCoordinates},
+            {"nil", lines["nil"], f.nils},
+            {"dupe", lines["dupe"], 2 * f.dupes + f.oneSidedDupes},
+            {"x_qso", lines["x_qso"], f.xQsos},
+            {"not_cw", lines["not_cw"], 2 * f.nonCwContacts},
+            {"stations worked by few", static_cast<int>(check.uniqueCalls.size()),
+             f.uniqueStations},
+            {"not_read", files[FileStatus::NotRead], f.notCabrillo},
+            {"superseded", files[FileStatus::Superseded], f.resubmissions + f.otherContestLogs},
+            {"out_of_period", lines["out_of_period"], 2 * f.outOfPeriod + f.oneSideOutOfPeriod},
+            {"confirmed by an out_of_period line", check.confirmedByOutOfPeriod,
+             f.oneSideOutOfPeriod},
+            {"check logs", entrants([](auto& e) { return e.categoryOperator == "CHECKLOG"; }),
+             f.checkLogs},
+            {"single band", entrants([](auto& e) { return e.categoryBand != "ALL"; }),
+             f.singleBandEntries},
+            {"multi-op", entrants([](auto& e) { return e.categoryOperator.starts_with("MULTI"); }),
+             f.multiOpEntries},
+            {"QRP", entrants([](auto& e) { return e.categoryPower == "QRP"; }), f.qrpEntries},
+            {"unknown values", entrants([&](auto& e) {
+                 return !known.contains(e.categoryOperator) || !known.contains(e.categoryPower);
+             }),
+             f.unknownCategories},
+            {"no category lines", logs(check.categoryWritten, false), f.missingCategories},
+            {"mixed case", logs(check.categoryInCapitals, false),
+             f.mixedCaseCategories + f.unknownCategories},
+            {"clocks an hour off", entrants([](auto& e) { return std::abs(e.clockOffset) == 60; }),
+             f.clocksHourOff},
+            {"clocks minutes off",
+             entrants([](auto& e) { return e.clockOffset != 0 && std::abs(e.clockOffset) != 60; }),
+             f.clocksMinutesOff},
+            {"clocks off within the window", clocksWithin, f.clocksWithinWindow},
+            {"superseded logs of another contest",
+             CountIf(contest.files,
+                     [&](auto& file) {
+                         return file.status == FileStatus::Superseded && otherContest(file);
+                     }),
+             f.otherContestLogs},
+            {"logs used naming another contest",
+             CountIf(
+                 contest.files,
+                 [&](auto& file) { return file.status == FileStatus::Read && otherContest(file); }),
+             f.misnamedLogs},
+        };
+        for (const auto& count : counts) {
+            EXPECT_EQ(count.found, count.asked) << count.what;
+        }
+        EXPECT_GT(lines["no_log_credited"], 0);
+    }
+}
+
+// Equal scores share a place and the next is skipped; check logs have none;
+// each category has places of its own.
+TEST(ContestSimulator, PlacesWithinEachCategory) {
+    auto entrant = [](const char* op, const char* power, int64_t score) {
+        EntrantTruth e;
+        e.categoryOperator = op;
+        e.categoryBand = "ALL";
+        e.categoryPower = power;
+        e.checkedScore = score;
+        return e;
+    };
+    std::vector<EntrantTruth> entrants = {
+        entrant("SINGLE-OP", "LOW", 200), entrant("SINGLE-OP", "LOW", 900),
+        entrant("SINGLE-OP", "LOW", 500), entrant("SINGLE-OP", "LOW", 500),
+        entrant("CHECKLOG", "LOW", 5000), entrant("SINGLE-OP", "HIGH", 100),
+        entrant("MULTI-OP", "LOW", 0),    entrant("MULTI-OP", "LOW", 0),
+    };
+    PlaceInCategories(entrants);
+    const uint32_t expected[] = {4, 1, 2, 2, 0, 1, 1, 1};
+    for (std::size_t i = 0; i < entrants.size(); ++i) {
+        EXPECT_EQ(entrants[i].categoryPlace, expected[i]) << i;
     }
 }
 
 TEST(ContestSimulator, SameSeedMakesTheSameBytesAndAnotherSeedAnotherContest) {
-    const SimulatedContest first = Simulate(Mid(5));
-    const SimulatedContest again = Simulate(Mid(5));
-    const SimulatedContest other = Simulate(Mid(6));
+    const SimulatedContest first = Simulate(MidWithOrganiserRules(5));
+    const SimulatedContest again = Simulate(MidWithOrganiserRules(5));
+    const SimulatedContest other = Simulate(MidWithOrganiserRules(6));
     ASSERT_EQ(first.files.size(), again.files.size());
     for (std::size_t i = 0; i < first.files.size(); ++i) {
         EXPECT_EQ(first.files[i].name, again.files[i].name);
@@ -412,10 +339,29 @@ TEST(ContestSimulator, RefusesParametersThatMakeNoContest) {
         with([](SimulationParameters& p) {
             p.bandsKHz = {7000, 7000};
         }),
+        with([](SimulationParameters& p) {
+            p.bandsKHz = {3500, 3700};
+        }),  // both 80 m
+        with([](SimulationParameters& p) {
+            p.bandsKHz = {1990, 7000};
+        }),  // beyond 160 m
         with([](SimulationParameters& p) { p.startMonth = 2, p.startDay = 30; }),
         with([](SimulationParameters& p) { p.timeWindowMinutes = 0; }),
         with([](SimulationParameters& p) { p.lengthHours = 1; }),
         with([](SimulationParameters& p) { p.contactsPerStation = 200; }),
+        with([](SimulationParameters& p) { p.faults.clocksHourOff = -1; }),
+        with([](SimulationParameters& p) { p.periodEndMinute = 25 * 60; }),
+        with([](SimulationParameters& p) { p.periodStartMinute = 23 * 60; }),
+        with([](SimulationParameters& p) { p.nilPenalty = -1; }),
+        with([](SimulationParameters& p) { p.faults.qrpEntries = 30; }),  // 29 send one log
+        // Too few left to work the stations without a log.
+        with([](SimulationParameters& p) { p.faults.checkLogs = 27; }),
+        // 8 of the 29 write as the plug-in does.
+        with([](SimulationParameters& p) { p.faults.missingCategories = 22; }),
+        with([](SimulationParameters& p) {
+            p.faults.clocksWithinWindow = 1;
+            p.timeWindowMinutes = 1;
+        }),
     };
     for (const SimulationParameters& p : refused) {
         EXPECT_FALSE(CheckParameters(p).empty()) << CommandLine(p);
@@ -439,93 +385,6 @@ TEST(ClaimedScore, FollowsTheContestRulesPerBand) {
               50 + 50 + 15 + 56 + 300 + 100 + 50 + 22 + 33 + 50 + 300);
     EXPECT_EQ(ClaimedScore(55, 37, {}), 0);
 }
-
-#ifdef ZELK_CONTEST_SIM
-namespace fs = std::filesystem;
-
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-class ContestSimProgram : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("zelk-contest-sim-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root_);
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    int Run(const std::string& arguments) {
-        const std::string command = std::string(ZELK_CONTEST_SIM) + " " + arguments + " >" +
-                                    (root_ / "stdout").string() + " 2>&1";
-        const int status = std::system(command.c_str());
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
-
-    fs::path root_;
-};
-
-TEST_F(ContestSimProgram, WritesTheLibrarysContestWithNewerLogsNewerOnDisk) {
-    SimulationParameters p = Mid(8);
-    const SimulatedContest contest = Simulate(p);
-    ASSERT_EQ(Run(CommandLine(p).substr(std::string("zelk-contest-sim").size()) + " --out " +
-                  (root_ / "logs").string() + " --truth " + (root_ / "truth.tsv").string()),
-              0)
-        << Read(root_ / "stdout");
-    EXPECT_EQ(Read(root_ / "truth.tsv"), TruthTsv(contest));
-    std::map<std::string, fs::file_time_type> times;
-    for (const SubmittedFile& file : contest.files) {
-        EXPECT_EQ(Read(root_ / "logs" / file.name), file.bytes) << file.name;
-        times[file.name] = fs::last_write_time(root_ / "logs" / file.name);
-    }
-    EXPECT_EQ(std::distance(fs::directory_iterator(root_ / "logs"), {}),
-              static_cast<std::ptrdiff_t>(contest.files.size()));
-    int resubmitted = 0;
-    for (const SubmittedFile& older : contest.files) {
-        for (const SubmittedFile& newer : contest.files) {
-            if (older.status == FileStatus::Superseded && newer.status == FileStatus::Read &&
-                newer.call == older.call) {
-                EXPECT_LT(times[older.name], times[newer.name]) << older.name;
-                ++resubmitted;
-            }
-        }
-    }
-    EXPECT_EQ(resubmitted, p.faults.resubmissions);
-}
-
-TEST_F(ContestSimProgram, RefusesATruthFileInsideTheContestFolder) {
-    EXPECT_EQ(Run("--out " + root_.string() + " --truth " + (root_ / "t.tsv").string()), 2);
-    EXPECT_NE(Read(root_ / "stdout").find("outside"), std::string::npos);
-    EXPECT_FALSE(fs::exists(root_ / "t.tsv"));
-}
-
-// The shipped example is what the program makes from the command line at
-// the top of its truth file.
-TEST_F(ContestSimProgram, ExampleContestIsWhatTheProgramMakes) {
-    const fs::path examples = ZELK_EXAMPLES;
-    const std::string truth = Read(examples / "contest-truth.tsv");
-    const std::string prefix = "# zelk-contest-sim ";
-    ASSERT_EQ(truth.rfind(prefix, 0), 0u);
-    const std::string arguments = truth.substr(prefix.size(), truth.find('\n') - prefix.size());
-    ASSERT_EQ(Run(arguments + " --out " + (root_ / "contest").string() + " --truth " +
-                  (root_ / "truth.tsv").string()),
-              0)
-        << Read(root_ / "stdout");
-    EXPECT_EQ(Read(root_ / "truth.tsv"), truth);
-    std::set<std::string> made, shipped;
-    for (const auto& entry : fs::directory_iterator(root_ / "contest")) {
-        made.insert(entry.path().filename().string());
-        EXPECT_EQ(Read(entry.path()), Read(examples / "contest" / entry.path().filename()))
-            << entry.path().filename();
-    }
-    for (const auto& entry : fs::directory_iterator(examples / "contest")) {
-        shipped.insert(entry.path().filename().string());
-    }
-    EXPECT_EQ(made, shipped);
-}
-#endif
 
 }  // namespace
 }  // namespace zelk::sim

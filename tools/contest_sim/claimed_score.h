@@ -1,7 +1,8 @@
-// The score an entrant's logger claims in its CLAIMED-SCORE line: the score
-// of its CW QSO lines by the contest's own scoring function, ScoreContacts
-// of the core, grouped by band in whole megahertz as `zelk score` groups.
-// This is the one place the simulator scores.
+// Scores by the contest's own scoring function, ScoreContacts of the core:
+// the score an entrant's logger claims in its CLAIMED-SCORE line (its CW QSO
+// lines grouped by frequency in whole megahertz, as `zelk score` groups),
+// and the score of lines grouped by amateur band, which the checked score
+// is. This is the one place the simulator scores.
 #pragma once
 
 #include <cstdint>
@@ -24,5 +25,10 @@ struct ClaimedContact {
 // plug-in keeps a stored coordinate).
 int64_t ClaimedScore(int32_t ownLatitude, int32_t ownLongitude,
                      const std::vector<ClaimedContact>& contacts);
+
+// The same with each contact in the group of its amateur band's lower edge
+// in whole megahertz (GroupMHz).
+int64_t BandGroupedScore(int32_t ownLatitude, int32_t ownLongitude,
+                         const std::vector<ClaimedContact>& contacts);
 
 }  // namespace zelk::sim

@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "claimed_score.h"
+#include "entrant_truth.h"
 #include "log_text.h"
 
 namespace zelk::sim {
@@ -41,6 +42,7 @@ std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
     std::vector<PendingFile> files;
     std::vector<uint32_t> entries;
     std::vector<uint32_t> lineNumbers;
+    std::vector<std::pair<std::size_t, std::size_t>> newer;  // a file, and one later than it
     auto logged = [&](uint32_t station) {
         entries.clear();
         for (uint32_t entry : model.logs[station]) {
@@ -58,13 +60,30 @@ std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
         log.file.bytes =
             WriteCabrillo(model, e, entries, style, ScoreOf(model, e, entries), clock, lineNumbers);
         log.truth.reserve(entries.size());
+        const std::string clockNote = ClockNote(model.setups[e]);
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const Side& side = model.SideOf(entries[i]);
-            log.truth.push_back({0, lineNumbers[i], side.status, model.notes[side.note]});
+            std::string note = model.notes[side.note];
+            if (!clockNote.empty()) {
+                note += (note.empty() ? "" : "; ") + clockNote;
+            }
+            log.truth.push_back({0, lineNumbers[i], side.status, std::move(note)});
         }
         if (e < model.plainEntrants) {
             log.file.name = LogFileName(station.call, style);
             files.push_back(std::move(log));
+            if (model.setups[e].otherContestLog) {
+                // The same entrant's log of another contest, sent later.
+                PendingFile other;
+                other.file.call = station.call;
+                other.file.name = LogFileName(station.call, style, "-cqww");
+                other.file.bytes = WriteOtherContestLog(model, e, style, clock, random);
+                other.file.status = FileStatus::Superseded;
+                other.file.note = "a log of another contest (" + std::string(kOtherContest) +
+                                  "); " + files.back().file.name + " is used";
+                newer.emplace_back(files.size() - 1, files.size());
+                files.push_back(std::move(other));
+            }
             continue;
         }
         // An entrant who sent the log twice: the older holds its first part.
@@ -77,6 +96,7 @@ std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
             WriteCabrillo(model, e, entries, style, ScoreOf(model, e, entries), clock, lineNumbers);
         older.file.status = FileStatus::Superseded;
         older.file.note = "an older log of " + station.call + "; " + log.file.name + " is used";
+        newer.emplace_back(files.size(), files.size() + 1);
         files.push_back(std::move(older));
         files.push_back(std::move(log));
     }
@@ -99,8 +119,8 @@ std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
         }
         files.push_back(std::move(other));
     }
-    // Files arrive in random order after the contest; a newer log later
-    // than the older one of the same entrant.
+    // Files arrive in random order after the contest; of two files of one
+    // entrant, the one that must be newer later.
     std::vector<int64_t> times(files.size());
     const int64_t first = clock.UnixTime(p.lengthHours * 60) + 3600;
     for (std::size_t i = 0; i < times.size(); ++i) {
@@ -109,9 +129,10 @@ std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
     random.Shuffle(times);
     for (std::size_t i = 0; i < files.size(); ++i) {
         files[i].file.modifiedTime = times[i];
-        if (files[i].file.status == FileStatus::Superseded &&
-            times[i] > times[i + 1]) {  // the newer log follows its older one
-            std::swap(files[i].file.modifiedTime, times[i + 1]);
+    }
+    for (const auto& [earlier, later] : newer) {
+        if (files[earlier].file.modifiedTime > files[later].file.modifiedTime) {
+            std::swap(files[earlier].file.modifiedTime, files[later].file.modifiedTime);
         }
     }
     return files;

@@ -1,6 +1,6 @@
 // The simulated contest as it is built, before any file is written: the
-// stations, every contact with both sides as each logs it, and each
-// station's log in its own order.
+// stations, how each entrant's log presents itself, every contact with both
+// sides as each logs it, and each station's log in its own order.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +13,9 @@
 namespace zelk::sim {
 
 inline constexpr int32_t kMaxRepeatDelay = 90;  // minutes beyond the shortest repeat gap
+inline constexpr int32_t kOutsideReach = 90;    // out-of-period contacts lie this far out at most
+inline constexpr int32_t kCwSegmentKHz = 60;    // contacts lie in the lowest 60 kHz of a band
+inline constexpr int32_t kFreqSpreadKHz = 2;    // how far apart the two sides may log a contact
 
 // Each side's clock is off by at most this, so two sides differ by less than
 // the window.
@@ -25,6 +28,37 @@ inline int32_t ClockError(const SimulationParameters& p) {
 inline int32_t ShortestRepeatGap(const SimulationParameters& p) {
     return 2 * p.timeWindowMinutes + 2 * ClockError(p) + 1;
 }
+
+// How a log writes its category lines.
+enum class CategoryText : uint8_t {
+    Capitals,   // as the plug-in writes them
+    MixedCase,  // "Single-Op", "40m"
+    Missing,    // no CATEGORY-OPERATOR, -BAND, -POWER or -TRANSMITTER line
+};
+
+// What a log's CONTEST: line says.
+enum class ContestTag : uint8_t { Zelk, ZelkLowerCase, Missing, Other };
+
+// An entrant's log as it presents itself, and its clock.
+struct EntrantSetup {
+    // The category as the check must read it: capitals, defaults filled in.
+    std::string categoryOperator = "SINGLE-OP";
+    std::string categoryBand = "ALL";
+    std::string categoryPower = "HIGH";
+    std::string categoryTransmitter = "ONE";
+    CategoryText categoryText = CategoryText::Capitals;
+    bool unknownCategory = false;  // one value is none the check knows
+    int32_t bandLowKHz = 0;        // a single-band entry's band, both edges in;
+    int32_t bandHighKHz = 0;       // 0: all bands
+    int32_t ownBand = -1;          // the index of bandsKHz that lies in it; -1: none
+    int32_t clockError = 0;        // minutes its clock is ahead of the true time
+    int32_t clockCorrection = 0;   // what the check takes off: the error beyond the window
+    ContestTag contest = ContestTag::Zelk;
+    bool otherContestLog = false;  // also sends a newer log of another contest
+
+    bool SingleBand() const { return bandHighKHz != 0; }
+    bool CheckLog() const { return categoryOperator == "CHECKLOG"; }
+};
 
 struct Side {
     uint32_t station = 0;
@@ -52,10 +86,13 @@ struct Contact {
 
 struct Model {
     SimulationParameters parameters;
+    int32_t periodStart = 0;  // minutes after the start of the contest
+    int32_t periodEnd = 0;
     std::vector<Station> stations;
-    uint32_t entrants = 0;       // stations [0, entrants) send a log that is read
-    uint32_t plainEntrants = 0;  // entrants [plainEntrants, entrants) send two logs
-    uint32_t uniqueEnd = 0;      // stations [entrants, uniqueEnd) are worked by few
+    uint32_t entrants = 0;             // stations [0, entrants) send a log that is read
+    uint32_t plainEntrants = 0;        // entrants [plainEntrants, entrants) send two logs
+    uint32_t uniqueEnd = 0;            // stations [entrants, uniqueEnd) are worked by few
+    std::vector<EntrantSetup> setups;  // per entrant
     std::vector<Contact> contacts;
     std::vector<std::string> bustedCalls;
     std::vector<std::string> notes{""};
@@ -69,6 +106,40 @@ struct Model {
         notes.push_back(std::move(text));
         return static_cast<uint32_t>(notes.size() - 1);
     }
+
+    // Stations without a log keep the true time.
+    int32_t ClockErrorOf(uint32_t station) const {
+        return station < setups.size() ? setups[station].clockError : 0;
+    }
+    bool CorrectedClock(uint32_t station) const {
+        return station < setups.size() && setups[station].clockCorrection != 0;
+    }
+    bool SingleBand(uint32_t station) const {
+        return station < setups.size() && setups[station].SingleBand();
+    }
+    bool CheckLog(uint32_t station) const {
+        return station < setups.size() && setups[station].CheckLog();
+    }
+    // The side's time as the check reads it after its clock correction.
+    int32_t CheckedMinute(const Side& side) const {
+        return side.minute -
+               (side.station < setups.size() ? setups[side.station].clockCorrection : 0);
+    }
+    bool OutOfPeriod(const Side& side) const {
+        const int32_t minute = CheckedMinute(side);
+        return minute < periodStart || minute >= periodEnd;
+    }
+    // A single-band entrant's line outside its band.
+    bool OtherBand(const Side& side) const {
+        if (!SingleBand(side.station)) {
+            return false;
+        }
+        const EntrantSetup& setup = setups[side.station];
+        return side.freqKHz < setup.bandLowKHz || side.freqKHz > setup.bandHighKHz;
+    }
+    // A line that the check's own rules decide: neither out of the period
+    // nor on another band.
+    bool Plain(const Side& side) const { return !OutOfPeriod(side) && !OtherBand(side); }
 };
 
 }  // namespace zelk::sim

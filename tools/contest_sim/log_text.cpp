@@ -2,14 +2,13 @@
 // contest writes a million of them.
 #include "log_text.h"
 
-#include <array>
-#include <charconv>
+#include "entrant_setup.h"
+#include "text_append.h"
 
 namespace zelk::sim {
 namespace {
 
 constexpr std::string_view kPluginCreatedBy = "Vexa 2.7";
-constexpr std::string_view kSimulatorCreatedBy = "zelk-contest-sim";
 constexpr std::string_view kCwReport = "599";
 constexpr std::string_view kPhoneReport = "59";
 // The plug-in's QSO line, "QSO: %5i %2s %s %-13s %-5s   %-12s  %s\r\n", with
@@ -20,106 +19,6 @@ constexpr std::size_t kOwnCallWidth = 13;
 constexpr std::size_t kSentWidth = 5;
 constexpr std::size_t kCallWidth = 12;
 constexpr uint32_t kLargestTypedSerial = 9999;  // the plug-in splits 1 to 4 serial digits
-
-void AppendNumber(std::string& out, uint32_t value, std::size_t zeroFillTo = 0) {
-    char digits[16];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    const std::size_t size = static_cast<std::size_t>(end - digits);
-    if (size < zeroFillTo) {
-        out.append(zeroFillTo - size, '0');
-    }
-    out.append(digits, size);
-}
-
-void AppendPadded(std::string& out, std::string_view text, std::size_t width, bool left) {
-    const std::size_t fill = text.size() < width ? width - text.size() : 0;
-    if (!left) {
-        out.append(fill, ' ');
-    }
-    out += text;
-    if (left) {
-        out.append(fill, ' ');
-    }
-}
-
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    for (char& ch : lower) {
-        if (ch >= 'A' && ch <= 'Z') {
-            ch = static_cast<char>(ch - 'A' + 'a');
-        }
-    }
-    return lower;
-}
-
-// Howard Hinnant's days-from-civil and civil-from-days (proleptic Gregorian).
-int64_t DaysFromCivil(int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m > 2 ? m - 3 : m + 9) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<int64_t>(doe) - 719468;
-}
-
-std::string CivilText(int64_t days, bool withDashes) {
-    days += 719468;
-    const int64_t era = (days >= 0 ? days : days - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(days - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    const unsigned d = doy - (153 * mp + 2) / 5 + 1;
-    const unsigned m = mp < 10 ? mp + 3 : mp - 9;
-    const int64_t y = static_cast<int64_t>(yoe) + era * 400 + (m <= 2);
-    std::string text;
-    AppendNumber(text, static_cast<uint32_t>(y), 4);
-    if (withDashes) {
-        text += '-';
-    }
-    AppendNumber(text, m, 2);
-    if (withDashes) {
-        text += '-';
-    }
-    AppendNumber(text, d, 2);
-    return text;
-}
-
-// What one log line says, taken from the model.
-struct LineFields {
-    int32_t freqKHz;
-    std::string_view mode;
-    std::string_view ownCall;
-    uint32_t sentSerial;
-    std::string_view ownCoordinate;
-    std::string_view call;
-    uint32_t receivedSerial;
-    std::string receivedCoordinate;
-    bool cw;
-    bool xQso;
-};
-
-LineFields FieldsOf(const Model& model, uint32_t entry) {
-    const Contact& contact = model.contacts[entry >> 1];
-    const Side& side = model.SideOf(entry);
-    const Side& partner = model.PartnerOf(entry);
-    const Station& own = model.stations[side.station];
-    const Station& worked = model.stations[partner.station];
-    LineFields f{side.freqKHz,
-                 contact.cw ? "CW" : "PH",
-                 own.call,
-                 side.serial,
-                 own.coordinate,
-                 side.bustedCall >= 0 ? std::string_view(model.bustedCalls[side.bustedCall])
-                                      : std::string_view(worked.call),
-                 side.copiedSerial != 0 ? side.copiedSerial : partner.serial,
-                 side.coordinateMiscopied
-                     ? CoordinateText(side.copiedLatitude, side.copiedLongitude)
-                     : worked.coordinate,
-                 contact.cw,
-                 contact.xQso && (entry & 1) == 0};
-    return f;
-}
 
 class CabrilloText {
   public:
@@ -145,6 +44,13 @@ class CabrilloText {
         } else {
             Separated(f, date, time);
         }
+        EndLine();
+    }
+
+    // A QSO line of another contest, its fields given whole.
+    void OtherQso(std::string_view fields) {
+        m_out += m_style.lowerCaseLf ? "qso: " : "QSO: ";
+        m_out += fields;
         EndLine();
     }
 
@@ -225,27 +131,67 @@ class CabrilloText {
     uint32_t m_lines = 0;
 };
 
-struct BandName {
-    int32_t edgeKHz;
-    std::string_view name;
-};
-constexpr std::array kBandNames{
-    BandName{1800, "160m"}, BandName{3500, "80m"},  BandName{7000, "40m"},
-    BandName{10100, "30m"}, BandName{14000, "20m"}, BandName{18068, "17m"},
-    BandName{21000, "15m"}, BandName{24890, "12m"}, BandName{28000, "10m"},
-};
-
-void AdifField(std::string& out, std::string_view name, std::string_view value) {
-    out += '<';
-    out += name;
-    out += ':';
-    AppendNumber(out, static_cast<uint32_t>(value.size()));
-    out += '>';
-    out += value;
-    out += ' ';
+// The CONTEST: line and the category lines, as the entrant's logger writes
+// them. The plug-in writes every category tag; other loggers leave out a
+// transmitter of ONE.
+void WriteHeadTags(CabrilloText& text, const EntrantSetup& setup, std::string_view call,
+                   bool plugin) {
+    text.Tag("START-OF-LOG", "3.0");
+    switch (setup.contest) {
+        case ContestTag::Zelk:
+            text.Tag("CONTEST", "ZELK");
+            break;
+        case ContestTag::ZelkLowerCase:
+            text.Tag("CONTEST", "zelk");
+            break;
+        case ContestTag::Missing:
+            break;
+        case ContestTag::Other:
+            text.Tag("CONTEST", kOtherContest);
+            break;
+    }
+    text.Tag("CALLSIGN", call);
+    const bool written = setup.categoryText != CategoryText::Missing;
+    auto tag = [&](std::string_view name, const std::string& value) {
+        text.Tag(name, setup.categoryText == CategoryText::MixedCase ? MixedCase(value) : value);
+    };
+    if (written) {
+        tag("CATEGORY-OPERATOR", setup.categoryOperator);
+        tag("CATEGORY-BAND", setup.categoryBand);
+    }
+    text.Tag("CATEGORY-MODE", "CW");
+    if (written) {
+        tag("CATEGORY-POWER", setup.categoryPower);
+    }
+    if (plugin || (written && (setup.categoryTransmitter != "ONE" ||
+                               setup.categoryText == CategoryText::MixedCase))) {
+        tag("CATEGORY-TRANSMITTER", setup.categoryTransmitter);
+    }
 }
 
 }  // namespace
+
+LineFields FieldsOf(const Model& model, uint32_t entry) {
+    const Contact& contact = model.contacts[entry >> 1];
+    const Side& side = model.SideOf(entry);
+    const Side& partner = model.PartnerOf(entry);
+    const Station& own = model.stations[side.station];
+    const Station& worked = model.stations[partner.station];
+    LineFields f{side.freqKHz,
+                 contact.cw ? "CW" : "PH",
+                 own.call,
+                 side.serial,
+                 own.coordinate,
+                 side.bustedCall >= 0 ? std::string_view(model.bustedCalls[side.bustedCall])
+                                      : std::string_view(worked.call),
+                 side.copiedSerial != 0 ? side.copiedSerial : partner.serial,
+                 side.coordinateMiscopied
+                     ? CoordinateText(side.copiedLatitude, side.copiedLongitude)
+                     : worked.coordinate,
+                 contact.cw,
+                 contact.xQso && (entry & 1) == 0};
+    return f;
+}
 
 WriterStyle ChooseStyle(Random& random, uint32_t ordinal) {
     WriterStyle style;
@@ -299,56 +245,18 @@ std::string LogFileName(std::string_view call, const WriterStyle& style, std::st
     return style.lowerCaseLf ? Lower(name) + ".log" : name + ".log";
 }
 
-ContestClock::ContestClock(const SimulationParameters& p)
-    : m_startMinuteOfDay(p.startHour * 60),
-      m_startDay(DaysFromCivil(p.startYear, static_cast<unsigned>(p.startMonth),
-                               static_cast<unsigned>(p.startDay))) {
-    const int32_t days = (m_startMinuteOfDay + p.lengthHours * 60) / 1440 + 1;
-    for (int32_t d = 0; d < days; ++d) {
-        m_dates.push_back(CivilText(m_startDay + d, true));
-    }
-    for (uint32_t minute = 0; minute < 1440; ++minute) {
-        std::string time;
-        AppendNumber(time, minute / 60, 2);
-        AppendNumber(time, minute % 60, 2);
-        m_times.push_back(std::move(time));
-    }
-}
-
-std::string_view ContestClock::Date(int32_t minute) const {
-    return m_dates[static_cast<std::size_t>((m_startMinuteOfDay + minute) / 1440)];
-}
-
-std::string_view ContestClock::Time(int32_t minute) const {
-    return m_times[static_cast<std::size_t>((m_startMinuteOfDay + minute) % 1440)];
-}
-
-std::string ContestClock::AdifDate(int32_t minute) const {
-    return CivilText(m_startDay + (m_startMinuteOfDay + minute) / 1440, false);
-}
-
-int64_t ContestClock::UnixTime(int32_t minute) const {
-    return (m_startDay * 1440 + m_startMinuteOfDay + minute) * 60;
-}
-
 std::string WriteCabrillo(const Model& model, uint32_t station,
                           const std::vector<uint32_t>& entries, const WriterStyle& style,
                           int64_t claimedScore, const ContestClock& clock,
                           std::vector<uint32_t>& lineNumbers) {
     const std::string& call = model.stations[station].call;
     const std::string score = std::to_string(claimedScore);
+    const bool plugin = style.layout == WriterStyle::Layout::PluginColumns;
     CabrilloText text(style);
     text.Reserve(1024 + entries.size() * 96);
-    text.Tag("START-OF-LOG", "3.0");
-    text.Tag("CONTEST", "ZELK");
-    text.Tag("CALLSIGN", call);
-    text.Tag("CATEGORY-OPERATOR", "SINGLE-OP");
-    text.Tag("CATEGORY-BAND", "ALL");
-    text.Tag("CATEGORY-MODE", "CW");
-    text.Tag("CATEGORY-POWER", station % 3 == 0 ? "HIGH" : "LOW");
-    if (style.layout == WriterStyle::Layout::PluginColumns) {
+    WriteHeadTags(text, model.setups[station], call, plugin);
+    if (plugin) {
         // The plug-in's header, every tag in its order, unset ones empty.
-        text.Tag("CATEGORY-TRANSMITTER", "ONE");
         text.Tag("CLAIMED-SCORE", score);
         text.Tag("OPERATORS", call);
         for (std::string_view tag : {"NAME", "ADDRESS", "ADDRESS-CITY", "ADDRESS-STATE-PROVINCE",
@@ -380,52 +288,48 @@ std::string WriteCabrillo(const Model& model, uint32_t station,
     return text.Take();
 }
 
-std::string WriteAdif(const Model& model, uint32_t station, const std::vector<uint32_t>& entries,
-                      const ContestClock& clock) {
-    std::string out = "ZELK contest log of " + model.stations[station].call +
-                      ", exported by zelk-contest-sim\r\n";
-    AdifField(out, "ADIF_VER", "3.1.4");
-    AdifField(out, "PROGRAMID", kSimulatorCreatedBy);
-    out += "<EOH>\r\n";
-    for (uint32_t entry : entries) {
-        const LineFields f = FieldsOf(model, entry);
-        const int32_t minute = model.SideOf(entry).minute;
-        std::string freq;
-        AppendNumber(freq, static_cast<uint32_t>(f.freqKHz / 1000));
-        freq += '.';
-        AppendNumber(freq, static_cast<uint32_t>(f.freqKHz % 1000), 3);
-        std::string sent, received;
-        AppendNumber(sent, f.sentSerial, 3);
-        sent += ' ';
-        sent += f.ownCoordinate;
-        AppendNumber(received, f.receivedSerial, 3);
-        received += ' ';
-        received += f.receivedCoordinate;
-        AdifField(out, "CALL", f.call);
-        AdifField(out, "QSO_DATE", clock.AdifDate(minute));
-        AdifField(out, "TIME_ON", clock.Time(minute));
-        for (const BandName& band : kBandNames) {
-            if (band.edgeKHz == model.parameters.bandsKHz[model.contacts[entry >> 1].band]) {
-                AdifField(out, "BAND", band.name);
-            }
+std::string WriteOtherContestLog(const Model& model, uint32_t station, const WriterStyle& style,
+                                 const ContestClock& clock, Random& random) {
+    constexpr int32_t kFortnight = 14 * 1440;
+    constexpr int kZones = 40;
+    auto zone = [](const Station& s) { return std::to_string(1 + (s.longitude + 180) % kZones); };
+    const Station& own = model.stations[station];
+    CabrilloText text(style);
+    text.Tag("START-OF-LOG", "3.0");
+    text.Tag("CONTEST", kOtherContest);
+    text.Tag("CALLSIGN", own.call);
+    text.Tag("CATEGORY-OPERATOR", "SINGLE-OP");
+    text.Tag("CATEGORY-BAND", "ALL");
+    text.Tag("CATEGORY-MODE", "CW");
+    text.Tag("CATEGORY-POWER", "LOW");
+    text.Tag("CLAIMED-SCORE", std::to_string(100 + random.Below(5000)));
+    text.Tag("CREATED-BY", kSimulatorCreatedBy);
+    const uint32_t lines = 5 + random.Below(8);
+    int32_t minute = static_cast<int32_t>(random.Below(600)) - kFortnight;
+    const char separator = style.layout == WriterStyle::Layout::Tabs ? '\t' : ' ';
+    for (uint32_t i = 0; i < lines; ++i) {
+        const auto bands = static_cast<uint32_t>(model.parameters.bandsKHz.size());
+        const int32_t freq = model.parameters.bandsKHz[random.Below(bands)] + kFreqSpreadKHz +
+                             static_cast<int32_t>(random.Below(kCwSegmentKHz - 2 * kFreqSpreadKHz));
+        uint32_t worked = random.Below(static_cast<uint32_t>(model.stations.size()));
+        worked = worked == station ? (worked + 1) % model.stations.size() : worked;
+        const std::string frequency = std::to_string(freq);
+        const std::string ownZone = zone(own);
+        const std::string workedZone = zone(model.stations[worked]);
+        std::string fields;
+        for (std::string_view field :
+             {std::string_view(frequency), std::string_view("CW"), clock.Date(minute),
+              clock.Time(minute), std::string_view(own.call), kCwReport, std::string_view(ownZone),
+              std::string_view(model.stations[worked].call), kCwReport,
+              std::string_view(workedZone)}) {
+            fields += fields.empty() ? "" : std::string(1, separator);
+            fields += field;
         }
-        AdifField(out, "FREQ", freq);
-        AdifField(out, "MODE", f.cw ? "CW" : "SSB");
-        AdifField(out, "STX_STRING", sent);
-        AdifField(out, "SRX_STRING", received);
-        AdifField(out, "STATION_CALLSIGN", f.ownCall);
-        out += "<EOR>\r\n";
+        text.OtherQso(fields);
+        minute += 1 + static_cast<int32_t>(random.Below(30));
     }
-    return out;
-}
-
-std::string WriteBinaryFile(Random& random) {
-    std::string bytes = "PK\x03\x04";
-    const uint32_t size = 600 + random.Below(600);
-    for (uint32_t i = 0; i < size; ++i) {
-        bytes += static_cast<char>(random.Below(256));
-    }
-    return bytes;
+    text.EndOfLog();
+    return text.Take();
 }
 
 }  // namespace zelk::sim

@@ -1,6 +1,6 @@
-// The files entrants send: a Cabrillo log in one of the styles loggers write,
-// and the two kinds of file that are not a Cabrillo log (an ADIF export and
-// a binary file).
+// The files entrants send: a Cabrillo log in one of the styles loggers write
+// (log_text.cpp), a log of another contest, and the two kinds of file that
+// are not a Cabrillo log (an ADIF export and a binary file: adif_export.cpp).
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "contest_clock.h"
 #include "contest_model.h"
 #include "random.h"
 
@@ -37,21 +38,23 @@ WriterStyle ChooseStyle(Random& random, uint32_t ordinal);
 std::string LogFileName(std::string_view call, const WriterStyle& style,
                         std::string_view suffix = "");
 
-// Dates and times of the minutes after the contest start.
-class ContestClock {
-  public:
-    explicit ContestClock(const SimulationParameters& parameters);
-    std::string_view Date(int32_t minute) const;  // "2024-05-12"
-    std::string_view Time(int32_t minute) const;  // "0602"
-    std::string AdifDate(int32_t minute) const;   // "20240512"
-    int64_t UnixTime(int32_t minute) const;       // seconds since 1970-01-01
+inline constexpr std::string_view kSimulatorCreatedBy = "zelk-contest-sim";
+inline constexpr std::string_view kOtherContest = "CQ-WW-CW";  // the contest some logs are of
 
-  private:
-    int32_t m_startMinuteOfDay = 0;
-    int64_t m_startDay = 0;  // days since 1970-01-01
-    std::vector<std::string> m_dates;
-    std::vector<std::string> m_times;
+// What one log line says, taken from the model.
+struct LineFields {
+    int32_t freqKHz;
+    std::string_view mode;
+    std::string_view ownCall;
+    uint32_t sentSerial;
+    std::string_view ownCoordinate;
+    std::string_view call;
+    uint32_t receivedSerial;
+    std::string receivedCoordinate;
+    bool cw;
+    bool xQso;
 };
+LineFields FieldsOf(const Model& model, uint32_t entry);
 
 // The Cabrillo file of `station` holding `entries` (contact * 2 + side, in
 // log order); lineNumbers receives the 1-based line of each entry.
@@ -59,6 +62,12 @@ std::string WriteCabrillo(const Model& model, uint32_t station,
                           const std::vector<uint32_t>& entries, const WriterStyle& style,
                           int64_t claimedScore, const ContestClock& clock,
                           std::vector<uint32_t>& lineNumbers);
+
+// A log of another contest a fortnight before (kOtherContest: signal report
+// and zone), as the entrant's logger writes it: the file an entrant sends by
+// mistake.
+std::string WriteOtherContestLog(const Model& model, uint32_t station, const WriterStyle& style,
+                                 const ContestClock& clock, Random& random);
 
 // The same log exported as ADIF, as a logger exports it.
 std::string WriteAdif(const Model& model, uint32_t station, const std::vector<uint32_t>& entries,

@@ -68,9 +68,11 @@ int main(int argc, char** argv) {
         "Makes a whole ZELK contest from a seed: stations at coordinates, true contacts on "
         "several bands and every entrant's Cabrillo log, with busted calls, busted serials and "
         "coordinates, NILs, dupes, stations that send no log, X-QSO and phone lines, a file "
-        "that is not Cabrillo and an entrant who sent two logs, in known numbers. Writes the "
+        "that is not Cabrillo and an entrant who sent two logs, in known numbers; with "
+        "--organiser-rules (or each of its options) also contacts out of the contest period, "
+        "categories of every kind, clocks that are off and logs of another contest. Writes the "
         "logs into --out (dated: a newer log is newer on disk) and the status every QSO line "
-        "must get into --truth.",
+        "must get, and each entrant's category, checked score and place, into --truth.",
         "zelk-contest-sim"};
     app.allow_windows_style_options(false);
 
@@ -101,46 +103,104 @@ int main(int argc, char** argv) {
                    "Least appearances of a station without a log for its contacts to count, "
                    "that the truth is made for")
         ->capture_default_str();
-    app.add_option("--faults", faults,
-                   "Number of every fault kind below at once (each option below overrides it)")
+    app.add_option("--nil-penalty", p.nilPenalty,
+                   "Contacts' worth of points the check takes per NIL, that the checked scores "
+                   "are made for")
+        ->capture_default_str();
+    app.add_option("--period-start", p.periodStartMinute,
+                   "Start of the contest period in minutes after the contest's start")
+        ->capture_default_str();
+    app.add_option("--period-end", p.periodEndMinute,
+                   "End of the contest period (the first minute after it) in minutes after the "
+                   "contest's start [default: the end of the contest]");
+    app.add_option(
+           "--faults", faults,
+           "Number of each fault kind from --busted-calls to --not-cw at once (each of those "
+           "options overrides it)")
         ->check(CLI::NonNegativeNumber);
     FaultCounts& f = p.faults;
     struct Kind {
         const char* option;
-        int* count;
+        int FaultCounts::*count;
         const char* help;
     };
     const Kind kinds[] = {
-        {"--busted-calls", &f.bustedCalls, "Calls miscopied by one or two characters"},
-        {"--busted-serials", &f.bustedSerials, "Serial numbers miscopied"},
-        {"--busted-coordinates", &f.bustedCoordinates, "Coordinates miscopied"},
-        {"--nils", &f.nils, "Contacts missing from the partner's log"},
-        {"--dupes", &f.dupes, "Contacts repeated on a band and logged by both sides"},
-        {"--one-sided-dupes", &f.oneSidedDupes, "Repeats logged by one side only"},
-        {"--unique-stations", &f.uniqueStations,
+        {"--busted-calls", &FaultCounts::bustedCalls, "Calls miscopied by one or two characters"},
+        {"--busted-serials", &FaultCounts::bustedSerials, "Serial numbers miscopied"},
+        {"--busted-coordinates", &FaultCounts::bustedCoordinates, "Coordinates miscopied"},
+        {"--nils", &FaultCounts::nils, "Contacts missing from the partner's log"},
+        {"--dupes", &FaultCounts::dupes, "Contacts repeated on a band and logged by both sides"},
+        {"--one-sided-dupes", &FaultCounts::oneSidedDupes, "Repeats logged by one side only"},
+        {"--unique-stations", &FaultCounts::uniqueStations,
          "Stations without a log that appear in fewer than --min-appearances logs"},
-        {"--not-cabrillo", &f.notCabrillo,
+        {"--not-cabrillo", &FaultCounts::notCabrillo,
          "Files that are not Cabrillo (an ADIF export, then a binary file, in turn)"},
-        {"--resubmissions", &f.resubmissions, "Entrants who sent an older and a newer log"},
-        {"--x-qsos", &f.xQsos, "X-QSO: lines"},
-        {"--not-cw", &f.nonCwContacts, "Phone contacts, logged by both sides"},
+        {"--resubmissions", &FaultCounts::resubmissions,
+         "Entrants who sent an older and a newer log"},
+        {"--x-qsos", &FaultCounts::xQsos, "X-QSO: lines"},
+        {"--not-cw", &FaultCounts::nonCwContacts, "Phone contacts, logged by both sides"},
     };
-    std::vector<std::pair<CLI::Option*, int*>> given;
-    for (const Kind& kind : kinds) {
-        given.emplace_back(app.add_option(kind.option, *kind.count, kind.help)
-                               ->check(CLI::NonNegativeNumber)
-                               ->capture_default_str(),
-                           kind.count);
-    }
+    const Kind rules[] = {
+        {"--out-of-period", &FaultCounts::outOfPeriod,
+         "Contacts before or after the period (both lines out_of_period)"},
+        {"--one-side-out-of-period", &FaultCounts::oneSideOutOfPeriod,
+         "Contacts across an edge of the period: one line out_of_period, the other confirmed"},
+        {"--check-logs", &FaultCounts::checkLogs, "Entrants who send a check log (CHECKLOG)"},
+        {"--single-band-entries", &FaultCounts::singleBandEntries,
+         "Entrants of one band: their lines on other bands other_band"},
+        {"--multi-op-entries", &FaultCounts::multiOpEntries,
+         "Entrants MULTI-OP and MULTI-MULTI, in turn"},
+        {"--qrp-entries", &FaultCounts::qrpEntries, "Entrants of QRP power"},
+        {"--mixed-case-categories", &FaultCounts::mixedCaseCategories,
+         "Logs that write their category in mixed case"},
+        {"--missing-categories", &FaultCounts::missingCategories,
+         "Logs without category lines (the defaults apply)"},
+        {"--unknown-categories", &FaultCounts::unknownCategories,
+         "Logs with a category value the check does not know"},
+        {"--clocks-hour-off", &FaultCounts::clocksHourOff, "Logs whose clock is an hour off"},
+        {"--clocks-minutes-off", &FaultCounts::clocksMinutesOff,
+         "Logs whose clock is off by 2 to 15 minutes more than the time window"},
+        {"--clocks-within-window", &FaultCounts::clocksWithinWindow,
+         "Logs whose clock is off by less than the time window (not corrected)"},
+        {"--other-contest-logs", &FaultCounts::otherContestLogs,
+         "Entrants who also send a newer log of another contest"},
+        {"--misnamed-logs", &FaultCounts::misnamedLogs,
+         "Entrants whose only log names another contest but holds this contest's lines"},
+    };
+    using Given = std::vector<std::pair<CLI::Option*, int FaultCounts::*>>;
+    auto addCounts = [&app, &f](const auto& list) {
+        Given options;
+        for (const Kind& kind : list) {
+            options.emplace_back(app.add_option(kind.option, f.*kind.count, kind.help)
+                                     ->check(CLI::NonNegativeNumber)
+                                     ->capture_default_str(),
+                                 kind.count);
+        }
+        return options;
+    };
+    const Given given = addCounts(kinds);
+    bool organiserRules = false;
+    app.add_flag("--organiser-rules", organiserRules,
+                 "Each fault kind of the organiser's rules below in a small number (each option "
+                 "below overrides it)");
+    const Given givenRules = addCounts(rules);
     app.add_option("--out", out, "Folder for the logs (made when absent; must be empty)")
         ->required();
     app.add_option("--truth", truth, "Truth file (TSV), outside --out")->required();
     CLI11_PARSE(app, argc, argv);
 
     if (faults) {
-        for (auto& [option, count] : given) {
+        for (const auto& [option, count] : given) {
             if (option->count() == 0) {
-                *count = *faults;
+                f.*count = *faults;
+            }
+        }
+    }
+    if (organiserRules) {
+        const FaultCounts preset = zelk::sim::WithOrganiserRules(FaultCounts{});
+        for (const auto& [option, count] : givenRules) {
+            if (option->count() == 0) {
+                f.*count = preset.*count;
             }
         }
     }

@@ -3,14 +3,20 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <unordered_map>
 
+#include "amateur_bands.h"
 #include "contest_builder.h"
+#include "contest_clock.h"
 #include "contest_files.h"
+#include "entrant_setup.h"
+#include "entrant_truth.h"
 
 namespace zelk::sim {
 namespace {
 
 constexpr int kMaxStations = 200000;
+constexpr int kMaxNilPenalty = 1000;
 
 bool IsDate(int year, int month, int day) {
     static constexpr int kDays[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -25,9 +31,31 @@ bool IsDate(int year, int month, int day) {
 
 std::string CheckParameters(const SimulationParameters& p) {
     const FaultCounts& f = p.faults;
-    for (int count :
-         {f.bustedCalls, f.bustedSerials, f.bustedCoordinates, f.nils, f.dupes, f.oneSidedDupes,
-          f.uniqueStations, f.notCabrillo, f.resubmissions, f.xQsos, f.nonCwContacts}) {
+    for (int count : {f.bustedCalls,
+                      f.bustedSerials,
+                      f.bustedCoordinates,
+                      f.nils,
+                      f.dupes,
+                      f.oneSidedDupes,
+                      f.uniqueStations,
+                      f.notCabrillo,
+                      f.resubmissions,
+                      f.xQsos,
+                      f.nonCwContacts,
+                      f.outOfPeriod,
+                      f.oneSideOutOfPeriod,
+                      f.checkLogs,
+                      f.singleBandEntries,
+                      f.multiOpEntries,
+                      f.qrpEntries,
+                      f.mixedCaseCategories,
+                      f.missingCategories,
+                      f.unknownCategories,
+                      f.clocksHourOff,
+                      f.clocksMinutesOff,
+                      f.clocksWithinWindow,
+                      f.otherContestLogs,
+                      f.misnamedLogs}) {
         if (count < 0) {
             return "a fault count is negative";
         }
@@ -57,6 +85,16 @@ std::string CheckParameters(const SimulationParameters& p) {
             std::count(p.bandsKHz.begin(), p.bandsKHz.end(), band) > 1) {
             return "each band is a distinct lower edge of 1000 to 1000000 kHz";
         }
+        // The check's band is the amateur band: two of ours in one would be
+        // one band to it, and contacts beyond its edge on none.
+        const AmateurBand* amateur = CategoryBandOf(band);
+        const bool shared = std::any_of(p.bandsKHz.begin(), p.bandsKHz.end(), [&](int other) {
+            return other != band && amateur != nullptr && CategoryBandOf(other) == amateur;
+        });
+        if (shared || (amateur != nullptr && band + kCwSegmentKHz > amateur->highKHz)) {
+            return "each band must lie in an amateur band of its own, its lowest " +
+                   std::to_string(kCwSegmentKHz) + " kHz inside it";
+        }
     }
     const int active = p.stations - f.uniqueStations;
     if (p.contactsPerStation < 1 ||
@@ -70,11 +108,50 @@ std::string CheckParameters(const SimulationParameters& p) {
     if (p.timeWindowMinutes < 1 || p.timeWindowMinutes > 60) {
         return "the time window must be 1 to 60 minutes";
     }
-    if (p.lengthHours < 2 || p.lengthHours > 168 ||
-        p.lengthHours * 60 - 2 * ClockError(p) < 2 * ShortestRepeatGap(p) + kMaxRepeatDelay) {
-        return "the contest must last 2 to 168 hours and leave room for repeats after contacts";
+    if (p.lengthHours < 2 || p.lengthHours > 168) {
+        return "the contest must last 2 to 168 hours";
     }
+    const int end = PeriodEnd(p);
+    if (p.periodStartMinute < 0 || end > p.lengthHours * 60 ||
+        (end - p.periodStartMinute) - 2 * ClockError(p) <
+            2 * ShortestRepeatGap(p) + kMaxRepeatDelay) {
+        return "the period must lie within the contest and leave room for repeats after "
+               "contacts";
+    }
+    if (p.nilPenalty < 0 || p.nilPenalty > kMaxNilPenalty) {
+        return "the NIL penalty must be 0 to " + std::to_string(kMaxNilPenalty);
+    }
+    return CheckEntrantRoles(p);
     return {};
+}
+
+int PeriodEnd(const SimulationParameters& p) {
+    return p.periodEndMinute.value_or(p.lengthHours * 60);
+}
+
+FaultCounts WithOrganiserRules(FaultCounts f) {
+    f.outOfPeriod = 2;
+    f.oneSideOutOfPeriod = 2;
+    f.checkLogs = 1;
+    f.singleBandEntries = 2;
+    f.multiOpEntries = 2;
+    f.qrpEntries = 1;
+    f.mixedCaseCategories = 2;
+    f.missingCategories = 1;
+    f.unknownCategories = 1;
+    f.clocksHourOff = 1;
+    f.clocksMinutesOff = 1;
+    f.clocksWithinWindow = 1;
+    f.otherContestLogs = 2;
+    f.misnamedLogs = 1;
+    return f;
+}
+
+SimulationParameters WithOrganiserRules(uint64_t seed) {
+    SimulationParameters p;
+    p.seed = seed;
+    p.faults = WithOrganiserRules(p.faults);
+    return p;
 }
 
 SimulatedContest Simulate(const SimulationParameters& parameters) {
@@ -83,12 +160,19 @@ SimulatedContest Simulate(const SimulationParameters& parameters) {
     }
     Model model;
     model.parameters = parameters;
+    model.periodStart = parameters.periodStartMinute;
+    model.periodEnd = PeriodEnd(parameters);
     Random random(parameters.seed);
     BuildContest(model, random);
     std::vector<PendingFile> pending = WriteFiles(model, random);
 
+    std::vector<EntrantTruth> entrants = FindEntrantTruths(model);
+
     SimulatedContest contest;
     contest.parameters = parameters;
+    const ContestClock clock(parameters);
+    contest.periodStartMinute = clock.UnixMinute(model.periodStart);
+    contest.periodEndMinute = clock.UnixMinute(model.periodEnd);
     for (uint32_t s = 0; s < model.stations.size(); ++s) {
         contest.stations.push_back(
             {model.stations[s].call, model.stations[s].coordinate, s < model.entrants});
@@ -100,6 +184,10 @@ SimulatedContest Simulate(const SimulationParameters& parameters) {
         lines += p.truth.size();
     }
     contest.truth.reserve(lines);
+    std::unordered_map<std::string, uint32_t> entrantOfCall;
+    for (uint32_t e = 0; e < model.entrants; ++e) {
+        entrantOfCall.emplace(model.stations[e].call, e);
+    }
     for (PendingFile& p : pending) {
         const uint32_t index = static_cast<uint32_t>(contest.files.size());
         if (p.file.status == FileStatus::Read) {
@@ -107,6 +195,9 @@ SimulatedContest Simulate(const SimulationParameters& parameters) {
                 line.file = index;
                 contest.truth.push_back(std::move(line));
             }
+            EntrantTruth& entrant = entrants[entrantOfCall.at(p.file.call)];
+            entrant.file = index;
+            contest.entrants.push_back(std::move(entrant));
         }
         contest.files.push_back(std::move(p.file));
     }

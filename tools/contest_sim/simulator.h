@@ -18,24 +18,96 @@
 // from the true call and three or more from every other call (all calls are
 // pairwise three or more apart).
 //
-// The truth as a TSV file (TruthTsv): a comment line "# zelk-contest-sim
-// ..." with every parameter as the program's options (the time window and
-// the min-appearances among them), then the header line, then one row per QSO line of every log
-// that is read and one per file that is not used:
+// The organiser's rules (all off unless asked for; WithOrganiserRules turns
+// them on in small numbers), placed the same way:
+// - The contest period is [period start, period end) in minutes after the
+//   start (by default the whole contest). Every contact lies inside it, as
+//   each side logs it (after the check's clock correction), except the
+//   out-of-period contacts: those lie up to 90 minutes before or after it,
+//   both lines out_of_period; or across one edge, one line out_of_period and
+//   the partner's line, which pairs with it within the window, confirmed
+//   (both clocks right, both entrants of all bands). All are between two
+//   entrants, so a station without a log is never in an out-of-period line.
+// - Categories: each entrant's header names its category (operator, band,
+//   power, transmitter) in capitals, as the plug-in writes it, or as other
+//   loggers do in mixed case ("Single-Op", "40m") or not at all (then
+//   SINGLE-OP, ALL, HIGH, ONE apply); one value the check does not know
+//   ("Medium" power or a "Single-Op-Assisted" operator) is ranked as written,
+//   in capitals. A log without CATEGORY-TRANSMITTER: is ONE. A check log
+//   (CHECKLOG) takes full part but has no place. A single-band entrant's
+//   lines outside its band (160M 1800-2000 kHz, 80M 3500-4000, 40M
+//   7000-7300, 20M 14000-14350, 15M 21000-21450, 10M 28000-29700, edges in)
+//   are other_band. Whether a station without a log has enough appearances
+//   never hangs on a check log or a line out of the period or on another
+//   band: single-band entrants work such stations on their own band only,
+//   no check log works a few-times-worked one, and every other one has
+//   enough appearances without check logs.
+// - Clocks: a log's clock may be an hour off, or off by window + 2 to window
+//   + 15 minutes, or by 1 to window - 1 minutes; a log of the last kind logs
+//   every contact inside the period by its own clock, which the check keeps.
+//   Contacts of such a log carry no other time error on either side, two
+//   such logs never work each other, and a log corrected never works a
+//   single-band entrant, so the two lines of such a contact differ by
+//   exactly the log's error. Each of these logs has at least five clean
+//   pairs (a contact both log in CW, each side copied right, no repeat, both
+//   lines inside the period and on the entry's band) with logs whose clocks
+//   are right; each log with a right clock that works logs off by more than
+//   the window has at least two more clean pairs with the others than pairs
+//   of any kind with those, so its median stays within the window. Hence the
+//   check's rule (at least 5 pairs that match in all but time, 80 % of them
+//   within a minute of their median, the median more than the window)
+//   corrects exactly the logs off by more than the window, by their error,
+//   whether or not it counts pairs of repeats, phone lines, out-of-period or
+//   other-band lines.
+// - Logs of another contest: an entrant may also send a newer file of
+//   another contest (CONTEST: CQ-WW-CW, that contest's lines); its ZELK log
+//   says CONTEST: zelk (lower case) or no CONTEST: at all, in turn, and is
+//   the one used. An entrant may send only a log whose CONTEST: names another
+//   contest but that holds ZELK lines: it is checked as ZELK's. The plug-in's
+//   layout always says CONTEST: ZELK.
+// - Statuses take precedence in this order: x_qso, not_cw, out_of_period,
+//   other_band, dupe, then the pairing's. The check's own faults (busted
+//   calls and exchanges, NILs, repeats) are placed only on contacts whose two
+//   lines are neither out of the period nor on another band.
+// - No two bands of the contest lie in one of the bands above, and one that
+//   starts in one has its lowest 60 kHz (where its contacts are) inside it:
+//   the check's band is the amateur band.
 //
-//   file  line  call  status  note
+// The truth as a TSV file (TruthTsv): a comment line "# zelk-contest-sim
+// ..." with every parameter as the program's options (the time window, the
+// min-appearances, the NIL penalty and the period among them), then the
+// header line, then one row per QSO line of every log that is read, one per
+// file that is not used, and one per entrant:
+//
+//   file  line  call  status  note  [entrant rows only: operator  band  power
+//                                    transmitter  checked_score
+//                                    category_place  clock_offset_minutes]
 //
 //   file    the file name in the contest folder
-//   line    1-based line number of the QSO line (empty on a file row)
+//   line    1-based line number of the QSO line (empty on file and entrant rows)
 //   call    the entrant whose file it is
 //   status  for a QSO line one of: confirmed, partner_busted_call,
 //           no_log_credited, busted_exchange, busted_call, nil, unique, dupe,
-//           not_cw, x_qso; for a file: not_read (not a Cabrillo log) or
-//           superseded (an older log of an entrant who sent a newer one)
+//           not_cw, x_qso, out_of_period, other_band; for a file: not_read
+//           (not a Cabrillo log) or superseded (an older log of an entrant
+//           who sent a newer one, or a log of another contest); for the log
+//           used of an entrant: entrant
 //   note    what the fault was, for a person reading the file
+//
+// An entrant row (after all other rows, in order of file) has seven columns
+// more: its category as the check must read it (in capitals), its checked
+// score (ScoreContacts of the core over its lines confirmed,
+// partner_busted_call and no_log_credited: the call, the group the amateur
+// band's lower edge in whole megahertz, the exchange received, from the
+// coordinate it sent; less the NIL penalty, never below 0), its place in
+// its category (operator, band, power; ranked by checked score, equal scores
+// sharing a place and the next place skipped: 1, 1, 3; empty for a check
+// log), and the minutes the check must take off its times (the clock's
+// error when more than the window, logged minus true time; else 0).
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -53,6 +125,8 @@ enum class LineStatus : uint8_t {
     Dupe,
     NotCw,
     XQso,
+    OutOfPeriod,
+    OtherBand,
 };
 std::string_view StatusName(LineStatus status);
 
@@ -71,6 +145,22 @@ struct FaultCounts {
     int resubmissions = 1;      // entrants who sent an older and a newer log
     int xQsos = 2;              // X-QSO: lines, each of a contact the partner did not log
     int nonCwContacts = 2;      // phone contacts, logged by both sides: two not_cw lines
+
+    // The organiser's rules: none unless asked for (see WithOrganiserRules).
+    int outOfPeriod = 0;          // contacts outside the period: two out_of_period lines
+    int oneSideOutOfPeriod = 0;   // across an edge: one out_of_period line, the other confirmed
+    int checkLogs = 0;            // entrants who send a CHECKLOG: no place
+    int singleBandEntries = 0;    // entrants of one band: their lines on others other_band
+    int multiOpEntries = 0;       // MULTI-OP (transmitters TWO), MULTI-MULTI (UNLIMITED) in turn
+    int qrpEntries = 0;           // CATEGORY-POWER: QRP
+    int mixedCaseCategories = 0;  // logs that write their category in mixed case
+    int missingCategories = 0;    // logs without category lines: the defaults apply
+    int unknownCategories = 0;    // logs with a category value the check does not know
+    int clocksHourOff = 0;        // logs whose clock is an hour fast or slow
+    int clocksMinutesOff = 0;     // logs whose clock is off by more than the window
+    int clocksWithinWindow = 0;   // logs whose clock is off by less: never corrected
+    int otherContestLogs = 0;     // entrants who also send a newer log of another contest
+    int misnamedLogs = 0;         // entrants whose only log names another contest
 };
 
 struct SimulationParameters {
@@ -87,7 +177,20 @@ struct SimulationParameters {
     FaultCounts faults;
     int timeWindowMinutes = 5;  // the check's window the truth is made for
     int minAppearances = 3;     // the check's least appearances of a station without a log
+    int nilPenalty = 0;         // the check's contacts' worth of points taken per NIL
+    // The contest period in minutes after the start: start <= t < end; no
+    // end: the end of the contest (lengthHours).
+    int periodStartMinute = 0;
+    std::optional<int> periodEndMinute;
 };
+
+// The end of the period in minutes after the start.
+int PeriodEnd(const SimulationParameters& parameters);
+
+// `faults` with each of the organiser's rules' faults in a small number.
+FaultCounts WithOrganiserRules(FaultCounts faults);
+// The default contest of `seed` with the organiser's rules' faults.
+SimulationParameters WithOrganiserRules(uint64_t seed);
 
 // The reason the parameters make no contest, or empty when they do.
 std::string CheckParameters(const SimulationParameters& parameters);
@@ -108,6 +211,19 @@ struct TruthLine {
     std::string note;
 };
 
+// What the check must find of an entrant beside its lines.
+struct EntrantTruth {
+    uint32_t file = 0;             // the log used: index into SimulatedContest::files
+    std::string categoryOperator;  // as the check must read it: in capitals, defaults
+    std::string categoryBand;      // filled in
+    std::string categoryPower;
+    std::string categoryTransmitter;
+    int64_t checkedScore = 0;
+    uint32_t categoryPlace = 0;      // 1 for the best; 0: none (a check log)
+    int32_t clockOffsetMinutes = 0;  // the check takes this off the log's times
+    std::string note;
+};
+
 struct SimulatedStation {
     std::string call;
     std::string coordinate;
@@ -117,8 +233,11 @@ struct SimulatedStation {
 struct SimulatedContest {
     SimulationParameters parameters;
     std::vector<SimulatedStation> stations;
-    std::vector<SubmittedFile> files;  // in order of name
-    std::vector<TruthLine> truth;      // by file, then by line
+    std::vector<SubmittedFile> files;    // in order of name
+    std::vector<TruthLine> truth;        // by file, then by line
+    std::vector<EntrantTruth> entrants;  // by file
+    int64_t periodStartMinute = 0;       // the period in minutes since 1970-01-01 00:00 UTC,
+    int64_t periodEndMinute = 0;         // as a QSO line's date and time: start <= t < end
 };
 
 // Makes the contest. Throws std::invalid_argument when CheckParameters

@@ -27,6 +27,10 @@ std::string_view StatusName(LineStatus status) {
             return "not_cw";
         case LineStatus::XQso:
             return "x_qso";
+        case LineStatus::OutOfPeriod:
+            return "out_of_period";
+        case LineStatus::OtherBand:
+            return "other_band";
     }
     return "?";
 }
@@ -84,6 +88,23 @@ std::string CommandLine(const SimulationParameters& p) {
     option("resubmissions", std::to_string(f.resubmissions));
     option("x-qsos", std::to_string(f.xQsos));
     option("not-cw", std::to_string(f.nonCwContacts));
+    option("nil-penalty", std::to_string(p.nilPenalty));
+    option("period-start", std::to_string(p.periodStartMinute));
+    option("period-end", std::to_string(PeriodEnd(p)));
+    option("out-of-period", std::to_string(f.outOfPeriod));
+    option("one-side-out-of-period", std::to_string(f.oneSideOutOfPeriod));
+    option("check-logs", std::to_string(f.checkLogs));
+    option("single-band-entries", std::to_string(f.singleBandEntries));
+    option("multi-op-entries", std::to_string(f.multiOpEntries));
+    option("qrp-entries", std::to_string(f.qrpEntries));
+    option("mixed-case-categories", std::to_string(f.mixedCaseCategories));
+    option("missing-categories", std::to_string(f.missingCategories));
+    option("unknown-categories", std::to_string(f.unknownCategories));
+    option("clocks-hour-off", std::to_string(f.clocksHourOff));
+    option("clocks-minutes-off", std::to_string(f.clocksMinutesOff));
+    option("clocks-within-window", std::to_string(f.clocksWithinWindow));
+    option("other-contest-logs", std::to_string(f.otherContestLogs));
+    option("misnamed-logs", std::to_string(f.misnamedLogs));
     return line;
 }
 
@@ -108,6 +129,18 @@ std::string TruthTsv(const SimulatedContest& contest) {
             out += file.name + "\t\t" + file.call + '\t' + std::string(StatusName(file.status)) +
                    '\t' + file.note + '\n';
         }
+    }
+    for (const EntrantTruth& entrant : contest.entrants) {
+        const SubmittedFile& file = contest.files[entrant.file];
+        out += file.name + "\t\t" + file.call + "\tentrant\t" + entrant.note;
+        for (const std::string* value : {&entrant.categoryOperator, &entrant.categoryBand,
+                                         &entrant.categoryPower, &entrant.categoryTransmitter}) {
+            out += '\t';
+            out += *value;
+        }
+        out += '\t' + std::to_string(entrant.checkedScore) + '\t' +
+               (entrant.categoryPlace != 0 ? std::to_string(entrant.categoryPlace) : "") + '\t' +
+               std::to_string(entrant.clockOffsetMinutes) + '\n';
     }
     return out;
 }
