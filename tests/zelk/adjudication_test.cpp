@@ -5,6 +5,7 @@
 // contests written here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -53,14 +54,24 @@ TEST(ContestCheck, GivesEveryLineOfSimulatedContestsTheStatusOfTheTruth) {
         sim::SimulationParameters p;
         p.seed = seed;
         contests.push_back(p);
+        // The organiser's rules: a period, categories, check logs, single-band
+        // entries, clocks off, logs of another contest.
+        contests.push_back(sim::WithOrganiserRules(seed + 100));
     }
     contests.push_back(Mid(41));  // --time-window 10 --min-appearances 4
+    sim::SimulationParameters mid = Mid(43);
+    mid.faults = sim::WithOrganiserRules(mid.faults);
+    mid.nilPenalty = 2;
+    contests.push_back(mid);
     for (const sim::SimulationParameters& p : contests) {
         SCOPED_TRACE(sim::CommandLine(p));
         const sim::SimulatedContest contest = sim::Simulate(p);
         CheckRules rules;
         rules.timeWindowMinutes = p.timeWindowMinutes;
         rules.minAppearances = p.minAppearances;
+        rules.nilPenalty = p.nilPenalty;
+        rules.start = contest.periodStartMinute;
+        rules.end = contest.periodEndMinute;
         const ContestCheck check = Check(contest, rules);
 
         std::map<std::pair<std::string, uint32_t>, std::string> found;
@@ -88,6 +99,24 @@ TEST(ContestCheck, GivesEveryLineOfSimulatedContestsTheStatusOfTheTruth) {
         ASSERT_EQ(found.size(), truth.size());
         for (const auto& [place, status] : truth) {
             EXPECT_EQ(found[place], status) << place.first << " line " << place.second;
+        }
+        // Every entrant's category, checked score, place in its category and clock.
+        ASSERT_EQ(check.entrants.size(), contest.entrants.size());
+        for (const sim::EntrantTruth& expected : contest.entrants) {
+            const std::string& name = contest.files[expected.file].name;
+            const auto entrant =
+                std::find_if(check.entrants.begin(), check.entrants.end(),
+                             [&name](const Entrant& e) { return e.log.name == name; });
+            ASSERT_NE(entrant, check.entrants.end()) << name;
+            const LogCategory& category = entrant->log.category;
+            EXPECT_EQ(category.Of(CategoryPart::kOperator), expected.categoryOperator) << name;
+            EXPECT_EQ(category.Of(CategoryPart::kBand), expected.categoryBand) << name;
+            EXPECT_EQ(category.Of(CategoryPart::kPower), expected.categoryPower) << name;
+            EXPECT_EQ(category.Of(CategoryPart::kTransmitter), expected.categoryTransmitter)
+                << name;
+            EXPECT_EQ(entrant->checkedScore, expected.checkedScore) << name;
+            EXPECT_EQ(entrant->categoryPlace, expected.categoryPlace) << name;
+            EXPECT_EQ(entrant->clockOffsetMinutes, expected.clockOffsetMinutes) << name;
         }
     }
 }
