@@ -1,5 +1,6 @@
 // The plain contest check: linear searches throughout, each rule written
-// the plain way from its wording, every pair of lines looked at.
+// the plain way from its wording, every pair of lines looked at. Clocks are
+// taken as logged: the benchmark's contests have none off.
 #include "plain_check.h"
 
 #include <algorithm>
@@ -71,7 +72,13 @@ LineStatus Copied(const CheckedLine& ours, const CheckedLine& theirs) {
                : LineStatus::kBustedExchange;
 }
 
+// Of the logs of one call: this contest's first, then the newest.
 void ChooseLogs(Plain& p, const std::vector<LogFile>& files) {
+    const auto better = [&p](const LogFile& x, const LogFile& y) {
+        const int cx = static_cast<int>(adjudication::MatchContest(x, p.rules));
+        const int cy = static_cast<int>(adjudication::MatchContest(y, p.rules));
+        return std::tie(cy, x.modified, x.name) > std::tie(cx, y.modified, y.name);
+    };
     for (const LogFile& file : files) {
         if (!file.IsLog()) {
             continue;
@@ -80,8 +87,7 @@ void ChooseLogs(Plain& p, const std::vector<LogFile>& files) {
                                        [&](const LogFile* l) { return l->call == file.call; });
         if (same == p.logs.end()) {
             p.logs.push_back(&file);
-        } else if (std::tie(file.modified, file.name) >
-                   std::tie((*same)->modified, (*same)->name)) {
+        } else if (better(file, **same)) {
             *same = &file;
         }
     }
@@ -106,13 +112,13 @@ void Match(Plain& p) {
         for (std::size_t l = 0; l < p.logs[a]->lines.size(); ++l) {
             const CheckedLine& x = p.Line(a, l);
             const std::size_t b = p.EntrantOf(p.Call(a, l));
-            if (!x.Counts() || b == n || b <= a || x.band == logfile::kNoBand) {
+            if (b == n || b <= a || x.band == logfile::kNoBand) {
                 continue;
             }
             for (std::size_t m = 0; m < p.logs[b]->lines.size(); ++m) {
                 const CheckedLine& y = p.Line(b, m);
                 const int64_t apart = std::llabs(x.minute - y.minute);
-                if (y.Counts() && y.band == x.band && p.Call(b, m) == p.logs[a]->call &&
+                if (y.band == x.band && p.Call(b, m) == p.logs[a]->call &&
                     apart <= p.rules.timeWindowMinutes) {
                     candidates.push_back({apart, a, p.When(a, l), l, b, p.When(b, m), m});
                 }
@@ -146,7 +152,7 @@ void FindBustedCalls(Plain& p) {
     for (std::size_t a = 0; a < n; ++a) {
         for (std::size_t l = 0; l < p.logs[a]->lines.size(); ++l) {
             const CheckedLine& line = p.Line(a, l);
-            if (!line.Counts() || !p.Unpaired(a, l) || line.band == logfile::kNoBand) {
+            if (!p.Unpaired(a, l) || line.band == logfile::kNoBand) {
                 continue;
             }
             const int demotes = p.EntrantOf(p.Call(a, l)) < n ? 1 : 0;
@@ -159,7 +165,7 @@ void FindBustedCalls(Plain& p) {
                 for (std::size_t m = 0; m < p.logs[d]->lines.size(); ++m) {
                     const CheckedLine& theirs = p.Line(d, m);
                     const int64_t apart = std::llabs(theirs.minute - line.minute);
-                    if (theirs.Counts() && p.Unpaired(d, m) && theirs.band == line.band &&
+                    if (p.Unpaired(d, m) && theirs.band == line.band &&
                         p.Call(d, m) == p.logs[a]->call && apart <= p.rules.timeWindowMinutes) {
                         candidates.push_back({demotes, apart, edits, a, l, d, m});
                     }
@@ -178,21 +184,22 @@ void FindBustedCalls(Plain& p) {
     }
 }
 
-// Of a log's CW lines with one call on one band: the earliest the partner
-// backs counts, else the earliest; the others are dupes.
+// Of a log's lines with one call on one band that their own log left to the
+// check: the earliest the partner backs counts, else the earliest; the
+// others are dupes.
 void DecideDupes(Plain& p) {
     for (std::size_t a = 0; a < p.logs.size(); ++a) {
         const std::size_t count = p.logs[a]->lines.size();
         for (std::size_t l = 0; l < count; ++l) {
-            if (!p.Line(a, l).Counts()) {
+            if (adjudication::IsOwnLogStatus(p.status[a][l])) {
                 continue;
             }
             std::size_t counted = kNone;
             bool backed = false;
             for (std::size_t k = 0; k < count; ++k) {
                 const CheckedLine& other = p.Line(a, k);
-                if (!other.Counts() || other.band != p.Line(a, l).band ||
-                    p.Call(a, k) != p.Call(a, l)) {
+                if (adjudication::IsOwnLogStatus(p.status[a][k]) ||
+                    other.band != p.Line(a, l).band || p.Call(a, k) != p.Call(a, l)) {
                     continue;
                 }
                 const bool kBacked = p.status[a][k] == LineStatus::kConfirmed ||
@@ -246,11 +253,20 @@ std::vector<std::vector<LineStatus>> PlainCheck(const std::vector<LogFile>& file
         const auto& lines = p.logs[a]->lines;
         p.paired[a].assign(lines.size(), Place{});
         p.status[a].assign(lines.size(), LineStatus::kPending);
+        const adjudication::LogCategory& category = p.logs[a]->category;
+        const bool singleBand = category.Of(adjudication::CategoryPart::kBand) != "ALL" &&
+                                category.EntryBand() != logfile::kNoBand;
         for (std::size_t l = 0; l < lines.size(); ++l) {
-            if (lines[l].xQso) {
+            const CheckedLine& line = lines[l];
+            if (line.xQso) {
                 p.status[a][l] = LineStatus::kXQso;
-            } else if (!lines[l].Counts()) {
+            } else if (line.mode != logfile::CabrilloMode::kCw) {
                 p.status[a][l] = LineStatus::kNotCw;
+            } else if ((rules.start && line.minute < *rules.start) ||
+                       (rules.end && line.minute >= *rules.end)) {
+                p.status[a][l] = LineStatus::kOutOfPeriod;
+            } else if (singleBand && line.band != category.EntryBand()) {
+                p.status[a][l] = LineStatus::kOtherBand;
             }
         }
     }

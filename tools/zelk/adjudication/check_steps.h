@@ -70,11 +70,16 @@ void ForEachKey(std::span<const PartnerIndex::Entry> entries, Visit&& visit) {
 // Indexes every line of every log by its worked call and band.
 PartnerIndex IndexLines(const ContestCheck& contest);
 
-// Each log's clock: where the pairs of its lines with partners' lines that
-// match in everything but time show it off by more than the time window,
-// its lines' times are corrected (contest_check.h states the rule).
-// Re-sorts the index's runs of the corrected logs.
-void CorrectClocks(ContestCheck& contest, PartnerIndex& index);
+// Each log's clock, once the lines are paired with their times as logged:
+// where the pairs of its lines with partners' lines that match in everything
+// but time show it off by more than the time window, its lines' times are
+// corrected (clocks.cpp states the rule) and the index's runs of the log
+// sorted again. True when a clock was corrected: the lines must then be
+// decided and paired again.
+bool CorrectClocks(ContestCheck& contest, PartnerIndex& index);
+
+// Every line back to pending and unpaired.
+void ForgetDecisions(ContestCheck& contest);
 
 // x_qso, not_cw, out_of_period and other_band, from each log alone.
 void DecideOwnLogs(ContestCheck& contest);

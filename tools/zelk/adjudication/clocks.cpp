@@ -3,17 +3,21 @@
 // lines still match their partners' in everything but time, and then all
 // by about the same difference: that difference, measured, is corrected.
 //
-// For each log: each of its lines with a partner's line on the band that
-// names the two calls and holds the same exchanges both ways (the nearest
-// such line in time), and the difference of their times. With at least
+// The logs are first paired with their times as logged; only a log that
+// leaves most of its lines with other entrants unpaired can be off, and only
+// such logs are measured: each of its lines with a partner's line on the
+// band that names the two calls and holds the same exchanges both ways (the
+// nearest such line in time), and the difference of their times. With at least
 // kLeastPairs of them, at least 80 % within a minute of their median, and
 // the median beyond the time window, the clock was off by the median. Two
 // logs that worked only each other would each look off; so the logs are
 // taken in rounds, the log with the most pairs that agree first, and a log
 // that paired with one corrected in this round waits for the next, when it
-// is measured again against the corrected times.
+// is measured again against the corrected times. Where a clock was
+// corrected, the pairing is made again with the corrected times.
 #include <algorithm>
 #include <cstdlib>
+#include <span>
 
 #include "adjudication/check_steps.h"
 
@@ -37,35 +41,11 @@ bool SameExchanges(const CheckedLine& ours, const CheckedLine& theirs) {
            theirs.receivedCoordinate == ours.sentCoordinate;
 }
 
-// The entrant's clock, measured against its partners' as they stand now;
-// offset 0 when the evidence does not show it off.
-ClockEvidence Measure(const ContestCheck& contest, const PartnerIndex& index, uint32_t a) {
-    ClockEvidence evidence;
-    evidence.entrant = a;
-    const Entrant& entrant = contest.entrants[a];
-    std::vector<int64_t> differences;
-    for (const CheckedLine& line : entrant.log.lines) {
-        const uint32_t b = line.call;
-        if (b >= contest.entrants.size() || b == a || line.band == logfile::kNoBand) {
-            continue;
-        }
-        const auto& theirs = contest.entrants[b].log.lines;
-        const CheckedLine* nearest = nullptr;
-        for (const PartnerIndex::Entry& entry : index.Find(b, a, line.band)) {
-            const CheckedLine& candidate = theirs[entry.line];
-            if (SameExchanges(line, candidate) &&
-                (nearest == nullptr || std::llabs(candidate.minute - line.minute) <
-                                           std::llabs(nearest->minute - line.minute))) {
-                nearest = &candidate;
-            }
-        }
-        if (nearest != nullptr) {
-            differences.push_back(line.minute - nearest->minute);
-            evidence.partners.push_back(b);
-        }
-    }
+// Judges an entrant's clock from the time differences of its pairs: offset
+// 0 when the evidence does not show it off.
+void Judge(const ContestCheck& contest, std::vector<int64_t> differences, ClockEvidence& evidence) {
     if (differences.size() < kLeastPairs) {
-        return evidence;
+        return;
     }
     std::vector<int64_t> sorted = differences;
     const auto middle = sorted.begin() + static_cast<std::ptrdiff_t>((sorted.size() - 1) / 2);
@@ -79,17 +59,73 @@ ClockEvidence Measure(const ContestCheck& contest, const PartnerIndex& index, ui
         evidence.offset = median;
         evidence.agreeing = agreeing;
     }
+}
+
+// Of `theirs` (lines of the partner's log with our call on the band), the
+// one nearest in time to `line` that holds the same exchanges both ways.
+const CheckedLine* NearestAlike(const CheckedLine& line, const std::vector<CheckedLine>& lines,
+                                std::span<const PartnerIndex::Entry> theirs) {
+    const CheckedLine* nearest = nullptr;
+    for (const PartnerIndex::Entry& entry : theirs) {
+        const CheckedLine& candidate = lines[entry.line];
+        if (SameExchanges(line, candidate) &&
+            (nearest == nullptr || std::llabs(candidate.minute - line.minute) <
+                                       std::llabs(nearest->minute - line.minute))) {
+            nearest = &candidate;
+        }
+    }
+    return nearest;
+}
+
+// One entrant's clock, measured against its partners' as they stand now.
+ClockEvidence Measure(const ContestCheck& contest, const PartnerIndex& index, uint32_t a) {
+    ClockEvidence evidence;
+    evidence.entrant = a;
+    std::vector<int64_t> differences;
+    for (const CheckedLine& line : contest.entrants[a].log.lines) {
+        const uint32_t b = line.call;
+        if (b >= contest.entrants.size() || b == a || line.band == logfile::kNoBand) {
+            continue;
+        }
+        if (const CheckedLine* nearest =
+                NearestAlike(line, contest.entrants[b].log.lines, index.Find(b, a, line.band))) {
+            differences.push_back(line.minute - nearest->minute);
+            evidence.partners.push_back(b);
+        }
+    }
+    Judge(contest, std::move(differences), evidence);
     return evidence;
+}
+
+// Whether the entrant's clock may be off, as the pairing with the times as
+// logged shows: a clock off by more than the window leaves most of the
+// lines with other entrants unpaired (at least 80 % of the pairs that show
+// it are beyond the window). Only such logs are measured, so a contest of
+// right clocks costs one pass over the lines.
+bool MayBeOff(const ContestCheck& contest, uint32_t a) {
+    std::size_t withEntrants = 0;
+    std::size_t unpaired = 0;
+    for (const CheckedLine& line : contest.entrants[a].log.lines) {
+        if (line.call < contest.entrants.size() && line.call != a &&
+            line.band != logfile::kNoBand) {
+            ++withEntrants;
+            unpaired += line.match == kNoLine ? 1 : 0;
+        }
+    }
+    return unpaired * 5 >= kLeastPairs * 4 && unpaired * 5 >= withEntrants * 2;
 }
 
 }  // namespace
 
-void CorrectClocks(ContestCheck& contest, PartnerIndex& index) {
+bool CorrectClocks(ContestCheck& contest, PartnerIndex& index) {
     const auto entrants = static_cast<uint32_t>(contest.entrants.size());
-    std::vector<uint32_t> waiting(entrants);
+    std::vector<uint32_t> waiting;
     for (uint32_t a = 0; a < entrants; ++a) {
-        waiting[a] = a;
+        if (MayBeOff(contest, a)) {
+            waiting.push_back(a);
+        }
     }
+    bool corrected = false;
     std::vector<bool> correctedThisRound(entrants);
     while (!waiting.empty()) {
         std::vector<ClockEvidence> off;
@@ -100,7 +136,7 @@ void CorrectClocks(ContestCheck& contest, PartnerIndex& index) {
             }
         }
         if (off.empty()) {
-            return;
+            break;
         }
         std::stable_sort(off.begin(), off.end(),
                          [](const auto& x, const auto& y) { return x.agreeing > y.agreeing; });
@@ -121,10 +157,12 @@ void CorrectClocks(ContestCheck& contest, PartnerIndex& index) {
             }
             index.Resort(evidence.entrant, entrant.log.lines);
             correctedThisRound[evidence.entrant] = true;
+            corrected = true;
         }
         std::sort(next.begin(), next.end());
         waiting = std::move(next);
     }
+    return corrected;
 }
 
 }  // namespace zelk::adjudication

@@ -76,6 +76,16 @@ void NumberLinesAndCalls(ContestCheck& contest) {
 
 }  // namespace
 
+void ForgetDecisions(ContestCheck& contest) {
+    for (Entrant& entrant : contest.entrants) {
+        for (CheckedLine& line : entrant.log.lines) {
+            line.status = LineStatus::kPending;
+            line.decidedBy = kNoLine;
+            line.match = kNoLine;
+        }
+    }
+}
+
 ContestMatch MatchContest(const LogFile& log, const CheckRules& rules) {
     if (log.contest.empty()) {
         return ContestMatch::kUnnamed;
@@ -104,9 +114,13 @@ ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
     files.clear();
     NumberLinesAndCalls(contest);
     PartnerIndex index = IndexLines(contest);
-    CorrectClocks(contest, index);
     DecideOwnLogs(contest);
     MatchPartners(contest, index);
+    if (CorrectClocks(contest, index)) {
+        ForgetDecisions(contest);
+        DecideOwnLogs(contest);
+        MatchPartners(contest, index);
+    }
     FindBustedCalls(contest, index);
     DecideDupes(contest, index);
     DecideTheRest(contest, index);

@@ -160,7 +160,11 @@ struct ContestCheck {
     const Decision* DecisionOn(uint32_t number) const;
     // Whether the line counts for the score: by its status, unless a
     // decision of the adjudicator says otherwise.
-    bool Credited(uint32_t number, const CheckedLine& line) const;
+    bool Credited(uint32_t number, const CheckedLine& line) const {
+        return applied.empty() ? IsCredited(line.status) : DecidedCredit(number, line);
+    }
+    // Credited(), where decisions were applied.
+    bool DecidedCredit(uint32_t number, const CheckedLine& line) const;
 
     // The entrant whose call has this id, or null.
     const Entrant* EntrantOfCall(uint32_t call) const {

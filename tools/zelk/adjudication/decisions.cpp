@@ -15,10 +15,7 @@ const Decision* ContestCheck::DecisionOn(uint32_t number) const {
     return it != applied.end() && it->first == number ? &rules.decisions[it->second] : nullptr;
 }
 
-bool ContestCheck::Credited(uint32_t number, const CheckedLine& line) const {
-    if (applied.empty()) {
-        return IsCredited(line.status);
-    }
+bool ContestCheck::DecidedCredit(uint32_t number, const CheckedLine& line) const {
     const Decision* decision = DecisionOn(number);
     return decision != nullptr ? decision->verdict == Decision::Verdict::kCredit
                                : IsCredited(line.status);

@@ -33,7 +33,11 @@ std::span<const PartnerIndex::Entry> PartnerIndex::Find(uint32_t entrant, uint32
     const std::span<const Entry> entries = Of(entrant);
     const uint64_t key = Key(call, band);
     const auto first = std::lower_bound(entries.begin(), entries.end(), key, KeyLess);
-    const auto last = std::lower_bound(first, entries.end(), key + 1, KeyLess);
+    // A run is one line, or a few where a log repeats a QSO: walked, not searched.
+    auto last = first;
+    while (last != entries.end() && last->key == key) {
+        ++last;
+    }
     return {first, last};
 }
 
