@@ -296,13 +296,27 @@ TEST(Bands, SameBandWholeMegahertzAndDesignators) {
     for (const auto& [a, b, same] : pairs) {
         EXPECT_EQ(logfile::SameBand(a, b), same) << a << " " << b;
     }
-    EXPECT_EQ(logfile::WholeMegahertzGroup(3514), "3");
-    EXPECT_EQ(logfile::WholeMegahertzGroup(144050), "144");
+    EXPECT_EQ(logfile::BandGroup(3514), "3");
+    EXPECT_EQ(logfile::BandGroup(144050), "144");
     EXPECT_EQ(logfile::BandOfDesignator("light"), logfile::BandOfName("submm"));
     EXPECT_EQ(logfile::Bands()[logfile::BandOfDesignator("1.2G")].lowerHz, 1240000000u);
     EXPECT_EQ(logfile::BandOfDesignator("3500"), logfile::kNoBand);
     EXPECT_EQ(logfile::BandOfKHz(7500000000), logfile::BandOfName("SUBMM"));
     EXPECT_EQ(logfile::Bands()[logfile::BandOfName("20m")].upperHz, 14350000u);
+}
+
+TEST(Bands, OneBandIsOneGroupNamedByItsLowerEdge) {
+    const std::pair<uint64_t, std::string_view>
+        groups[] = {{28000, "28"},         {29699, "28"},   {29700, "28"},
+                    {29701, "29"},  // 29.701: no band
+                    {50100, "50"},         {53999, "50"},   {54000, "50"},
+                    {54001, "54"},  // 5 m from 54.000001
+                    {146000, "144"},       {432100, "420"}, {10368100, "10000"},
+                    {1850, "1"},           {3450, "3"},     {1296000, "1240"},
+                    {7500000000, "300000"}};
+    for (const auto& [kHz, group] : groups) {
+        EXPECT_EQ(logfile::BandGroup(kHz), group) << kHz;
+    }
 }
 
 }  // namespace
