@@ -79,8 +79,13 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
             err << kCommand << name << ": the log of " << Printable(entrant.log.call)
                 << " has no QSO line\n";
         }
-        for (const logfile::UnreadableLine& line : entrant.log.unreadable) {
-            err << kCommand << name << ": " << line.Describe() << " (not checked)\n";
+        // A log of another contest is one line here, not one per QSO line.
+        for (const logfile::UnreadableGroup& group :
+             logfile::GroupUnreadable(entrant.log.unreadable)) {
+            err << kCommand << name << ": "
+                << (group.count > 1 ? group.Summary() + "; not checked"
+                                    : group.first->Describe() + " (not checked)")
+                << '\n';
         }
     }
 }
