@@ -22,9 +22,10 @@ namespace {
 constexpr std::size_t kFixedFields = 5;
 constexpr std::size_t kMinQsoFields = 8;
 constexpr std::size_t kMaxQsoFields = 13;
-// Lines of other contests run longer; this many fields are kept to look for
-// a coordinate and a call in them.
-constexpr std::size_t kKeptFields = 32;
+// Lines of other contests may run longer; this many fields are kept to look
+// for a coordinate and a call in them (a ZELK line's sent coordinate is at
+// most the eighth field, so a line without one in these is no ZELK line).
+constexpr std::size_t kKeptFields = 16;
 
 constexpr std::string_view kFieldNames =
     "(frequency, mode, date, time, call, exchange, call, exchange)";
@@ -145,7 +146,8 @@ class QsoLineReader {
         if (m_count < kMinQsoFields) {
             return problem(TooFewFields(tag));
         }
-        if (NextCoordinateEnd(kFixedFields) == Kept()) {
+        const std::size_t sentEnd = NextCoordinateEnd(kFixedFields);
+        if (sentEnd == Kept()) {
             // No coordinate anywhere: another contest's exchange, whatever
             // its length, so the field count is not held against it.
             LocateOtherContestCall(qso);
@@ -159,7 +161,7 @@ class QsoLineReader {
                            " fields, a QSO has at most " + std::to_string(kMaxQsoFields) +
                            " (three to an exchange, and a transmitter id)");
         }
-        if (auto reason = ReadExchanges(qso)) {
+        if (auto reason = ReadExchanges(sentEnd, qso)) {
             return problem(std::move(*reason));
         }
         return std::nullopt;
@@ -195,10 +197,9 @@ class QsoLineReader {
         return std::nullopt;
     }
 
-    // The sent exchange, the call, the received exchange and the
-    // transmitter id.
-    std::optional<std::string> ReadExchanges(CabrilloQso& qso) {
-        const std::size_t sentEnd = NextCoordinateEnd(kFixedFields);
+    // The sent exchange (ending in field sentEnd), the call, the received
+    // exchange and the transmitter id.
+    std::optional<std::string> ReadExchanges(std::size_t sentEnd, CabrilloQso& qso) {
         const std::size_t callAt = sentEnd + 1;
         // Located first, so that a line unreadable for its exchange still
         // names the call it worked.

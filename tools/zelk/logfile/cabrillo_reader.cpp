@@ -185,9 +185,13 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
         pos = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
         std::string_view line(text.data() + lineBegin, end - lineBegin);
 
-        // A DOS editor's end-of-file mark (Ctrl-Z) is blank too.
-        const std::size_t first = line.find_first_not_of(" \t\x1A");
-        if (first == std::string_view::npos) {
+        // A DOS editor's end-of-file mark (Ctrl-Z) is blank too. (A loop, not
+        // find_first_not_of: this runs once a line.)
+        std::size_t first = 0;
+        while (first < line.size() && (IsBlank(line[first]) || line[first] == '\x1A')) {
+            ++first;
+        }
+        if (first == line.size()) {
             continue;  // a blank line
         }
         if (log.endLine != 0) {
