@@ -7,7 +7,9 @@
 //   skipped contacts) lies within the file, and so does every record and
 //   every field with its value;
 // - every message is one line of printable UTF-8, whatever bytes the log holds;
-// - no contact handed on has an invalid date-time: such a contact is skipped.
+// - no contact handed on has an invalid date-time: such a contact is skipped;
+// - a file whose first line but blank ones is START-OF-LOG: is read as a
+//   Cabrillo log, whatever ADIF tags its soapbox holds.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -16,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "host/cabrillo_contacts.h"
 #include "host/contact.h"
 #include "logfile/adif_reader.h"
 #include "text/text.h"
@@ -60,7 +63,7 @@ std::string Picture(const std::variant<logfile::AdifLog, logfile::AdifNote>& rea
         return "fault " + fault->Describe();
     }
     const logfile::AdifLog& log = std::get<logfile::AdifLog>(read);
-    std::string picture = log.headerText + '\0';
+    std::string picture = (log.hasHeader ? "header " : "") + log.headerText + '\0';
     const auto fields = [&picture](const std::vector<logfile::AdifField>& list) {
         for (const logfile::AdifField& field : list) {
             picture += field.name + '\0' + field.value + '\0' + field.type + '\0' +
@@ -81,10 +84,23 @@ std::string Picture(const std::variant<logfile::AdifLog, logfile::AdifNote>& rea
     return picture;
 }
 
+// Whether the first line but blank ones (after a UTF-8 mark) starts with the
+// tag START-OF-LOG:, written the plain way.
+bool StartsAsCabrillo(std::string_view file) {
+    if (file.starts_with("\xEF\xBB\xBF")) {
+        file.remove_prefix(3);
+    }
+    file.remove_prefix(std::min(file.find_first_not_of(" \t\r\n"), file.size()));
+    return Upper(file.substr(0, 13)) == "START-OF-LOG:";
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view file(reinterpret_cast<const char*>(data), size);
+    if (StartsAsCabrillo(file)) {
+        Require(ReadIfCabrillo(file).has_value(), "a file that starts as Cabrillo read as ADIF");
+    }
     const auto read = logfile::ReadAdif(file);
     Require(Picture(read) == Picture(logfile::ReadAdif(file)),
             "reading the same bytes gives the same log");

@@ -1,21 +1,30 @@
 // libFuzzer target for zelk's Cabrillo reader: each input is a file's bytes.
 // Beyond running clean under the sanitizers, the reader must
 // - number every tag, QSO and unreadable line within the file (and inside
-//   START-OF-LOG ... END-OF-LOG), and keep every QSO's fields inside its line;
+//   START-OF-LOG ... END-OF-LOG, but the unreadable lines after END-OF-LOG:,
+//   which are of their own kind), and keep every QSO's fields inside its line;
+// - give an unreadable line a time only where its fixed fields were read (a
+//   line of another contest always has one), and a call only with a time;
+// - group the unreadable lines so that every one is in exactly one group;
 // - give the same log for the same bytes, copied or handed over;
 // - store each exchange as the plug-in's NormaliseReceivedExchange stores the
 //   serial and coordinate typed together (or, where that would not split
-//   them again, typed with a blank), with the serial's number beside it;
+//   them again, typed with a blank), with the serial's number beside it, and
+//   its degrees as the plug-in's ParseCoordinate reads them; an east written
+//   E is the same coordinate key as one written O;
 // - give printable reasons.
 // A broken invariant aborts, which libFuzzer reports as a finding.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "contest/coordinate.h"
 #include "log/intake.h"
 #include "logfile/cabrillo_reader.h"
+#include "logfile/sent_coordinate.h"
 #include "text/text.h"
 
 namespace zelk::logfile {
@@ -83,6 +92,13 @@ void CheckExchange(const CabrilloQso& qso, const CabrilloExchange& e, std::strin
     }
     Require(e.Normalised() == stored, where + ": normalised '" + std::string(e.Normalised()) +
                                           "', the plug-in stores '" + stored + "'");
+    Require(ParseCoordinate(coordinate) == Coordinate{e.latitude, e.longitude},
+            where + ": degrees otherwise than the plug-in reads them");
+    std::string east(coordinate);
+    if (east.back() == 'O') {
+        east.back() = 'E';
+    }
+    Require(CoordinateKey(east) == CoordinateKey(coordinate), where + ": E is not east");
 }
 
 void CheckLog(const CabrilloLog& log, std::string_view bytes) {
@@ -101,11 +117,32 @@ void CheckLog(const CabrilloLog& log, std::string_view bytes) {
         Require(inText(tag.name) && inText(tag.value), "a tag's text outside the log's bytes");
     }
     for (const UnreadableLine& problem : log.unreadable) {
-        Require(inLog(problem.line),
-                "unreadable line " + std::to_string(problem.line) + " outside the log");
+        const bool afterEnd = problem.kind == UnreadableKind::kAfterEnd;
+        Require(afterEnd ? log.endLine != 0 && problem.line > log.endLine && problem.line <= lines
+                         : inLog(problem.line),
+                "unreadable line " + std::to_string(problem.line) + " outside its place");
         Require(IsPrintable(problem.reason),
                 "a reason that is not printable: " + problem.Describe());
+        Require(problem.minutes.has_value() || problem.call.empty(),
+                "a call without a time: " + problem.Describe());
+        Require(problem.minutes.has_value() || problem.kind != UnreadableKind::kOtherContest,
+                "another contest's line without a time: " + problem.Describe());
+        Require(!problem.minutes.has_value() || IsQsoLine(problem.kind),
+                "a time on a line that is no QSO line: " + problem.Describe());
+        // The call is data, as the line holds it, to compare with others: one
+        // field of text, whatever its bytes.
+        Require(
+            std::none_of(problem.call.begin(), problem.call.end(),
+                         [](char c) { return c == ' ' || static_cast<unsigned char>(c) < 0x20; }),
+            "a call that is no field: " + problem.Describe());
     }
+    std::size_t grouped = 0;
+    for (const UnreadableGroup& group : GroupUnreadable(log.unreadable)) {
+        grouped += group.count;
+        Require(group.count == 1 || IsPrintable(group.Summary()),
+                "a summary that is not printable");
+    }
+    Require(grouped == log.unreadable.size(), "an unreadable line in no group or in two");
     uint32_t previous = 0;
     for (const CabrilloQso& qso : log.qsos) {
         Require(inLog(qso.lineNumber) && qso.lineNumber > previous,
@@ -144,7 +181,8 @@ std::string Dump(const std::variant<CabrilloLog, NotCabrillo>& result) {
                 std::to_string(q.received.longitude) + "\n";
     }
     for (const UnreadableLine& problem : log.unreadable) {
-        dump += problem.Describe() + "\n";
+        dump += problem.Describe() + "|" + std::to_string(static_cast<int>(problem.kind)) + "|" +
+                std::to_string(problem.minutes.value_or(-1)) + "|" + problem.call + "\n";
     }
     return dump;
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzzers with clang and runs each for a bounded time, starting
 # from a copy of its seeds: entry_points_fuzzer from fuzz/corpus,
-# adif_reader_fuzzer from the ADIF fixtures of tests/zelk (with fuzz/adif.dict),
+# adif_reader_fuzzer from the ADIF fixtures of tests/zelk and fuzz/corpus_adif_reader
+# (with fuzz/adif.dict),
 # cabrillo_reader_fuzzer from fuzz/corpus_cabrillo_reader (with
 # fuzz/cabrillo_reader.dict), adjudication_fuzzer from fuzz/corpus_adjudication
 # (with the same dictionary), report_page_fuzzer (the contest report) from
@@ -61,7 +62,7 @@ run_fuzzer() {
 # -close_fd_mask=2 silences the plug-in's messages, not libFuzzer's reports.
 run_fuzzer entry_points_fuzzer "-close_fd_mask=2" fuzz/corpus/*
 run_fuzzer adif_reader_fuzzer "-dict=$PWD/fuzz/adif.dict" \
-  tests/zelk/fixtures/*.adi tests/zelk/fixtures/awkward/*.adi
+  tests/zelk/fixtures/*.adi tests/zelk/fixtures/awkward/*.adi fuzz/corpus_adif_reader/*
 run_fuzzer cabrillo_reader_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_cabrillo_reader/*
 run_fuzzer adjudication_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_adjudication/*
 # Its models grow with the input: all lengths from the start.

@@ -395,6 +395,13 @@ TEST(UbnReport, SaysWhatTheLogsShow) {
          "DL1AA",
          {"The log holds no QSO line that could be read."},
          {"Every QSO line is confirmed."}},
+        {"a NIL says where the partner's line near that time could not be read",
+         {{"DL1AA", Log("DL1AA", {Qso("1000", "DL1AA", "1", "DL1AB", "7 55N37O")})},
+          {"DL1AB", Log("DL1AB", {Qso("1001", "DL1AB", "7", "DL1AA", "1 55N37X")})}},
+         "DL1AA",
+         {"holds no QSO with you on the 40m band within 5 minutes that could be read: its line "
+          "3 near that time could not be read"},
+         {}},
         {"a log of another contest is named as such",
          {{"DL1AA", "START-OF-LOG: 3.0\nCONTEST: CQ-WW-CW\nCALLSIGN: DL1AA\nEND-OF-LOG:\n"}},
          "DL1AA",

@@ -141,7 +141,10 @@ TEST(CabrilloReader, ReadsBackTheQsoLinesOfOurWriter) {
 
 TEST(CabrilloReader, ReadsWhatOtherLoggersWrite) {
     const logfile::CabrilloLog log = Read(Fixture("other-loggers.log"));
-    EXPECT_TRUE(log.unreadable.empty()) << log.unreadable[0].Describe();
+    // The QSO line after end-of-log: is listed, not read.
+    ASSERT_EQ(log.unreadable.size(), 1u);
+    EXPECT_EQ(log.unreadable[0].line, 29u);
+    EXPECT_EQ(log.unreadable[0].kind, logfile::UnreadableKind::kAfterEnd);
     EXPECT_EQ(log.startLine, 6u);
     EXPECT_EQ(log.endLine, 28u);
     EXPECT_EQ(log.Callsign(), "UA9XYZ");
@@ -256,8 +259,9 @@ TEST(CabrilloReader, QuotesWhatItCannotReadPrintablyAndRefusesHugeLines) {
     EXPECT_EQ(log.unreadable[0].Describe(),
               "line 2: the control byte \\x00 in column 12; a QSO line holds only text");
     EXPECT_EQ(log.unreadable[1].reason, "mode '\xD0\x9A' is not CW, PH, FM, RY or DG");
+    // Without a coordinate the exchange is another contest's.
     EXPECT_EQ(log.unreadable[2].reason,
-              "no coordinate (degrees, N or S, degrees, O or W) after the own call '" +
+              "no ZELK exchange: no coordinate in '001 RW1AMG 002 003' after the own call '" +
                   std::string(40, 'W') + "...'");
     EXPECT_EQ(log.unreadable[3].reason,
               "QSO: the line is 70035 bytes long; a QSO line has at most 65535");
@@ -273,6 +277,8 @@ TEST(CabrilloReader, TellsWhyAFileIsNoCabrilloLog) {
          "ELF\x02\x01\x01\0\0"s,
          "the file holds binary data (a zero byte at byte 7)"},
         {"\xFF\xFES\0T\0"s, "the file is UTF-16 text"},
+        {"S\0T\0A\0R\0T\0-\0O\0F\0-\0L\0O\0G\0:\0"s,
+         "the file is UTF-16 text; a Cabrillo log is plain text (ASCII) (it has no byte order"},
         {Fixture("../small.adi"), "the file is an ADIF log"},
         {"QSO: 3514 CW 2024-05-12 0602 R3ZLK 001 55N37O RW1AMG 020 65N25O\n",
          "the file has no START-OF-LOG: line"},
@@ -296,13 +302,27 @@ TEST(Bands, SameBandWholeMegahertzAndDesignators) {
     for (const auto& [a, b, same] : pairs) {
         EXPECT_EQ(logfile::SameBand(a, b), same) << a << " " << b;
     }
-    EXPECT_EQ(logfile::WholeMegahertzGroup(3514), "3");
-    EXPECT_EQ(logfile::WholeMegahertzGroup(144050), "144");
+    EXPECT_EQ(logfile::BandGroup(3514), "3");
+    EXPECT_EQ(logfile::BandGroup(144050), "144");
     EXPECT_EQ(logfile::BandOfDesignator("light"), logfile::BandOfName("submm"));
     EXPECT_EQ(logfile::Bands()[logfile::BandOfDesignator("1.2G")].lowerHz, 1240000000u);
     EXPECT_EQ(logfile::BandOfDesignator("3500"), logfile::kNoBand);
     EXPECT_EQ(logfile::BandOfKHz(7500000000), logfile::BandOfName("SUBMM"));
     EXPECT_EQ(logfile::Bands()[logfile::BandOfName("20m")].upperHz, 14350000u);
+}
+
+TEST(Bands, OneBandIsOneGroupNamedByItsLowerEdge) {
+    const std::pair<uint64_t, std::string_view>
+        groups[] = {{28000, "28"},         {29699, "28"},   {29700, "28"},
+                    {29701, "29"},  // 29.701: no band
+                    {50100, "50"},         {53999, "50"},   {54000, "50"},
+                    {54001, "54"},  // 5 m from 54.000001
+                    {146000, "144"},       {432100, "420"}, {10368100, "10000"},
+                    {1850, "1"},           {3450, "3"},     {1296000, "1240"},
+                    {7500000000, "300000"}};
+    for (const auto& [kHz, group] : groups) {
+        EXPECT_EQ(logfile::BandGroup(kHz), group) << kHz;
+    }
 }
 
 }  // namespace

@@ -298,7 +298,7 @@ TEST_F(ZelkCli, OtherLoggersFilesAreReadLenientlyAndWarnedAboutPrecisely) {
          1,
          0,
          {"warning: L: record 1, byte 64: field FREQ: '10368.100' MHz is above 4294.967295 MHz"},
-         "{\"group\": \"10368\", \"qsos\": 1,",
+         "{\"group\": \"10000\", \"qsos\": 1,",
          "QSO:     0 CW 2024-05-12 0800 R9TST         001  50N30O   UA1AAA        012  55N37O"},
         {"band-only-9cm.adi", 0, 1, 0, {}, "{\"group\": \"3300\", \"qsos\": 1,"},
         {"freq-in-khz.adi",

@@ -144,7 +144,7 @@ TEST(MapRecord, SentExchangeIsTheSerialAndReceivedIsTakenAsWritten) {
     }
 }
 
-TEST(MapRecord, GroupIsTheWholeMegahertzOfTheBandUnlessAFieldIsNamed) {
+TEST(MapRecord, GroupIsTheBandByItsLowerEdgeUnlessAFieldIsNamed) {
     struct Case {
         const char* fields;
         const char* groupField;
@@ -158,8 +158,8 @@ TEST(MapRecord, GroupIsTheWholeMegahertzOfTheBandUnlessAFieldIsNamed) {
         {"<BAND:3>20m", "", "14", 14'000'000u},  // the band's lower edge stands in
         {"<BAND:4>160M", "", "1", 1'800'000u},
         {"<BAND:3>9cm", "", "3300", 3'300'000'000u},
-        {"<BAND:3>3CM", "", "10000", 0u},  // above the host's hertz: 0 stands in
-        {"<FREQ:7>10368.1<BAND:3>3cm", "", "10368", 0u},
+        {"<BAND:3>3CM", "", "10000", 0u},                 // above the host's hertz: 0 stands in
+        {"<FREQ:7>10368.1<BAND:3>3cm", "", "10000", 0u},  // the 3 cm band's group
         {"<BAND:5>weird", "", "weird", 0u},
         {"<MODE:2>CW", "", "", 0u},
         {"<FREQ:6>14.025<MY_SECTION:2>Q1", "MY_SECTION", "Q1", 14'025'000u},
@@ -198,7 +198,7 @@ TEST(MapRecord, SkipsOrWarnsNamingTheRecordFieldAndOffset) {
         {"<MY_SECTION:2>Q1<MY_SECTION:2>Q2", true, "MY_SECTION", 30, "given twice"},
         {"<COMMENT:1>a<COMMENT:1>b", false, "COMMENT", 26, "the contact is kept"},
         {"<FREQ:7>10368.1", false, "FREQ", 14,
-         "scored in group 10368, handed to the plug-in as 0 Hz"},
+         "scored in group 10000, handed to the plug-in as 0 Hz"},
         {"<FREQ:6>14.400", false, "FREQ", 14, "'14.400' MHz lies in no amateur band"},
         {"<BAND:5>weird", false, "BAND", 14, "'weird' is no ADIF band"},
         {"<STX_STRING:10>001 51N30O", false, "STX_STRING", 14,

@@ -145,7 +145,8 @@ TEST_F(OutputFolder, AReportThatCannotBeWrittenIsNamedAndTheRestIsPublished) {
     EXPECT_NE(entries.at("results.txt").find("R3ABC: ubn/R3ABC.ubn: cannot be written"),
               std::string::npos);
     EXPECT_NE(entries.at("results.html").find("not written: cannot be written"), std::string::npos);
-    for (const auto& entrant : nlohmann::json::parse(entries.at("results.json"))["entrants"]) {
+    const auto results = nlohmann::json::parse(entries.at("results.json"));
+    for (const auto& entrant : results["entrants"]) {
         const bool lost = entrant["call"] == "R3ABC";
         EXPECT_EQ(entrant["ubn"].is_null(), lost) << entrant["call"];
         EXPECT_EQ(entrant.contains("ubn_not_written"), lost) << entrant["call"];

@@ -9,8 +9,9 @@
 namespace zelk::adjudication {
 
 std::string_view GroupTexts::Of(const CheckedLine& line) {
-    const uint64_t megahertz =
-        line.freqKHz != 0 ? line.freqKHz / 1000 : logfile::Bands()[line.band].lowerHz / 1'000'000;
+    // The group `zelk score` gives the same line: its band's lower edge.
+    const uint64_t megahertz = logfile::GroupMegahertz(
+        line.freqKHz != 0 ? line.freqKHz : logfile::Bands()[line.band].lowerHz / 1000);
     auto it = m_texts.find(megahertz);
     if (it == m_texts.end()) {
         it = m_texts.emplace(megahertz, std::to_string(megahertz)).first;

@@ -325,7 +325,42 @@ class UbnWriter {
             return call + "'s log holds a QSO with you on " + band + " within " + window +
                    ", but it pairs with your line " + std::to_string(paired.line->lineNumber);
         }
-        return call + " sent a log, but it holds no QSO with you on " + band + " within " + window;
+        std::string reason =
+            call + " sent a log, but it holds no QSO with you on " + band + " within " + window;
+        if (const logfile::UnreadableLine* unread = UnreadableNear(line)) {
+            reason += " that could be read: its line " + std::to_string(unread->line) +
+                      " near that time could not be read (" + unread->reason +
+                      "); the QSO may be there";
+        }
+        return reason;
+    }
+
+    // The partner's unreadable QSO line nearest to a NIL line in time, within
+    // the window, on its band (or of a band unknown) and naming our call (or
+    // no call that could be found); null when none is.
+    const logfile::UnreadableLine* UnreadableNear(const CheckedLine& line) const {
+        const Entrant* partner = m_contest.EntrantOfCall(line.call);
+        if (partner == nullptr) {
+            return nullptr;
+        }
+        const logfile::UnreadableLine* nearest = nullptr;
+        int64_t nearestApart = 0;
+        for (const logfile::UnreadableLine& unread : partner->log.unreadable) {
+            if (!unread.minutes || !logfile::IsQsoLine(unread.kind)) {
+                continue;
+            }
+            // The partner's clock, where it was corrected, as its lines are.
+            const int64_t apart =
+                std::llabs(*unread.minutes - partner->clockOffsetMinutes - line.minute);
+            const bool band = unread.band == logfile::kNoBand || unread.band == line.band;
+            const bool call = unread.call.empty() || unread.call == m_entrant.log.call;
+            if (apart <= m_contest.rules.timeWindowMinutes && band && call &&
+                (nearest == nullptr || apart < nearestApart)) {
+                nearest = &unread;
+                nearestApart = apart;
+            }
+        }
+        return nearest;
     }
 
     // Why `line` is a dupe of `counted`, the line of the same call and band
@@ -380,8 +415,13 @@ class UbnWriter {
             return;
         }
         m_text += "\nLines that cannot be read (not checked, not credited)\n\n";
-        for (const logfile::UnreadableLine& line : m_entrant.log.unreadable) {
-            m_text += Wrapped("Line " + std::to_string(line.line) + ": " + line.reason, 0);
+        // A log of another contest is one paragraph, not thousands.
+        for (const logfile::UnreadableGroup& group :
+             logfile::GroupUnreadable(m_entrant.log.unreadable)) {
+            m_text += Wrapped(group.count == 1 ? "Line " + std::to_string(group.first->line) +
+                                                     ": " + group.first->reason
+                                               : group.Summary(),
+                              0);
         }
     }
 

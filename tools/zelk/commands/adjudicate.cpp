@@ -88,8 +88,13 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
                                                    : " has no QSO line that could be read")
                 << '\n';
         }
-        for (const logfile::UnreadableLine& line : entrant.log.unreadable) {
-            err << kCommand << name << ": " << line.Describe() << " (not checked)\n";
+        // A log of another contest is one line here, not one per QSO line.
+        for (const logfile::UnreadableGroup& group :
+             logfile::GroupUnreadable(entrant.log.unreadable)) {
+            err << kCommand << name << ": "
+                << (group.count > 1 ? group.Summary() + "; not checked"
+                                    : group.first->Describe() + " (not checked)")
+                << '\n';
         }
     }
 }

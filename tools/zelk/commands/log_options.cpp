@@ -13,8 +13,9 @@ void AddLogOptions(CLI::App& command, host::LogOptions& options) {
                        "contestant (default: the log's STATION_CALLSIGN or OPERATOR)");
     command
         .add_option("--group-by", options.groupBy,
-                    "Group contacts by band (whole megahertz of FREQ, else of BAND) or by the "
-                    "text of any ADIF field")
+                    "Group contacts by band (the amateur band of FREQ, else BAND, named by its "
+                    "lower edge in whole megahertz: 28 for all of 10 m) or by the text of any "
+                    "ADIF field")
         ->capture_default_str();
 }
 

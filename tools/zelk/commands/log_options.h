@@ -32,6 +32,12 @@ host::Checked<std::optional<ZelkOleDateTime>> DateOption(const std::string& date
 ZelkOleDateTime ContestDate(const std::optional<ZelkOleDateTime>& given,
                             const host::LogReading& reading);
 
+// Why the distances have no origin: zelk report refuses with it, zelk score
+// warns with it and scores from 0N0O, as the plug-in does.
+inline constexpr const char* kNoStationCoordinate =
+    "no station coordinate: the distances are measured from it. Give --lat and --lon, or -C "
+    "with a contest folder that stores one (zelk init DIR --coordinate 55N37O)";
+
 // Why a log without a contestant (host::Contestant is empty) is not scored.
 inline constexpr const char* kNoOwnCall =
     "the log names no own call (STATION_CALLSIGN or OPERATOR); give --call";

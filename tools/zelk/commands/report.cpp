@@ -76,10 +76,7 @@ bool ChooseReportStation(const ReportOptions& options, const std::string& stored
         }
     }
     if (!known) {
-        err << kCommand
-            << "no station coordinate: the distances are measured from it. Give --lat and "
-               "--lon, or -C with a contest folder that stores one (zelk init DIR --coordinate "
-               "55N37O)\n";
+        err << kCommand << kNoStationCoordinate << '\n';
     }
     return known;
 }
@@ -138,9 +135,12 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
             << "); make it one with: zelk init " << folder.string() << '\n';
         return kExitBadInput;
     }
-    const std::string stored = options.folderGiven || host::IsContestFolder(folder)
-                                   ? host::StoredStationCoordinate(folder)
-                                   : "";
+    const bool contestFolder = options.folderGiven || host::IsContestFolder(folder);
+    const std::string stored = contestFolder ? host::StoredStationCoordinate(folder) : "";
+    if (const std::string note = contestFolder ? host::UnreadSettingsNote(folder) : "";
+        !note.empty()) {
+        err << kCommand << "warning: " << note << '\n';
+    }
     report_scoring::LogReportSettings settings;
     settings.storedCoordinate = stored;
     settings.latitude = options.log.latitude.value_or(0.0);

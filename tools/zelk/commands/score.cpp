@@ -61,20 +61,27 @@ int RunScore(const host::Installation& installation, const ScoreOptions& options
     }
     double latitude = options.log.latitude.value_or(0.0);
     double longitude = options.log.longitude.value_or(0.0);
-    auto read =
-        host::ReadContacts(input, host::StationCoordinate(input.folder, latitude, longitude));
+    const std::string storedCoordinate = host::StoredStationCoordinate(input.folder);
+    // Asked before the run moves into the contest folder.
+    const std::string settingsNote =
+        storedCoordinate.empty() ? host::UnreadSettingsNote(input.folder) : "";
+    auto read = host::ReadContacts(input, storedCoordinate.empty()
+                                              ? host::CoordinateText(latitude, longitude)
+                                              : storedCoordinate);
     if (auto* problem = host::Problem(read)) {
         err << "zelk score: " << *problem << '\n';
         return kExitBadInput;
     }
     const host::LogReading& reading = std::get<host::LogReading>(read);
     host::ListNotes(err, "zelk score", input.log, reading);
+    bool stationKnown = !storedCoordinate.empty() || options.log.latitude.has_value();
     if (reading.cabrillo) {
-        const host::StationChoice station = host::ChooseStation(
-            reading.cabrillo->sentCoordinate, host::StoredStationCoordinate(input.folder),
-            options.log.latitude, options.log.longitude);
+        const host::StationChoice station =
+            host::ChooseStation(reading.cabrillo->sentCoordinate, storedCoordinate,
+                                options.log.latitude, options.log.longitude);
         latitude = station.latitude.value_or(latitude);
         longitude = station.longitude.value_or(longitude);
+        stationKnown = stationKnown || station.latitude.has_value();
         if (!station.note.empty()) {
             err << "zelk score: " << station.note << '\n';
         }
@@ -106,6 +113,15 @@ int RunScore(const host::Installation& installation, const ScoreOptions& options
         return OpenFailureStatus(folder);
     }
     const host::Plugin& plugin = std::get<host::Plugin>(opened);
+    if (!settingsNote.empty()) {
+        err << "zelk score: warning: " << settingsNote << '\n';
+    }
+    if (!stationKnown) {
+        // The plug-in scores from 0N0O when it is given nothing; so does
+        // zelk score, as the logging program would, but not in silence.
+        err << "zelk score: warning: " << kNoStationCoordinate
+            << "; scored from 0N0O, as the plug-in scores without one\n";
+    }
 
     ScoreOutcome outcome;
     outcome.errorFile = folder / host::kErrorFile;

@@ -43,8 +43,15 @@ CabrilloContacts MapCabrilloLog(const logfile::CabrilloLog& log) {
     if (mapped.category.empty()) {
         mapped.category = std::string(log.Value("CATEGORY"));
     }
-    for (const logfile::UnreadableLine& line : log.unreadable) {
-        mapped.skipped.push_back({line.line, "cannot be read: " + line.reason});
+    for (const logfile::UnreadableGroup& group : logfile::GroupUnreadable(log.unreadable)) {
+        const logfile::UnreadableLine& line = *group.first;
+        const bool qsoLine = logfile::IsQsoLine(line.kind);
+        (qsoLine ? mapped.skipped : mapped.warnings)
+            .push_back({line.line,
+                        group.count > 1
+                            ? group.Summary()
+                            : (qsoLine ? "cannot be read: " : "not read: ") + line.reason,
+                        group.count});
     }
     for (const logfile::CabrilloQso& qso : log.qsos) {
         if (qso.xQso) {
@@ -80,9 +87,26 @@ CabrilloContacts MapCabrilloLog(const logfile::CabrilloLog& log) {
     return mapped;
 }
 
+std::size_t CabrilloContacts::SkippedCount() const {
+    std::size_t count = 0;
+    for (const CabrilloNote& note : skipped) {
+        count += note.lines;
+    }
+    return count;
+}
+
 std::optional<logfile::CabrilloLog> ReadIfCabrillo(std::string_view bytes) {
+    std::string_view text = bytes.starts_with("\xEF\xBB\xBF") ? bytes.substr(3) : bytes;
+    text.remove_prefix(std::min(text.find_first_not_of(" \t\r\n"), text.size()));
+    // The first line's tag: a soapbox that mentions <EOR> makes no ADIF log.
+    const std::string_view firstLine = text.substr(0, text.find_first_of("\r\n"));
+    const std::size_t colon = firstLine.find(':');
+    std::string_view tag = firstLine.substr(0, colon);
+    tag.remove_suffix(tag.size() - std::min(tag.find_last_not_of(" \t") + 1, tag.size()));
+    const bool startsAsCabrillo = colon != std::string_view::npos && Upper(tag) == "START-OF-LOG";
     const std::string upper = Upper(bytes);
-    if (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos) {
+    if (!startsAsCabrillo &&
+        (upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos)) {
         return std::nullopt;
     }
     auto read = logfile::ReadCabrillo(bytes);

@@ -4,8 +4,11 @@
 // (a band designator as the band's lower edge, as for an ADIF contact that
 // gives only its band), the mode, the reports as RST, the sent serial only
 // (the plug-in adds the station coordinate), the received exchange as the
-// plug-in stores it, and the whole-megahertz group. X-QSO lines and lines
-// that cannot be read are skipped, each with its line number and reason.
+// plug-in stores it, and the band's group (BandGroup). X-QSO lines and QSO
+// lines that cannot be read are skipped, each with its line number and
+// reason, but the lines of another contest in one note with their count;
+// other lines that cannot be read (no tag, a second START-OF-LOG:, lines
+// after END-OF-LOG:) are no contacts and are warned about.
 #pragma once
 
 #include <cstdint>
@@ -19,17 +22,21 @@
 namespace zelk::host {
 
 struct CabrilloNote {
-    uint32_t line = 0;
+    uint32_t line = 0;  // the line; for a note about several lines, the first of them
     std::string message;
+    std::size_t lines = 1;  // the lines it is about; a note about several says them all
 
-    // "line 57: ..."
-    std::string Describe() const { return "line " + std::to_string(line) + ": " + message; }
+    // "line 57: ...", or the message of a note about several lines.
+    std::string Describe() const {
+        return lines > 1 ? message : "line " + std::to_string(line) + ": " + message;
+    }
 };
 
 struct CabrilloContacts {
     std::vector<Contact> contacts;
-    std::vector<CabrilloNote> skipped;   // lines not handed over, and why
-    std::vector<CabrilloNote> warnings;  // contacts handed over with a substitute
+    std::vector<CabrilloNote> skipped;   // QSO lines not handed over, and why
+    std::vector<CabrilloNote> warnings;  // contacts handed over with a substitute, and lines
+                                         // that are no QSO line and were not read
     std::string callsign;                // CALLSIGN:, in capitals; empty when none
     std::string sentCoordinate;  // the station coordinate the log sent (StationCoordinateSent)
     // The categories of the header, as a score site lists them: operator,
@@ -37,13 +44,17 @@ struct CabrilloContacts {
     // separated ("SINGLE-OP ALL CW HIGH ONE"); a Cabrillo 2 log's CATEGORY:
     // as it stands. Empty when the header names none.
     std::string category;
+
+    // The QSO lines skipped.
+    std::size_t SkippedCount() const;
 };
 
 CabrilloContacts MapCabrilloLog(const logfile::CabrilloLog& log);
 
-// The file read as a Cabrillo log when its content is one: a file with
-// ADIF's <EOH> or <EOR> is ADIF; one with a START-OF-LOG: line is Cabrillo.
-// Nullopt for any other file.
+// The file read as a Cabrillo log when its content is one: a file whose first
+// line but blank ones is START-OF-LOG: is Cabrillo, whatever its soapbox
+// says; else a file with ADIF's <EOH> or <EOR> is ADIF, and one with a
+// START-OF-LOG: line is Cabrillo. Nullopt for any other file.
 std::optional<logfile::CabrilloLog> ReadIfCabrillo(std::string_view bytes);
 
 // Which station coordinate `zelk score` takes for a Cabrillo log: the

@@ -182,7 +182,7 @@ uint32_t HostHertz(uint64_t hertz, std::size_t number, const logfile::AdifField&
                              what +
                                  " is above 4294.967295 MHz, the most the host's 32-bit "
                                  "hertz carry: scored in group " +
-                                 std::to_string(hertz / kHertzPerMegahertz) +
+                                 logfile::BandGroup(hertz / 1000) +
                                  ", handed to the plug-in as 0 Hz (its Cabrillo line shows "
                                  "frequency 0)"));
     return 0;
@@ -378,7 +378,7 @@ std::variant<Contact, logfile::AdifNote> MapRecord(const logfile::AdifRecord& re
     if (!options.groupField.empty()) {
         contact.group = record.Value(options.groupField);
     } else if (hertz) {
-        contact.group = std::to_string(*hertz / kHertzPerMegahertz);
+        contact.group = logfile::BandGroup(*hertz / 1000);
     } else if (band != nullptr) {
         contact.group = band->value;
     }

@@ -53,15 +53,17 @@ class CurrentFolder {
     bool m_entered = false;
 };
 
-// Whether the file starts with a UTF-16 byte order mark (either order).
-bool IsUtf16File(const fs::path& path) {
+// The file's first two bytes; empty when it has fewer.
+std::string FirstTwoBytes(const fs::path& path) {
     std::ifstream file(path, std::ios::binary);
     char mark[2] = {};
-    if (!file.read(mark, 2)) {
-        return false;
-    }
-    const std::string_view bytes(mark, 2);
-    return bytes == "\xFF\xFE" || bytes == "\xFE\xFF";
+    return file.read(mark, 2) ? std::string(mark, 2) : std::string();
+}
+
+// Whether the file starts with a UTF-16 byte order mark (either order).
+bool IsUtf16File(const fs::path& path) {
+    const std::string mark = FirstTwoBytes(path);
+    return mark == "\xFF\xFE" || mark == "\xFE\xFF";
 }
 
 bool StoreStationCoordinate(const fs::path& folder, const std::string& coordinate) {
@@ -135,6 +137,17 @@ std::string StoredStationCoordinate(const fs::path& folder) {
     std::string readBuffer;
     Settings settings(DefaultPlatform(), kSettingsSection, kSettingsFile, readBuffer);
     return settings.Read(keys::kSetupZelk, "");
+}
+
+std::string UnreadSettingsNote(const fs::path& folder) {
+    const fs::path settings = SettingsPath(folder);
+    if (FirstTwoBytes(settings) != "\xFE\xFF") {
+        return {};
+    }
+    return settings.string() +
+           " is UTF-16 big-endian text (it starts with FE FF), which the Windows profile "
+           "functions, and so the plug-in, do not read: a station coordinate in it is not seen. "
+           "Save it as plain (ANSI) text";
 }
 
 bool IsCoordinateText(std::string_view text) {

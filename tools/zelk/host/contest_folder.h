@@ -41,6 +41,12 @@ std::vector<std::string> InitContestFolder(const fs::path& folder, const fs::pat
 // when none is stored.
 std::string StoredStationCoordinate(const fs::path& folder);
 
+// Why the folder's settings file gives no station coordinate although it
+// may hold one: it is UTF-16 big-endian text (it starts with FE FF), which
+// the Windows profile functions do not read as text, and so neither does
+// the plug-in, on either system. Empty when the file is no such text.
+std::string UnreadSettingsNote(const fs::path& folder);
+
 // Whether a text is a coordinate the way the plug-in writes one: whole
 // degrees, N or S, whole degrees, O or W (55N37O, 33S70W).
 bool IsCoordinateText(std::string_view text);

@@ -30,8 +30,36 @@ Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& s
         return options.log + ": cannot be read";
     }
     const std::string text = std::move(bytes).str();
+    if (logfile::IsUtf16Text(text)) {
+        return options.log +
+               ": the file is UTF-16 text; a log is read as plain text (ASCII or UTF-8): save it "
+               "as such";
+    }
 
-    if (auto cabrillo = ReadIfCabrillo(text)) {
+    std::optional<logfile::CabrilloLog> cabrillo = ReadIfCabrillo(text);
+    std::optional<logfile::AdifLog> adif;
+    if (!cabrillo) {
+        auto read = logfile::ReadAdif(text);
+        if (auto* problem = std::get_if<logfile::AdifNote>(&read)) {
+            return options.log + ": " + problem->Describe();
+        }
+        adif = std::get<logfile::AdifLog>(std::move(read));
+        if (adif->records.empty() && !adif->hasHeader) {
+            // Not even an empty ADIF log: a Cabrillo log whose soapbox says
+            // <EOR>, or no log at all, never a score of 0.
+            auto asCabrillo = logfile::ReadCabrillo(text);
+            if (auto* log = std::get_if<logfile::CabrilloLog>(&asCabrillo)) {
+                cabrillo = std::move(*log);
+            } else if (text.find_first_not_of(" \t\r\n\f\v") == std::string::npos) {
+                return options.log + ": the file is empty";
+            } else {
+                return options.log +
+                       ": holds no ADIF record (fields ended by <EOR>), no ADIF header (ended by "
+                       "<EOH>) and no Cabrillo START-OF-LOG: line; it is no log";
+            }
+        }
+    }
+    if (cabrillo) {
         if (Upper(options.groupBy) != "BAND") {
             return options.log + ": a Cabrillo log is grouped by band; --group-by " +
                    options.groupBy + " names an ADIF field";
@@ -41,11 +69,7 @@ Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& s
         reading.contacts = std::move(reading.cabrillo->contacts);
         return reading;
     }
-    auto read = logfile::ReadAdif(text);
-    if (auto* problem = std::get_if<logfile::AdifNote>(&read)) {
-        return options.log + ": " + problem->Describe();
-    }
-    const logfile::AdifLog& log = std::get<logfile::AdifLog>(read);
+    const logfile::AdifLog& log = *adif;
     MappingOptions mapping;
     mapping.fallbackCall = options.call;
     if (Upper(options.groupBy) != "BAND") {
@@ -93,8 +117,11 @@ void ListNotes(std::ostream& err, std::string_view command, const std::string& l
             return a.first->line < b.first->line;
         });
         for (const auto& [note, skipped] : notes) {
-            err << command << (skipped ? ": contact skipped: " : ": warning: ") << log << ": "
-                << note->Describe() << '\n';
+            err << command
+                << (!skipped           ? ": warning: "
+                    : note->lines == 1 ? ": contact skipped: "
+                                       : ": contacts skipped: ")
+                << log << ": " << note->Describe() << '\n';
         }
     }
     std::stable_sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {

@@ -45,18 +45,20 @@ struct LogReading {
     std::optional<CabrilloContacts> cabrillo;
 
     std::size_t SkippedCount() const {
-        return skipped.size() + (cabrillo ? cabrillo->skipped.size() : 0);
+        return skipped.size() + (cabrillo ? cabrillo->SkippedCount() : 0);
     }
 };
 
-// Reads the log and maps its records; a message when the file cannot be read
-// or its structure cannot be followed. `stationCoordinate` is the one the
-// plug-in will send, to compare with a coordinate in STX_STRING.
+// Reads the log and maps its records; a message when the file cannot be read,
+// is UTF-16 text, holds no log at all (no ADIF record or header, no Cabrillo
+// log) or its structure cannot be followed. `stationCoordinate` is the one
+// the plug-in will send, to compare with a coordinate in STX_STRING.
 Checked<LogReading> ReadContacts(const LogOptions& options, const std::string& stationCoordinate);
 
 // Lists the skipped contacts and the warnings on `err` in the order of the
 // file. A warning that recurs word for word (the same frequency above the
-// host's limit in every record) is listed once, with how often it recurs.
+// host's limit in every record) is listed once, with how often it recurs; a
+// Cabrillo log's lines of another contest are one note, with their count.
 void ListNotes(std::ostream& err, std::string_view command, const std::string& log,
                const LogReading& reading);
 

@@ -130,6 +130,7 @@ class Reader {
         std::size_t pos = start;
         if (auto end = ReadHeader(start, log)) {
             pos = *end;
+            log.hasHeader = true;
         } else {
             log = AdifLog{};
             const std::size_t text =

@@ -65,6 +65,7 @@ struct AdifRecord {
 };
 
 struct AdifLog {
+    bool hasHeader = false;         // an <EOH> ends a header
     std::string headerText;         // free text before the first header field
     std::vector<AdifField> header;  // fields between the header text and <EOH>
     std::vector<AdifRecord> records;

@@ -121,8 +121,13 @@ bool SameBand(uint64_t kHzA, uint64_t kHzB) {
     return a != kNoBand && a == BandOfKHz(kHzB);
 }
 
-std::string WholeMegahertzGroup(uint64_t kHz) {
-    return std::to_string(kHz / 1000);
+uint64_t GroupMegahertz(uint64_t kHz) {
+    const BandIndex band = BandOfKHz(kHz);
+    return band != kNoBand ? kBands[band].lowerHz / kMHz : kHz / 1000;
+}
+
+std::string BandGroup(uint64_t kHz) {
+    return std::to_string(GroupMegahertz(kHz));
 }
 
 }  // namespace zelk::logfile

@@ -3,7 +3,8 @@
 // from 50 MHz up. One table serves the ADIF mapping (a log that gives only
 // BAND still names a frequency; a frequency written in kHz or Hz is told
 // apart from one in MHz), the Cabrillo reader and the log checker (which
-// band a QSO line is on), and the whole-megahertz group of `zelk score`.
+// band a QSO line is on), and the group of `zelk score`, `zelk report` and
+// the check alike.
 #pragma once
 
 #include <cstdint>
@@ -52,8 +53,13 @@ BandIndex BandOfName(std::string_view adifName);
 // Two frequencies in one band; false when either lies in no band.
 bool SameBand(uint64_t kHzA, uint64_t kHzB);
 
-// The group text `zelk score` gives a contact by default: its frequency in
-// whole megahertz ("3" for 3514 kHz, "144" for 144050 kHz).
-std::string WholeMegahertzGroup(uint64_t kHz);
+// The group a contact is scored in by default, in `zelk score`, `zelk
+// report` and the check alike: its amateur band, named by the band's lower
+// edge in whole megahertz ("28" for 28.000 to 29.700 MHz, "420" for 70 cm,
+// "1" for 160 m), so that one band is one group and earns one polar bonus.
+// A frequency in no band keeps its own whole megahertz.
+uint64_t GroupMegahertz(uint64_t kHz);
+// The same as the group text the plug-in is handed: "28", "420".
+std::string BandGroup(uint64_t kHz);
 
 }  // namespace zelk::logfile

@@ -31,7 +31,8 @@ bool IsDigit(char c) {
 }
 
 // The shape of a field that ends in a coordinate: digits, N or S, digits,
-// O or W at its end; `whole` when nothing else comes before them.
+// O (or E, as English-language loggers write east) or W at its end; `whole`
+// when nothing else comes before them.
 struct CoordinateEnd {
     bool found = false;
     bool whole = false;
@@ -42,7 +43,7 @@ struct CoordinateEnd {
 CoordinateEnd FindCoordinateEnd(std::string_view field) {
     CoordinateEnd end;
     std::size_t i = field.size();
-    if (i == 0 || (field[i - 1] != 'O' && field[i - 1] != 'W')) {
+    if (i == 0 || (field[i - 1] != 'O' && field[i - 1] != 'E' && field[i - 1] != 'W')) {
         return end;
     }
     --i;

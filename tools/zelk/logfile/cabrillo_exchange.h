@@ -13,7 +13,8 @@
 
 namespace zelk::logfile {
 
-// Whether a field ends in a coordinate: digits, N or S, digits, O or W.
+// Whether a field ends in a coordinate: digits, N or S, digits, O (or E) or
+// W.
 bool EndsInCoordinate(std::string_view field);
 
 // Reads the fields `fields` of `line` (the last one ending in a coordinate)

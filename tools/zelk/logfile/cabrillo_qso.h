@@ -67,10 +67,10 @@ struct CabrilloQso {
     std::string_view BandDesignator() const {
         return freqKHz == 0 && band != kNoBand ? Bands()[band].cabrillo : std::string_view();
     }
-    // The group `zelk score` gives the contact by default: the frequency in
-    // whole megahertz, for a designator its band's lower edge ("1240").
+    // The group `zelk score` gives the contact by default (BandGroup): the
+    // band's lower edge in whole megahertz ("28", "1240").
     std::string Group() const {
-        return WholeMegahertzGroup(freqKHz != 0 ? freqKHz : Bands()[band].lowerHz / 1000);
+        return BandGroup(freqKHz != 0 ? freqKHz : Bands()[band].lowerHz / 1000);
     }
 };
 

@@ -3,12 +3,14 @@
 // plug-in's own rules.
 #include "logfile/cabrillo_qso_line.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <chrono>
 #include <cstring>
 
 #include "logfile/cabrillo_exchange.h"
+#include "logfile/unreadable_line.h"
 #include "text/text.h"
 
 namespace zelk::logfile {
@@ -17,8 +19,13 @@ namespace {
 
 // frequency mode date time own-call, sent (up to 3), call, received (up to
 // 3), transmitter id.
+constexpr std::size_t kFixedFields = 5;
 constexpr std::size_t kMinQsoFields = 8;
 constexpr std::size_t kMaxQsoFields = 13;
+// Lines of other contests may run longer; this many fields are kept to look
+// for a coordinate and a call in them (a ZELK line's sent coordinate is at
+// most the eighth field, so a line without one in these is no ZELK line).
+constexpr std::size_t kKeptFields = 16;
 
 constexpr std::string_view kFieldNames =
     "(frequency, mode, date, time, call, exchange, call, exchange)";
@@ -33,6 +40,34 @@ bool IsDigit(char c) {
 // Every call sign has a letter; a field without one is a number out of place.
 bool HasLetter(std::string_view field) {
     return field.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string_view::npos;
+}
+
+bool IsLetter(char c) {
+    return c >= 'A' && c <= 'Z';
+}
+
+// Whether a field is shaped like a call sign: letters, digits and '/', with
+// a letter before a digit and a letter after it (DL1XYZ, 2E0ABC, 4U1ITU);
+// reports, serials, zones and sections are not, nor a six-character
+// Maidenhead locator (FN42AA).
+bool IsCallShaped(std::string_view field) {
+    const bool locator = field.size() == 6 && IsLetter(field[0]) && IsLetter(field[1]) &&
+                         IsDigit(field[2]) && IsDigit(field[3]) && IsLetter(field[4]) &&
+                         IsLetter(field[5]);
+    bool letter = false;
+    bool digitAfterLetter = false;
+    bool letterAfterThat = false;
+    for (char c : field) {
+        if (IsLetter(c)) {
+            letterAfterThat = letterAfterThat || digitAfterLetter;
+            letter = true;
+        } else if (IsDigit(c)) {
+            digitAfterLetter = digitAfterLetter || letter;
+        } else if (c != '/') {
+            return false;
+        }
+    }
+    return letterAfterThat && !locator;
 }
 
 std::optional<int> MinuteOfDay(std::string_view text) {
@@ -91,26 +126,45 @@ class QsoLineReader {
         }
     }
 
-    // Fills the QSO; on failure returns the reason.
-    std::optional<std::string> Read(std::string_view tag, CabrilloQso& qso) {
+    // Fills the QSO; on failure returns why, and how far it got.
+    std::optional<QsoLineProblem> Read(std::string_view tag, CabrilloQso& qso) {
         if (m_control != m_line.size()) {
-            return "the control byte " + Printable(m_line.substr(m_control, 1)) + " in column " +
-                   std::to_string(m_control + 1) + "; a QSO line holds only text";
+            return QsoLineProblem{"the control byte " + Printable(m_line.substr(m_control, 1)) +
+                                  " in column " + std::to_string(m_control + 1) +
+                                  "; a QSO line holds only text"};
         }
-        if (m_count < kMinQsoFields) {
-            return std::string(tag) + ": has " + std::to_string(m_count) +
-                   " fields, a QSO needs at least " + std::to_string(kMinQsoFields) + " " +
-                   std::string(kFieldNames);
-        }
-        if (m_count > kMaxQsoFields) {
-            return std::string(tag) + ": has " + std::to_string(m_count) +
-                   " fields, a QSO has at most " + std::to_string(kMaxQsoFields) +
-                   " (three to an exchange, and a transmitter id)";
+        if (m_count < kFixedFields) {
+            return QsoLineProblem{TooFewFields(tag)};
         }
         if (auto problem = ReadFixedFields(qso)) {
-            return problem;
+            return QsoLineProblem{std::move(*problem)};
         }
-        return ReadExchanges(qso);
+        // From here on the line's time and band are known, whatever follows.
+        auto problem = [](std::string reason) {
+            return QsoLineProblem{std::move(reason), false, true};
+        };
+        if (m_count < kMinQsoFields) {
+            return problem(TooFewFields(tag));
+        }
+        const std::size_t sentEnd = NextCoordinateEnd(kFixedFields);
+        if (sentEnd == Kept()) {
+            // No coordinate anywhere: another contest's exchange, whatever
+            // its length, so the field count is not held against it.
+            LocateOtherContestCall(qso);
+            return QsoLineProblem{std::string(kNoZelkExchange) + "no coordinate in " +
+                                      Quoted(Span(kFixedFields, Kept())) + " after the own call " +
+                                      Quoted(Field(kFixedFields - 1)),
+                                  true, true};
+        }
+        if (m_count > kMaxQsoFields) {
+            return problem(std::string(tag) + ": has " + std::to_string(m_count) +
+                           " fields, a QSO has at most " + std::to_string(kMaxQsoFields) +
+                           " (three to an exchange, and a transmitter id)");
+        }
+        if (auto reason = ReadExchanges(sentEnd, qso)) {
+            return problem(std::move(*reason));
+        }
+        return std::nullopt;
     }
 
   private:
@@ -143,18 +197,18 @@ class QsoLineReader {
         return std::nullopt;
     }
 
-    // The sent exchange, the call, the received exchange and the
-    // transmitter id.
-    std::optional<std::string> ReadExchanges(CabrilloQso& qso) {
-        const std::size_t sentEnd = NextCoordinateEnd(5);
-        if (sentEnd == m_count) {
-            return "no coordinate (degrees, N or S, degrees, O or W) after the own call " +
-                   Quoted(Field(4));
+    // The sent exchange (ending in field sentEnd), the call, the received
+    // exchange and the transmitter id.
+    std::optional<std::string> ReadExchanges(std::size_t sentEnd, CabrilloQso& qso) {
+        const std::size_t callAt = sentEnd + 1;
+        // Located first, so that a line unreadable for its exchange still
+        // names the call it worked.
+        if (callAt < m_count && HasLetter(Field(callAt))) {
+            qso.call = m_fields[callAt];
         }
-        if (auto problem = Exchange("sent", 5, sentEnd, qso.sent)) {
+        if (auto problem = Exchange("sent", kFixedFields, sentEnd, qso.sent)) {
             return problem;
         }
-        const std::size_t callAt = sentEnd + 1;
         if (callAt == m_count) {
             return std::string("no call after the sent exchange");
         }
@@ -162,7 +216,6 @@ class QsoLineReader {
         if (!HasLetter(call)) {
             return "call " + Quoted(call) + " after the sent exchange has no letter";
         }
-        qso.call = m_fields[callAt];
         const std::size_t receivedEnd = NextCoordinateEnd(callAt + 1);
         if (receivedEnd == m_count) {
             return "no coordinate (degrees, N or S, degrees, O or W) after the call " +
@@ -197,13 +250,34 @@ class QsoLineReader {
         return m_line.substr(begin, m_fields[last - 1].begin + m_fields[last - 1].size - begin);
     }
 
+    // The first kept field from `from` that ends in a coordinate; Kept()
+    // when none does.
     std::size_t NextCoordinateEnd(std::size_t from) const {
-        for (std::size_t i = from; i < m_count; ++i) {
+        for (std::size_t i = from; i < Kept(); ++i) {
             if (EndsInCoordinate(Field(i))) {
                 return i;
             }
         }
-        return m_count;
+        return Kept();
+    }
+
+    std::size_t Kept() const { return std::min(m_count, m_fields.size()); }
+
+    std::string TooFewFields(std::string_view tag) const {
+        return std::string(tag) + ": has " + std::to_string(m_count) +
+               " fields, a QSO needs at least " + std::to_string(kMinQsoFields) + " " +
+               std::string(kFieldNames);
+    }
+
+    // The call of another contest's line, where a field after the own call
+    // is shaped like one.
+    void LocateOtherContestCall(CabrilloQso& qso) const {
+        for (std::size_t i = kFixedFields; i < Kept(); ++i) {
+            if (IsCallShaped(Field(i))) {
+                qso.call = m_fields[i];
+                return;
+            }
+        }
     }
 
     std::optional<std::string> ReadFrequency(CabrilloQso& qso) {
@@ -245,7 +319,7 @@ class QsoLineReader {
 
     std::string_view m_line;
     DateCache& m_dates;
-    std::array<LineSpan, kMaxQsoFields + 1> m_fields;  // the first m_count of them
+    std::array<LineSpan, kKeptFields> m_fields;  // the first m_count of them, at most kKeptFields
     std::size_t m_count = 0;
     std::size_t m_control;  // of the first control byte but tab; the line's size when none
 };
@@ -286,8 +360,9 @@ std::string Quoted(std::string_view text) {
     return "'" + Printable(text) + "'";
 }
 
-std::optional<std::string> ReadQsoFields(std::string_view line, std::size_t valueBegin,
-                                         std::string_view tag, DateCache& dates, CabrilloQso& qso) {
+std::optional<QsoLineProblem> ReadQsoFields(std::string_view line, std::size_t valueBegin,
+                                            std::string_view tag, DateCache& dates,
+                                            CabrilloQso& qso) {
     return QsoLineReader(line, valueBegin, dates).Read(tag, qso);
 }
 

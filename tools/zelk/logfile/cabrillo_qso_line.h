@@ -22,11 +22,21 @@ class DateCache {
     std::optional<int64_t> m_lastDays;
 };
 
+// Why a QSO line cannot be read, and how far it was read.
+struct QsoLineProblem {
+    std::string reason;         // printable
+    bool otherContest = false;  // the fixed fields read, but no ZELK exchange follows them
+    // The fixed fields were read: the QSO holds the line's minutes and band,
+    // and its call where `call` has a size.
+    bool fixedFieldsRead = false;
+};
+
 // Reads the fields of `line` from valueBegin (just after the tag, "QSO" or
 // "X-QSO") into `qso`; the line must be in capitals and at most 65,535
-// bytes long. On failure returns the reason, printable.
-std::optional<std::string> ReadQsoFields(std::string_view line, std::size_t valueBegin,
-                                         std::string_view tag, DateCache& dates, CabrilloQso& qso);
+// bytes long. On failure returns why.
+std::optional<QsoLineProblem> ReadQsoFields(std::string_view line, std::size_t valueBegin,
+                                            std::string_view tag, DateCache& dates,
+                                            CabrilloQso& qso);
 
 // A text from the file as a reason quotes it: printable, in quotes.
 std::string Quoted(std::string_view text);

@@ -3,7 +3,9 @@
 // cabrillo_qso_line.cpp.
 #include "logfile/cabrillo_reader.h"
 
+#include <algorithm>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 
@@ -99,13 +101,35 @@ class LineEnds {
     std::size_t m_nextCr;
 };
 
+constexpr std::string_view kUtf16 = "the file is UTF-16 text; a Cabrillo log is plain text (ASCII)";
+
+// Whether text without a byte order mark is UTF-16: of its first bytes, the
+// ones in every other place are zero (the high bytes of ASCII letters) and
+// the others not.
+bool LooksLikeUtf16(std::string_view bytes) {
+    const std::size_t sample = std::min<std::size_t>(bytes.size(), 512) & ~std::size_t{1};
+    if (sample < 8) {
+        return false;
+    }
+    std::size_t zeros[2] = {0, 0};
+    for (std::size_t i = 0; i < sample; ++i) {
+        zeros[i % 2] += bytes[i] == '\0';
+    }
+    const std::size_t units = sample / 2;
+    return (zeros[0] == 0 && zeros[1] * 10 >= units * 9) ||
+           (zeros[1] == 0 && zeros[0] * 10 >= units * 9);
+}
+
 // Why a file is no log, where that shows before its lines are read.
 std::optional<std::string> NotCabrilloReason(std::string_view bytes) {
     if (bytes.find_first_not_of(" \t\r\n\f\v") == std::string_view::npos) {
         return "the file is empty";
     }
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
-        return "the file is UTF-16 text; a Cabrillo log is plain text (ASCII)";
+        return std::string(kUtf16);
+    }
+    if (LooksLikeUtf16(bytes)) {
+        return std::string(kUtf16) + " (it has no byte order mark)";
     }
     return std::nullopt;
 }
@@ -126,6 +150,23 @@ std::string NoLogReason(std::string_view bytes) {
     return "the file has no START-OF-LOG: line; a Cabrillo log starts with one";
 }
 
+// A QSO line that cannot be read, with what its fields gave before the
+// problem: the time, the band and the call.
+UnreadableLine Unreadable(uint32_t number, QsoLineProblem problem, const CabrilloQso& qso) {
+    UnreadableLine line{
+        .line = number,
+        .reason = std::move(problem.reason),
+        .kind = problem.otherContest ? UnreadableKind::kOtherContest : UnreadableKind::kQsoLine};
+    line.xQso = qso.xQso;
+    if (problem.fixedFieldsRead) {
+        line.minutes = qso.minutes;
+        line.band = qso.band;
+        line.mode = qso.mode;
+        line.call = std::string(qso.Call());
+    }
+    return line;
+}
+
 std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage) {
     std::string& text = *storage;
     if (auto reason = NotCabrilloReason(text)) {
@@ -137,16 +178,28 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
     LineEnds ends(text);
     std::size_t pos = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
     uint32_t number = 0;
-    while (pos < text.size() && log.endLine == 0) {
+    while (pos < text.size()) {
         const std::size_t end = ends.Next(pos);
         ++number;
         const std::size_t lineBegin = pos;
         pos = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
         std::string_view line(text.data() + lineBegin, end - lineBegin);
 
-        const std::size_t first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos) {
+        // A DOS editor's end-of-file mark (Ctrl-Z) is blank too. (A loop, not
+        // find_first_not_of: this runs once a line.)
+        std::size_t first = 0;
+        while (first < line.size() && (IsBlank(line[first]) || line[first] == '\x1A')) {
+            ++first;
+        }
+        if (first == line.size()) {
             continue;  // a blank line
+        }
+        if (log.endLine != 0) {
+            log.unreadable.push_back(
+                {.line = number,
+                 .reason = std::string(kAfterEndOfLog) + Quoted(line.substr(first)),
+                 .kind = UnreadableKind::kAfterEnd});
+            continue;
         }
         const std::size_t colon = line.find(':', first);
         const std::string_view name = colon == std::string_view::npos
@@ -169,19 +222,22 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
         }
         if (!isTag) {
             log.unreadable.push_back(
-                {number,
-                 colon == std::string_view::npos
-                     ? "no tag: a Cabrillo line is TAG: value, not " + Quoted(line.substr(first))
-                     : Quoted(line.substr(first, colon - first)) + " is not a tag"});
+                {.line = number,
+                 .reason = colon == std::string_view::npos
+                               ? "no tag: a Cabrillo line is TAG: value, not " +
+                                     Quoted(line.substr(first))
+                               : Quoted(line.substr(first, colon - first)) + " is not a tag",
+                 .kind = UnreadableKind::kNoQsoLine});
             continue;
         }
         const bool xQso = name == "X-QSO";
         if (name == "QSO" || xQso) {
             if (line.size() > kMaxQsoLine) {
-                log.unreadable.push_back({number, std::string(name) + ": the line is " +
-                                                      std::to_string(line.size()) +
-                                                      " bytes long; a QSO line has at most " +
-                                                      std::to_string(kMaxQsoLine)});
+                log.unreadable.push_back({.line = number,
+                                          .reason = std::string(name) + ": the line is " +
+                                                    std::to_string(line.size()) +
+                                                    " bytes long; a QSO line has at most " +
+                                                    std::to_string(kMaxQsoLine)});
                 continue;
             }
             ToCapitals(text.data() + lineBegin + colon + 1, line.size() - colon - 1);
@@ -190,15 +246,17 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
             qso.lineNumber = number;
             qso.xQso = xQso;
             if (auto problem = ReadQsoFields(line, colon + 1, xQso ? "X-QSO" : "QSO", dates, qso)) {
+                log.unreadable.push_back(Unreadable(number, std::move(*problem), qso));
                 log.qsos.pop_back();
-                log.unreadable.push_back({number, std::move(*problem)});
             }
             continue;
         }
         if (name == "START-OF-LOG") {
             log.unreadable.push_back(
-                {number, "a second START-OF-LOG: inside the log (the first is on line " +
-                             std::to_string(log.startLine) + ")"});
+                {.line = number,
+                 .reason = "a second START-OF-LOG: inside the log (the first is on line " +
+                           std::to_string(log.startLine) + ")",
+                 .kind = UnreadableKind::kNoQsoLine});
             continue;
         }
         if (name == "END-OF-LOG") {
@@ -229,10 +287,6 @@ std::string_view ModeCode(CabrilloMode mode) {
             return "DG";
     }
     return {};
-}
-
-std::string UnreadableLine::Describe() const {
-    return "line " + std::to_string(line) + ": " + reason;
 }
 
 std::string_view CabrilloLog::Value(std::string_view tag) const {
@@ -289,6 +343,10 @@ std::optional<int64_t> CabrilloLog::ClaimedScore() const {
         return std::nullopt;
     }
     return score;
+}
+
+bool IsUtf16Text(std::string_view bytes) {
+    return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF") || LooksLikeUtf16(bytes);
 }
 
 std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(std::string_view bytes) {

@@ -7,9 +7,13 @@
 // - Lines end in CR LF, LF or a lone CR; the last line needs no end. A UTF-8
 //   byte order mark is skipped. Tags match without regard to case; a tag's
 //   value is kept as written, without the blanks around it.
-// - Lines before START-OF-LOG: and after END-OF-LOG: are ignored; blank lines
-//   are ignored. A log without END-OF-LOG: is read to the end of the file
-//   (endLine stays 0). A second START-OF-LOG: inside the log is unreadable.
+// - Lines before START-OF-LOG: are ignored; blank lines (and a line that is
+//   a DOS end-of-file mark, Ctrl-Z) are ignored. A log without END-OF-LOG:
+//   is read to the end of the file (endLine stays 0). A second START-OF-LOG:
+//   inside the log is unreadable. Every line after END-OF-LOG: but blank
+//   ones is unreadable too: a file holds one log, and a second log pasted
+//   after the first, or anything else there, is listed rather than dropped
+//   unsaid.
 // - Every tag line other than QSO: and X-QSO: is kept in file order with its
 //   line number, known, unknown and X- tags alike; repeated tags (ADDRESS,
 //   SOAPBOX, OPERATORS) each keep their own line.
@@ -30,7 +34,14 @@
 //       typed                       1255N37O     (serial 12, coordinate 55N37O)
 //       report typed                599 1255N37O
 //   A coordinate has one or two digits of latitude and one to three of
-//   longitude; a serial has one to six digits. A typed exchange is split by
+//   longitude; a serial has one to six digits. East may be written E, as
+//   English-language loggers write it (50N10E): the plug-in reads the
+//   degrees only, so 50N10E scores as 50N10O, and the exchange is kept as
+//   written, as the plug-in stores it.
+// - The fixed fields (frequency, mode, date, time, own call) are read first.
+//   A QSO line whose fields after the own call hold no coordinate at all is
+//   a line of another contest: unreadable, of its own kind, so that commands
+//   say such lines once per log rather than once per line. A typed exchange is split by
 //   the plug-in's own rule (NormaliseReceivedExchange), which takes the last
 //   two digits before N or S as the latitude and up to four digits as serial.
 // - A QSO line holding a control byte other than tab is unreadable; header
@@ -47,6 +58,7 @@
 #include <vector>
 
 #include "logfile/cabrillo_qso.h"
+#include "logfile/unreadable_line.h"
 
 namespace zelk::logfile {
 
@@ -54,15 +66,6 @@ struct CabrilloTag {
     std::string_view name;  // upper case
     std::string_view value;
     uint32_t line = 0;
-};
-
-struct UnreadableLine {
-    uint32_t line = 0;
-    std::string reason;  // printable (Printable): control bytes and bytes that are no
-                         // UTF-8 escaped, long texts cut
-
-    // "line 57: QSO: has 6 fields, ..."
-    std::string Describe() const;
 };
 
 struct CabrilloLog {
@@ -91,12 +94,18 @@ struct CabrilloLog {
     std::optional<int64_t> ClaimedScore() const;
 };
 
-// A file that is no Cabrillo log at all: empty (or blank), UTF-16, or
+// A file that is no Cabrillo log at all: empty (or blank), UTF-16 (with a
+// byte order mark, or without one where every other byte is zero), or
 // without a START-OF-LOG: line, told apart as binary data (a zero byte), an
 // ADIF log or other text.
 struct NotCabrillo {
     std::string reason;
 };
+
+// Whether the bytes are UTF-16 text: they start with a byte order mark (FF FE
+// or FE FF), or, of their first bytes, every other one is zero and the
+// others are not (ASCII written as UTF-16 without a mark).
+bool IsUtf16Text(std::string_view bytes);
 
 std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(std::string_view bytes);
 // The same without copying the bytes: the log keeps them.

@@ -17,7 +17,8 @@ namespace zelk::logfile {
 // (The plug-in's scoring reads the degrees only; two stations that differ in
 // a letter are still different places to the check.) The text is a
 // coordinate as the Cabrillo reader spans it: degrees, N or S, degrees, O
-// or W.
+// or W; E is east as O is (50N10E and 50N10O give one key), as it is to the
+// plug-in, which never reads the letters.
 uint32_t CoordinateKey(std::string_view coordinate);
 
 // The key as text: "55N37O", without leading zeros.
