@@ -5,6 +5,7 @@
 // lines that could not be read.
 #include <cstdlib>
 
+#include "adjudication/line_explanation.h"
 #include "adjudication/report_text.h"
 #include "adjudication/results_files.h"
 #include "logfile/sent_coordinate.h"
@@ -31,18 +32,10 @@ constexpr StatusWords kNotCredited[] = {
     {LineStatus::kNotCw, "not in CW", "not in CW"},
 };
 
-std::string Minutes(int64_t apart) {
-    return Counted(static_cast<std::size_t>(apart), "minute", "minutes") + " apart";
-}
-
-std::string Shown(std::string_view text) {
-    return Printable(text, 40);
-}
-
 class UbnWriter {
   public:
     UbnWriter(const ContestCheck& contest, const Entrant& entrant)
-        : m_contest(contest), m_entrant(entrant) {}
+        : m_contest(contest), m_entrant(entrant), m_why(contest, entrant) {}
 
     std::string Report() {
         Summary();
@@ -202,97 +195,18 @@ class UbnWriter {
                   whose + "):\n    " + QuotedLine(log.LineText(line)) + "\n";
     }
 
-    std::string CallOf(const CheckedLine& line) const {
-        return Shown(m_contest.calls.Text(line.call));
-    }
-
     void Explain(const CheckedLine& line) {
-        const LogFile& log = m_entrant.log;
         const ContestCheck::LineRef other = m_contest.Line(line.decidedBy);
-        const std::string call = CallOf(line);
-        const std::string band = BandText(line.band);
-        const std::string head = "Line " + std::to_string(line.lineNumber) + ", " + call + ": ";
-        std::string why;
-        switch (line.status) {
-            case LineStatus::kXQso:
-                why = "X-QSO, not credited: an X-QSO line is listed, never credited.";
-                break;
-            case LineStatus::kNotCw:
-                why = "not in CW, not credited: the mode is " +
-                      std::string(logfile::ModeCode(line.mode)) + "; only CW QSOs count.";
-                break;
-            case LineStatus::kOutOfPeriod:
-                why = "out of the contest period, not credited (no penalty): the QSO's time, " +
-                      MinuteText(line.minute) + " UTC" +
-                      (m_entrant.clockOffsetMinutes != 0 ? " with your clock corrected" : "") +
-                      ", lies outside " + PeriodText(m_contest.rules) + ".";
-                break;
-            case LineStatus::kOtherBand:
-                why = "on " + band + ", not scored (no penalty): your entry is for " +
-                      m_entrant.log.category.Of(CategoryPart::kBand) + " only.";
-                break;
-            case LineStatus::kDupe:
-                why = "dupe, not credited (no penalty): " + DupeReason(line, *other.line) + ".";
-                break;
-            case LineStatus::kBustedExchange:
-                why = "busted exchange, not credited: you copied " + Exchange(line, true) + "; " +
-                      call + " sent " + Exchange(*other.line, false) + " (" +
-                      Difference(line, *other.line) + ").";
-                break;
-            case LineStatus::kBustedCall:
-                why = "busted call, not credited: " + call +
-                      (line.call < m_contest.entrants.size() ? "'s log holds no QSO with you there"
-                                                             : " sent no log") +
-                      ", but " + Shown(other.entrant->log.call) + " (" +
-                      Counted(EditDistance(m_contest.calls.Text(line.call), other.entrant->log.call,
-                                           1 << 20),
-                              "edit", "edits") +
-                      " from " + call + ") logged you on " + band + ", " +
-                      Minutes(std::llabs(other.line->minute - line.minute)) +
-                      ", in a line that no line of yours matches: you copied its call wrong. " +
-                      Shown(other.entrant->log.call) + " keeps the QSO.";
-                break;
-            case LineStatus::kPartnerBustedCall:
-                why = "credited without confirmation: " + call + " logged your call as " +
-                      Shown(other.entrant->log.CallText(*other.line)) +
-                      "; the QSO counts for you, not for " + call + ".";
-                break;
-            case LineStatus::kNil:
-                why = "not in log (NIL), not credited: " + NilReason(line, other.line) + ".";
-                if (m_contest.rules.nilPenalty > 0) {
-                    why += " The NIL costs " +
-                           std::to_string(int64_t{m_contest.rules.nilPenalty} * kPointsPerContact) +
-                           " more points.";
-                }
-                if (other.line != nullptr) {
-                    why += " Its nearest QSO with you is on " + BandText(other.line->band) + ", " +
-                           Minutes(std::llabs(other.line->minute - line.minute)) + ":";
-                }
-                break;
-            case LineStatus::kNoLogCredited:
-                why = "credited without confirmation: " + call + " sent no log; its call is in " +
-                      Counted(m_contest.appearances[line.call], "log", "logs") +
-                      ", so the QSO counts, with its exchange unchecked.";
-                break;
-            case LineStatus::kUnique:
-                why = "unique, not credited: " + call + " sent no log and its call is in " +
-                      Counted(m_contest.appearances[line.call], "log", "logs") + ", fewer than " +
-                      std::to_string(m_contest.rules.minAppearances) + ".";
-                break;
-            case LineStatus::kConfirmed:
-                why = "confirmed: " + call + "'s log holds the QSO as you logged it.";
-                break;
-            case LineStatus::kPending:
-                break;
-        }
-        m_text += Wrapped(head + why, 0);
-        Quote(log, line, "yours");
+        const std::string head = "Line " + std::to_string(line.lineNumber) + ", " +
+                                 Shown(m_contest.calls.Text(line.call)) + ": ";
+        m_text += Wrapped(head + m_why.Why(line), 0);
+        Quote(m_entrant.log, line, "yours");
         if (other.line != nullptr) {
             const bool own = other.entrant == &m_entrant;
             Quote(other.entrant->log, *other.line,
-                  !own                                   ? Shown(other.entrant->log.call) + "'s"
-                  : IsFirstOfItsCallAndBand(*other.line) ? "the first"
-                                                         : "the one that counts");
+                  !own ? Shown(other.entrant->log.call) + "'s"
+                  : m_why.IsFirstOfItsCallAndBand(*other.line) ? "the first"
+                                                               : "the one that counts");
         }
     }
 
@@ -312,104 +226,6 @@ class UbnWriter {
                (offset > 0 ? " (fast)" : " (slow)");
     }
 
-    // Why the partner's log does not back a NIL line; `nearest` is the
-    // partner's line with our call nearest in time, if any.
-    std::string NilReason(const CheckedLine& line, const CheckedLine* nearest) const {
-        const std::string call = CallOf(line);
-        const std::string band = BandText(line.band);
-        const std::string window = Counted(m_contest.rules.timeWindowMinutes, "minute", "minutes");
-        if (nearest != nullptr && nearest->band == line.band &&
-            std::llabs(nearest->minute - line.minute) <= m_contest.rules.timeWindowMinutes &&
-            nearest->match != kNoLine) {
-            const ContestCheck::LineRef paired = m_contest.Line(nearest->match);
-            return call + "'s log holds a QSO with you on " + band + " within " + window +
-                   ", but it pairs with your line " + std::to_string(paired.line->lineNumber);
-        }
-        std::string reason =
-            call + " sent a log, but it holds no QSO with you on " + band + " within " + window;
-        if (const logfile::UnreadableLine* unread = UnreadableNear(line)) {
-            reason += " that could be read: its line " + std::to_string(unread->line) +
-                      " near that time could not be read (" + unread->reason +
-                      "); the QSO may be there";
-        }
-        return reason;
-    }
-
-    // The partner's unreadable QSO line nearest to a NIL line in time, within
-    // the window, on its band (or of a band unknown) and naming our call (or
-    // no call that could be found); null when none is.
-    const logfile::UnreadableLine* UnreadableNear(const CheckedLine& line) const {
-        const Entrant* partner = m_contest.EntrantOfCall(line.call);
-        if (partner == nullptr) {
-            return nullptr;
-        }
-        const logfile::UnreadableLine* nearest = nullptr;
-        int64_t nearestApart = 0;
-        for (const logfile::UnreadableLine& unread : partner->log.unreadable) {
-            if (!unread.minutes || !logfile::IsQsoLine(unread.kind)) {
-                continue;
-            }
-            // The partner's clock, where it was corrected, as its lines are.
-            const int64_t apart =
-                std::llabs(*unread.minutes - partner->clockOffsetMinutes - line.minute);
-            const bool band = unread.band == logfile::kNoBand || unread.band == line.band;
-            const bool call = unread.call.empty() || unread.call == m_entrant.log.call;
-            if (apart <= m_contest.rules.timeWindowMinutes && band && call &&
-                (nearest == nullptr || apart < nearestApart)) {
-                nearest = &unread;
-                nearestApart = apart;
-            }
-        }
-        return nearest;
-    }
-
-    // Why `line` is a dupe of `counted`, the line of the same call and band
-    // that counts: the first of them, or the first the partner's log backs.
-    std::string DupeReason(const CheckedLine& line, const CheckedLine& counted) const {
-        const std::string call = CallOf(line);
-        const std::string where = call + " on " + BandText(line.band);
-        const std::string number = std::to_string(counted.lineNumber);
-        if (IsFirstOfItsCallAndBand(counted)) {
-            return "you worked " + where + " before, in line " + number + "; the first QSO counts";
-        }
-        return "you logged " + where + (Earlier(counted, line) ? " before" : " again") +
-               ", in line " + number + ", and " + call + "'s log " +
-               (counted.status == LineStatus::kConfirmed ? "confirms" : "holds") +
-               " that QSO, so that one counts";
-    }
-
-    static bool Earlier(const CheckedLine& a, const CheckedLine& b) {
-        return a.minute != b.minute ? a.minute < b.minute : a.lineNumber < b.lineNumber;
-    }
-
-    // Whether no line of the log with the same call and band, that its own
-    // log leaves to the check, comes before `counted`.
-    bool IsFirstOfItsCallAndBand(const CheckedLine& counted) const {
-        for (const CheckedLine& other : m_entrant.log.lines) {
-            if (other.call == counted.call && other.band == counted.band &&
-                !IsOwnLogStatus(other.status) && Earlier(other, counted)) {
-                return false;
-            }
-        }
-        return true;
-    }
-
-    // "the serial differs", "the coordinate differs", "both differ"
-    static std::string Difference(const CheckedLine& ours, const CheckedLine& theirs) {
-        const bool serial = ours.receivedSerial != theirs.sentSerial;
-        const bool coordinate = ours.receivedCoordinate != theirs.sentCoordinate;
-        return serial && coordinate ? "both differ"
-               : serial             ? "the serial differs"
-                                    : "the coordinate differs";
-    }
-
-    // "serial 8 and coordinate 63N38O"
-    static std::string Exchange(const CheckedLine& line, bool received) {
-        return "serial " + std::to_string(received ? line.receivedSerial : line.sentSerial) +
-               " and coordinate " +
-               logfile::CoordinateKeyText(received ? line.receivedCoordinate : line.sentCoordinate);
-    }
-
     void Unreadable() {
         if (m_entrant.log.unreadable.empty()) {
             return;
@@ -427,6 +243,7 @@ class UbnWriter {
 
     const ContestCheck& m_contest;
     const Entrant& m_entrant;
+    const LineExplanation m_why;
     std::string m_text;
 };
 
