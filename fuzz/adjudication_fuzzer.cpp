@@ -3,7 +3,8 @@
 // as one contest (the first byte chooses the time window and the call
 // distance), with every result file made. Beyond running clean under the
 // sanitizers:
-// - every QSO line gets a status, and the counts add up to the lines;
+// - every QSO line gets a status, and the counts add up to the lines; no
+//   check log has a place; decisions are applied or kept aside, never lost;
 // - a line that names its deciding line names one that exists, and a busted
 //   call and its partner's line name each other;
 // - results.json is JSON that lists every entrant and every file not read,
@@ -102,7 +103,23 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
     rules.timeWindowMinutes = choice % 8;
     rules.callDistance = (choice >> 3) % 4;
     rules.minAppearances = 1 + (choice >> 5) % 3;
+    // One input in two has a contest period around the simulator's usual
+    // date, and decisions on the first lines of the first file's call; they
+    // may name lines that are no QSO lines.
+    if ((choice & 0x80) != 0) {
+        const int64_t day = int64_t{19855} * 1440;  // 2024-05-12 00:00
+        rules.start = day + 6 * 60;
+        rules.end = day + 13 * 60;
+        const std::string call = files.empty() ? std::string("X") : files.front().call;
+        for (uint32_t line = 1; line <= 6; ++line) {
+            rules.decisions.push_back(
+                {call, line, line % 2 == 0 ? Decision::Verdict::kDeny : Decision::Verdict::kCredit,
+                 "fuzz", "input"});
+        }
+    }
     const ContestCheck contest = CheckContest(std::move(files), rules);
+    Require(contest.staleDecisions.size() + contest.applied.size() <= rules.decisions.size(),
+            "more decisions applied or stale than given");
     Require(contest.entrants.size() + contest.notRead.size() + contest.superseded.size() ==
                 pieces.size(),
             "a file neither an entrant, superseded nor not read");
@@ -113,7 +130,8 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
         }
         Require(counted == entrant.log.lines.size(), "status counts do not add up");
         Require(entrant.Count(LineStatus::kPending) == 0, "a line left pending");
-        Require(entrant.QsosCredited() <= entrant.QsosClaimed(), "more credited than claimed");
+        Require(entrant.QsosCredited() <= entrant.log.lines.size(), "more credited than lines");
+        Require(entrant.place == 0 || !entrant.log.category.IsCheckLog(), "a check log ranked");
         Require(entrant.checkedScore >= 0, "a negative checked score");
         for (const CheckedLine& line : entrant.log.lines) {
             Require(line.status != LineStatus::kNil || line.match == kNoLine,
