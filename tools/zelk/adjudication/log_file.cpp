@@ -27,8 +27,10 @@ CheckedLine Pack(const logfile::CabrilloQso& qso, const std::string& text) {
     line.sentCoordinate = logfile::CoordinateKey(qso.Text(qso.sent.coordinate));
     line.receivedSerial = qso.received.serial;
     line.receivedCoordinate = logfile::CoordinateKey(qso.Text(qso.received.coordinate));
-    line.receivedSize = qso.received.normalisedSize;
-    std::memcpy(line.received, qso.received.normalised, sizeof line.received);
+    // A normalised exchange is at most 14 characters (cabrillo_exchange.cpp).
+    static_assert(sizeof line.received >= 6 + 1 + 7);
+    std::memcpy(line.received, qso.received.normalised,
+                std::min<std::size_t>(qso.received.normalisedSize, sizeof line.received));
     return line;
 }
 

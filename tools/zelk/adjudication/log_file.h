@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -41,13 +42,18 @@ struct CheckedLine {
     logfile::CabrilloMode mode = logfile::CabrilloMode::kCw;
     bool xQso = false;
     LineStatus status = LineStatus::kPending;
-    uint8_t receivedSize = 0;
-    char received[15] = {};  // the received exchange as the plug-in stores it ("012 55N37O")
+    // The received exchange as the plug-in stores it ("012 55N37O"), zero
+    // filled: at most a serial of six digits, a blank and a coordinate of
+    // seven characters, so the line stays 72 bytes.
+    char received[14] = {};
 
-    std::string_view Received() const { return {received, receivedSize}; }
+    std::string_view Received() const { return {received, strnlen(received, sizeof received)}; }
     // Only CW lines of QSO: count; X-QSO: lines are listed, never credited.
     bool Counts() const { return !xQso && mode == logfile::CabrilloMode::kCw; }
 };
+
+// A contest of a million lines keeps its lines in 72 MB.
+static_assert(sizeof(CheckedLine) <= 72);
 
 struct LogFile {
     std::string name;      // the file's name in the folder
