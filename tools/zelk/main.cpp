@@ -40,6 +40,9 @@ int main(int argc, char** argv) {
     const Subcommand subcommands[] = {
         DeclareInit(app, installation),  DeclareScore(app, installation), DeclareReport(app),
         DeclareSetup(app, installation), DeclareCheck(app, installation), DeclareAdjudicate(app),
+#ifndef _WIN32
+        DeclareServe(app),
+#endif
     };
 
     try {

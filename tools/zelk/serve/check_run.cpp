@@ -70,7 +70,7 @@ std::vector<std::string> ExportCurrentLogs(const std::vector<Submission>& curren
             const std::string bytes = files.Read(row.storedName);
             if (Sha256Hex(bytes) != row.sha256) {
                 throw std::runtime_error("the stored log " + row.storedName + " of " +
-                                         host::Printable(row.call) + " (submission " +
+                                         Printable(row.call) + " (submission " +
                                          std::to_string(row.id) +
                                          ") is not the file received: its SHA-256 differs");
             }
@@ -105,11 +105,11 @@ CheckOutcome ContestChecker::Run(UtcTime now) {
     const adjudication::ContestCheck contest = adjudication::CheckContest(std::move(logs), m_rules);
     outcome.table = adjudication::WriteResults(contest, m_dir.results, {.html = true});
     for (const adjudication::NotRead& file : contest.notRead) {
-        outcome.problems.push_back(host::Printable(file.file) + ": not read: " + file.reason);
+        outcome.problems.push_back(Printable(file.file) + ": not read: " + file.reason);
     }
     for (const adjudication::Entrant& entrant : contest.entrants) {
-        for (const host::UnreadableLine& line : entrant.log.unreadable) {
-            outcome.problems.push_back(host::Printable(entrant.log.name) + ": " + line.Describe() +
+        for (const logfile::UnreadableLine& line : entrant.log.unreadable) {
+            outcome.problems.push_back(Printable(entrant.log.name) + ": " + line.Describe() +
                                        " (not checked)");
         }
     }

@@ -45,7 +45,7 @@ form.inline { display: inline; }
 }  // namespace
 
 std::string Text(std::string_view text, std::size_t limit) {
-    return report_html::Escape(host::Printable(text, limit));
+    return report_html::Escape(Printable(text, limit));
 }
 
 std::string Document(std::string_view title, std::string_view body) {

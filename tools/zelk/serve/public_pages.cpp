@@ -90,7 +90,7 @@ std::string ReceiptPage(const Receipt& receipt, const std::string& contestName) 
     }
     body += "<p><a href=\"/received\">Logs received</a> &middot; <a href=\"/\">Send another "
             "log</a></p>\n";
-    return Document("Log received: " + host::Printable(reading.call, 40), body);
+    return Document("Log received: " + Printable(reading.call, 40), body);
 }
 
 std::string ReceivedPage(const std::vector<Submission>& current, const std::string& contestName) {

@@ -23,7 +23,7 @@ std::string_view Trim(std::string_view text) {
 bool EqualNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return host::AsciiUpper(x) == host::AsciiUpper(y); });
+                      [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
 }
 
 // Calls `visit` with each trimmed piece of `text` between separators.
@@ -148,7 +148,7 @@ std::optional<std::string> EmailProblem(std::string_view email) {
     const std::size_t at = email.rfind('@');
     if (oddCharacter || at == 0 || at == std::string_view::npos || at + 1 == email.size() ||
         email.substr(at + 1).find('.') == std::string_view::npos) {
-        return "\"" + host::Printable(email, 60) +
+        return "\"" + Printable(email, 60) +
                "\" is not an e-mail address such as name@example.org.";
     }
     return std::nullopt;

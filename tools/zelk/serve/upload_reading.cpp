@@ -2,9 +2,9 @@
 #include "serve/upload_reading.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "host/cabrillo_contacts.h"
+#include "host/log_reading.h"
 #include "logfile/cabrillo_reader.h"
 #include "report_scoring/log_report.h"
 #include "text/text.h"
@@ -16,14 +16,6 @@ namespace {
 constexpr const char* kSendCabrillo =
     " Send the Cabrillo file (.log or .cbr) your logging program writes for the contest.";
 
-// The date part of a contact time, as `zelk report` dates the contest.
-ZelkOleDateTime DateOf(const ZelkOleDateTime& time) {
-    if (time.m_status != kZelkDateTimeValid) {
-        return time;
-    }
-    return ZelkOleDateTime{std::floor(time.m_dt), kZelkDateTimeValid};
-}
-
 std::string Capitalised(std::string text) {
     if (!text.empty() && text[0] >= 'a' && text[0] <= 'z') {
         text[0] = static_cast<char>(text[0] - 'a' + 'A');
@@ -32,23 +24,23 @@ std::string Capitalised(std::string text) {
 }
 
 bool HasAdifMarks(std::string_view bytes) {
-    const std::string upper = host::Upper(bytes);
+    const std::string upper = Upper(bytes);
     return upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos;
 }
 
-std::vector<LineNote> HeaderProblems(const host::CabrilloLog& log, const UploadReading& reading,
+std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log, const UploadReading& reading,
                                      std::string_view contestName) {
     std::vector<LineNote> problems;
     if (reading.callFromQsoLines) {
         problems.push_back({0, "the header has no CALLSIGN: line; the log is taken as " +
-                                   host::Printable(reading.call) +
+                                   Printable(reading.call) +
                                    "'s, the own call of its first QSO line"});
     }
     const std::string_view contest = log.Contest();
     if (contest.empty()) {
         problems.push_back({0, "the header has no CONTEST: line"});
-    } else if (host::Upper(contest) != host::Upper(contestName)) {
-        problems.push_back({0, "CONTEST: names " + host::Printable(contest) + ", not " +
+    } else if (Upper(contest) != Upper(contestName)) {
+        problems.push_back({0, "CONTEST: names " + Printable(contest) + ", not " +
                                    std::string(contestName)});
     }
     if (reading.category.empty()) {
@@ -60,7 +52,7 @@ std::vector<LineNote> HeaderProblems(const host::CabrilloLog& log, const UploadR
         problems.push_back({0, "the header has no CLAIMED-SCORE: line"});
     } else if (!reading.claimedScore) {
         problems.push_back(
-            {0, "CLAIMED-SCORE: " + host::Printable(claimed) + " is not a whole number"});
+            {0, "CLAIMED-SCORE: " + Printable(claimed) + " is not a whole number"});
     }
     if (log.qsos.empty()) {
         problems.push_back({0, "the log has no QSO: line, so it scores nothing"});
@@ -81,14 +73,14 @@ std::variant<UploadReading, Refusal> ReadUpload(std::string_view bytes,
         return Refusal{"The file is an ADIF log (it has <EOH> or <EOR>), not a Cabrillo log." +
                        std::string(kSendCabrillo)};
     }
-    auto read = host::ReadCabrillo(bytes);
-    if (auto* notCabrillo = std::get_if<host::NotCabrillo>(&read)) {
+    auto read = logfile::ReadCabrillo(bytes);
+    if (auto* notCabrillo = std::get_if<logfile::NotCabrillo>(&read)) {
         return Refusal{Capitalised(notCabrillo->reason) + "." + kSendCabrillo};
     }
-    const host::CabrilloLog& log = std::get<host::CabrilloLog>(read);
+    const logfile::CabrilloLog& log = std::get<logfile::CabrilloLog>(read);
 
     UploadReading reading;
-    reading.call = host::Upper(log.Callsign());
+    reading.call = Upper(log.Callsign());
     if (reading.call.empty() && !log.qsos.empty()) {
         reading.call = std::string(log.qsos.front().OwnCall());
         reading.callFromQsoLines = true;
@@ -99,37 +91,34 @@ std::variant<UploadReading, Refusal> ReadUpload(std::string_view bytes,
             "CALLSIGN: with your call to the header."};
     }
     reading.qsos = std::count_if(log.qsos.begin(), log.qsos.end(),
-                                 [](const host::CabrilloQso& qso) { return !qso.xQso; });
+                                 [](const logfile::CabrilloQso& qso) { return !qso.xQso; });
     reading.claimedScore = log.ClaimedScore();
-    for (const host::UnreadableLine& line : log.unreadable) {
+    for (const logfile::UnreadableLine& line : log.unreadable) {
         reading.unreadable.push_back({line.line, line.reason});
     }
 
-    host::CabrilloContacts mapped = host::MapCabrilloLog(log);
-    reading.category = mapped.category;
-    reading.station = mapped.sentCoordinate;
+    // Mapped and scored as `zelk report LOG --summary` does without a
+    // contest folder: the contestant as it names one, the station the log sent.
+    host::LogReading mapped;
+    mapped.cabrillo = host::MapCabrilloLog(log);
+    mapped.contacts = std::move(mapped.cabrillo->contacts);
+    reading.category = mapped.cabrillo->category;
+    reading.station = mapped.cabrillo->sentCoordinate;
     reading.warnings = HeaderProblems(log, reading, contestName);
-    for (const host::CabrilloNote& note : mapped.warnings) {
+    for (const host::CabrilloNote& note : mapped.cabrillo->warnings) {
         reading.warnings.push_back({note.line, note.message});
     }
-
-    // As `zelk report LOG --summary` scores it without a contest folder: the
-    // contestant as Contestant() names it, the station the log sent.
     if (!mapped.contacts.empty()) {
-        host::LogReportSettings settings;
-        settings.contestant = mapped.callsign;
-        if (settings.contestant.empty()) {
-            auto named = std::find_if(mapped.contacts.begin(), mapped.contacts.end(),
-                                      [](const host::Contact& c) { return !c.ownCall.empty(); });
-            settings.contestant = named != mapped.contacts.end() ? named->ownCall : "";
-        }
-        settings.category = mapped.category;
+        report_scoring::LogReportSettings settings;
+        settings.contestant = host::Contestant("", mapped);
+        settings.category = reading.category;
         const host::StationChoice station =
-            host::ChooseStation(mapped.sentCoordinate, "", std::nullopt, std::nullopt);
+            host::ChooseStation(reading.station, "", std::nullopt, std::nullopt);
         settings.latitude = station.latitude.value_or(0.0);
         settings.longitude = station.longitude.value_or(0.0);
-        settings.contestDate = DateOf(mapped.contacts.front().time);
-        reading.score = host::BuildLogReport(mapped.contacts, settings).model.score.claimedScore;
+        settings.contestDate = host::DateOf(mapped.contacts.front().time);
+        reading.score =
+            report_scoring::BuildLogReport(mapped.contacts, settings).model.score.claimedScore;
     }
     return reading;
 }
