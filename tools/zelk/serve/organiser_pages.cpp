@@ -39,7 +39,7 @@ std::string SubmissionsTable(const std::vector<Submission>& submissions) {
     std::string html =
         "<div class=\"scroll\"><table class=\"submissions\">\n<thead><tr><th class=\"n\">#</th>"
         "<th>Call</th><th>Category</th><th class=\"n\">QSOs</th><th class=\"n\">Claimed</th>"
-        "<th class=\"n\">Score</th><th>E-mail</th><th>Received (UTC)</th><th>Log</th>"
+        "<th class=\"n\">Score</th><th>E-mail</th><th>Received</th><th>Log</th>"
         "<th>Reading</th></tr></thead>\n<tbody>\n";
     for (auto row = submissions.rbegin(); row != submissions.rend(); ++row) {
         const UploadReading reading = ReadingFromSummary(row->call, row->category, row->summary);
@@ -50,7 +50,7 @@ std::string SubmissionsTable(const std::vector<Submission>& submissions) {
                 "</td><td class=\"n\">" + std::to_string(reading.qsos) + "</td><td class=\"n\">" +
                 (reading.claimedScore ? std::to_string(*reading.claimedScore) : "-") +
                 "</td><td class=\"n\">" + std::to_string(reading.score) + "</td><td>" +
-                Text(row->email, 254) + "</td><td>" + Escape(row->receivedAt) +
+                Text(row->email, 254) + "</td><td>" + TimeText(row->receivedAt) +
                 (row->byOrganiser ? " (added by the organiser)" : "") +
                 (row->replacedBy ? "<br>replaced by " + std::to_string(*row->replacedBy) : "") +
                 "</td><td><a href=\"/organiser/logs/" + id + "\">download</a> (" +

@@ -48,6 +48,14 @@ std::string Text(std::string_view text, std::size_t limit) {
     return report_html::Escape(Printable(text, limit));
 }
 
+std::string TimeText(std::string_view utc) {
+    std::string text(utc);
+    if (text.size() == 20 && text[10] == 'T' && text[19] == 'Z') {
+        text = text.substr(0, 10) + " " + text.substr(11, 8) + " UTC";
+    }
+    return report_html::Escape(text);
+}
+
 std::string Document(std::string_view title, std::string_view body) {
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"

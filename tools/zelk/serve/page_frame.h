@@ -22,6 +22,9 @@ std::string Document(std::string_view title, std::string_view body);
 // of at most `limit` characters (control bytes shown as \xNN).
 std::string Text(std::string_view text, std::size_t limit = 200);
 
+// "2024-05-19T12:34:56Z" as "2024-05-19 12:34:56 UTC", escaped.
+std::string TimeText(std::string_view utc);
+
 // A page saying why something was refused, with a way back.
 std::string MessagePage(std::string_view title, std::string_view sentence,
                         std::string_view backHref, std::string_view backText);

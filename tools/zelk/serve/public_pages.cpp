@@ -69,7 +69,7 @@ std::string ReceiptPage(const Receipt& receipt, const std::string& contestName) 
                 reading.claimedScore ? std::to_string(*reading.claimedScore) : "none given");
     body += Row("Score by " + Escape(contestName) + "'s rules",
                 "<span id=\"score\">" + std::to_string(reading.score) + "</span>");
-    body += Row("Received", Escape(receipt.receivedAt));
+    body += Row("Received", TimeText(receipt.receivedAt));
     if (receipt.replaces) {
         body += Row("Replaces", "your earlier log, receipt " + std::to_string(*receipt.replaces));
     }
@@ -99,13 +99,13 @@ std::string ReceivedPage(const std::vector<Submission>& current, const std::stri
             (current.size() == 1 ? "log" : "logs") +
             " received; a later log of a call replaces its earlier one.</p>\n";
     body += "<div class=\"scroll\"><table class=\"received\">\n<thead><tr><th>Call</th>"
-            "<th>Category</th><th class=\"n\">QSOs</th><th>Received (UTC)</th></tr></thead>\n"
+            "<th>Category</th><th class=\"n\">QSOs</th><th>Received</th></tr></thead>\n"
             "<tbody>\n";
     for (const Submission& row : current) {
         const UploadReading reading = ReadingFromSummary(row.call, row.category, row.summary);
         body += "<tr><td>" + Text(row.call, 40) + "</td><td>" + Text(row.category, 80) +
                 "</td><td class=\"n\">" + std::to_string(reading.qsos) + "</td><td>" +
-                Escape(row.receivedAt) + "</td></tr>\n";
+                TimeText(row.receivedAt) + "</td></tr>\n";
     }
     body += "</tbody>\n</table></div>\n";
     return Document(contestName + " contest: logs received", body);
