@@ -1,6 +1,8 @@
 // Setting up cpp-httplib's server.
 #include "serve/http_server.h"
 
+#include <sys/socket.h>
+
 #include <iostream>
 #include <stdexcept>
 
@@ -11,6 +13,9 @@
 namespace zelk::serve {
 
 namespace {
+
+// Connections waiting to be accepted: the kernel caps it at its somaxconn.
+constexpr int kListenBacklog = 1024;
 
 // Room beyond the log for the rest of an upload's form (see upload_form.cpp).
 constexpr std::size_t kFormOverhead = 64 * 1024;
@@ -72,20 +77,27 @@ HttpServer::HttpServer(App& app) {
     AddOrganiserRoutes(m_server, app);
 }
 
+bool HttpServer::Server::WidenBacklog(int backlog) {
+    return ::listen(svr_sock_, backlog) == 0;
+}
+
 int HttpServer::Bind(const ListenAddress& address) {
     const std::string shown = address.host + ":" + std::to_string(address.port);
-    if (address.port == 0) {
-        const int port = m_server.bind_to_any_port(address.host);
+    int port = address.port;
+    if (port == 0) {
+        port = m_server.bind_to_any_port(address.host);
         if (port <= 0) {
             throw std::runtime_error("cannot listen on " + shown);
         }
-        return port;
-    }
-    if (!m_server.bind_to_port(address.host, address.port)) {
+    } else if (!m_server.bind_to_port(address.host, address.port)) {
         throw std::runtime_error("cannot listen on " + shown +
                                  " (is another server using the port?)");
     }
-    return address.port;
+    if (!m_server.WidenBacklog(kListenBacklog)) {
+        throw std::runtime_error("cannot listen on " + shown + " with a backlog of " +
+                                 std::to_string(kListenBacklog));
+    }
+    return port;
 }
 
 bool HttpServer::Run() {

@@ -27,7 +27,15 @@ class HttpServer {
     void Stop();
 
   private:
-    httplib::Server m_server;
+    // Debian's cpp-httplib is built to listen with a backlog of 5
+    // connections: a burst of entrants beyond that has its connections
+    // dropped and retried after one, three, seven ... seconds. listen() again
+    // on the bound socket (the library keeps it for subclasses) widens it.
+    class Server : public httplib::Server {
+      public:
+        bool WidenBacklog(int backlog);
+    };
+    Server m_server;
 };
 
 }  // namespace zelk::serve
