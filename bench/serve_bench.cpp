@@ -71,13 +71,14 @@ std::string Exchange(const std::string& source, int port, const std::string& req
 
 std::string UploadRequest(const std::string& log) {
     const std::string boundary = "zelkbenchboundary";
-    const std::string body = "--" + boundary +
-                             "\r\nContent-Disposition: form-data; name=\"log\"; filename=\"a.log\"\r\n"
-                             "Content-Type: text/plain\r\n\r\n" +
-                             log + "\r\n--" + boundary + "--\r\n";
+    const std::string body =
+        "--" + boundary +
+        "\r\nContent-Disposition: form-data; name=\"log\"; filename=\"a.log\"\r\n"
+        "Content-Type: text/plain\r\n\r\n" +
+        log + "\r\n--" + boundary + "--\r\n";
     return "POST /api/logs HTTP/1.1\r\nHost: 127.0.0.1\r\nAccept: application/json\r\n"
-           "Content-Type: multipart/form-data; boundary=" + boundary +
-           "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
+           "Content-Type: multipart/form-data; boundary=" +
+           boundary + "\r\nContent-Length: " + std::to_string(body.size()) + "\r\n\r\n" + body;
 }
 
 struct Server {
@@ -115,7 +116,8 @@ long PeakKilobytes(pid_t pid) {
 
 double Percentile(std::vector<double> values, double share) {
     std::sort(values.begin(), values.end());
-    const auto index = static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
+    const auto index =
+        static_cast<std::size_t>(share * static_cast<double>(values.size() - 1) + 0.5);
     return values[std::min(index, values.size() - 1)];
 }
 
@@ -123,8 +125,9 @@ double Percentile(std::vector<double> values, double share) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: serve_bench ZELK EXAMPLES_CONTEST [--clients N] "
-                             "[--uploads K] [--smoke]\n");
+        std::fprintf(stderr,
+                     "usage: serve_bench ZELK EXAMPLES_CONTEST [--clients N] "
+                     "[--uploads K] [--smoke]\n");
         return 2;
     }
     const char* zelk = argv[1];
@@ -148,11 +151,13 @@ int main(int argc, char** argv) {
         }
     }
     std::random_device seed;
-    const fs::path root = fs::temp_directory_path() / ("zelk-serve-bench-" + std::to_string(seed()));
+    const fs::path root =
+        fs::temp_directory_path() / ("zelk-serve-bench-" + std::to_string(seed()));
     fs::create_directories(root);
     const Server server = StartServer(zelk, root / "contest", root / "serve.out");
     if (server.port == 0) {
-        std::fprintf(stderr, "serve_bench: zelk serve did not start:\n%s", Read(root / "serve.out").c_str());
+        std::fprintf(stderr, "serve_bench: zelk serve did not start:\n%s",
+                     Read(root / "serve.out").c_str());
         return 1;
     }
 
@@ -166,8 +171,8 @@ int main(int argc, char** argv) {
             std::vector<std::string> requests;
             for (int n = 0; n < uploads; ++n) {
                 std::string log = logs[static_cast<std::size_t>(c + n) % logs.size()];
-                log.insert(log.find('\n') + 1, "SOAPBOX: client " + std::to_string(c) +
-                                                    " upload " + std::to_string(n) + "\n");
+                log.insert(log.find('\n') + 1, "SOAPBOX: client " + std::to_string(c) + " upload " +
+                                                   std::to_string(n) + "\n");
                 requests.push_back(UploadRequest(log));
             }
             start.arrive_and_wait();
@@ -193,19 +198,20 @@ int main(int argc, char** argv) {
     for (const auto& client : latencies) {
         all.insert(all.end(), client.begin(), client.end());
     }
-    const std::string list = Exchange("127.0.0.1", server.port,
-                                      "GET /api/logs HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
+    const std::string list =
+        Exchange("127.0.0.1", server.port, "GET /api/logs HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     const long peak = PeakKilobytes(server.pid);
     ::kill(server.pid, SIGTERM);
     ::waitpid(server.pid, nullptr, 0);
     fs::remove_all(root);
 
     const std::size_t total = all.size();
-    std::printf("%d clients x %d uploads = %zu uploads in %.2f s: %.0f uploads/s; latency median "
-                "%.1f ms, 99th percentile %.1f ms, worst %.1f ms; server peak resident %.1f MB\n",
-                clients, uploads, total, seconds, static_cast<double>(total) / seconds,
-                Percentile(all, 0.5), Percentile(all, 0.99), Percentile(all, 1.0),
-                static_cast<double>(peak) / 1024.0);
+    std::printf(
+        "%d clients x %d uploads = %zu uploads in %.2f s: %.0f uploads/s; latency median "
+        "%.1f ms, 99th percentile %.1f ms, worst %.1f ms; server peak resident %.1f MB\n",
+        clients, uploads, total, seconds, static_cast<double>(total) / seconds,
+        Percentile(all, 0.5), Percentile(all, 0.99), Percentile(all, 1.0),
+        static_cast<double>(peak) / 1024.0);
     std::fflush(stdout);
     std::set<std::size_t> used;
     for (int c = 0; c < clients; ++c) {
@@ -214,7 +220,8 @@ int main(int argc, char** argv) {
         }
     }
     const std::size_t expectedCalls = used.size();
-    const bool listed = list.find("\"count\":" + std::to_string(expectedCalls)) != std::string::npos;
+    const bool listed =
+        list.find("\"count\":" + std::to_string(expectedCalls)) != std::string::npos;
     if (refused != 0 || !listed) {
         std::fprintf(stderr, "serve_bench: %d uploads got no receipt; the received list %s\n",
                      refused.load(), listed ? "is right" : ("is wrong: " + list).c_str());

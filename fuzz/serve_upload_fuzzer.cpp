@@ -75,13 +75,15 @@ void CheckCollector(std::string_view log) {
     UploadFormCollector form(kLimit, now + std::chrono::hours(1));
     form.BeginField("log");
     bool going = true;
-    for (std::size_t at = 0, step = 1; going && at < log.size(); at += step, step = step * 3 % 17 + 1) {
+    for (std::size_t at = 0, step = 1; going && at < log.size();
+         at += step, step = step * 3 % 17 + 1) {
         going = form.Append(log.substr(at, step), now);
     }
     if (log.size() <= kLimit) {
         Require(going && form.File() == log, "a log within the limit is kept whole");
     } else {
-        Require(form.Failure() == UploadFormCollector::Problem::kTooLarge && form.File().size() <= kLimit,
+        Require(form.Failure() == UploadFormCollector::Problem::kTooLarge &&
+                    form.File().size() <= kLimit,
                 "a log beyond the limit is refused and never held beyond it");
     }
 }
@@ -140,7 +142,8 @@ void CheckReading(std::string_view log, const std::string& email) {
     Require(json["qsos"] == reading.qsos && json["score"] == reading.score &&
                 json["unreadable_lines"].size() == reading.unreadable.size(),
             "the receipt holds the reading's numbers");
-    const UploadReading back = ReadingFromSummary(reading.call, reading.category, SummaryJson(reading));
+    const UploadReading back =
+        ReadingFromSummary(reading.call, reading.category, SummaryJson(reading));
     Require(back.qsos == reading.qsos && back.score == reading.score &&
                 back.claimedScore == reading.claimedScore &&
                 back.unreadable.size() == reading.unreadable.size() &&

@@ -43,8 +43,12 @@ int main(int argc, char** argv) {
 
     const SharedInstallation installation = AddPluginOption(app);
     const Subcommand subcommands[] = {
-        DeclareInit(app, installation),  DeclareScore(app, installation), DeclareReport(app),
-        DeclareSetup(app, installation), DeclareCheck(app, installation), DeclareAdjudicate(app),
+        DeclareInit(app, installation),
+        DeclareScore(app, installation),
+        DeclareReport(app),
+        DeclareSetup(app, installation),
+        DeclareCheck(app, installation),
+        DeclareAdjudicate(app),
 #ifndef _WIN32
         DeclareServe(app),
 #endif

@@ -64,7 +64,8 @@ TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
     EXPECT_EQ(ReadFile(served.dir().logs / (Sha256Hex(log) + ".log")), log);
 
     std::string corrected = Replaced(log, "CLAIMED-SCORE: 2603", "CLAIMED-SCORE: 2500");
-    corrected = Replaced(corrected, "END-OF-LOG:", "QSO: 14030 CW 2024-05-12 0900 UA2TV 599\nEND-OF-LOG:");
+    corrected =
+        Replaced(corrected, "END-OF-LOG:", "QSO: 14030 CW 2024-05-12 0900 UA2TV 599\nEND-OF-LOG:");
     auto second = served.Upload(corrected);
     ASSERT_EQ(second->status, 201);
     const json replacing = Body(second);
@@ -85,7 +86,8 @@ TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
     EXPECT_NE(list.find("<strong id=\"count\">2</strong>"), std::string::npos);
     EXPECT_EQ(list.find("example.org"), std::string::npos) << "the public list shows no e-mail";
 
-    const json all = Body(served.Client().Get("/organiser/submissions.json", Bearer(served.token())));
+    const json all =
+        Body(served.Client().Get("/organiser/submissions.json", Bearer(served.token())));
     ASSERT_EQ(all["count"], 3);
     EXPECT_EQ(all["submissions"][0]["replaced_by"], replacing["id"]);
     EXPECT_EQ(all["submissions"][0]["email"], "ua2tv@example.org");
@@ -94,7 +96,10 @@ TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
 TEST(ServeHttp, WhatIsNoCabrilloLogIsRefusedAndLeavesNothingBehind) {
     ServedContest served;
     const std::string utf16("\xFF\xFES\0T\0A\0R\0T\0", 12);
-    const std::string binary("\x7F" "ELF\x02\x01\x01\0\0\0\0\0START", 17);
+    const std::string binary(
+        "\x7F"
+        "ELF\x02\x01\x01\0\0\0\0\0START",
+        17);
     const struct {
         const char* name;
         std::string log;
@@ -137,8 +142,9 @@ TEST(ServeHttp, OversizedUploadsGet413WithoutTheirBodyBeingRead) {
     std::string chunked =
         "POST /api/logs HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
         "Content-Type: multipart/form-data; boundary=B\r\n\r\n";
-    const std::string head = "--B\r\nContent-Disposition: form-data; name=\"log\"; "
-                             "filename=\"a.log\"\r\n\r\n";
+    const std::string head =
+        "--B\r\nContent-Disposition: form-data; name=\"log\"; "
+        "filename=\"a.log\"\r\n\r\n";
     chunked += "1000\r\n" + head + std::string(4096 - head.size(), 'x') + "\r\n";
     chunked += "1000\r\n" + std::string(4096, 'x') + "\r\n";
     EXPECT_EQ(StatusOf(served.Raw(chunked, 5s).bytes), 413);
@@ -175,9 +181,10 @@ TEST(ServeHttp, ManyUploadsFromOneAddressGet429) {
     ServedContest served(settings);
     // One upload under way (its body never comes) holds the address's place.
     std::thread stalled([&served] {
-        served.Raw("POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; "
-                   "boundary=B\r\nContent-Length: 1000\r\n\r\n--B\r\n",
-                   800ms);
+        served.Raw(
+            "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; "
+            "boundary=B\r\nContent-Length: 1000\r\n\r\n--B\r\n",
+            800ms);
     });
     std::this_thread::sleep_for(300ms);
     auto atOnce = served.Upload(Example("UA2TV.log"));
@@ -252,7 +259,8 @@ TEST(ServeHttp, TheOrganisersPagesNeedTheToken) {
     EXPECT_NE(setCookie.find("HttpOnly"), std::string::npos);
     EXPECT_NE(setCookie.find("SameSite=Strict"), std::string::npos);
     EXPECT_EQ(setCookie.find(served.token()), std::string::npos) << "the cookie is not the token";
-    auto desk = served.Client().Get("/organiser", {{"Cookie", setCookie.substr(0, setCookie.find(';'))}});
+    auto desk =
+        served.Client().Get("/organiser", {{"Cookie", setCookie.substr(0, setCookie.find(';'))}});
     EXPECT_EQ(desk->status, 200);
     EXPECT_NE(desk->body.find("Every submission"), std::string::npos);
 }
@@ -283,15 +291,16 @@ TEST(ServeHttp, FormsFromAnotherSiteChangeNothing) {
         EXPECT_EQ(answer->status, request.status) << request.form << " from " << request.origin;
     }
     EXPECT_EQ(served.app().submissions.LastCheck()->id, 2) << "only the two genuine forms ran";
-    auto login = served.Client().Post("/organiser/login", {{"Origin", "http://evil.example"}},
-                                      "token=" + served.token(),
-                                      "application/x-www-form-urlencoded");
+    auto login =
+        served.Client().Post("/organiser/login", {{"Origin", "http://evil.example"}},
+                             "token=" + served.token(), "application/x-www-form-urlencoded");
     EXPECT_EQ(login->status, 403);
 }
 
 TEST(ServeHttp, TextsFromALogAreShownAsTextAndPagesForbidScripts) {
     ServedContest served;
-    std::string log = Replaced(Example("UA2TV.log"), "CALLSIGN: UA2TV", "CALLSIGN: <script>x()</script>");
+    std::string log =
+        Replaced(Example("UA2TV.log"), "CALLSIGN: UA2TV", "CALLSIGN: <script>x()</script>");
     log = Replaced(log, "CATEGORY-POWER: LOW", "CATEGORY-POWER: <img src=x onerror=y()>");
     auto receipt = served.Upload(log, "", {}, "text/html");
     ASSERT_EQ(receipt->status, 201);
@@ -362,12 +371,15 @@ TEST(ServeHttp, TheCheckIsZelkAdjudicateOnTheCurrentLogsAndPublishingShowsIt) {
     EXPECT_NE(results.find("1500"), std::string::npos) << "the latest log of RK7P is checked";
     EXPECT_EQ(served.Client().Get("/results/ubn/UA2TV.ubn")->status, 404) << "not yet published";
 
-    auto publish = served.Client().Post("/organiser/publish", Bearer(served.token()), "", "text/plain");
+    auto publish =
+        served.Client().Post("/organiser/publish", Bearer(served.token()), "", "text/plain");
     ASSERT_EQ(publish->status, 303);
-    EXPECT_EQ(served.Client().Get("/results/")->body, ReadFile(served.dir().results / "results.html"));
+    EXPECT_EQ(served.Client().Get("/results/")->body,
+              ReadFile(served.dir().results / "results.html"));
     EXPECT_EQ(served.Client().Get("/results/ubn/UA2TV.ubn")->status, 200);
-    for (const char* path : {"/results/ubn/..%2F..%2Forganiser-token", "/results/..%2Forganiser-token",
-                             "/results/%2E%2E/submissions.sqlite"}) {
+    for (const char* path :
+         {"/results/ubn/..%2F..%2Forganiser-token", "/results/..%2Forganiser-token",
+          "/results/%2E%2E/submissions.sqlite"}) {
         EXPECT_EQ(served.Client().Get(path)->status, 404) << path;
     }
 }

@@ -41,7 +41,8 @@ class ServerProcess {
 
     // Starts it on `port` (0: any) and waits until it listens; the port.
     int Start(int port) {
-        const fs::path output = m_folder.parent_path() / ("serve-" + std::to_string(++m_starts) + ".out");
+        const fs::path output =
+            m_folder.parent_path() / ("serve-" + std::to_string(++m_starts) + ".out");
         const std::string listen = "127.0.0.1:" + std::to_string(port);
         m_pid = fork();
         if (m_pid == 0) {
@@ -114,8 +115,8 @@ TEST(ServeKill, EveryReceiptGivenSurvivesKillsAtRandomMoments) {
             for (int n = 0; !stop; ++n) {
                 // Each upload's bytes differ, so each has a file of its own.
                 std::string log = logs[static_cast<std::size_t>(n + c) % logs.size()];
-                const std::string soapbox = "SOAPBOX: client " + std::to_string(c) + " upload " +
-                                            std::to_string(n) + "\n";
+                const std::string soapbox =
+                    "SOAPBOX: client " + std::to_string(c) + " upload " + std::to_string(n) + "\n";
                 log.insert(log.find('\n') + 1, soapbox);
                 ++attempts;
                 auto answer = client.Post("/api/logs", {{"Accept", "application/json"}},
@@ -183,8 +184,8 @@ TEST(ServeKill, EveryReceiptGivenSurvivesKillsAtRandomMoments) {
     sqlite3_close(db);
 
     EXPECT_GT(receipts.size(), 0u);
-    std::cout << kKills << " kills in " << seconds.count() << " s; " << attempts << " uploads tried, "
-              << receipts.size() << " receipts given, " << rows.size()
+    std::cout << kKills << " kills in " << seconds.count() << " s; " << attempts
+              << " uploads tried, " << receipts.size() << " receipts given, " << rows.size()
               << " rows stored (the rest were cut off before their receipt), every receipt "
                  "found, every file's SHA-256 right, integrity_check ok\n";
     fs::remove_all(root);

@@ -81,8 +81,9 @@ TEST(ServeParts, TimesAndAddressesAreReadOnlyWhenWhole) {
     EXPECT_EQ(UtcText(*ParseUtc("2024-05-19T23:59")), "2024-05-19T23:59:00Z");
     EXPECT_EQ(UtcText(*ParseUtc("2024-02-29 12:00:30Z")), "2024-02-29T12:00:30Z");
     EXPECT_EQ(UtcTextForPeople(*ParseUtc("2024-05-19T23:59")), "2024-05-19 23:59 UTC");
-    for (const char* bad : {"2024-05-19", "2023-02-29T00:00", "2024-05-19T24:00", "2024-13-01T00:00",
-                            "2024-05-19T23:5x", "2024-05-19T23:59:60", "1969-12-31T23:59"}) {
+    for (const char* bad :
+         {"2024-05-19", "2023-02-29T00:00", "2024-05-19T24:00", "2024-13-01T00:00",
+          "2024-05-19T23:5x", "2024-05-19T23:59:60", "1969-12-31T23:59"}) {
         EXPECT_EQ(ParseUtc(bad), std::nullopt) << bad;
     }
     const auto v4 = ParseListen("127.0.0.1:8080");
@@ -170,7 +171,8 @@ void MakeVersionOne(const fs::path& file) {
 
 TEST(ServeParts, TheDatabaseIsMigratedForwardAndANewerOneIsRefused) {
     std::random_device random;
-    const fs::path folder = fs::temp_directory_path() / ("zelk-serve-db-" + std::to_string(random()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("zelk-serve-db-" + std::to_string(random()));
     fs::create_directories(folder);
     const fs::path file = folder / "submissions.sqlite";
     MakeVersionOne(file);

@@ -94,14 +94,15 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
         const int port = server.Bind(*address);
 
         const serve::ServeSettings& settings = app.settings;
-        const std::string host =
-            address->host.find(':') != std::string::npos ? "[" + address->host + "]" : address->host;
+        const std::string host = address->host.find(':') != std::string::npos
+                                     ? "[" + address->host + "]"
+                                     : address->host;
         const std::string url = "http://" + host + ":" + std::to_string(port) + "/";
         const std::size_t current = app.submissions.Current().size();
         out << "zelk serve: the " << settings.contestName << " contest, "
-            << (settings.deadline ? "logs received until " +
-                                        serve::UtcTextForPeople(*settings.deadline)
-                                  : std::string("no deadline set"))
+            << (settings.deadline
+                    ? "logs received until " + serve::UtcTextForPeople(*settings.deadline)
+                    : std::string("no deadline set"))
             << '\n';
         if (!prepared.made.empty()) {
             out << "  made now:       " << Listed(prepared.made) << '\n';
@@ -112,9 +113,8 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
             << "  stored logs:    " << dir.logs.string() << "/\n"
             << "  organiser:      token in " << dir.tokenFile.string() << "; " << url
             << "organiser\n"
-            << "  check:          exports into " << dir.current.string()
-            << "/, results into " << dir.results.string() << "/, published from "
-            << dir.published.string() << "/\n";
+            << "  check:          exports into " << dir.current.string() << "/, results into "
+            << dir.results.string() << "/, published from " << dir.published.string() << "/\n";
         if (leftovers != 0) {
             out << "  removed " << leftovers
                 << " unfinished upload files a previous run left in logs/\n";
@@ -152,8 +152,10 @@ Subcommand DeclareServe(CLI::App& app) {
         "start: submissions.sqlite, logs/, current/, results/, published/.");
     command->add_option("CONTEST_DIR", options->folder, "The contest's folder (made when absent)")
         ->required();
-    command->add_option("--listen", options->listen, "Address and port to serve on; port 0 "
-                                                     "takes any free port")
+    command
+        ->add_option("--listen", options->listen,
+                     "Address and port to serve on; port 0 "
+                     "takes any free port")
         ->capture_default_str();
     command->add_option("--contest", settings.contestName, "The contest's name")
         ->capture_default_str();
@@ -161,8 +163,10 @@ Subcommand DeclareServe(CLI::App& app) {
                         "Last moment for uploads, UTC, such as 2024-05-19T23:59; after it only "
                         "the organiser adds logs (default: none)");
     adjudication::CheckRules& rules = settings.rules;
-    command->add_option("--time-window", rules.timeWindowMinutes, "The check's time window, as "
-                                                                  "for zelk adjudicate")
+    command
+        ->add_option("--time-window", rules.timeWindowMinutes,
+                     "The check's time window, as "
+                     "for zelk adjudicate")
         ->check(CLI::Range(0, 24 * 60))
         ->capture_default_str();
     command->add_option("--call-distance", rules.callDistance, "The check's call distance")
@@ -171,30 +175,36 @@ Subcommand DeclareServe(CLI::App& app) {
     command->add_option("--nil-penalty", rules.nilPenalty, "The check's NIL penalty")
         ->check(CLI::Range(0, 1000))
         ->capture_default_str();
-    command->add_option("--min-appearances", rules.minAppearances,
-                        "The check's appearances for a call without a log")
+    command
+        ->add_option("--min-appearances", rules.minAppearances,
+                     "The check's appearances for a call without a log")
         ->check(CLI::Range(1, 1000000))
         ->capture_default_str();
-    command->add_option("--max-upload", settings.maxUploadBytes,
-                        "The largest log taken, in bytes (suffixes KiB and MiB allowed); "
-                        "larger uploads get 413")
+    command
+        ->add_option("--max-upload", settings.maxUploadBytes,
+                     "The largest log taken, in bytes (suffixes KiB and MiB allowed); "
+                     "larger uploads get 413")
         ->transform(CLI::AsSizeValue(false))
         ->check(CLI::Range(std::size_t{1024}, std::size_t{256} << 20))
         ->capture_default_str();
-    command->add_option("--uploads-at-once", settings.uploadsAtOnce,
-                        "Uploads one client address may have under way at once")
+    command
+        ->add_option("--uploads-at-once", settings.uploadsAtOnce,
+                     "Uploads one client address may have under way at once")
         ->check(CLI::Range(1, 10000))
         ->capture_default_str();
-    command->add_option("--uploads-per-hour", settings.uploadsPerHour,
-                        "Uploads one client address may make in an hour")
+    command
+        ->add_option("--uploads-per-hour", settings.uploadsPerHour,
+                     "Uploads one client address may make in an hour")
         ->check(CLI::Range(1, 1000000))
         ->capture_default_str();
-    command->add_option("--read-timeout", settings.readTimeoutSeconds,
-                        "Seconds a client may send nothing before it is dropped")
+    command
+        ->add_option("--read-timeout", settings.readTimeoutSeconds,
+                     "Seconds a client may send nothing before it is dropped")
         ->check(CLI::Range(1, 600))
         ->capture_default_str();
-    command->add_option("--upload-timeout", settings.uploadSeconds,
-                        "Seconds one upload may take in all")
+    command
+        ->add_option("--upload-timeout", settings.uploadSeconds,
+                     "Seconds one upload may take in all")
         ->check(CLI::Range(1, 3600))
         ->capture_default_str();
     command->add_option("--threads", settings.threads, "Requests served at once")

@@ -22,8 +22,8 @@ namespace {
 
 // A new, empty folder beside `target`, named so no other run picks it.
 fs::path NewFolderBeside(const fs::path& target) {
-    std::string pattern = (target.parent_path() / ("." + target.filename().string() + "-XXXXXX"))
-                              .string();
+    std::string pattern =
+        (target.parent_path() / ("." + target.filename().string() + "-XXXXXX")).string();
     if (::mkdtemp(pattern.data()) == nullptr) {
         throw std::runtime_error("cannot make a folder beside " + target.string());
     }
@@ -33,8 +33,8 @@ fs::path NewFolderBeside(const fs::path& target) {
 std::string FileStem(std::string_view call) {
     std::string stem;
     for (char c : call.substr(0, 40)) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || c == '-';
+        const bool plain =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
         stem += plain ? c : '_';
     }
     return stem;
@@ -128,8 +128,7 @@ void ContestChecker::Publish(UtcTime now) {
     fs::copy(m_dir.results, fresh, fs::copy_options::recursive, error);
     if (error) {
         fs::remove_all(fresh, error);
-        throw std::runtime_error("the results cannot be copied for publishing: " +
-                                 error.message());
+        throw std::runtime_error("the results cannot be copied for publishing: " + error.message());
     }
     ReplaceFolder(fresh, m_dir.published);
     m_submissions.Publish(last->id, UtcText(now));

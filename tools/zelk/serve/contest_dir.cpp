@@ -42,8 +42,9 @@ bool MakeToken(const fs::path& file, const std::string& token) {
         throw std::runtime_error(file.string() + ": cannot be made: " + std::strerror(errno));
     }
     const std::string line = token + "\n";
-    const bool written = ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) &&
-                         ::fsync(fd) == 0;
+    const bool written =
+        ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size()) &&
+        ::fsync(fd) == 0;
     ::close(fd);
     if (!written) {
         ::unlink(file.c_str());
@@ -82,7 +83,8 @@ PreparedDir PrepareContestDir(const ContestDir& dir) {
                                     " can be read by other users; make it 0600 (chmod 600)");
     }
     std::string token = ReadWholeFile(dir.tokenFile);
-    while (!token.empty() && (token.back() == '\n' || token.back() == '\r' || token.back() == ' ')) {
+    while (!token.empty() &&
+           (token.back() == '\n' || token.back() == '\r' || token.back() == ' ')) {
         token.pop_back();
     }
     if (token.size() < 16) {

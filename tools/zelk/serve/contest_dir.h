@@ -28,7 +28,7 @@ struct ContestDir {
 
 struct PreparedDir {
     std::string token;
-    std::vector<std::string> made;     // what was made now, for the start message
+    std::vector<std::string> made;      // what was made now, for the start message
     std::vector<std::string> warnings;  // a token file others may read, say
 };
 

@@ -22,12 +22,18 @@ constexpr std::size_t kFormOverhead = 64 * 1024;
 
 std::string ErrorTitle(int status) {
     switch (status) {
-        case 400: return "Bad request";
-        case 404: return "Not found";
-        case 405: return "Not allowed";
-        case 413: return "Too large";
-        case 414: return "Address too long";
-        default: return "Error " + std::to_string(status);
+        case 400:
+            return "Bad request";
+        case 404:
+            return "Not found";
+        case 405:
+            return "Not allowed";
+        case 413:
+            return "Too large";
+        case 414:
+            return "Address too long";
+        default:
+            return "Error " + std::to_string(status);
     }
 }
 
@@ -52,13 +58,13 @@ HttpServer::HttpServer(App& app) {
     });
     m_server.set_error_handler(httplib::Server::HandlerWithResponse(
         [](const httplib::Request& request, httplib::Response& response) {
-        if (response.body.empty()) {
-            SendRefusal(request, response, response.status, ErrorTitle(response.status),
-                        response.status == 404 ? "There is no page at this address."
-                                               : "The request could not be answered.");
-        }
-        return httplib::Server::HandlerResponse::Handled;
-    }));
+            if (response.body.empty()) {
+                SendRefusal(request, response, response.status, ErrorTitle(response.status),
+                            response.status == 404 ? "There is no page at this address."
+                                                   : "The request could not be answered.");
+            }
+            return httplib::Server::HandlerResponse::Handled;
+        }));
     m_server.set_exception_handler(
         [](const httplib::Request& request, httplib::Response& response, std::exception_ptr) {
             std::cerr << "zelk serve: " << request.method << " " << request.path

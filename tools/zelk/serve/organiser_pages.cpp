@@ -75,12 +75,13 @@ std::string CheckSection(const Desk& desk) {
                            : std::string(" Nothing is published yet.");
     html += "</p>\n" + ActionForm("/organiser/check", "Run the check", desk.formValue);
     if (desk.lastCheck) {
-        html += ActionForm("/organiser/publish", "Publish the last check's results",
-                           desk.formValue, true);
+        html += ActionForm("/organiser/publish", "Publish the last check's results", desk.formValue,
+                           true);
     }
-    html += "<p class=\"hint\">The check exports the latest log of each call into current/ and "
-            "writes results/ as <code>zelk adjudicate current -o results --html</code> "
-            "does.</p>\n</div>\n";
+    html +=
+        "<p class=\"hint\">The check exports the latest log of each call into current/ and "
+        "writes results/ as <code>zelk adjudicate current -o results --html</code> "
+        "does.</p>\n</div>\n";
     if (!desk.problems.empty()) {
         html += "<div class=\"card\"><ul class=\"notes\">";
         for (const std::string& problem : desk.problems) {
@@ -119,22 +120,23 @@ std::string DeskPage(const Desk& desk) {
     if (!desk.notice.empty()) {
         body += "<div class=\"card ok\" id=\"notice\">" + Escape(desk.notice) + "</div>\n";
     }
-    body += "<div class=\"card\"><p>" + std::to_string(desk.submissions.size()) +
-            " submissions, " + std::to_string(current) + " current logs. " +
+    body += "<div class=\"card\"><p>" + std::to_string(desk.submissions.size()) + " submissions, " +
+            std::to_string(current) + " current logs. " +
             (desk.deadline.empty() ? std::string("No deadline is set.")
                                    : "Deadline " + Escape(desk.deadline) +
                                          (desk.open ? ": uploads are open." : ": passed.")) +
             " <a href=\"/organiser/submissions.json\">As JSON</a>.</p>\n" +
             ActionForm("/organiser/logout", "Log out", desk.formValue, true) + "</div>\n";
     body += CheckSection(desk);
-    body += "<h2>Add a log</h2>\n<form class=\"card\" method=\"post\" action=\"/api/logs\" "
-            "enctype=\"multipart/form-data\">\n" +
-            HiddenFormValue(desk.formValue) +
-            "<label for=\"log\">Cabrillo log file</label>\n<input id=\"log\" name=\"log\" "
-            "type=\"file\">\n<label for=\"email\">E-mail address of the entrant "
-            "(optional)</label>\n<input id=\"email\" name=\"email\" type=\"email\">\n"
-            "<p class=\"hint\">Logs you add are taken after the deadline too.</p>\n"
-            "<button type=\"submit\">Add the log</button>\n</form>\n";
+    body +=
+        "<h2>Add a log</h2>\n<form class=\"card\" method=\"post\" action=\"/api/logs\" "
+        "enctype=\"multipart/form-data\">\n" +
+        HiddenFormValue(desk.formValue) +
+        "<label for=\"log\">Cabrillo log file</label>\n<input id=\"log\" name=\"log\" "
+        "type=\"file\">\n<label for=\"email\">E-mail address of the entrant "
+        "(optional)</label>\n<input id=\"email\" name=\"email\" type=\"email\">\n"
+        "<p class=\"hint\">Logs you add are taken after the deadline too.</p>\n"
+        "<button type=\"submit\">Add the log</button>\n</form>\n";
     body += "<h2>Every submission</h2>\n" + SubmissionsTable(desk.submissions);
     return Document(desk.contestName + " contest: organiser", body);
 }

@@ -72,8 +72,9 @@ Desk MakeDesk(App& app) {
 void Login(App& app, const httplib::Request& request, httplib::Response& response) {
     const std::string origin = request.get_header_value("Origin");
     if (!origin.empty() && !SameOrigin(origin, request.get_header_value("Host"))) {
-        SendPage(response, 403, LoginPage(app.settings.contestName,
-                                          "This login did not come from this site's page."));
+        SendPage(
+            response, 403,
+            LoginPage(app.settings.contestName, "This login did not come from this site's page."));
         return;
     }
     if (!app.auth.TokenMatches(request.get_param_value("token"))) {
@@ -109,12 +110,12 @@ void RunCheck(App& app, const httplib::Request& request, httplib::Response& resp
 }  // namespace
 
 void AddOrganiserRoutes(httplib::Server& server, App& app) {
-    server.Get("/organiser", Guarded([&app](const httplib::Request& request,
-                                            httplib::Response& response) {
-        if (!RefusedUnlessOrganiser(app, request, response)) {
-            SendPage(response, 200, DeskPage(MakeDesk(app)));
-        }
-    }));
+    server.Get("/organiser",
+               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+                   if (!RefusedUnlessOrganiser(app, request, response)) {
+                       SendPage(response, 200, DeskPage(MakeDesk(app)));
+                   }
+               }));
     server.Post("/organiser/login",
                 Guarded([&app](const httplib::Request& request, httplib::Response& response) {
                     Login(app, request, response);
@@ -141,8 +142,8 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
                     try {
                         app.checker.Publish(Now());
                     } catch (const std::exception& problem) {
-                        SendRefusal(request, response, 409, "Nothing was published",
-                                    problem.what(), "/organiser");
+                        SendRefusal(request, response, 409, "Nothing was published", problem.what(),
+                                    "/organiser");
                         return;
                     }
                     if (ClientWantsJson(request)) {
@@ -151,24 +152,26 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
                         SendRedirect(response, "/organiser");
                     }
                 }));
-    server.Get(R"(/organiser/logs/(\d+))",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
-                   if (RefusedUnlessOrganiser(app, request, response)) {
-                       return;
-                   }
-                   const auto id = ParseId(request.matches[1].str());
-                   const auto row = id ? app.submissions.Find(*id) : std::nullopt;
-                   if (!row) {
-                       SendRefusal(request, response, 404, "Not found", "There is no such "
-                                   "submission.", "/organiser");
-                       return;
-                   }
-                   response.set_header("Content-Disposition", "attachment; filename=\"" +
-                                                                  DownloadName(row->call, row->id) +
-                                                                  "\"");
-                   response.status = 200;
-                   response.set_content(app.files.Read(row->storedName), "application/octet-stream");
-               }));
+    server.Get(
+        R"(/organiser/logs/(\d+))",
+        Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+            if (RefusedUnlessOrganiser(app, request, response)) {
+                return;
+            }
+            const auto id = ParseId(request.matches[1].str());
+            const auto row = id ? app.submissions.Find(*id) : std::nullopt;
+            if (!row) {
+                SendRefusal(request, response, 404, "Not found",
+                            "There is no such "
+                            "submission.",
+                            "/organiser");
+                return;
+            }
+            response.set_header("Content-Disposition", "attachment; filename=\"" +
+                                                           DownloadName(row->call, row->id) + "\"");
+            response.status = 200;
+            response.set_content(app.files.Read(row->storedName), "application/octet-stream");
+        }));
     server.Get("/organiser/submissions.json",
                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
                    if (!RefusedUnlessOrganiser(app, request, response)) {

@@ -71,8 +71,8 @@ std::string MessagePage(std::string_view title, std::string_view sentence,
                         std::string_view backHref, std::string_view backText) {
     return Document(title, "<h1 class=\"refused\">" + report_html::Escape(title) +
                                "</h1>\n<div class=\"card\"><p>" + report_html::Escape(sentence) +
-                               "</p></div>\n<p><a href=\"" + report_html::Escape(backHref) +
-                               "\">" + report_html::Escape(backText) + "</a></p>\n");
+                               "</p></div>\n<p><a href=\"" + report_html::Escape(backHref) + "\">" +
+                               report_html::Escape(backText) + "</a></p>\n");
 }
 
 }  // namespace zelk::serve

@@ -32,14 +32,16 @@ std::string UploadPage(const ServeSettings& settings, bool open) {
     body += settings.deadline ? "Logs are received until <strong>" +
                                     Escape(UtcTextForPeople(*settings.deadline)) + "</strong>."
                               : std::string("Logs are received now.");
-    body += " Send the Cabrillo file your logging program writes for the contest. You are "
-            "told at once what was read and get a receipt; a later log of the same call "
-            "replaces the earlier one. The <a href=\"/received\">list of logs received</a> "
-            "shows every call.</p></div>\n";
+    body +=
+        " Send the Cabrillo file your logging program writes for the contest. You are "
+        "told at once what was read and get a receipt; a later log of the same call "
+        "replaces the earlier one. The <a href=\"/received\">list of logs received</a> "
+        "shows every call.</p></div>\n";
     if (!open) {
         return Document(settings.contestName + " contest: logs closed",
-                        body + "<div class=\"card\"><p class=\"refused\">The deadline has "
-                               "passed: logs are no longer received here.</p></div>\n");
+                        body +
+                            "<div class=\"card\"><p class=\"refused\">The deadline has "
+                            "passed: logs are no longer received here.</p></div>\n");
     }
     body +=
         "<form class=\"card\" method=\"post\" action=\"/api/logs\" "
@@ -76,8 +78,9 @@ std::string ReceiptPage(const Receipt& receipt, const std::string& contestName) 
     body += Row("File", std::to_string(receipt.size) + " bytes, SHA-256 <code>" +
                             Escape(receipt.sha256) + "</code>");
     body += "</dl></div>\n";
-    body += "<p class=\"hint\">The score is what the contest's rules give the log as sent, before "
-            "the check against the other logs.</p>\n";
+    body +=
+        "<p class=\"hint\">The score is what the contest's rules give the log as sent, before "
+        "the check against the other logs.</p>\n";
     if (!reading.unreadable.empty()) {
         body += "<h2>Lines that could not be read (" + std::to_string(reading.unreadable.size()) +
                 ")</h2>\n<div class=\"card\">" + NotesList(reading.unreadable) +
@@ -88,8 +91,9 @@ std::string ReceiptPage(const Receipt& receipt, const std::string& contestName) 
         body += "<h2>Warnings (" + std::to_string(reading.warnings.size()) +
                 ")</h2>\n<div class=\"card\">" + NotesList(reading.warnings) + "</div>\n";
     }
-    body += "<p><a href=\"/received\">Logs received</a> &middot; <a href=\"/\">Send another "
-            "log</a></p>\n";
+    body +=
+        "<p><a href=\"/received\">Logs received</a> &middot; <a href=\"/\">Send another "
+        "log</a></p>\n";
     return Document("Log received: " + Printable(reading.call, 40), body);
 }
 
@@ -98,9 +102,10 @@ std::string ReceivedPage(const std::vector<Submission>& current, const std::stri
     body += "<p><strong id=\"count\">" + std::to_string(current.size()) + "</strong> " +
             (current.size() == 1 ? "log" : "logs") +
             " received; a later log of a call replaces its earlier one.</p>\n";
-    body += "<div class=\"scroll\"><table class=\"received\">\n<thead><tr><th>Call</th>"
-            "<th>Category</th><th class=\"n\">QSOs</th><th>Received</th></tr></thead>\n"
-            "<tbody>\n";
+    body +=
+        "<div class=\"scroll\"><table class=\"received\">\n<thead><tr><th>Call</th>"
+        "<th>Category</th><th class=\"n\">QSOs</th><th>Received</th></tr></thead>\n"
+        "<tbody>\n";
     for (const Submission& row : current) {
         const UploadReading reading = ReadingFromSummary(row.call, row.category, row.summary);
         body += "<tr><td>" + Text(row.call, 40) + "</td><td>" + Text(row.category, 80) +

@@ -24,8 +24,8 @@ void RefuseUnread(const httplib::Request& request, httplib::Response& response, 
 
 std::string Mebibytes(std::size_t bytes) {
     const std::size_t tenths = (bytes * 10 + (1 << 19)) >> 20;
-    return std::to_string(tenths / 10) + (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "") +
-           " MiB";
+    return std::to_string(tenths / 10) +
+           (tenths % 10 != 0 ? "." + std::to_string(tenths % 10) : "") + " MiB";
 }
 
 void UploadLog(App& app, const httplib::Request& request, httplib::Response& response,
@@ -85,8 +85,8 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
         return RefuseUnread(request, response, 413, "The file is too large", tooLarge);
     }
     const bool stalled =
-        Clock::now() - lastBytes >= std::chrono::seconds(settings.readTimeoutSeconds) -
-                                        std::chrono::milliseconds(500);
+        Clock::now() - lastBytes >=
+        std::chrono::seconds(settings.readTimeoutSeconds) - std::chrono::milliseconds(500);
     if (form.Failure() == UploadFormCollector::Problem::kTooSlow || (!complete && stalled)) {
         return RefuseUnread(request, response, 408, "The upload took too long",
                             "The upload was too slow or stopped; nothing was received. Please "
@@ -98,9 +98,9 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
                             "Please send the log again.");
     }
 
-    const bool byOrganiser =
-        signedIn && app.auth.FormIsGenuine(via, form.FormValue(), request.get_header_value("Origin"),
-                                           request.get_header_value("Host"));
+    const bool byOrganiser = signedIn && app.auth.FormIsGenuine(via, form.FormValue(),
+                                                                request.get_header_value("Origin"),
+                                                                request.get_header_value("Host"));
     if (!form.File().empty() && !form.PastedText().empty()) {
         return SendRefusal(request, response, 422, "Two logs at once",
                            "Both a file and pasted text arrived: send the log one way only.");
@@ -112,10 +112,10 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
     UploadForm upload{form.File().empty() ? form.PastedText() : form.File(), form.Email()};
     const IntakeOutcome outcome = app.intake.Receive(upload, byOrganiser, Now());
     if (!outcome.receipt) {
-        return SendRefusal(request, response, outcome.status,
-                           outcome.status == 403 ? "Logs are no longer received"
-                                                 : "The log was not received",
-                           outcome.refusal);
+        return SendRefusal(
+            request, response, outcome.status,
+            outcome.status == 403 ? "Logs are no longer received" : "The log was not received",
+            outcome.refusal);
     }
     if (ClientWantsJson(request)) {
         SendJson(response, 201, ReceiptJson(*outcome.receipt));
@@ -133,29 +133,30 @@ std::string ClientOf(const httplib::Request& request, const App& app) {
 
 void AddPublicRoutes(httplib::Server& server, App& app) {
     server.Get("/", Guarded([&app](const httplib::Request&, httplib::Response& response) {
-        SendPage(response, 200, UploadPage(app.settings, app.intake.Open(Now())));
-    }));
+                   SendPage(response, 200, UploadPage(app.settings, app.intake.Open(Now())));
+               }));
     server.Post("/api/logs",
                 Guarded([&app](const httplib::Request& request, httplib::Response& response,
                                const httplib::ContentReader& reader) {
                     UploadLog(app, request, response, reader);
                 }));
     server.Get("/received", Guarded([&app](const httplib::Request&, httplib::Response& response) {
-        SendPage(response, 200, ReceivedPage(app.submissions.Current(), app.settings.contestName));
-    }));
+                   SendPage(response, 200,
+                            ReceivedPage(app.submissions.Current(), app.settings.contestName));
+               }));
     server.Get("/api/logs", Guarded([&app](const httplib::Request&, httplib::Response& response) {
-        SendJson(response, 200, ReceivedJson(app.submissions.Current()));
-    }));
+                   SendJson(response, 200, ReceivedJson(app.submissions.Current()));
+               }));
     server.Get("/results", Guarded([](const httplib::Request&, httplib::Response& response) {
-        response.status = 301;
-        response.set_header("Location", "/results/");
-    }));
+                   response.status = 301;
+                   response.set_header("Location", "/results/");
+               }));
     server.Get("/results/", Guarded([&app](const httplib::Request&, httplib::Response& response) {
-        if (!app.submissions.PublishedCheck() ||
-            !SendResultFile(app.dir.published, "results.html", false, response)) {
-            SendPage(response, 200, NotPublishedPage(app.settings.contestName));
-        }
-    }));
+                   if (!app.submissions.PublishedCheck() ||
+                       !SendResultFile(app.dir.published, "results.html", false, response)) {
+                       SendPage(response, 200, NotPublishedPage(app.settings.contestName));
+                   }
+               }));
     server.Get(R"(/results/(ubn/)?([^/]+))",
                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
                    const bool inUbn = request.matches[1].matched;

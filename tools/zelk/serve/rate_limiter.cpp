@@ -27,8 +27,8 @@ void RateLimiter::Refill(Client& client, Clock::time_point now) const {
     client.refilled = now;
 }
 
-std::variant<RateLimiter::Slot, RateLimiter::Refused> RateLimiter::Admit(
-    const std::string& address, Clock::time_point now) {
+std::variant<RateLimiter::Slot, RateLimiter::Refused> RateLimiter::Admit(const std::string& address,
+                                                                         Clock::time_point now) {
     std::lock_guard lock(m_mutex);
     if (m_clients.size() > kForgetAbove) {
         Forget(now);

@@ -16,8 +16,8 @@ std::string Dump(const json& value) {
 json Notes(const std::vector<LineNote>& notes, const char* textKey) {
     json list = json::array();
     for (const LineNote& note : notes) {
-        list.push_back({{"line", note.line == 0 ? json(nullptr) : json(note.line)},
-                        {textKey, note.text}});
+        list.push_back(
+            {{"line", note.line == 0 ? json(nullptr) : json(note.line)}, {textKey, note.text}});
     }
     return list;
 }

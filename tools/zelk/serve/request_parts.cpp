@@ -21,9 +21,9 @@ std::string_view Trim(std::string_view text) {
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(),
-                      [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return AsciiUpper(x) == AsciiUpper(y);
+           });
 }
 
 // Calls `visit` with each trimmed piece of `text` between separators.
@@ -121,8 +121,7 @@ bool SameOrigin(std::string_view origin, std::string_view host) {
     return authority.find('/') == std::string_view::npos && EqualNoCase(authority, host);
 }
 
-std::string ClientAddress(std::string_view peer, std::string_view forwardedFor,
-                          bool behindProxy) {
+std::string ClientAddress(std::string_view peer, std::string_view forwardedFor, bool behindProxy) {
     if (behindProxy) {
         const std::size_t comma = forwardedFor.rfind(',');
         const std::string_view last =
@@ -166,8 +165,8 @@ std::optional<int64_t> ParseId(std::string_view text) {
 std::string DownloadName(std::string_view call, int64_t id) {
     std::string name;
     for (char c : call.substr(0, 40)) {
-        const bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') ||
-                           (c >= '0' && c <= '9') || c == '-';
+        const bool plain =
+            (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
         name += plain ? c : '_';
     }
     return name + "-" + std::to_string(id) + ".log";

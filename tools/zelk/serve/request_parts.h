@@ -30,8 +30,7 @@ bool SameOrigin(std::string_view origin, std::string_view host);
 
 // The client's address: the connection's peer, or, behind a reverse proxy,
 // the last address of X-Forwarded-For (the one the proxy added).
-std::string ClientAddress(std::string_view peer, std::string_view forwardedFor,
-                          bool behindProxy);
+std::string ClientAddress(std::string_view peer, std::string_view forwardedFor, bool behindProxy);
 
 // Why an e-mail address given with a log cannot be kept; nullopt when it can
 // (an empty one too: the field is optional).

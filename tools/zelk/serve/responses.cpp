@@ -106,17 +106,17 @@ Handler Guarded(Handler handler) {
 }
 
 ReaderHandler Guarded(ReaderHandler handler) {
-    return [handler = std::move(handler)](const httplib::Request& request,
-                                          httplib::Response& response,
-                                          const httplib::ContentReader& reader) {
-        try {
-            handler(request, response, reader);
-        } catch (const std::exception& problem) {
-            SendServerFailure(request, response, problem.what());
-        } catch (...) {
-            SendServerFailure(request, response, "an unknown failure");
-        }
-    };
+    return
+        [handler = std::move(handler)](const httplib::Request& request, httplib::Response& response,
+                                       const httplib::ContentReader& reader) {
+            try {
+                handler(request, response, reader);
+            } catch (const std::exception& problem) {
+                SendServerFailure(request, response, problem.what());
+            } catch (...) {
+                SendServerFailure(request, response, "an unknown failure");
+            }
+        };
 }
 
 }  // namespace zelk::serve

@@ -28,8 +28,8 @@ bool SendResultFile(const std::filesystem::path& folder, const std::string& name
                     httplib::Response& response);
 
 using Handler = std::function<void(const httplib::Request&, httplib::Response&)>;
-using ReaderHandler = std::function<void(const httplib::Request&, httplib::Response&,
-                                         const httplib::ContentReader&)>;
+using ReaderHandler =
+    std::function<void(const httplib::Request&, httplib::Response&, const httplib::ContentReader&)>;
 // The handler, with whatever it throws answered as 500 and told on stderr.
 Handler Guarded(Handler handler);
 ReaderHandler Guarded(ReaderHandler handler);

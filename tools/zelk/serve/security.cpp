@@ -56,8 +56,8 @@ std::string HmacHex(std::string_view key, std::string_view message) {
     Digest digest{};
     unsigned int size = 0;
     if (HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()),
-             reinterpret_cast<const unsigned char*>(message.data()), message.size(),
-             digest.data(), &size) == nullptr ||
+             reinterpret_cast<const unsigned char*>(message.data()), message.size(), digest.data(),
+             &size) == nullptr ||
         size != digest.size()) {
         throw std::runtime_error("HMAC-SHA-256 failed");
     }

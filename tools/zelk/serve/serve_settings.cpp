@@ -55,7 +55,8 @@ std::optional<UtcTime> ParseUtc(std::string_view text) {
     if ((text.size() != 16 && text.size() != 19) || !DigitsAt(text, 0, 4) || text[4] != '-' ||
         !DigitsAt(text, 5, 2) || text[7] != '-' || !DigitsAt(text, 8, 2) ||
         (text[10] != 'T' && text[10] != ' ') || !DigitsAt(text, 11, 2) || text[13] != ':' ||
-        !DigitsAt(text, 14, 2) || (text.size() == 19 && (text[16] != ':' || !DigitsAt(text, 17, 2)))) {
+        !DigitsAt(text, 14, 2) ||
+        (text.size() == 19 && (text[16] != ':' || !DigitsAt(text, 17, 2)))) {
         return std::nullopt;
     }
     using namespace std::chrono;

@@ -19,10 +19,9 @@ void Connection::Closer::operator()(sqlite3* db) const {
 
 Connection::Connection(const std::filesystem::path& file) {
     sqlite3* db = nullptr;
-    const int status = sqlite3_open_v2(file.c_str(), &db,
-                                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE |
-                                           SQLITE_OPEN_FULLMUTEX,
-                                       nullptr);
+    const int status = sqlite3_open_v2(
+        file.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_FULLMUTEX,
+        nullptr);
     m_db.reset(db);
     if (status != SQLITE_OK) {
         Fail(db, "cannot open the database " + file.string());

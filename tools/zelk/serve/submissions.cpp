@@ -175,9 +175,9 @@ void SubmissionStore::Publish(int64_t checkId, const std::string& at) {
 
 std::optional<CheckRun> SubmissionStore::SelectCheck(const std::string& where) {
     std::lock_guard lock(m_mutex);
-    Statement statement = m_connection.Prepare(
-        "SELECT id, run_at, logs, coalesce(published_at, '') FROM checks " + where +
-        " ORDER BY id DESC LIMIT 1");
+    Statement statement =
+        m_connection.Prepare("SELECT id, run_at, logs, coalesce(published_at, '') FROM checks " +
+                             where + " ORDER BY id DESC LIMIT 1");
     if (!statement.Step()) {
         return std::nullopt;
     }

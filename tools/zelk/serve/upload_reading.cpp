@@ -40,8 +40,8 @@ std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log, const Uplo
     if (contest.empty()) {
         problems.push_back({0, "the header has no CONTEST: line"});
     } else if (Upper(contest) != Upper(contestName)) {
-        problems.push_back({0, "CONTEST: names " + Printable(contest) + ", not " +
-                                   std::string(contestName)});
+        problems.push_back(
+            {0, "CONTEST: names " + Printable(contest) + ", not " + std::string(contestName)});
     }
     if (reading.category.empty()) {
         problems.push_back(
@@ -51,8 +51,7 @@ std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log, const Uplo
     if (claimed.empty()) {
         problems.push_back({0, "the header has no CLAIMED-SCORE: line"});
     } else if (!reading.claimedScore) {
-        problems.push_back(
-            {0, "CLAIMED-SCORE: " + Printable(claimed) + " is not a whole number"});
+        problems.push_back({0, "CLAIMED-SCORE: " + Printable(claimed) + " is not a whole number"});
     }
     if (log.qsos.empty()) {
         problems.push_back({0, "the log has no QSO: line, so it scores nothing"});

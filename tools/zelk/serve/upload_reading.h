@@ -26,8 +26,8 @@ struct LineNote {
 struct UploadReading {
     std::string call;  // CALLSIGN: in capitals, else the own call of the first QSO line
     bool callFromQsoLines = false;
-    std::string category;  // the CATEGORY-* values, blank separated
-    int64_t qsos = 0;      // QSO: lines read (X-QSO: lines are not claimed)
+    std::string category;                 // the CATEGORY-* values, blank separated
+    int64_t qsos = 0;                     // QSO: lines read (X-QSO: lines are not claimed)
     std::optional<int64_t> claimedScore;  // CLAIMED-SCORE:, when a whole number
     int64_t score = 0;                    // as zelk computes it
     std::string station;                  // the coordinate the log sent; empty without QSOs
