@@ -14,6 +14,7 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -90,6 +91,7 @@ Server StartServer(const char* zelk, const fs::path& contest, const fs::path& ou
     Server server;
     server.pid = fork();
     if (server.pid == 0) {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives the benchmark
         std::freopen(output.c_str(), "w", stdout);
         std::freopen(output.c_str(), "a", stderr);
         ::execl(zelk, "zelk", "serve", contest.c_str(), "--listen", "127.0.0.1:0",

@@ -8,6 +8,7 @@
 #include <httplib.h>
 #include <signal.h>
 #include <sqlite3.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -17,7 +18,6 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <regex>
 #include <thread>
 
 #include "serve/security.h"
@@ -46,6 +46,7 @@ class ServerProcess {
         const std::string listen = "127.0.0.1:" + std::to_string(port);
         m_pid = fork();
         if (m_pid == 0) {
+            ::prctl(PR_SET_PDEATHSIG, SIGKILL);  // never outlives a test that dies
             const int fd = ::open(output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
             ::dup2(fd, 1);
             ::dup2(fd, 2);
@@ -54,12 +55,11 @@ class ServerProcess {
                     static_cast<char*>(nullptr));
             ::_exit(127);
         }
-        const std::regex listening(R"(listening on http://127\.0\.0\.1:([0-9]+)/)");
+        constexpr std::string_view kListening = "listening on http://127.0.0.1:";
         for (int wait = 0; wait < 500; ++wait) {
-            std::smatch match;
             const std::string text = ReadFile(output);
-            if (std::regex_search(text, match, listening)) {
-                return std::stoi(match[1]);
+            if (const auto at = text.find(kListening); at != std::string::npos) {
+                return std::atoi(text.c_str() + at + kListening.size());
             }
             std::this_thread::sleep_for(10ms);
         }
@@ -81,6 +81,15 @@ class ServerProcess {
     int m_starts = 0;
 };
 
+// A folder removed when the test ends, however it ends.
+struct ScratchFolder {
+    fs::path path;
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+
 struct Given {
     std::string sha256;
     std::string call;
@@ -88,7 +97,9 @@ struct Given {
 
 TEST(ServeKill, EveryReceiptGivenSurvivesKillsAtRandomMoments) {
     std::random_device seed;
-    const fs::path root = fs::temp_directory_path() / ("zelk-serve-kill-" + std::to_string(seed()));
+    const ScratchFolder scratch{fs::temp_directory_path() /
+                                ("zelk-serve-kill-" + std::to_string(seed()))};
+    const fs::path& root = scratch.path;
     const fs::path contest = root / "contest";
     fs::create_directories(root);
     std::vector<std::string> logs;
@@ -188,7 +199,6 @@ TEST(ServeKill, EveryReceiptGivenSurvivesKillsAtRandomMoments) {
               << " uploads tried, " << receipts.size() << " receipts given, " << rows.size()
               << " rows stored (the rest were cut off before their receipt), every receipt "
                  "found, every file's SHA-256 right, integrity_check ok\n";
-    fs::remove_all(root);
 }
 
 }  // namespace
