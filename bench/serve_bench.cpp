@@ -31,6 +31,7 @@
 #include <random>
 #include <regex>
 #include <set>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -114,6 +115,25 @@ long PeakKilobytes(pid_t pid) {
     const std::string status = Read("/proc/" + std::to_string(pid) + "/status");
     const auto at = status.find("VmHWM:");
     return at == std::string::npos ? -1 : std::atol(status.c_str() + at + 6);
+}
+
+// The processor time the process has used, user and system, in seconds.
+double ProcessorSeconds(pid_t pid) {
+    const std::string stat = Read("/proc/" + std::to_string(pid) + "/stat");
+    const auto afterName = stat.rfind(')');
+    if (afterName == std::string::npos) {
+        return -1.0;
+    }
+    // Fields 14 and 15 (utime, stime) are the 12th and 13th after the name.
+    std::istringstream fields(stat.substr(afterName + 2));
+    std::string field;
+    double ticks = 0.0;
+    for (int i = 1; i <= 13 && fields >> field; ++i) {
+        if (i >= 12) {
+            ticks += std::stod(field);
+        }
+    }
+    return ticks / static_cast<double>(::sysconf(_SC_CLK_TCK));
 }
 
 double Percentile(std::vector<double> values, double share) {
@@ -203,6 +223,7 @@ int main(int argc, char** argv) {
     const std::string list =
         Exchange("127.0.0.1", server.port, "GET /api/logs HTTP/1.1\r\nHost: 127.0.0.1\r\n\r\n");
     const long peak = PeakKilobytes(server.pid);
+    const double processor = ProcessorSeconds(server.pid);
     ::kill(server.pid, SIGTERM);
     ::waitpid(server.pid, nullptr, 0);
     fs::remove_all(root);
@@ -210,10 +231,12 @@ int main(int argc, char** argv) {
     const std::size_t total = all.size();
     std::printf(
         "%d clients x %d uploads = %zu uploads in %.2f s: %.0f uploads/s; latency median "
-        "%.1f ms, 99th percentile %.1f ms, worst %.1f ms; server peak resident %.1f MB\n",
+        "%.1f ms, 99th percentile %.1f ms, worst %.1f ms; server peak resident %.1f MB, "
+        "processor %.2f s (%.2f ms an upload)\n",
         clients, uploads, total, seconds, static_cast<double>(total) / seconds,
         Percentile(all, 0.5), Percentile(all, 0.99), Percentile(all, 1.0),
-        static_cast<double>(peak) / 1024.0);
+        static_cast<double>(peak) / 1024.0, processor,
+        processor * 1000.0 / static_cast<double>(total));
     std::fflush(stdout);
     std::set<std::size_t> used;
     for (int c = 0; c < clients; ++c) {
