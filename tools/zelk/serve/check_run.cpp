@@ -46,10 +46,22 @@ void ReplaceFolder(const fs::path& fresh, const fs::path& target) {
     std::error_code error;
     if (fs::exists(target, error)) {
         if (::renameat2(AT_FDCWD, fresh.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) != 0) {
-            fs::remove_all(fresh, error);
-            throw std::runtime_error(target.string() + ": cannot be replaced");
+            // A file system without the exchange: the old folder steps aside
+            // first, so for a moment there is none.
+            const fs::path old = NewFolderBeside(target);
+            fs::remove(old, error);
+            fs::rename(target, old, error);
+            if (!error) {
+                fs::rename(fresh, target, error);
+            }
+            if (error) {
+                fs::remove_all(fresh, error);
+                throw std::runtime_error(target.string() + ": cannot be replaced");
+            }
+            fs::remove_all(old, error);
+        } else {
+            fs::remove_all(fresh, error);  // now the old folder
         }
-        fs::remove_all(fresh, error);  // now the old folder
     } else {
         fs::rename(fresh, target, error);
         if (error) {
