@@ -115,7 +115,19 @@ CheckOutcome ContestChecker::Run(UtcTime now) {
     }
     auto& logs = std::get<std::vector<adjudication::LogFile>>(read);
     const adjudication::ContestCheck contest = adjudication::CheckContest(std::move(logs), m_rules);
-    outcome.table = adjudication::WriteResults(contest, m_dir.results, {.html = true});
+    const adjudication::WrittenResults written =
+        adjudication::WriteResults(contest, m_dir.results, {.html = true});
+    outcome.table = written.text;
+    for (std::size_t e = 0; e < written.ubnFiles.size(); ++e) {
+        if (!written.ubnFiles[e].notWritten.empty()) {
+            outcome.problems.push_back("ubn/" + written.ubnFiles[e].name + " (the report of " +
+                                       Printable(contest.entrants[e].log.call) +
+                                       "): " + written.ubnFiles[e].notWritten);
+        }
+    }
+    if (!written.leftOver.empty()) {
+        outcome.problems.push_back(written.leftOver + " (the results are in place)");
+    }
     for (const adjudication::NotRead& file : contest.notRead) {
         outcome.problems.push_back(Printable(file.file) + ": not read: " + file.reason);
     }
