@@ -6,7 +6,8 @@
 # cabrillo_reader_fuzzer from fuzz/corpus_cabrillo_reader (with
 # fuzz/cabrillo_reader.dict), adjudication_fuzzer from fuzz/corpus_adjudication
 # (with the same dictionary), report_page_fuzzer (the contest report) from
-# fuzz/report_corpus.
+# fuzz/report_corpus, serve_upload_fuzzer (zelk serve's upload handling) from
+# fuzz/corpus_serve (with the Cabrillo dictionary).
 # Fails on any finding: a crash, a leak, undefined behaviour, a broken
 # invariant, an input that runs too long or takes too much memory. Findings
 # are kept in build/fuzz/run/<fuzzer>/findings.
@@ -20,7 +21,7 @@ work=$build/run
 
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2 --target entry_points_fuzzer adif_reader_fuzzer \
-  cabrillo_reader_fuzzer adjudication_fuzzer report_page_fuzzer
+  cabrillo_reader_fuzzer adjudication_fuzzer report_page_fuzzer serve_upload_fuzzer
 rm -rf "$work"
 
 # The entry-point fuzzer makes its scratch contest folder under $TMPDIR
@@ -67,4 +68,5 @@ run_fuzzer cabrillo_reader_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/co
 run_fuzzer adjudication_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_adjudication/*
 # Its models grow with the input: all lengths from the start.
 run_fuzzer report_page_fuzzer "-len_control=0" fuzz/report_corpus/*
+run_fuzzer serve_upload_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_serve/*
 exit $status

@@ -2,7 +2,9 @@
 # The release packages, made by cpack from built native and win32 folders:
 # - zelk_<version>_<arch>.deb: its metadata and files; unpacked into a
 #   scratch root, its zelk scores the example exactly as the build tree's
-#   zelk does (report, err.txt, Cabrillo file); its man page renders;
+#   zelk does (report, err.txt, Cabrillo file) and serves a contest (zelk
+#   serve); its man page renders; its copyright file is in Debian's
+#   machine-readable form with a text for every licence it names;
 # - zelk_<version>_win32.zip: Stats.dll, zelk.exe, zelk.dat and INSTALL.txt in
 #   one folder; its zelk.exe finds Stats.dll beside itself and gives the
 #   same report under Wine as the native zelk.
@@ -36,13 +38,14 @@ for field in Maintainer Description; do
     grep -qE "^ $field: .+" "$work/info.txt" || problem "$(basename "$deb"): no $field"
 done
 depends=$(sed -n 's/^ Depends: //p' "$work/info.txt")
-for library in libc6 libstdc++6; do
+for library in libc6 libstdc++6 libsqlite3-0 libcpp-httplib0.11; do
     [[ ", $depends," == *", $library "* ]] || problem "$(basename "$deb"): Depends lacks $library ($depends)"
 done
 
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents.txt"
 for file in usr/bin/zelk usr/lib/zelk/libStats.so usr/share/zelk/zelk.dat \
-    usr/share/man/man1/zelk.1.gz; do
+    usr/share/man/man1/zelk.1.gz usr/share/doc/zelk/copyright \
+    usr/lib/systemd/system/zelk-serve.service; do
     grep -qxF "./$file" "$work/contents.txt" || problem "$(basename "$deb") lacks /$file"
 done
 
@@ -53,6 +56,36 @@ if ! zcat "$work/root/usr/share/man/man1/zelk.1.gz" | groff -man -Tutf8 -ww \
 fi
 grep -q 'zelk - score, draw and check ZELK contest logs' "$work/man.txt" || problem "the man page has no NAME line"
 grep -q "zelk $version" "$work/man.txt" || problem "the man page does not name version $version"
+
+# Debian's copyright format: its Format line, and a paragraph with the text
+# of every licence a Files paragraph names.
+copyright=$work/root/usr/share/doc/zelk/copyright
+head -n1 "$copyright" | grep -qxF 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    problem "the copyright file is not in Debian's machine-readable form"
+for licence in $(awk '/^Files:/ {files = 1} /^$/ {files = 0}
+        files && /^License:/ {sub(/^License: */, ""); gsub(/ and | or /, " "); print}' "$copyright"); do
+    grep -qxF "License: $licence" "$copyright" ||
+        problem "the copyright file names the licence $licence without its text"
+done
+"$work/root/usr/bin/zelk" --version | grep -q 'MIT licence' || problem "zelk --version names no licence"
+
+# The unpacked zelk serves a contest: the upload page answers on loopback.
+"$work/root/usr/bin/zelk" serve "$work/served" --listen 127.0.0.1:0 >"$work/serve.txt" 2>&1 &
+served=$!
+for _ in $(seq 100); do
+    grep -q '^listening on' "$work/serve.txt" && break
+    sleep 0.1
+done
+port=$(sed -n 's|^listening on http://127.0.0.1:\([0-9]*\)/|\1|p' "$work/serve.txt")
+page=
+if [ -n "$port" ] && exec 3<>"/dev/tcp/127.0.0.1/$port"; then
+    printf 'GET / HTTP/1.0\r\nHost: 127.0.0.1\r\n\r\n' >&3
+    page=$(cat <&3)
+    exec 3<&-
+fi
+kill "$served" && wait "$served" || true
+[[ "$page" == "HTTP/1.1 200"*"send your log"* ]] || problem "the unpacked zelk serve does not answer: $(cat "$work/serve.txt")"
+[ -f "$work/served/organiser-token" ] || problem "the unpacked zelk serve made no organiser token"
 
 # The same run with the unpacked zelk and with the build tree's, each in a
 # contest folder "contest" of its own, so that every output is comparable.

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
         "Scores a ZELK contest log (ADIF or Cabrillo) with the ZELK plug-in, the way the "
         "logging program drives it, and writes the report, the list of refused contacts and a "
         "Cabrillo file; draws the log as an HTML report with a map and rate sheet (report); "
-        "checks a whole contest's logs for the organiser (adjudicate).",
+        "checks a whole contest's logs for the organiser (adjudicate); receives the contest's "
+        "logs on the web (serve).",
         "zelk"};
     // The statuses as command.h defines them, for scripts and the man page.
     app.footer(
@@ -30,7 +31,11 @@ int main(int argc, char** argv) {
         "when anything else fails); 2 nothing usable was given (wrong arguments, a log or "
         "folder that cannot be used, an output that would take an input's place), and "
         "nothing is written.");
-    app.set_version_flag("--version", std::string("zelk ") + ZELK_VERSION);
+    app.set_version_flag("--version",
+                         std::string("zelk ") + ZELK_VERSION +
+                             "\nCopyright (c) 2026 ZELK developers.\nMIT licence: see LICENSE "
+                             "(installed: /usr/share/doc/zelk/copyright, with the\nlicences of "
+                             "the libraries zelk links).");
     app.require_subcommand(1);
     app.fallthrough();
     // A path such as /home/me/log.adi is a path on every platform, never an option.
@@ -38,8 +43,15 @@ int main(int argc, char** argv) {
 
     const SharedInstallation installation = AddPluginOption(app);
     const Subcommand subcommands[] = {
-        DeclareInit(app, installation),  DeclareScore(app, installation), DeclareReport(app),
-        DeclareSetup(app, installation), DeclareCheck(app, installation), DeclareAdjudicate(app),
+        DeclareInit(app, installation),
+        DeclareScore(app, installation),
+        DeclareReport(app),
+        DeclareSetup(app, installation),
+        DeclareCheck(app, installation),
+        DeclareAdjudicate(app),
+#ifndef _WIN32
+        DeclareServe(app),
+#endif
     };
 
     try {

@@ -1,18 +1,22 @@
 // The system's headless Chromium (never a browser of Playwright's own),
 // offline, in a profile of its own that is removed afterwards; and a page
 // opened in it that records what a reader must never meet: a console error,
-// a page error, a request beyond the page's own file and data: URLs.
+// a page error, a request beyond the page's own file (or server) and data:
+// URLs.
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
 import {pathToFileURL} from 'node:url';
 import {chromium} from 'playwright-core';
 
-// Opens the HTML file `file` at `viewport` ({width, height}), runs `body`
-// with the page, and closes the browser. Every problem met on the way is
-// pushed to `problems`.
+// Opens the HTML file `file` (or the page at an http:// address of a server
+// on this machine, which is then the only place the page may request from)
+// at `viewport` ({width, height}), runs `body` with the page, and closes the
+// browser. Every problem met on the way is pushed to `problems`.
 export async function withPage(file, viewport, problems, body) {
-    const pageUrl = pathToFileURL(path.resolve(file)).href;
+    const served = file.startsWith('http://');
+    const pageUrl = served ? file : pathToFileURL(path.resolve(file)).href;
+    const own = (url) => (served ? new URL(url).origin === new URL(pageUrl).origin : url === pageUrl);
     const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'zelk-chromium-'));
     const context = await chromium.launchPersistentContext(profile, {
         executablePath: process.env.ZELK_CHROMIUM ?? '/usr/bin/chromium',
@@ -21,7 +25,7 @@ export async function withPage(file, viewport, problems, body) {
                '--disable-background-networking', '--disable-component-update', '--disable-sync'],
         viewport,
         deviceScaleFactor: 1,
-        offline: true,
+        offline: !served,
     });
     try {
         const page = context.pages()[0] ?? await context.newPage();
@@ -33,8 +37,8 @@ export async function withPage(file, viewport, problems, body) {
         page.on('pageerror', (error) => problems.push(`page error: ${error.message}`));
         page.on('request', (request) => {
             const url = request.url();
-            if (url !== pageUrl && !url.startsWith('data:')) {
-                problems.push(`request leaving the file: ${url}`);
+            if (!own(url) && !url.startsWith('data:')) {
+                problems.push(`request leaving the ${served ? 'server' : 'file'}: ${url}`);
             }
         });
         const response = await page.goto(pageUrl, {waitUntil: 'load'});

@@ -52,5 +52,8 @@ Subcommand DeclareReport(CLI::App& app);
 Subcommand DeclareSetup(CLI::App& app, SharedInstallation installation);
 Subcommand DeclareCheck(CLI::App& app, SharedInstallation installation);
 Subcommand DeclareAdjudicate(CLI::App& app);
+#ifndef _WIN32
+Subcommand DeclareServe(CLI::App& app);  // POSIX only
+#endif
 
 }  // namespace zelk::commands

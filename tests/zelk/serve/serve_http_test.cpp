@@ -1,0 +1,389 @@
+// zelk serve over HTTP, against a server on an ephemeral loopback port: the
+// receipt and the replacement of a call's log, the received list, refusals
+// of what is no log and of oversized, slow and too frequent uploads, the
+// deadline, the organiser's token, cross-site forms and escaping; and that
+// the receipt's score and the check's results are zelk's own.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <nlohmann/json.hpp>
+
+#include "serve/security.h"
+#include "served_contest.h"
+
+namespace zelk::serve::testing {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using namespace std::chrono_literals;
+
+const fs::path kExamples = ZELK_EXAMPLES;
+
+std::string Example(const std::string& name) {
+    return ReadFile(kExamples / "contest" / name);
+}
+
+json Body(const httplib::Result& result) {
+    return json::parse(result->body);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    text.replace(text.find(from), from.size(), to);
+    return text;
+}
+
+httplib::Headers Bearer(const std::string& token) {
+    return {{"Authorization", "Bearer " + token}};
+}
+
+// The organiser's cookie, as the login form sets it.
+std::string LogIn(ServedContest& served) {
+    auto answer = served.Client().Post("/organiser/login", "token=" + served.token(),
+                                       "application/x-www-form-urlencoded");
+    EXPECT_EQ(answer->status, 303);
+    const std::string cookie = answer->get_header_value("Set-Cookie");
+    return cookie.substr(0, cookie.find(';'));
+}
+
+TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
+    ServedContest served;
+    const std::string log = Example("UA2TV.log");
+    auto first = served.Upload(log, "ua2tv@example.org");
+    ASSERT_EQ(first->status, 201) << first->body;
+    const json receipt = Body(first);
+    EXPECT_EQ(receipt["call"], "UA2TV");
+    EXPECT_EQ(receipt["category"], "SINGLE-OP ALL CW LOW");
+    EXPECT_EQ(receipt["qsos"], 17);
+    EXPECT_EQ(receipt["claimed_score"], 2603);
+    EXPECT_TRUE(receipt["replaces"].is_null());
+    EXPECT_EQ(receipt["sha256"], Sha256Hex(log));
+    // Stored byte for byte under its SHA-256.
+    EXPECT_EQ(ReadFile(served.dir().logs / (Sha256Hex(log) + ".log")), log);
+
+    std::string corrected = Replaced(log, "CLAIMED-SCORE: 2603", "CLAIMED-SCORE: 2500");
+    corrected =
+        Replaced(corrected, "END-OF-LOG:", "QSO: 14030 CW 2024-05-12 0900 UA2TV 599\nEND-OF-LOG:");
+    auto second = served.Upload(corrected);
+    ASSERT_EQ(second->status, 201);
+    const json replacing = Body(second);
+    EXPECT_EQ(replacing["replaces"], receipt["id"]);
+    EXPECT_EQ(replacing["claimed_score"], 2500);
+    ASSERT_EQ(replacing["unreadable_lines"].size(), 1u);
+    EXPECT_EQ(replacing["unreadable_lines"][0]["line"], 28);
+
+    auto page = served.Upload(Example("UA2JOI.log"), "", {}, "text/html");
+    ASSERT_EQ(page->status, 201);
+    EXPECT_NE(page->body.find("<span id=\"call\">UA2JOI</span>"), std::string::npos);
+
+    const json received = Body(served.Client().Get("/api/logs"));
+    EXPECT_EQ(received["count"], 2);
+    EXPECT_EQ(received["logs"][0]["call"], "UA2JOI");
+    EXPECT_EQ(received["logs"][1]["call"], "UA2TV");
+    const std::string list = served.Client().Get("/received")->body;
+    EXPECT_NE(list.find("<strong id=\"count\">2</strong>"), std::string::npos);
+    EXPECT_EQ(list.find("example.org"), std::string::npos) << "the public list shows no e-mail";
+
+    const json all =
+        Body(served.Client().Get("/organiser/submissions.json", Bearer(served.token())));
+    ASSERT_EQ(all["count"], 3);
+    EXPECT_EQ(all["submissions"][0]["replaced_by"], replacing["id"]);
+    EXPECT_EQ(all["submissions"][0]["email"], "ua2tv@example.org");
+}
+
+TEST(ServeHttp, WhatIsNoCabrilloLogIsRefusedAndLeavesNothingBehind) {
+    ServedContest served;
+    const std::string utf16("\xFF\xFES\0T\0A\0R\0T\0", 12);
+    const std::string binary(
+        "\x7F"
+        "ELF\x02\x01\x01\0\0\0\0\0START",
+        17);
+    const struct {
+        const char* name;
+        std::string log;
+        std::string email;
+        const char* reason;
+    } cases[] = {
+        {"ADIF", Example("KL2OYT.adi"), "", "is an ADIF log"},
+        {"UTF-16", utf16, "", "UTF-16"},
+        {"binary", binary, "", "binary data"},
+        {"blank", " \r\n\r\n", "", "is empty"},
+        {"empty field", "", "", "No log arrived"},
+        {"no call", "START-OF-LOG: 3.0\nEND-OF-LOG:\n", "", "names no call"},
+        {"bad e-mail", Example("UA2TV.log"), "ua2tv at home", "not an e-mail address"},
+    };
+    for (const auto& refused : cases) {
+        auto answer = served.Upload(refused.log, refused.email);
+        ASSERT_TRUE(answer) << refused.name;
+        EXPECT_EQ(answer->status, 422) << refused.name;
+        EXPECT_NE(Body(answer)["error"].get<std::string>().find(refused.reason), std::string::npos)
+            << refused.name << ": " << answer->body;
+    }
+    EXPECT_TRUE(fs::is_empty(served.dir().logs));
+    EXPECT_TRUE(served.app().submissions.All().empty());
+}
+
+TEST(ServeHttp, OversizedUploadsGet413WithoutTheirBodyBeingRead) {
+    ServeSettings settings;
+    settings.maxUploadBytes = 4096;
+    ServedContest served(settings);
+    // A length of 10 GiB with no body sent: refused from the headers alone.
+    const auto huge = served.Raw(
+        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
+        "Content-Length: 10737418240\r\n\r\n",
+        5s);
+    EXPECT_EQ(StatusOf(huge.bytes), 413);
+    EXPECT_TRUE(huge.closed);
+    EXPECT_LT(huge.after, 2s);
+
+    // Without a length (chunked), the count of what arrives stops it.
+    std::string chunked =
+        "POST /api/logs HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
+        "Content-Type: multipart/form-data; boundary=B\r\n\r\n";
+    const std::string head =
+        "--B\r\nContent-Disposition: form-data; name=\"log\"; "
+        "filename=\"a.log\"\r\n\r\n";
+    chunked += "1000\r\n" + head + std::string(4096 - head.size(), 'x') + "\r\n";
+    chunked += "1000\r\n" + std::string(4096, 'x') + "\r\n";
+    EXPECT_EQ(StatusOf(served.Raw(chunked, 5s).bytes), 413);
+
+    // At the limit a log is taken; one byte more is not.
+    const std::string log = Example("UA2TV.log");
+    const std::string padded = log + std::string(4096 - log.size(), '\n');
+    EXPECT_EQ(served.Upload(padded)->status, 201);
+    EXPECT_EQ(served.Upload(padded + "\n")->status, 413);
+}
+
+TEST(ServeHttp, ClientsThatStallAreDropped) {
+    ServeSettings settings;
+    settings.readTimeoutSeconds = 1;
+    ServedContest served(settings);
+    const auto inHeaders = served.Raw("POST /api/logs HTTP/1.1\r\nHost: x\r\n", 5s);
+    EXPECT_TRUE(inHeaders.closed);
+    EXPECT_LT(inHeaders.after, 3s);
+
+    const auto inBody = served.Raw(
+        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
+        "Content-Length: 1000\r\n\r\n--B\r\nContent-Disposition: form-data; name=\"log\"\r\n\r\n"
+        "START-OF-LOG: 3.0\r\n",
+        5s);
+    EXPECT_EQ(StatusOf(inBody.bytes), 408) << inBody.bytes;
+    EXPECT_TRUE(inBody.closed);
+    EXPECT_LT(inBody.after, 3s);
+}
+
+TEST(ServeHttp, ManyUploadsFromOneAddressGet429) {
+    ServeSettings settings;
+    settings.uploadsAtOnce = 1;
+    settings.uploadsPerHour = 3;
+    ServedContest served(settings);
+    // One upload under way (its body never comes) holds the address's place.
+    std::thread stalled([&served] {
+        served.Raw(
+            "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; "
+            "boundary=B\r\nContent-Length: 1000\r\n\r\n--B\r\n",
+            800ms);
+    });
+    std::this_thread::sleep_for(300ms);
+    auto atOnce = served.Upload(Example("UA2TV.log"));
+    stalled.join();
+    EXPECT_EQ(atOnce->status, 429);
+    EXPECT_EQ(atOnce->get_header_value("Retry-After"), "1");
+    std::this_thread::sleep_for(200ms);  // the stalled upload gives its place back
+
+    // Three an hour: the stalled one was the first.
+    EXPECT_EQ(served.Upload(Example("UA2TV.log"))->status, 201);
+    EXPECT_EQ(served.Upload(Example("UA2JOI.log"))->status, 201);
+    auto hourly = served.Upload(Example("RK7P.log"));
+    EXPECT_EQ(hourly->status, 429);
+    EXPECT_GT(std::stoi(hourly->get_header_value("Retry-After")), 60);
+    // The organiser is not counted.
+    EXPECT_EQ(served.Upload(Example("RK7P.log"), "", Bearer(served.token()))->status, 201);
+}
+
+TEST(ServeHttp, AfterTheDeadlineOnlyTheOrganiserAddsLogs) {
+    ServeSettings settings;
+    settings.deadline = ParseUtc("2024-05-19T23:59");
+    ServedContest served(settings);
+    auto late = served.Upload(Example("UA2TV.log"));
+    EXPECT_EQ(late->status, 403);
+    EXPECT_NE(Body(late)["error"].get<std::string>().find("deadline"), std::string::npos);
+    EXPECT_NE(served.Client().Get("/")->body.find("no longer received"), std::string::npos);
+
+    auto byToken = served.Upload(Example("UA2TV.log"), "", Bearer(served.token()));
+    ASSERT_EQ(byToken->status, 201);
+    EXPECT_EQ(Body(byToken)["by_organiser"], true);
+
+    // From the organiser's page: the cookie and the form's hidden value.
+    const std::string cookie = LogIn(served);
+    const httplib::MultipartFormDataItems withValue = {
+        {"log", Example("UA2JOI.log"), "a.log", ""},
+        {"form", served.app().auth.FormValue(), "", ""}};
+    auto fromDesk = served.Client().Post("/api/logs", {{"Cookie", cookie}}, withValue);
+    EXPECT_EQ(fromDesk->status, 201);
+    // The cookie alone, as a page elsewhere could make a browser send it, is no organiser.
+    EXPECT_EQ(served.Upload(Example("RK7P.log"), "", {{"Cookie", cookie}})->status, 403);
+}
+
+TEST(ServeHttp, TheOrganisersPagesNeedTheToken) {
+    ServedContest served;
+    struct stat token {};
+    ASSERT_EQ(::stat(served.dir().tokenFile.c_str(), &token), 0);
+    EXPECT_EQ(token.st_mode & 0777, 0600u);
+
+    const struct {
+        const char* path;
+        httplib::Headers headers;
+        int status;
+    } cases[] = {
+        {"/organiser/submissions.json", {}, 401},
+        {"/organiser/submissions.json", Bearer("0123456789abcdef0123456789abcdef"), 401},
+        {"/organiser/submissions.json", Bearer(served.token()), 200},
+        {"/organiser/logs/1", {}, 401},
+        {"/organiser/results/results.txt", {{"Cookie", "zelk_organiser=" + served.token()}}, 401},
+        {"/organiser", {}, 401},
+    };
+    for (const auto& request : cases) {
+        EXPECT_EQ(served.Client().Get(request.path, request.headers)->status, request.status)
+            << request.path;
+    }
+    auto wrong = served.Client().Post("/organiser/login", "token=guess",
+                                      "application/x-www-form-urlencoded");
+    EXPECT_EQ(wrong->status, 403);
+    auto right = served.Client().Post("/organiser/login", "token=" + served.token(),
+                                      "application/x-www-form-urlencoded");
+    ASSERT_EQ(right->status, 303);
+    const std::string setCookie = right->get_header_value("Set-Cookie");
+    EXPECT_NE(setCookie.find("HttpOnly"), std::string::npos);
+    EXPECT_NE(setCookie.find("SameSite=Strict"), std::string::npos);
+    EXPECT_EQ(setCookie.find(served.token()), std::string::npos) << "the cookie is not the token";
+    auto desk =
+        served.Client().Get("/organiser", {{"Cookie", setCookie.substr(0, setCookie.find(';'))}});
+    EXPECT_EQ(desk->status, 200);
+    EXPECT_NE(desk->body.find("Every submission"), std::string::npos);
+}
+
+TEST(ServeHttp, FormsFromAnotherSiteChangeNothing) {
+    ServedContest served;
+    const std::string cookie = LogIn(served);
+    const std::string value = served.app().auth.FormValue();
+    const struct {
+        std::string form;
+        std::string origin;
+        int status;
+    } cases[] = {
+        {"", "", 403},
+        {"form=" + std::string(64, '0'), "", 403},
+        {"form=" + value, "http://evil.example", 403},
+        {"form=" + value, "null", 403},
+        {"form=" + value, "http://" + served.host(), 200},
+        {"form=" + value, "", 200},
+    };
+    for (const auto& request : cases) {
+        httplib::Headers headers{{"Cookie", cookie}};
+        if (!request.origin.empty()) {
+            headers.emplace("Origin", request.origin);
+        }
+        auto answer = served.Client().Post("/organiser/check", headers, request.form,
+                                           "application/x-www-form-urlencoded");
+        EXPECT_EQ(answer->status, request.status) << request.form << " from " << request.origin;
+    }
+    EXPECT_EQ(served.app().submissions.LastCheck()->id, 2) << "only the two genuine forms ran";
+    auto login =
+        served.Client().Post("/organiser/login", {{"Origin", "http://evil.example"}},
+                             "token=" + served.token(), "application/x-www-form-urlencoded");
+    EXPECT_EQ(login->status, 403);
+}
+
+TEST(ServeHttp, TextsFromALogAreShownAsTextAndPagesForbidScripts) {
+    ServedContest served;
+    std::string log =
+        Replaced(Example("UA2TV.log"), "CALLSIGN: UA2TV", "CALLSIGN: <script>x()</script>");
+    log = Replaced(log, "CATEGORY-POWER: LOW", "CATEGORY-POWER: <img src=x onerror=y()>");
+    auto receipt = served.Upload(log, "", {}, "text/html");
+    ASSERT_EQ(receipt->status, 201);
+    EXPECT_EQ(Body(served.Client().Get("/api/logs"))["logs"][0]["call"], "<SCRIPT>X()</SCRIPT>");
+    const std::string pages[] = {receipt->body, served.Client().Get("/received")->body,
+                                 served.Client().Get("/organiser", Bearer(served.token()))->body};
+    for (const std::string& page : pages) {
+        EXPECT_EQ(page.find("<SCRIPT"), std::string::npos);
+        EXPECT_EQ(page.find("<img"), std::string::npos);
+        EXPECT_NE(page.find("&lt;SCRIPT&gt;X()&lt;/SCRIPT&gt;"), std::string::npos);
+    }
+    for (const char* path : {"/", "/received", "/results/", "/nowhere"}) {
+        const std::string policy =
+            served.Client().Get(path)->get_header_value("Content-Security-Policy");
+        EXPECT_NE(policy.find("default-src 'none'"), std::string::npos) << path;
+        EXPECT_EQ(policy.find("script-src"), std::string::npos) << path;
+    }
+}
+
+// What `zelk` prints or writes, run as a user runs it.
+int RunZelk(const std::string& arguments, const fs::path& output) {
+    const std::string command = std::string("'") + ZELK_PROGRAM + "' " + arguments + " >'" +
+                                output.string() + "' 2>/dev/null";
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(ServeHttp, TheReceiptsScoreIsZelkReportsScore) {
+    ServedContest served;
+    std::vector<fs::path> logs{ZELK_FIXTURES "/cabrillo/other-loggers.log",
+                               ZELK_FIXTURES "/cabrillo/unreadable-lines.log"};
+    for (const auto& entry : fs::directory_iterator(kExamples / "contest")) {
+        if (entry.path().extension() != ".adi") {
+            logs.push_back(entry.path());
+        }
+    }
+    const fs::path summary = served.dir().root / "summary.txt";
+    for (const fs::path& log : logs) {
+        ASSERT_EQ(RunZelk("report '" + log.string() + "' --summary", summary), 0) << log;
+        // "Score:          850+202+951+300+300 = 2603"
+        const std::string text = ReadFile(summary);
+        const auto line = text.find("\nScore:");
+        ASSERT_NE(line, std::string::npos) << text;
+        const auto equals = text.find("= ", line);
+        ASSERT_NE(equals, std::string::npos) << text;
+        auto receipt = served.Upload(ReadFile(log), "", Bearer(served.token()));
+        ASSERT_EQ(receipt->status, 201) << log;
+        EXPECT_EQ(Body(receipt)["score"], std::stoll(text.substr(equals + 2))) << log;
+    }
+}
+
+TEST(ServeHttp, TheCheckIsZelkAdjudicateOnTheCurrentLogsAndPublishingShowsIt) {
+    ServedContest served;
+    for (const auto& entry : fs::directory_iterator(kExamples / "contest")) {
+        served.Upload(ReadFile(entry.path()));
+    }
+    served.Upload(Replaced(Example("RK7P.log"), "CLAIMED-SCORE: 1550", "CLAIMED-SCORE: 1500"));
+    EXPECT_NE(served.Client().Get("/results/")->body.find("not yet published"), std::string::npos);
+
+    auto check = served.Client().Post("/organiser/check", Bearer(served.token()), "", "text/plain");
+    ASSERT_EQ(check->status, 200) << check->body;
+    const fs::path again = served.dir().root / "adjudicated";
+    ASSERT_EQ(RunZelk("adjudicate '" + served.dir().current.string() + "' -o '" + again.string() +
+                          "' --html",
+                      served.dir().root / "table.txt"),
+              0);
+    const std::string results = ReadFile(served.dir().results / "results.txt");
+    EXPECT_EQ(results, ReadFile(again / "results.txt"));
+    EXPECT_NE(results.find("RK7P"), std::string::npos);
+    EXPECT_NE(results.find("1500"), std::string::npos) << "the latest log of RK7P is checked";
+    EXPECT_EQ(served.Client().Get("/results/ubn/UA2TV.ubn")->status, 404) << "not yet published";
+
+    auto publish =
+        served.Client().Post("/organiser/publish", Bearer(served.token()), "", "text/plain");
+    ASSERT_EQ(publish->status, 303);
+    EXPECT_EQ(served.Client().Get("/results/")->body,
+              ReadFile(served.dir().results / "results.html"));
+    EXPECT_EQ(served.Client().Get("/results/ubn/UA2TV.ubn")->status, 200);
+    for (const char* path :
+         {"/results/ubn/..%2F..%2Forganiser-token", "/results/..%2Forganiser-token",
+          "/results/%2E%2E/submissions.sqlite"}) {
+        EXPECT_EQ(served.Client().Get(path)->status, 404) << path;
+    }
+}
+
+}  // namespace
+}  // namespace zelk::serve::testing

@@ -1,0 +1,206 @@
+// zelk serve's parts that take hostile text or keep state: the request
+// headers it reads by hand, times and addresses, the upload limits, the form
+// collector and the database's migration.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <random>
+
+#include "serve/rate_limiter.h"
+#include "serve/request_parts.h"
+#include "serve/serve_settings.h"
+#include "serve/submissions.h"
+#include "serve/upload_form.h"
+
+namespace zelk::serve {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+TEST(ServeParts, RequestHeadersAreReadWhateverTheyHold) {
+    EXPECT_EQ(CookieValue("a=1; zelk_organiser=abc; b=2", "zelk_organiser"), "abc");
+    EXPECT_EQ(CookieValue("zelk_organiser=\"q\";zelk_organiser=second", "zelk_organiser"), "q");
+    EXPECT_EQ(CookieValue("xzelk_organiser=1; zelk_organiserx=2", "zelk_organiser"), std::nullopt);
+    EXPECT_EQ(CookieValue(std::string("zelk_organiser=a\0b", 18), "zelk_organiser"),
+              std::string("a\0b", 3));
+    EXPECT_EQ(CookieValue(";;=;", "zelk_organiser"), std::nullopt);
+
+    EXPECT_EQ(BearerToken("Bearer abc"), "abc");
+    EXPECT_EQ(BearerToken("bearer\tabc "), "abc");
+    EXPECT_EQ(BearerToken("Bearerabc"), std::nullopt);
+    EXPECT_EQ(BearerToken("Basic YWJj"), std::nullopt);
+    EXPECT_EQ(BearerToken("Bearer "), std::nullopt);
+
+    const struct {
+        const char* accept;
+        bool json;
+    } accepts[] = {
+        {"application/json", true},
+        {"Application/JSON; charset=utf-8", true},
+        {"text/html,application/xhtml+xml,application/xml;q=0.9,*/*;q=0.8", false},
+        {"text/html, application/json", false},
+        {"application/json;q=0", false},
+        {"application/json;q=abc", false},
+        {"", false},
+        {",,;;", false},
+    };
+    for (const auto& c : accepts) {
+        EXPECT_EQ(WantsJson(c.accept), c.json) << c.accept;
+    }
+
+    EXPECT_TRUE(SameOrigin("http://127.0.0.1:8080", "127.0.0.1:8080"));
+    EXPECT_TRUE(SameOrigin("HTTPS://Logs.Example.org", "logs.example.org"));
+    EXPECT_FALSE(SameOrigin("https://logs.example.org.evil.example", "logs.example.org"));
+    EXPECT_FALSE(SameOrigin("null", "logs.example.org"));
+    EXPECT_FALSE(SameOrigin("ftp://logs.example.org", "logs.example.org"));
+    EXPECT_FALSE(SameOrigin("https://logs.example.org/x", "logs.example.org"));
+
+    EXPECT_EQ(ClientAddress("127.0.0.1", "203.0.113.9, 198.51.100.7", true), "198.51.100.7");
+    EXPECT_EQ(ClientAddress("127.0.0.1", "203.0.113.9", false), "127.0.0.1");
+    EXPECT_EQ(ClientAddress("127.0.0.1", " , ", true), "127.0.0.1");
+
+    for (const char* good : {"", "ua2tv@example.org", "a.b+c@mail.example.co.uk"}) {
+        EXPECT_EQ(EmailProblem(good), std::nullopt) << good;
+    }
+    for (const char* bad : {"ua2tv", "@example.org", "a@b", "a b@c.org", "a@b.org<x>", "a@"}) {
+        EXPECT_NE(EmailProblem(bad), std::nullopt) << bad;
+    }
+    EXPECT_NE(EmailProblem(std::string(250, 'a') + "@b.org"), std::nullopt);
+
+    EXPECT_EQ(ParseId("17"), 17);
+    for (const char* bad : {"", "0", "-1", "+1", "1x", "99999999999999999999"}) {
+        EXPECT_EQ(ParseId(bad), std::nullopt) << bad;
+    }
+    EXPECT_EQ(DownloadName("R3ABC/P", 4), "R3ABC_P-4.log");
+    EXPECT_EQ(DownloadName("\"; x=../..", 5), "___x______-5.log");
+}
+
+TEST(ServeParts, TimesAndAddressesAreReadOnlyWhenWhole) {
+    EXPECT_EQ(UtcText(*ParseUtc("2024-05-19T23:59")), "2024-05-19T23:59:00Z");
+    EXPECT_EQ(UtcText(*ParseUtc("2024-02-29 12:00:30Z")), "2024-02-29T12:00:30Z");
+    EXPECT_EQ(UtcTextForPeople(*ParseUtc("2024-05-19T23:59")), "2024-05-19 23:59 UTC");
+    for (const char* bad :
+         {"2024-05-19", "2023-02-29T00:00", "2024-05-19T24:00", "2024-13-01T00:00",
+          "2024-05-19T23:5x", "2024-05-19T23:59:60", "1969-12-31T23:59"}) {
+        EXPECT_EQ(ParseUtc(bad), std::nullopt) << bad;
+    }
+    const auto v4 = ParseListen("127.0.0.1:8080");
+    ASSERT_TRUE(v4);
+    EXPECT_EQ(v4->host, "127.0.0.1");
+    EXPECT_EQ(v4->port, 8080);
+    const auto v6 = ParseListen("[::1]:0");
+    ASSERT_TRUE(v6);
+    EXPECT_EQ(v6->host, "::1");
+    for (const char* bad : {"8080", "127.0.0.1", "::1:8080", "[::1]", ":80", "h:65536", "h:-1"}) {
+        EXPECT_EQ(ParseListen(bad), std::nullopt) << bad;
+    }
+}
+
+TEST(ServeParts, AnAddressHasAFewUploadsAtOnceAndABucketAnHour) {
+    RateLimiter limiter(2, 4);
+    const auto t0 = RateLimiter::Clock::time_point{} + 1000h;
+    std::vector<RateLimiter::Slot> held;
+    auto admit = [&](const std::string& address, RateLimiter::Clock::time_point now) {
+        auto answer = limiter.Admit(address, now);
+        if (auto* slot = std::get_if<RateLimiter::Slot>(&answer)) {
+            held.push_back(std::move(*slot));
+            return 0;
+        }
+        return std::get<RateLimiter::Refused>(answer).tooManyAtOnce ? 1 : 2;
+    };
+    EXPECT_EQ(admit("a", t0), 0);
+    EXPECT_EQ(admit("a", t0), 0);
+    EXPECT_EQ(admit("a", t0), 1) << "two at once";
+    EXPECT_EQ(admit("b", t0), 0) << "another address is counted apart";
+    held.clear();  // the uploads are done
+    EXPECT_EQ(admit("a", t0), 0);
+    EXPECT_EQ(admit("a", t0), 0);
+    held.clear();
+    EXPECT_EQ(admit("a", t0), 2) << "four an hour";
+    EXPECT_EQ(admit("a", t0 + 14min), 2);
+    EXPECT_EQ(admit("a", t0 + 16min), 0) << "a quarter of an hour gives one back";
+}
+
+TEST(ServeParts, TheUploadFormKeepsWithinItsLimits) {
+    const auto now = UploadFormCollector::Clock::now();
+    UploadFormCollector form(10, now + 1s);
+    form.BeginField("email");
+    EXPECT_TRUE(form.Append(" a@b.org \r\n", now));
+    form.BeginField("other");
+    EXPECT_TRUE(form.Append(std::string(1000, 'x'), now));
+    form.BeginField("log");
+    EXPECT_TRUE(form.Append("0123456789", now));
+    EXPECT_EQ(form.Email(), "a@b.org");
+    EXPECT_EQ(form.File(), "0123456789");
+    EXPECT_FALSE(form.Append("!", now));
+    EXPECT_EQ(form.Failure(), UploadFormCollector::Problem::kTooLarge);
+
+    UploadFormCollector slow(10, now + 1s);
+    slow.BeginField("log_text");
+    EXPECT_TRUE(slow.Append("a", now));
+    EXPECT_FALSE(slow.Append("b", now + 2s));
+    EXPECT_EQ(slow.Failure(), UploadFormCollector::Problem::kTooSlow);
+
+    UploadFormCollector endless(10, now + 1s);
+    endless.BeginField("email");
+    for (int i = 0; i < 100 && endless.Append(std::string(1000, 'e'), now); ++i) {
+    }
+    EXPECT_EQ(endless.Failure(), UploadFormCollector::Problem::kTooLarge)
+        << "the body as a whole is bounded too";
+    EXPECT_LE(endless.Email().size(), 300u);
+}
+
+// The database as the first release left it: schema version 1.
+void MakeVersionOne(const fs::path& file) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    const char* sql = R"(
+        CREATE TABLE submissions (id INTEGER PRIMARY KEY, call TEXT NOT NULL,
+            category TEXT NOT NULL, email TEXT NOT NULL, received_at TEXT NOT NULL,
+            size INTEGER NOT NULL, sha256 TEXT NOT NULL, stored_name TEXT NOT NULL,
+            replaced_by INTEGER REFERENCES submissions(id), summary TEXT NOT NULL);
+        CREATE UNIQUE INDEX submissions_current ON submissions(call) WHERE replaced_by IS NULL;
+        INSERT INTO submissions VALUES (1, 'UA2TV', 'SO', '', '2024-05-19T10:00:00Z', 10, 'aa',
+                                        'aa.log', NULL, '{}');
+        PRAGMA user_version = 1;)";
+    EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+TEST(ServeParts, TheDatabaseIsMigratedForwardAndANewerOneIsRefused) {
+    std::random_device random;
+    const fs::path folder =
+        fs::temp_directory_path() / ("zelk-serve-db-" + std::to_string(random()));
+    fs::create_directories(folder);
+    const fs::path file = folder / "submissions.sqlite";
+    MakeVersionOne(file);
+    {
+        SubmissionStore store(file);
+        EXPECT_EQ(store.SchemaVersion(), SubmissionStore::CurrentSchemaVersion());
+        const auto old = store.All();
+        ASSERT_EQ(old.size(), 1u);
+        EXPECT_EQ(old[0].call, "UA2TV");
+        EXPECT_FALSE(old[0].byOrganiser);
+
+        NewSubmission next = old[0];
+        next.sha256 = "bb";
+        next.byOrganiser = true;
+        const Added added = store.Add(next);
+        EXPECT_EQ(added.replaces, 1);
+        EXPECT_EQ(store.Find(1)->replacedBy, added.id);
+        ASSERT_EQ(store.Current().size(), 1u);
+        EXPECT_TRUE(store.Current()[0].byOrganiser);
+        EXPECT_EQ(store.IntegrityCheck(), "ok");
+    }
+    {
+        Connection connection(file);
+        connection.Execute("PRAGMA user_version = 99");
+    }
+    EXPECT_THROW(SubmissionStore{file}, std::runtime_error);
+    fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace zelk::serve

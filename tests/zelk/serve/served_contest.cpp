@@ -1,0 +1,119 @@
+// The in-process server and its clients.
+#include "served_contest.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+#include "serve/contest_dir.h"
+
+namespace zelk::serve::testing {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+fs::path NewRoot() {
+    std::random_device random;
+    return fs::temp_directory_path() / ("zelk-serve-test-" + std::to_string(random()));
+}
+
+}  // namespace
+
+std::string ReadFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(file), {});
+}
+
+ServedContest::ServedContest(ServeSettings settings)
+    : m_root(NewRoot()), m_dir(m_root / "contest") {
+    m_token = PrepareContestDir(m_dir).token;
+    m_app = std::make_unique<App>(std::move(settings), m_dir, m_token);
+    m_server = std::make_unique<HttpServer>(*m_app);
+    m_port = m_server->Bind({"127.0.0.1", 0});
+    m_thread = std::thread([this] { m_server->Run(); });
+    // Ready once a request is answered.
+    for (int attempt = 0; attempt < 200; ++attempt) {
+        if (Client().Get("/api/logs")) {
+            return;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    throw std::runtime_error("the served contest did not answer");
+}
+
+ServedContest::~ServedContest() {
+    m_server->Stop();
+    m_thread.join();
+    m_server.reset();
+    m_app.reset();
+    std::error_code ignored;
+    fs::remove_all(m_root, ignored);
+}
+
+httplib::Client ServedContest::Client() const {
+    httplib::Client client("127.0.0.1", m_port);
+    client.set_read_timeout(30, 0);
+    return client;
+}
+
+httplib::Result ServedContest::Upload(const std::string& log, const std::string& email,
+                                      const httplib::Headers& headers, const std::string& accept,
+                                      const std::string& field) {
+    httplib::Headers all = headers;
+    all.emplace("Accept", accept);
+    const httplib::MultipartFormDataItems items = {
+        {field, log, "mylog.log", "application/octet-stream"},
+        {"email", email, "", ""},
+    };
+    return Client().Post("/api/logs", all, items);
+}
+
+ServedContest::RawAnswer ServedContest::Raw(const std::string& request,
+                                            std::chrono::milliseconds wait) const {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<uint16_t>(m_port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    RawAnswer answer;
+    const auto start = std::chrono::steady_clock::now();
+    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0 &&
+        ::send(fd, request.data(), request.size(), MSG_NOSIGNAL) >= 0) {
+        while (true) {
+            const auto left = wait - std::chrono::duration_cast<std::chrono::milliseconds>(
+                                         std::chrono::steady_clock::now() - start);
+            pollfd ready{fd, POLLIN, 0};
+            if (left.count() <= 0 || ::poll(&ready, 1, static_cast<int>(left.count())) <= 0) {
+                break;
+            }
+            char buffer[4096];
+            const ssize_t got = ::recv(fd, buffer, sizeof buffer, 0);
+            if (got <= 0) {
+                answer.closed = true;
+                break;
+            }
+            answer.bytes.append(buffer, static_cast<std::size_t>(got));
+        }
+    }
+    answer.after = std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - start);
+    ::close(fd);
+    return answer;
+}
+
+int StatusOf(const std::string& answer) {
+    if (answer.size() < 12 || answer.compare(0, 5, "HTTP/") != 0) {
+        return 0;
+    }
+    return std::atoi(answer.c_str() + 9);
+}
+
+}  // namespace zelk::serve::testing

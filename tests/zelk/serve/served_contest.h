@@ -1,0 +1,67 @@
+// A contest served in the test's own process: `zelk serve`'s App and HTTP
+// server on an ephemeral loopback port, over a temporary contest folder that
+// is removed afterwards; and the clients the tests talk to it with: the
+// library's client for whole requests, a raw socket for the requests no
+// well-behaved client sends (a huge length, a stall, a trickle).
+#pragma once
+
+#include <httplib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "serve/app.h"
+#include "serve/http_server.h"
+#include "serve/serve_settings.h"
+
+namespace zelk::serve::testing {
+
+std::string ReadFile(const std::filesystem::path& path);
+
+class ServedContest {
+  public:
+    explicit ServedContest(ServeSettings settings = {});
+    ~ServedContest();
+    ServedContest(const ServedContest&) = delete;
+    ServedContest& operator=(const ServedContest&) = delete;
+
+    App& app() { return *m_app; }
+    const ContestDir& dir() const { return m_dir; }
+    const std::string& token() const { return m_token; }
+    int port() const { return m_port; }
+    std::string host() const { return "127.0.0.1:" + std::to_string(m_port); }
+    httplib::Client Client() const;
+
+    // POST /api/logs as the page's form sends it; `accept` "application/json"
+    // for the receipt as JSON.
+    httplib::Result Upload(const std::string& log, const std::string& email = "",
+                           const httplib::Headers& headers = {},
+                           const std::string& accept = "application/json",
+                           const std::string& field = "log");
+
+    // Sends `request` as it stands and reads the answer until the server
+    // closes or `wait` passes; the bytes read, and whether it closed.
+    struct RawAnswer {
+        std::string bytes;
+        bool closed = false;
+        std::chrono::milliseconds after{0};
+    };
+    RawAnswer Raw(const std::string& request, std::chrono::milliseconds wait) const;
+
+  private:
+    std::filesystem::path m_root;
+    ContestDir m_dir;
+    std::string m_token;
+    std::unique_ptr<App> m_app;
+    std::unique_ptr<HttpServer> m_server;
+    int m_port = 0;
+    std::thread m_thread;
+};
+
+// The status code of a raw answer ("HTTP/1.1 413 ..."), or 0.
+int StatusOf(const std::string& answer);
+
+}  // namespace zelk::serve::testing

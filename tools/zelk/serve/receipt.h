@@ -1,0 +1,48 @@
+// The receipt an entrant gets for a stored log, the reading summary the
+// database keeps beside each submission, and the lists of logs, as JSON. Texts from the log are
+// kept as sent; bytes that are no UTF-8 come out as U+FFFD.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "serve/submissions.h"
+#include "serve/upload_reading.h"
+
+namespace zelk::serve {
+
+struct Receipt {
+    int64_t id = 0;
+    std::string receivedAt;  // UTC, "2024-05-19T12:34:56Z"
+    std::optional<int64_t> replaces;
+    std::string sha256;
+    int64_t size = 0;
+    bool byOrganiser = false;
+    UploadReading reading;
+};
+
+// The reading without call and category (the database has columns for them).
+std::string SummaryJson(const UploadReading& reading);
+// The reading back from the database's columns and summary; a summary that
+// cannot be parsed gives the call and category alone.
+UploadReading ReadingFromSummary(std::string call, std::string category,
+                                 const std::string& summary);
+
+// {"id", "call", "category", "qsos", "claimed_score", "score",
+//  "unreadable_lines": [{"line", "reason"}], "warnings": [{"line", "message"}],
+//  "received_at", "replaces", "sha256", "size", "by_organiser"}
+std::string ReceiptJson(const Receipt& receipt);
+
+// The public list: {"count", "logs": [{"call", "category", "qsos", "received_at"}]},
+// no e-mail address.
+std::string ReceivedJson(const std::vector<Submission>& current);
+
+// The organiser's list of every submission, replaced ones too: each as its
+// receipt with "email", "replaced_by" and "stored_name".
+std::string SubmissionsJson(const std::vector<Submission>& all);
+
+// {"error": reason}
+std::string ErrorJson(const std::string& reason);
+
+}  // namespace zelk::serve

@@ -1,0 +1,46 @@
+// The pieces of a request the server reads by hand, each from untrusted
+// text and each total (any bytes give an answer, never an exception):
+// cookies, the bearer token, what the client accepts, where a form was sent
+// from, the client's address behind a proxy, an e-mail address, a
+// submission's id in a path, and a file name for a download.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelk::serve {
+
+// The value of cookie `name` in a Cookie header ("a=1; b=2"); the first one
+// when it is repeated.
+std::optional<std::string> CookieValue(std::string_view header, std::string_view name);
+
+// The token of "Bearer <token>" (the scheme in any case).
+std::optional<std::string> BearerToken(std::string_view authorization);
+
+// Whether the Accept header asks for JSON rather than a page: it names
+// application/json (with a quality above 0) and not text/html.
+bool WantsJson(std::string_view accept);
+
+// Whether an Origin header ("https://logs.example.org:8443") names the host
+// the request was sent to (its Host header), in any case. "null" and
+// anything unreadable are not the same origin.
+bool SameOrigin(std::string_view origin, std::string_view host);
+
+// The client's address: the connection's peer, or, behind a reverse proxy,
+// the last address of X-Forwarded-For (the one the proxy added).
+std::string ClientAddress(std::string_view peer, std::string_view forwardedFor, bool behindProxy);
+
+// Why an e-mail address given with a log cannot be kept; nullopt when it can
+// (an empty one too: the field is optional).
+std::optional<std::string> EmailProblem(std::string_view email);
+
+// A submission id in a path ("17"), or nullopt.
+std::optional<int64_t> ParseId(std::string_view text);
+
+// A file name for a download of a call's log: letters, digits and "-"
+// kept, everything else "_", ".log" added.
+std::string DownloadName(std::string_view call, int64_t id);
+
+}  // namespace zelk::serve

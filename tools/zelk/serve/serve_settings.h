@@ -1,0 +1,53 @@
+// What `zelk serve` is told about its contest and how hard it guards
+// itself, gathered in one value so that a rules file can fill it as the
+// flags do now; and the texts it reads them from: the listen address and
+// UTC times.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "adjudication/line_status.h"
+
+namespace zelk::serve {
+
+using UtcTime = std::chrono::sys_seconds;
+
+struct ServeSettings {
+    std::string contestName = "ZELK";
+    std::optional<UtcTime> deadline;  // uploads refused after it; none: always open
+    adjudication::CheckRules rules;   // the check's rules, as zelk adjudicate takes them
+
+    std::size_t maxUploadBytes = std::size_t{5} << 20;  // the log itself; more gets 413
+    int uploadsAtOnce = 3;                              // per client address; more get 429
+    int uploadsPerHour = 30;                            // per client address; more get 429
+    int readTimeoutSeconds = 10;  // a client that sends nothing for this long is dropped
+    int uploadSeconds = 120;      // the most one upload may take, however it trickles
+    int threads = 16;             // requests served at once
+    // Behind a reverse proxy on this machine: the client's address is the
+    // one X-Forwarded-For ends with, and the organiser's cookie is Secure.
+    bool behindProxy = false;
+};
+
+struct ListenAddress {
+    std::string host;  // "127.0.0.1", "::1", "0.0.0.0"
+    int port = 0;      // 0: any free port
+};
+
+// "127.0.0.1:8080", "[::1]:8080", "0.0.0.0:80"; nullopt for anything else.
+std::optional<ListenAddress> ParseListen(std::string_view text);
+
+// "2024-05-19T23:59", with ":SS" and a final "Z" allowed, read as UTC.
+std::optional<UtcTime> ParseUtc(std::string_view text);
+
+// "2024-05-19T23:59:00Z"
+std::string UtcText(UtcTime time);
+// "2024-05-19 23:59 UTC", for people.
+std::string UtcTextForPeople(UtcTime time);
+
+UtcTime Now();
+
+}  // namespace zelk::serve

@@ -1,0 +1,52 @@
+// The fields of an upload as they stream in, kept within their limits: the
+// log (a file, field "log", or pasted text, "log_text") up to the upload
+// limit, the e-mail address and the organiser's form value up to a few
+// hundred bytes; other fields are counted and dropped. Nothing is held
+// beyond the limits, so an oversized or endless body costs no memory.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+namespace zelk::serve {
+
+class UploadFormCollector {
+  public:
+    using Clock = std::chrono::steady_clock;
+
+    enum class Problem { kNone, kTooLarge, kTooSlow };
+
+    // `maxLogBytes`: the most a log may hold; `deadline`: when the whole body
+    // must have arrived.
+    UploadFormCollector(std::size_t maxLogBytes, Clock::time_point deadline);
+
+    // A new part of the form begins.
+    void BeginField(std::string_view name);
+    // More bytes of the current part; false once a limit is passed (the
+    // body is then read no further).
+    bool Append(std::string_view bytes, Clock::time_point now);
+
+    Problem Failure() const { return m_problem; }
+    // The log: the file's bytes, else the pasted text.
+    const std::string& File() const { return m_file; }
+    const std::string& PastedText() const { return m_text; }
+    // The e-mail address without the blanks around it.
+    std::string Email() const;
+    const std::string& FormValue() const { return m_formValue; }
+
+  private:
+    std::size_t m_maxLogBytes;
+    Clock::time_point m_deadline;
+    std::size_t m_total = 0;
+    std::string* m_field = nullptr;  // the member the current part goes to; null: dropped
+    std::size_t m_fieldLimit = 0;
+    Problem m_problem = Problem::kNone;
+    std::string m_file;
+    std::string m_text;
+    std::string m_email;
+    std::string m_formValue;
+};
+
+}  // namespace zelk::serve
