@@ -9,7 +9,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
+#include <random>
 #include <vector>
 
 namespace zelk::posix {
@@ -59,13 +61,6 @@ bool WriteAll(int fd, std::string_view data) {
         data.remove_prefix(static_cast<std::size_t>(written));
     }
     return true;
-}
-
-mode_t NewFileMode() {
-    // The umask can only be read by setting it; the plug-in runs on one thread.
-    mode_t mask = ::umask(022);
-    ::umask(mask);
-    return 0666 & ~mask;
 }
 
 std::string FolderOf(const std::string& path) {
@@ -149,7 +144,29 @@ std::optional<std::string> ResolveLinkChain(const std::string& path) {
 
 namespace zelk {
 
-std::error_code ReplaceFileWhole(const std::string& path, std::string_view content) {
+namespace {
+
+// A temporary file beside `target`, made by an exclusive create under a
+// name with eight random hex digits (the system applies the umask to
+// `mode`); -1 with errno when none can be made.
+int CreateTemporary(const std::string& target, mode_t mode, std::string& name) {
+    thread_local std::mt19937 random{std::random_device{}()};
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        char digits[9];
+        std::snprintf(digits, sizeof digits, "%08x", static_cast<unsigned>(random()));
+        name = target + std::string(kReplaceTemporaryMarker) + digits;
+        const int fd = posix::OpenRetrying(name.c_str(), O_WRONLY | O_CREAT | O_EXCL, mode);
+        if (fd >= 0 || errno != EEXIST) {
+            return fd;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::error_code ReplaceFileWhole(const std::string& path, std::string_view content,
+                                 const ReplaceOptions& options) {
     using posix::FileDescriptor;
     const auto failure = [](int error) { return std::error_code(error, std::generic_category()); };
     // Through a symbolic link the file it points to is replaced; the link
@@ -160,21 +177,24 @@ std::error_code ReplaceFileWhole(const std::string& path, std::string_view conte
         return failure(errno != 0 ? errno : ELOOP);
     }
     const std::string& target = *resolved;
-    std::string temporary = target + ".XXXXXX";
-    std::vector<char> buffer(temporary.begin(), temporary.end());
-    buffer.push_back('\0');
-    FileDescriptor file(::mkostemp(buffer.data(), O_CLOEXEC));
+    // A file replaced keeps its permission bits; a new one gets what the
+    // system's umask leaves of 0666, applied by the create itself (reading
+    // the umask would mean setting it, which other threads would race on).
+    struct stat old {};
+    const bool replacing = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode);
+    std::optional<mode_t> mode;
+    if (options.mode) {
+        mode = static_cast<mode_t>(*options.mode);
+    } else if (replacing) {
+        mode = old.st_mode & 07777;
+    }
+    std::string temporary;
+    FileDescriptor file(CreateTemporary(target, mode.value_or(0666), temporary));
     if (!file.valid()) {
         return failure(errno);
     }
-    temporary.assign(buffer.data());
-
-    struct stat old {};
-    const mode_t mode = ::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)
-                            ? (old.st_mode & 07777)
-                            : posix::NewFileMode();
     int error = 0;
-    if (::fchmod(file.get(), mode) != 0 || !posix::WriteAll(file.get(), content) ||
+    if ((mode && ::fchmod(file.get(), *mode) != 0) || !posix::WriteAll(file.get(), content) ||
         ::fsync(file.get()) != 0) {
         error = errno;
     }
@@ -188,11 +208,13 @@ std::error_code ReplaceFileWhole(const std::string& path, std::string_view conte
         ::unlink(temporary.c_str());
         return failure(error);
     }
-    // Make the rename itself durable; the file is already in place if this fails.
+    // Make the rename itself durable; the file is in place already.
     FileDescriptor dir(
         posix::OpenRetrying(posix::FolderOf(target).c_str(), O_RDONLY | O_DIRECTORY));
-    if (dir.valid()) {
-        ::fsync(dir.get());
+    if (!dir.valid() || ::fsync(dir.get()) != 0) {
+        if (options.mustSyncFolder) {
+            return failure(errno != 0 ? errno : EIO);
+        }
     }
     return {};
 }

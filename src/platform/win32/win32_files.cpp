@@ -90,7 +90,10 @@ bool Win32Platform::ReplaceFile(std::string_view name, std::string_view content)
     return !ReplaceFileWhole(std::string(name), content);
 }
 
-std::error_code ReplaceFileWhole(const std::string& path, std::string_view content) {
+// Windows keeps no permission bits to carry over, and MOVEFILE_WRITE_THROUGH
+// makes the move itself durable: the options have nothing more to ask.
+std::error_code ReplaceFileWhole(const std::string& path, std::string_view content,
+                                 const ReplaceOptions&) {
     const auto systemError = [] {
         return std::error_code(static_cast<int>(GetLastError()), std::system_category());
     };

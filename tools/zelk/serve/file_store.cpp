@@ -1,6 +1,8 @@
-// Durable writes with POSIX calls: exclusive create, write, fsync, rename,
-// fsync of the folder.
+// The log store on the product's durable file replace, and the sync of a
+// folder with POSIX calls.
 #include "serve/file_store.h"
+
+#include "platform/file_replace.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,8 +20,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Temporary files start so; no stored name does.
-constexpr std::string_view kTemporaryPrefix = ".partial-";
 constexpr std::string_view kStoredSuffix = ".log";
 
 class FileDescriptor {
@@ -34,12 +34,6 @@ class FileDescriptor {
     FileDescriptor& operator=(const FileDescriptor&) = delete;
 
     int Get() const { return m_fd; }
-    // Closes now, so that a failing close is seen.
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return ::close(fd) == 0;
-    }
 
   private:
     int m_fd;
@@ -48,19 +42,6 @@ class FileDescriptor {
 [[noreturn]] void Fail(const fs::path& path, std::string_view what) {
     throw std::runtime_error(path.string() + ": " + std::string(what) + ": " +
                              std::strerror(errno));
-}
-
-void WriteAll(int fd, std::string_view bytes, const fs::path& shownAs) {
-    while (!bytes.empty()) {
-        const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            Fail(shownAs, "cannot be written");
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
 }
 
 }  // namespace
@@ -73,29 +54,10 @@ void SyncFolder(const fs::path& folder) {
 }
 
 void WriteDurably(const fs::path& path, std::string_view bytes, unsigned mode) {
-    const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
-    std::string temporary = (folder / (std::string(kTemporaryPrefix) + "XXXXXX")).string();
-    // mkstemp creates the file exclusively (O_EXCL), readable by us alone.
-    FileDescriptor fd(::mkostemp(temporary.data(), O_CLOEXEC));
-    if (fd.Get() < 0) {
-        Fail(folder, "cannot make a temporary file in it");
+    if (const std::error_code error =
+            ReplaceFileWhole(path.string(), bytes, {.mode = mode, .mustSyncFolder = true})) {
+        Fail(path, "cannot be stored durably: " + error.message());
     }
-    try {
-        WriteAll(fd.Get(), bytes, path);
-        if (::fchmod(fd.Get(), static_cast<mode_t>(mode)) != 0 || ::fsync(fd.Get()) != 0) {
-            Fail(path, "cannot be synced to disk");
-        }
-        if (!fd.Close()) {
-            Fail(path, "cannot be closed");
-        }
-        if (::rename(temporary.c_str(), path.c_str()) != 0) {
-            Fail(path, "cannot be put in place");
-        }
-    } catch (...) {
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    SyncFolder(folder);
 }
 
 std::string ReadWholeFile(const fs::path& path) {
@@ -148,7 +110,7 @@ std::size_t LogStore::RemoveLeftovers() const {
     std::size_t removed = 0;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(m_folder, error)) {
-        if (entry.path().filename().string().starts_with(kTemporaryPrefix) &&
+        if (entry.path().filename().string().find(kReplaceTemporaryMarker) != std::string::npos &&
             fs::remove(entry.path(), error)) {
             ++removed;
         }

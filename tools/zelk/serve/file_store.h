@@ -13,12 +13,11 @@
 
 namespace zelk::serve {
 
-// Writes `bytes` to `path` as Store writes a log: a temporary file beside it
-// (created exclusively, mode `mode`), synced, renamed over `path`, the folder
-// synced. Throws std::runtime_error naming the file. (Not the product's
-// ReplaceFileWhole of platform/file_replace.h: that one reads the umask by
-// setting it, which the server's threads would race on, and lets a failed
-// sync of the folder pass, which a receipt must not.)
+// Writes `bytes` to `path` as Store writes a log, through the product's one
+// file replace (platform/file_replace.h): a temporary file beside it
+// (created exclusively), mode `mode`, synced, renamed over `path`, and the
+// folder synced, a failure of which fails the write. Throws
+// std::runtime_error naming the file.
 void WriteDurably(const std::filesystem::path& path, std::string_view bytes, unsigned mode = 0640);
 
 // Syncs a folder's entries (a rename into it, say) to disk.
