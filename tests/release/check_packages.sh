@@ -5,9 +5,10 @@
 #   zelk does (report, err.txt, Cabrillo file) and serves a contest (zelk
 #   serve); its man page renders; its copyright file is in Debian's
 #   machine-readable form with a text for every licence it names;
-# - zelk_<version>_win32.zip: Stats.dll, zelk.exe, zelk.dat and INSTALL.txt in
-#   one folder; its zelk.exe finds Stats.dll beside itself and gives the
-#   same report under Wine as the native zelk.
+# - zelk_<version>_win32.zip: Stats.dll, zelk.exe, zelk.dat, INSTALL.txt, the
+#   licence and the world outline's notice in one folder; its zelk.exe finds
+#   Stats.dll beside itself and gives the same report under Wine as the
+#   native zelk.
 #   tests/release/check_packages.sh NATIVE_BUILD WIN32_BUILD
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -113,7 +114,8 @@ rm -f "$zip"
 [ -f "$zip" ] || { cat "$work/cpack-zip.log"; echo "cpack made no $(basename "$zip")"; exit 1; }
 top=zelk_${version}_win32
 (cd "$work" && cmake -E tar tf "$zip" | sort >zip-contents.txt)
-printf '%s\n' "$top/INSTALL.txt" "$top/Stats.dll" "$top/zelk.dat" "$top/zelk.exe" |
+printf '%s\n' "$top/INSTALL.txt" "$top/LICENSE.txt" "$top/Stats.dll" "$top/WORLD-OUTLINE-NOTICE.md" \
+    "$top/zelk.dat" "$top/zelk.exe" |
     sort >"$work/zip-expected.txt"
 diff "$work/zip-expected.txt" "$work/zip-contents.txt" >"$work/zip-diff.txt" ||
     problem "$(basename "$zip") holds other files: $(cat "$work/zip-diff.txt")"
@@ -127,6 +129,7 @@ built=$(exports "$win32/Stats.dll" || true)
 [ -n "$built" ] && [ "$shipped" = "$built" ] ||
     problem "the zip's Stats.dll does not export what the built one does"
 grep -q 'Plugins\\zelk.dat' "$work/zip/$top/INSTALL.txt" || problem "INSTALL.txt does not place zelk.dat"
+cmp -s "$work/zip/$top/LICENSE.txt" "$root/LICENSE" || problem "the zip's LICENSE.txt differs"
 "$root/tests/zelk/same_report_under_wine.sh" "$native/tools/zelk/zelk" "$work/zip/$top/zelk.exe" \
     "$root/cmake/wine-run.sh" "$win32/wine-prefix" "$example" ||
     problem "zelk.exe from the zip does not give the native report"
