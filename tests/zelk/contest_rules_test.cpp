@@ -86,6 +86,19 @@ TEST(RulesFile, ReadsEveryKeyAndNamesTheFileLineAndKeyOfEachFault) {
         {"[categories]\noperator = [\"SINGLE OP\"]",
          "line 2: categories.operator: \"SINGLE OP\" is no category value: one word of letters, "
          "digits and - / _ ."},
+        // Letters beyond ASCII in texts and comments, never where toml++ 3.3
+        // cannot take them.
+        {"contest = \"Z\u00fcrich\" # Z\u00fcrich\nstart = \"\"\"\u00e9\"\"\"\nban\u00e9 = 1",
+         "line 3, column 4: not TOML: a character that is not ASCII outside quotes and comments"},
+        {"contest=\"Z\u00fcrich\"", "",
+         [](const CheckRules& r) { EXPECT_EQ(r.contest, "Z\u00fcrich"); }},
+        {"''=+.'\u00e9''",  // no string inside a bare value
+         "line 1, column 7: not TOML: a character that is not ASCII outside quotes and comments"},
+        {"end = 2024\"\"\"\u00e9\"\"\"",
+         "line 1, column 14: not TOML: a character that is not ASCII outside quotes and comments"},
+        {"contest = \"\"\"ZELK\\\n  \u00e9\"\"\"",
+         "line 2, column 3: not TOML: a character that is not ASCII after a backslash in a "
+         "\"\"\" string"},
         {"categories = 3", "line 1: categories: must be a table, [categories], not a whole number"},
     };
     const fs::path file = fs::path("rules") / "contest.toml";

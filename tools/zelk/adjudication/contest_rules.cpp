@@ -9,6 +9,7 @@
 
 #include "adjudication/input_file.h"
 #include "adjudication/log_header.h"
+#include "adjudication/toml_guard.h"
 #include "logfile/bands.h"
 #include "text/text.h"
 
@@ -321,6 +322,10 @@ std::string ContestNameProblem(std::string_view name) {
 std::variant<CheckRules, std::string> ReadRulesText(std::string_view text, const fs::path& file) {
     CheckRules rules;
     rules.rulesFile = file.string();
+    if (const auto unsafe = UnsafeForTomlParser(text)) {
+        return file.string() + " line " + std::to_string(unsafe->line) + ", column " +
+               std::to_string(unsafe->column) + ": not TOML: " + std::string(unsafe->what);
+    }
     try {
         const toml::table document = toml::parse(text, file.string());
         RulesReader(file, rules).Read(document);
