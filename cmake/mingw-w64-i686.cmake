@@ -28,13 +28,13 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_CROSSCOMPILING_EMULATOR "${CMAKE_CURRENT_LIST_DIR}/wine-run.sh;${CMAKE_BINARY_DIR}/wine-prefix")
 
 # Header-only libraries that Debian installs for the build machine (CLI11,
-# nlohmann-json) serve the Windows build as well. They are found
+# nlohmann-json, toml++) serve the Windows build as well. They are found
 # through a folder that holds nothing else, so that the build machine's C
 # library headers never come into a Windows compile; like /usr/include
 # natively, it is a system folder (no warnings from the libraries' own code).
 if(NOT CMAKE_IN_TRY_COMPILE)
   set(ZELK_PORTABLE_HEADERS ${CMAKE_BINARY_DIR}/portable-headers)
-  foreach(header CLI nlohmann)
+  foreach(header CLI nlohmann toml++)
     if(EXISTS /usr/include/${header} AND NOT EXISTS ${ZELK_PORTABLE_HEADERS}/include/${header})
       file(MAKE_DIRECTORY ${ZELK_PORTABLE_HEADERS}/include)
       file(CREATE_LINK /usr/include/${header} ${ZELK_PORTABLE_HEADERS}/include/${header} SYMBOLIC)

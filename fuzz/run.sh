@@ -6,8 +6,12 @@
 # cabrillo_reader_fuzzer from fuzz/corpus_cabrillo_reader (with
 # fuzz/cabrillo_reader.dict), adjudication_fuzzer from fuzz/corpus_adjudication
 # (with the same dictionary), report_page_fuzzer (the contest report) from
-# fuzz/report_corpus, serve_upload_fuzzer (zelk serve's upload handling) from
-# fuzz/corpus_serve (with the Cabrillo dictionary).
+# fuzz/report_corpus, rules_files_fuzzer (zelk adjudicate's rules file and
+# decisions file) from the examples' (with fuzz/rules_files.dict),
+# serve_upload_fuzzer (zelk serve's upload handling) from fuzz/corpus_serve
+# (with the Cabrillo dictionary).
+# The two small readers, ADIF and the rules files, share one fuzzer's time,
+# half each; the whole run takes six times the seconds given.
 # Fails on any finding: a crash, a leak, undefined behaviour, a broken
 # invariant, an input that runs too long or takes too much memory. Findings
 # are kept in build/fuzz/run/<fuzzer>/findings.
@@ -21,7 +25,8 @@ work=$build/run
 
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2 --target entry_points_fuzzer adif_reader_fuzzer \
-  cabrillo_reader_fuzzer adjudication_fuzzer report_page_fuzzer serve_upload_fuzzer
+  cabrillo_reader_fuzzer adjudication_fuzzer report_page_fuzzer rules_files_fuzzer \
+  serve_upload_fuzzer
 rm -rf "$work"
 
 # The entry-point fuzzer makes its scratch contest folder under $TMPDIR
@@ -35,18 +40,18 @@ export ASAN_OPTIONS=detect_leaks=1:halt_on_error=1:print_stacktrace=1
 export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 status=0
-# run_fuzzer NAME "OPTIONS" SEED...
+# run_fuzzer NAME SECONDS "OPTIONS" SEED...
 # Paths are absolute: the entry-point fuzzer works in its scratch folder.
 # Standard input is not a terminal, so the POSIX dialogs never wait for one.
 run_fuzzer() {
-  local name=$1 options=$2
-  shift 2
+  local name=$1 time=$2 options=$3
+  shift 3
   local dir=$work/$name fuzzer_status=0
   mkdir -p "$dir/corpus" "$dir/findings"
   cp "$@" "$dir/corpus/"
   # shellcheck disable=SC2086  # the options are words
   "$build/$name" "$dir/corpus" \
-    -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=30 -max_len=4096 \
+    -max_total_time="$time" -rss_limit_mb=2048 -timeout=30 -max_len=4096 \
     -print_final_stats=1 -artifact_prefix="$dir/findings/" $options \
     </dev/null >"$dir/fuzz.log" 2>&1 || fuzzer_status=$?
 
@@ -61,12 +66,16 @@ run_fuzzer() {
 }
 
 # -close_fd_mask=2 silences the plug-in's messages, not libFuzzer's reports.
-run_fuzzer entry_points_fuzzer "-close_fd_mask=2" fuzz/corpus/*
-run_fuzzer adif_reader_fuzzer "-dict=$PWD/fuzz/adif.dict" \
+run_fuzzer entry_points_fuzzer "$seconds" "-close_fd_mask=2" fuzz/corpus/*
+run_fuzzer adif_reader_fuzzer $(((seconds + 1) / 2)) "-dict=$PWD/fuzz/adif.dict" \
   tests/zelk/fixtures/*.adi tests/zelk/fixtures/awkward/*.adi fuzz/corpus_adif_reader/*
-run_fuzzer cabrillo_reader_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_cabrillo_reader/*
-run_fuzzer adjudication_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_adjudication/*
+run_fuzzer rules_files_fuzzer $((seconds > 1 ? seconds / 2 : 1)) "-dict=$PWD/fuzz/rules_files.dict" \
+  examples/contest.toml examples/overrides.csv
+run_fuzzer cabrillo_reader_fuzzer "$seconds" "-dict=$PWD/fuzz/cabrillo_reader.dict" \
+  fuzz/corpus_cabrillo_reader/*
+run_fuzzer adjudication_fuzzer "$seconds" "-dict=$PWD/fuzz/cabrillo_reader.dict" \
+  fuzz/corpus_adjudication/*
 # Its models grow with the input: all lengths from the start.
-run_fuzzer report_page_fuzzer "-len_control=0" fuzz/report_corpus/*
-run_fuzzer serve_upload_fuzzer "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_serve/*
+run_fuzzer report_page_fuzzer "$seconds" "-len_control=0" fuzz/report_corpus/*
+run_fuzzer serve_upload_fuzzer "$seconds" "-dict=$PWD/fuzz/cabrillo_reader.dict" fuzz/corpus_serve/*
 exit $status

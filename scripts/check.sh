@@ -37,7 +37,7 @@ cmake --preset sanitize
 cmake --build --preset sanitize
 ctest --preset sanitize
 
-echo "== bounded fuzzing: the entry points, the ADIF and Cabrillo readers, the contest check, the contest report, zelk serve's uploads"
+echo "== bounded fuzzing: the entry points, the ADIF and Cabrillo readers, the rules files, the contest check, the contest report, zelk serve's uploads"
 bash fuzz/run.sh 60
 
 echo "== nothing left in the source tree"

@@ -29,8 +29,8 @@ int main(int argc, char** argv) {
         "adjudicate still writes the "
         "rest when one entrant's report cannot be written, and keeps the previous results "
         "when anything else fails); 2 nothing usable was given (wrong arguments, a log or "
-        "folder that cannot be used, an output that would take an input's place), and "
-        "nothing is written.");
+        "folder that cannot be used, a rules or decisions file with a fault, an output that "
+        "would take an input's place), and nothing is written.");
     app.set_version_flag("--version",
                          std::string("zelk ") + ZELK_VERSION +
                              "\nCopyright (c) 2026 ZELK developers.\nMIT licence: see LICENSE "

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "adjudication/contest_categories.h"
+
 namespace zelk::adjudication {
 
 // In the order of their precedence on a line: what its own log says alone
@@ -81,6 +83,13 @@ struct CheckRules {
     int nilPenalty = 0;               // --nil-penalty: QSOs' worth of points more taken per NIL
     int minAppearances = 3;           // --min-appearances: logs a call without a log must be in
     std::vector<Decision> decisions;  // --overrides: the adjudicator's decisions, in file order
+    // The rules file's [categories]: the values each part of a category may take.
+    ContestCategories categories = BuiltInCategories();
+    // Where the rules and the decisions were read from, as given (the
+    // decisions file a rules file names: joined to the rules file's folder);
+    // empty where none was. results.json echoes them.
+    std::string rulesFile;
+    std::string overridesFile;
 };
 
 }  // namespace zelk::adjudication

@@ -113,13 +113,20 @@ std::string ResultsJson(const ContestCheck& contest, const std::vector<UbnFile>&
     const auto minute = [](const std::optional<int64_t>& m) {
         return m ? Json(MinuteText(*m)) : Json(nullptr);
     };
+    // The files as they were given; null where none was.
+    const auto file = [](const std::string& path) {
+        return path.empty() ? Json(nullptr) : Json(path);
+    };
     json["settings"] = {{"contest", rules.contest},
                         {"start", minute(rules.start)},
                         {"end", minute(rules.end)},
                         {"time_window", rules.timeWindowMinutes},
                         {"call_distance", rules.callDistance},
                         {"nil_penalty", rules.nilPenalty},
-                        {"min_appearances", rules.minAppearances}};
+                        {"min_appearances", rules.minAppearances},
+                        {"rules_file", file(rules.rulesFile)},
+                        {"overrides_file", file(rules.overridesFile)},
+                        {"decisions", rules.decisions.size()}};
     return json.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
 }
 

@@ -9,6 +9,7 @@
 #include "adjudication/log_folder.h"
 #include "adjudication/output_folder.h"
 #include "adjudication/report_text.h"
+#include "commands/adjudicate_rules.h"
 #include "commands/command.h"
 #include "host/system.h"
 #include "text/text.h"
@@ -206,37 +207,47 @@ Subcommand DeclareAdjudicate(CLI::App& app) {
         "Subfolders of LOGS are not read. Files that are no log, older logs of a call and lines "
         "that cannot be read are named on standard error. Every file is written first, then "
         "all are put in place, so DIR holds one run's results whole; LOGS and DIR must lie "
-        "apart (LOGS not in DIR/ubn).");
-    adjudicate->add_option("LOGS", options->logs, "Folder of the received logs")->required();
-    adjudicate->add_option("-o,--output", options->output, "Folder for the results")->required();
+        "apart (LOGS not in DIR/ubn). The contest's rules are the defaults shown, or a rules "
+        "file's (--rules), each overridden by its flag; the adjudicator's decisions come from a "
+        "CSV file (--overrides). A fault in either is named with its file, line and key, and "
+        "nothing is written.");
+    CLI::Option* logs = adjudicate->add_option(
+        "LOGS", options->logs, "Folder of the received logs (needed, except with --write-rules)");
+    CLI::Option* output =
+        adjudicate->add_option("-o,--output", options->output,
+                               "Folder for the results (needed, except with --write-rules)");
     adjudicate->add_flag(
         "--html", options->html,
         "Also write results.html: the ranked table and each entrant's map and hourly rate sheet "
         "of its credited QSOs, linked to its check report; one self-contained page (without "
         "--html an earlier results.html is removed)");
-    CheckRules& rules = options->rules;
-    adjudicate
-        ->add_option("--time-window", rules.timeWindowMinutes,
-                     "Minutes by which the two sides' times of a QSO may differ")
-        ->check(CLI::Range(0, 24 * 60))
-        ->capture_default_str();
-    adjudicate
-        ->add_option("--call-distance", rules.callDistance,
-                     "Edits (inserted, deleted or changed characters) between a call logged and "
-                     "an entrant's call for a busted call; 0 finds none")
-        ->check(CLI::Range(0, 8))
-        ->capture_default_str();
-    adjudicate
-        ->add_option("--nil-penalty", rules.nilPenalty,
-                     "QSOs' worth of points (50 each) taken for each NIL beyond the QSO itself")
-        ->check(CLI::Range(0, 1000))
-        ->capture_default_str();
-    adjudicate
-        ->add_option("--min-appearances", rules.minAppearances,
-                     "Logs a call that sent no log must appear in for its QSOs to be credited")
-        ->check(CLI::Range(1, 1000000))
-        ->capture_default_str();
-    return {adjudicate, [options](std::ostream& out, std::ostream& err) {
+    auto rules = std::make_shared<RulesOptions>(*adjudicate);
+    // LOGS and -o are needed for a check; --write-rules takes no other option.
+    adjudicate->callback([adjudicate, logs, output, writeRules = rules->WriteRulesOption()] {
+        if (!*writeRules) {
+            for (CLI::Option* needed : {logs, output}) {
+                if (!*needed) {
+                    throw CLI::RequiredError(needed->get_name());
+                }
+            }
+            return;
+        }
+        for (const CLI::Option* given : adjudicate->get_options()) {
+            if (given != writeRules && *given) {
+                throw CLI::ExcludesError(writeRules->get_name(), given->get_name());
+            }
+        }
+    });
+    return {adjudicate, [options, rules](std::ostream& out, std::ostream& err) {
+                if (*rules->WriteRulesOption()) {
+                    return rules->WriteRules(out, err);
+                }
+                auto applied = rules->Rules();
+                if (auto* problem = std::get_if<std::string>(&applied)) {
+                    err << kCommand << *problem << '\n';
+                    return static_cast<int>(kExitBadInput);
+                }
+                options->rules = std::move(std::get<CheckRules>(applied));
                 options->progress = host::os::StderrIsTerminal();
                 return RunAdjudicate(*options, out, err);
             }};

@@ -24,8 +24,8 @@ enum ExitStatus : int {
     // loaded or run.
     kExitFailure = 1,
     // Nothing usable was given: wrong arguments, a log or a folder that
-    // cannot be used, an output that would take an input's place. Nothing
-    // is written.
+    // cannot be used, a rules or decisions file with a fault, an output that
+    // would take an input's place. Nothing is written.
     kExitBadInput = 2,
 };
 
