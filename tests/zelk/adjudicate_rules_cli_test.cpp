@@ -132,6 +132,14 @@ TEST_F(AdjudicateRules, AFaultInTheRulesOrDecisionsIsNamedAndNothingIsWritten) {
         EXPECT_NE(run.err.find(bad.message), std::string::npos) << run.err;
         EXPECT_FALSE(fs::exists(root_ / "results"));
     }
+
+    // zelk serve reads its contest folder's contest.toml the same way, and
+    // does not start on a fault in it.
+    Write(root_ / "served" / "contest.toml", "contest = \"ZELK\"\ntime_widow = 3\n");
+    const ZelkRun served = Zelk("serve served --listen 127.0.0.1:0");
+    EXPECT_EQ(served.status, 2);
+    EXPECT_NE(served.err.find("line 2: time_widow: "), std::string::npos) << served.err;
+    EXPECT_FALSE(fs::exists(root_ / "served" / "submissions.sqlite"));
 }
 
 }  // namespace

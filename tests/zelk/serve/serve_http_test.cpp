@@ -7,8 +7,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <fstream>
 #include <nlohmann/json.hpp>
 
+#include "adjudication/contest_rules.h"
+#include "adjudication/decisions_file.h"
 #include "serve/security.h"
 #include "served_contest.h"
 
@@ -383,6 +386,52 @@ TEST(ServeHttp, TheCheckIsZelkAdjudicateOnTheCurrentLogsAndPublishingShowsIt) {
           "/results/%2E%2E/submissions.sqlite"}) {
         EXPECT_EQ(served.Client().Get(path)->status, 404) << path;
     }
+}
+
+// The rules file and its decisions file are read again at each check, as
+// zelk adjudicate --rules reads them, and a fault in them stops the check
+// with the reason, leaving the results as they were.
+TEST(ServeHttp, EachCheckReadsTheRulesAndDecisionsAsZelkAdjudicateDoes) {
+    // In the contest's folder, where zelk serve looks for it.
+    auto where = std::make_shared<fs::path>();
+    ServeSettings settings;
+    settings.rulesAtCheck = [where]() -> std::variant<adjudication::CheckRules, std::string> {
+        auto read = adjudication::ReadRulesFile(*where);
+        if (auto* rules = std::get_if<adjudication::CheckRules>(&read)) {
+            auto decisions = adjudication::ReadDecisionsFile(rules->overridesFile);
+            if (auto* problem = std::get_if<std::string>(&decisions)) {
+                return *problem;
+            }
+            rules->decisions = std::get<std::vector<adjudication::Decision>>(decisions);
+        }
+        return read;
+    };
+    ServedContest served(settings);
+    const fs::path rulesFile = *where = served.dir().root / "contest.toml";
+    fs::copy_file(kExamples / "contest.toml", rulesFile);
+    fs::copy_file(kExamples / "overrides.csv", served.dir().root / "overrides.csv");
+    for (const auto& entry : fs::directory_iterator(kExamples / "contest")) {
+        served.Upload(ReadFile(entry.path()));
+    }
+    const auto check = [&] {
+        return served.Client().Post("/organiser/check", Bearer(served.token()), "", "text/plain");
+    };
+    ASSERT_EQ(check()->status, 200);
+    const fs::path again = served.dir().root / "adjudicated";
+    ASSERT_EQ(RunZelk("adjudicate '" + served.dir().current.string() + "' -o '" + again.string() +
+                          "' --html --rules '" + rulesFile.string() + "'",
+                      served.dir().root / "table.txt"),
+              0);
+    const std::string results = ReadFile(served.dir().results / "results.txt");
+    EXPECT_EQ(results, ReadFile(again / "results.txt"));
+    EXPECT_EQ(json::parse(ReadFile(served.dir().results / "results.json"))["settings"],
+              json::parse(ReadFile(again / "results.json"))["settings"]);
+
+    std::ofstream(rulesFile, std::ios::app) << "time_widow = 3\n";
+    const auto refused = check();
+    EXPECT_EQ(refused->status, 500);
+    EXPECT_NE(refused->body.find("time_widow"), std::string::npos) << refused->body;
+    EXPECT_EQ(ReadFile(served.dir().results / "results.txt"), results);
 }
 
 }  // namespace

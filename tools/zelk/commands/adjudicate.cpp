@@ -62,7 +62,8 @@ class ProgressLine {
     std::chrono::steady_clock::time_point m_last{};
 };
 
-// Every file not read, log not used and line that cannot be read.
+// Every file not read, log not used, line that cannot be read, clock
+// corrected and decision not applied.
 void ListProblems(const ContestCheck& contest, std::ostream& err) {
     for (const NotRead& file : contest.notRead) {
         err << kCommand << Printable(file.file) << ": not read: " << file.reason << '\n';
@@ -89,6 +90,10 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
                                                    : " has no QSO line that could be read")
                 << '\n';
         }
+        if (entrant.clockOffsetMinutes != 0) {
+            err << kCommand << name << ": its clock was off by " << entrant.clockOffsetMinutes
+                << " minutes; its QSOs were matched with corrected times\n";
+        }
         // A log of another contest is one line here, not one per QSO line.
         for (const logfile::UnreadableGroup& group :
              logfile::GroupUnreadable(entrant.log.unreadable)) {
@@ -97,6 +102,12 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
                                     : group.first->Describe() + " (not checked)")
                 << '\n';
         }
+    }
+    // A decision must never vanish without a word.
+    for (const StaleDecision& stale : contest.staleDecisions) {
+        err << kCommand << Printable(stale.decision.source) << ": "
+            << Printable(stale.decision.call) << " line " << stale.decision.line
+            << ": not applied: " << stale.why << '\n';
     }
 }
 

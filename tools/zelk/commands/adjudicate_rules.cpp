@@ -31,12 +31,12 @@ const CLI::Validator kContestName([](std::string& text) { return ContestNameProb
 
 }  // namespace
 
-RulesOptions::RulesOptions(CLI::App& command) {
+RulesOptions::RulesOptions(CLI::App& command, Offer offer) {
     m_rulesOption = command.add_option(
         "--rules", m_rulesFile,
         "The contest's rules in one TOML file: its name, period, the check's settings, the "
         "decisions file and the categories; each flag below overrides its key "
-        "(--write-rules writes one to fill in)");
+        "(zelk adjudicate --write-rules writes one to fill in)");
     m_contestOption = command.add_option("--contest", m_contest, std::string(kContestHelp))
                           ->check(kContestName)
                           ->default_str(m_numbers.contest);
@@ -55,16 +55,31 @@ RulesOptions::RulesOptions(CLI::App& command) {
                                            std::string(kOverridesHelp) +
                                                "; applied after the check and shown, with their "
                                                "reasons, in the entrants' reports");
+    if (offer == Offer::kRulesOnly) {
+        return;
+    }
     m_writeRulesOption = command.add_option(
         "--write-rules", m_writeRulesFile,
         "Writes FILE, a rules file with every key at its default and explained, to fill in for "
         "--rules (- writes it to standard output), and does nothing else; FILE must not exist");
 }
 
+fs::path RulesOptions::RulesFile() const {
+    if (*m_rulesOption) {
+        return m_rulesFile;
+    }
+    std::error_code error;
+    if (!m_usualRulesFile.empty() && fs::exists(m_usualRulesFile, error)) {
+        return m_usualRulesFile;
+    }
+    return {};
+}
+
 std::variant<CheckRules, std::string> RulesOptions::Rules() const {
     CheckRules rules;
-    if (*m_rulesOption) {
-        auto read = ReadRulesFile(m_rulesFile);
+    const std::string rulesFile = RulesFile().string();
+    if (!rulesFile.empty()) {
+        auto read = ReadRulesFile(rulesFile);
         if (auto* problem = std::get_if<std::string>(&read)) {
             return *problem;
         }
@@ -89,9 +104,9 @@ std::variant<CheckRules, std::string> RulesOptions::Rules() const {
     if (rules.start && rules.end && *rules.end <= *rules.start) {
         // A rules file's own period is checked as it is read: a flag is in it.
         return "the contest period's end, " + PeriodTimeText(*rules.end) + " (" +
-               (*m_endOption ? std::string("--end") : m_rulesFile) + "), is not after its start, " +
+               (*m_endOption ? std::string("--end") : rulesFile) + "), is not after its start, " +
                PeriodTimeText(*rules.start) + " (" +
-               (*m_startOption ? std::string("--start") : m_rulesFile) + ")";
+               (*m_startOption ? std::string("--start") : rulesFile) + ")";
     }
     if (*m_overridesOption) {
         rules.overridesFile = m_overridesFile;
@@ -102,7 +117,7 @@ std::variant<CheckRules, std::string> RulesOptions::Rules() const {
             // A file that cannot be read is told where it was named.
             const bool named =
                 !*m_overridesOption && problem->starts_with(rules.overridesFile + ": ");
-            return *problem + (named ? " (the decisions file " + m_rulesFile + " names)" : "");
+            return *problem + (named ? " (the decisions file " + rulesFile + " names)" : "");
         }
         rules.decisions = std::move(std::get<std::vector<Decision>>(read));
     }

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <thread>
 
+#include "commands/adjudicate_rules.h"
 #include "commands/command.h"
 #include "serve/app.h"
 #include "serve/contest_dir.h"
@@ -20,12 +21,14 @@ namespace zelk::commands {
 namespace {
 
 constexpr const char* kCommand = "zelk serve: ";
+constexpr const char* kRulesFileName = "contest.toml";
 
 struct ServeOptions {
     std::filesystem::path folder;
     std::string listen = "127.0.0.1:8080";
     std::string deadline;
     serve::ServeSettings settings;
+    std::shared_ptr<RulesOptions> rules;
 };
 
 // SIGINT and SIGTERM, taken by one thread that stops the server: blocked
@@ -83,6 +86,18 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
     signal(SIGPIPE, SIG_IGN);
     try {
         const serve::ContestDir dir(options.folder);
+        options.rules->SetUsualRulesFile(dir.root / kRulesFileName);
+        auto rules = options.rules->Rules();
+        if (auto* problem = std::get_if<std::string>(&rules)) {
+            err << kCommand << *problem << '\n';
+            return kExitBadInput;
+        }
+        options.settings.rules = std::move(std::get<adjudication::CheckRules>(rules));
+        options.settings.contestName = options.settings.rules.contest;
+        options.settings.rulesAtCheck = [rulesOptions = options.rules] {
+            return rulesOptions->Rules();
+        };
+        const std::filesystem::path rulesFile = options.rules->RulesFile();
         serve::PreparedDir prepared = serve::PrepareContestDir(dir);
         std::error_code error;
         if (!std::filesystem::exists(dir.database, error)) {
@@ -107,6 +122,11 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
         if (!prepared.made.empty()) {
             out << "  made now:       " << Listed(prepared.made) << '\n';
         }
+        out << "  rules:          "
+            << (rulesFile.empty() ? std::string("the defaults and the flags (") +
+                                        (dir.root / kRulesFileName).string() + " would hold them)"
+                                  : rulesFile.string() + ", read again at each check")
+            << '\n';
         out << "  database:       " << dir.database.string() << " (schema "
             << app.submissions.SchemaVersion() << ", " << app.submissions.All().size()
             << " submissions, " << current << " current logs)\n"
@@ -157,29 +177,12 @@ Subcommand DeclareServe(CLI::App& app) {
                      "Address and port to serve on; port 0 "
                      "takes any free port")
         ->capture_default_str();
-    command->add_option("--contest", settings.contestName, "The contest's name")
-        ->capture_default_str();
     command->add_option("--deadline", options->deadline,
                         "Last moment for uploads, UTC, such as 2024-05-19T23:59; after it only "
                         "the organiser adds logs (default: none)");
-    adjudication::CheckRules& rules = settings.rules;
-    command
-        ->add_option("--time-window", rules.timeWindowMinutes,
-                     "The check's time window, as "
-                     "for zelk adjudicate")
-        ->check(CLI::Range(0, 24 * 60))
-        ->capture_default_str();
-    command->add_option("--call-distance", rules.callDistance, "The check's call distance")
-        ->check(CLI::Range(0, 8))
-        ->capture_default_str();
-    command->add_option("--nil-penalty", rules.nilPenalty, "The check's NIL penalty")
-        ->check(CLI::Range(0, 1000))
-        ->capture_default_str();
-    command
-        ->add_option("--min-appearances", rules.minAppearances,
-                     "The check's appearances for a call without a log")
-        ->check(CLI::Range(1, 1000000))
-        ->capture_default_str();
+    // The contest's rules as zelk adjudicate takes them; without --rules,
+    // CONTEST_DIR/contest.toml when it is there.
+    options->rules = std::make_shared<RulesOptions>(*command, RulesOptions::Offer::kRulesOnly);
     command
         ->add_option("--max-upload", settings.maxUploadBytes,
                      "The largest log taken, in bytes (suffixes KiB and MiB allowed); "

@@ -25,7 +25,7 @@ struct App {
           submissions(dir.database),
           files(dir.logs),
           intake(settings, submissions, files),
-          checker(dir, submissions, files, settings.rules),
+          checker(dir, submissions, files, settings),
           auth(std::move(token)),
           limiter(settings.uploadsAtOnce, settings.uploadsPerHour) {}
 

@@ -105,6 +105,14 @@ std::vector<std::string> ExportCurrentLogs(const std::vector<Submission>& curren
 
 CheckOutcome ContestChecker::Run(UtcTime now) {
     std::lock_guard lock(m_mutex);
+    adjudication::CheckRules rules = m_settings.rules;
+    if (m_settings.rulesAtCheck) {
+        auto read = m_settings.rulesAtCheck();
+        if (auto* problem = std::get_if<std::string>(&read)) {
+            throw std::runtime_error("the contest's rules cannot be read: " + *problem);
+        }
+        rules = std::move(std::get<adjudication::CheckRules>(read));
+    }
     CheckOutcome outcome;
     outcome.runAt = UtcText(now);
     outcome.logs = ExportCurrentLogs(m_submissions.Current(), m_files, m_dir.current).size();
@@ -114,7 +122,7 @@ CheckOutcome ContestChecker::Run(UtcTime now) {
         throw std::runtime_error(*problem);
     }
     auto& logs = std::get<std::vector<adjudication::LogFile>>(read);
-    const adjudication::ContestCheck contest = adjudication::CheckContest(std::move(logs), m_rules);
+    const adjudication::ContestCheck contest = adjudication::CheckContest(std::move(logs), rules);
     const adjudication::WrittenResults written =
         adjudication::WriteResults(contest, m_dir.results, {.html = true});
     outcome.table = written.text;

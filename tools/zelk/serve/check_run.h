@@ -44,10 +44,11 @@ void ReplaceFolder(const std::filesystem::path& fresh, const std::filesystem::pa
 class ContestChecker {
   public:
     ContestChecker(const ContestDir& dir, SubmissionStore& submissions, const LogStore& files,
-                   const adjudication::CheckRules& rules)
-        : m_dir(dir), m_submissions(submissions), m_files(files), m_rules(rules) {}
+                   const ServeSettings& settings)
+        : m_dir(dir), m_submissions(submissions), m_files(files), m_settings(settings) {}
 
-    // One check at a time; throws std::runtime_error when it cannot be run.
+    // One check at a time, with the rules as the settings give them at this
+    // moment; throws std::runtime_error when it cannot be run.
     CheckOutcome Run(UtcTime now);
     // Publishes the last check's results; throws when there are none.
     void Publish(UtcTime now);
@@ -56,7 +57,7 @@ class ContestChecker {
     const ContestDir& m_dir;
     SubmissionStore& m_submissions;
     const LogStore& m_files;
-    adjudication::CheckRules m_rules;
+    const ServeSettings& m_settings;
     std::mutex m_mutex;
 };
 

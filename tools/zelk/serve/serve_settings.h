@@ -6,9 +6,11 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
 
 #include "adjudication/line_status.h"
 
@@ -20,6 +22,10 @@ struct ServeSettings {
     std::string contestName = "ZELK";
     std::optional<UtcTime> deadline;  // uploads refused after it; none: always open
     adjudication::CheckRules rules;   // the check's rules, as zelk adjudicate takes them
+    // When set, the check's rules are read again by it at each check, so
+    // that the organiser's edits to the rules file and the decisions file
+    // count without a restart; it returns what is wrong when they cannot be.
+    std::function<std::variant<adjudication::CheckRules, std::string>()> rulesAtCheck;
 
     std::size_t maxUploadBytes = std::size_t{5} << 20;  // the log itself; more gets 413
     int uploadsAtOnce = 3;                              // per client address; more get 429
