@@ -16,6 +16,7 @@
 #include <regex>
 
 #include "adjudication/contest_check.h"
+#include "adjudication/contest_rules.h"
 #include "simulator.h"
 
 namespace {
@@ -122,43 +123,101 @@ TEST_F(Adjudicate, HandWorkedContestGivesTheFixtureResultsOnEveryRun) {
     EXPECT_EQ(Files(root_ / "again"), written);
 }
 
-TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
-    sim::SimulationParameters p;
-    p.seed = 7;
-    const sim::SimulatedContest contest = sim::Simulate(p);
-    WriteSimulatedContest(contest);
-    const ZelkRun run = Zelk("adjudicate logs -o results --time-window 5 --call-distance 2");
+// The organiser's rules worked by hand (fixtures/adjudicate-rules): a
+// period, categories with an unknown value and a tie, a check log, a
+// single-band entry, a clock an hour fast, decisions (one naming no QSO
+// line), a missing log and a log of another contest.
+TEST_F(Adjudicate, OrganisersRulesGiveTheHandWorkedResults) {
+    const fs::path fixture = fs::path(ZELK_TEST_FIXTURES) / "adjudicate-rules";
+    for (const char* file : {"contest.toml", "overrides.csv"}) {
+        fs::copy_file(fixture / file, root_ / file);
+    }
+    for (const auto& entry : fs::directory_iterator(fixture / "logs")) {
+        fs::copy_file(entry.path(), root_ / "logs" / entry.path().filename());
+        SetTime(root_ / "logs" / entry.path().filename(), 1715594400);
+    }
+    // The log of another contest is the newer: still not the one used.
+    SetTime(root_ / "logs" / "FF6FF-sprint.log", 1716199200);
+    const ZelkRun run = Zelk("adjudicate logs -o results --rules contest.toml");
     ASSERT_EQ(run.status, 0) << run.err;
-    const json results = json::parse(Read(root_ / "results" / "results.json"));
+    const auto expected = Files(fixture / "expected");
+    EXPECT_EQ(run.out, expected.at("results.txt"));
+    EXPECT_EQ(Files(root_ / "results"), expected);
+    for (const char* said :
+         {"FF6FF-sprint.log: not used: a log of another contest (NOT-ZELK, not ZELK) of FF6FF",
+          "EE5EE.log: its clock was off by 60 minutes",
+          "overrides.csv line 6: CC3CC line 3: not applied: CC3CC.log has no QSO line 3"}) {
+        EXPECT_NE(run.err.find(said), std::string::npos) << said << "\n" << run.err;
+    }
+}
 
-    std::map<std::string, std::map<std::string, int>> truth;  // file -> status -> lines
-    for (const sim::TruthLine& line : contest.truth) {
-        ++truth[contest.files[line.file].name][std::string(sim::StatusName(line.status))];
-    }
-    ASSERT_EQ(results["entrants"].size(), truth.size());
-    const std::map<std::string, std::string> keys = {{"confirmed", "confirmed"},
-                                                     {"partner_busted_call", "partner_busted_call"},
-                                                     {"no_log_credited", "no_log_credited"},
-                                                     {"busted_exchange", "busted_exchange"},
-                                                     {"busted_call", "busted_call"},
-                                                     {"nil", "nil"},
-                                                     {"unique", "unique"},
-                                                     {"dupe", "dupes"},
-                                                     {"not_cw", "not_cw"},
-                                                     {"x_qso", "x_qso"}};
-    for (const json& entrant : results["entrants"]) {
-        const auto& counts = truth[entrant["file"].get<std::string>()];
-        for (const auto& [status, key] : keys) {
-            EXPECT_EQ(entrant[key].get<int>(), counts.contains(status) ? counts.at(status) : 0)
-                << entrant["file"] << " " << key;
+// Without the organiser's rules and with them (a period, categories, check
+// logs, single-band entries, clocks off, logs of another contest), the
+// period given as the flags take it.
+TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
+    sim::SimulationParameters plain;
+    plain.seed = 7;
+    for (const sim::SimulationParameters& p : {plain, sim::WithOrganiserRules(8)}) {
+        SCOPED_TRACE(sim::CommandLine(p));
+        const sim::SimulatedContest contest = sim::Simulate(p);
+        fs::remove_all(root_ / "logs");
+        fs::create_directories(root_ / "logs");
+        WriteSimulatedContest(contest);
+        std::string period;
+        if (contest.periodEndMinute > contest.periodStartMinute) {
+            period = " --start " + adjudication::PeriodTimeText(contest.periodStartMinute) +
+                     " --end " + adjudication::PeriodTimeText(contest.periodEndMinute);
         }
+        const ZelkRun run =
+            Zelk("adjudicate logs -o results --time-window 5 --call-distance 2" + period);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const json results = json::parse(Read(root_ / "results" / "results.json"));
+
+        std::map<std::string, std::map<std::string, int>> truth;  // file -> status -> lines
+        for (const sim::TruthLine& line : contest.truth) {
+            ++truth[contest.files[line.file].name][std::string(sim::StatusName(line.status))];
+        }
+        ASSERT_EQ(results["entrants"].size(), truth.size());
+        const std::map<std::string, std::string> keys = {
+            {"confirmed", "confirmed"},
+            {"partner_busted_call", "partner_busted_call"},
+            {"no_log_credited", "no_log_credited"},
+            {"busted_exchange", "busted_exchange"},
+            {"busted_call", "busted_call"},
+            {"nil", "nil"},
+            {"unique", "unique"},
+            {"dupe", "dupes"},
+            {"not_cw", "not_cw"},
+            {"x_qso", "x_qso"},
+            {"out_of_period", "out_of_period"},
+            {"other_band", "other_band"}};
+        std::map<std::string, const sim::EntrantTruth*> entrants;
+        for (const sim::EntrantTruth& entrant : contest.entrants) {
+            entrants[contest.files[entrant.file].name] = &entrant;
+        }
+        for (const json& entrant : results["entrants"]) {
+            const std::string file = entrant["file"].get<std::string>();
+            const auto& counts = truth[file];
+            for (const auto& [status, key] : keys) {
+                EXPECT_EQ(entrant[key].get<int>(), counts.contains(status) ? counts.at(status) : 0)
+                    << file << " " << key;
+            }
+            ASSERT_TRUE(entrants.contains(file)) << file;
+            EXPECT_EQ(
+                entrant["category_place"].is_null() ? 0 : entrant["category_place"].get<int>(),
+                static_cast<int>(entrants[file]->categoryPlace))
+                << file;
+            EXPECT_EQ(entrant["clock_offset_minutes"].get<int>(),
+                      entrants[file]->clockOffsetMinutes)
+                << file;
+        }
+        int notRead = 0;
+        for (const sim::SubmittedFile& file : contest.files) {
+            notRead += file.status == sim::FileStatus::NotRead;
+        }
+        EXPECT_EQ(results["not_read"].size(), static_cast<std::size_t>(notRead));
+        EXPECT_EQ(results["settings"]["time_window"], 5);
     }
-    int notRead = 0;
-    for (const sim::SubmittedFile& file : contest.files) {
-        notRead += file.status == sim::FileStatus::NotRead;
-    }
-    EXPECT_EQ(results["not_read"].size(), static_cast<std::size_t>(notRead));
-    EXPECT_EQ(results["settings"]["time_window"], 5);
 }
 
 // results.html ranks as results.json does, holds a section per entrant that

@@ -243,7 +243,7 @@ std::string ResultsCsv(const ContestCheck& contest) {
         "confirmed,partner_busted_call,no_log_credited,busted_exchange,busted_call,nil,unique,"
         "dupes,not_cw,x_qso,unreadable_lines,file,superseded_files,category_operator,"
         "category_band,category_power,category_transmitter,category_place,out_of_period,"
-        "other_band,clock_offset_minutes,caused_nil\r\n";
+        "other_band,clock_offset_minutes,caused_nil,overridden\r\n";
     std::vector<uint32_t> rows = contest.ranking;
     rows.insert(rows.end(), contest.checkLogs.begin(), contest.checkLogs.end());
     for (uint32_t e : rows) {
@@ -278,7 +278,8 @@ std::string ResultsCsv(const ContestCheck& contest) {
             (entrant.categoryPlace == 0 ? std::string() : std::to_string(entrant.categoryPlace)) +
             "," + std::to_string(entrant.Count(LineStatus::kOutOfPeriod)) + "," +
             std::to_string(entrant.Count(LineStatus::kOtherBand)) + "," +
-            std::to_string(entrant.clockOffsetMinutes) + "," + std::to_string(entrant.causedNils);
+            std::to_string(entrant.clockOffsetMinutes) + "," + std::to_string(entrant.causedNils) +
+            "," + std::to_string(entrant.overridden);
         csv += row + "\r\n";
     }
     return csv;

@@ -15,6 +15,9 @@ namespace zelk::adjudication {
 
 namespace {
 
+// The adjudicator's reason is shown whole; a CSV line is no essay.
+constexpr std::size_t kLongestReason = 2000;
+
 struct StatusWords {
     LineStatus status;
     std::string_view one;
@@ -113,8 +116,8 @@ class UbnWriter {
             }
         }
         const uint32_t byCheck = e.Count(LineStatus::kConfirmed) + unconfirmed;
-        Row(e.overridden == 0 ? "  not credited" : "  not credited by the check",
-            std::to_string(e.QsosClaimed() - byCheck) + lost);
+        Row("  not credited", std::to_string(e.QsosClaimed() - byCheck) +
+                                  (e.overridden == 0 ? "" : " by the check") + lost);
         if (e.overridden != 0) {
             uint32_t credit = 0;
             for (const auto& [number, index] : m_contest.applied) {
@@ -157,9 +160,10 @@ class UbnWriter {
                                       std::string(decision->verdict == Decision::Verdict::kCredit
                                                       ? "credited"
                                                       : "not credited") +
-                                      (decision->reason.empty() ? std::string()
-                                                                : ": " + Shown(decision->reason)) +
-                                      " (" + Shown(decision->source) + ").",
+                                      (decision->reason.empty()
+                                           ? std::string()
+                                           : ": " + Printable(decision->reason, kLongestReason)) +
+                                      " (" + Printable(decision->source, kLongestReason) + ").",
                                   2);
             }
         }
