@@ -255,7 +255,7 @@ std::vector<std::vector<LineStatus>> PlainCheck(const std::vector<LogFile>& file
         p.status[a].assign(lines.size(), LineStatus::kPending);
         const adjudication::LogCategory& category = p.logs[a]->category;
         const bool singleBand = category.Of(adjudication::CategoryPart::kBand) != "ALL" &&
-                                category.EntryBand() != logfile::kNoBand;
+                                category.EntryBand(rules.categories) != logfile::kNoBand;
         for (std::size_t l = 0; l < lines.size(); ++l) {
             const CheckedLine& line = lines[l];
             if (line.xQso) {
@@ -265,7 +265,7 @@ std::vector<std::vector<LineStatus>> PlainCheck(const std::vector<LogFile>& file
             } else if ((rules.start && line.minute < *rules.start) ||
                        (rules.end && line.minute >= *rules.end)) {
                 p.status[a][l] = LineStatus::kOutOfPeriod;
-            } else if (singleBand && line.band != category.EntryBand()) {
+            } else if (singleBand && line.band != category.EntryBand(rules.categories)) {
                 p.status[a][l] = LineStatus::kOtherBand;
             }
         }

@@ -248,6 +248,12 @@ TEST(ContestCheck, AppliesTheOrganisersRules) {
             {call, {Qso("10" + minute, call, "1", "DL1AA", std::to_string(i + 1) + " 55N37O")}});
     }
     partners.push_back({"DL1AA", fast});
+    CheckRules categories;  // the rules file's lists: their order, their bands
+    categories.categories.values[1] = {"ALL", "2M"};
+    categories.categories.values[2] = {"QRP", "LOW"};
+    CheckRules creditedNil;  // a NIL the adjudicator credits costs no penalty
+    creditedNil.nilPenalty = 2;
+    creditedNil.decisions = {{"DL1AA", 3, Decision::Verdict::kCredit, "paper log", "o.csv line 2"}};
     const Case cases[] = {
         {"a line outside the period is out of period and still confirms its partner",
          {},
@@ -278,6 +284,48 @@ TEST(ContestCheck, AppliesTheOrganisersRules) {
              ASSERT_EQ(check.categories.size(), 2u);  // SINGLE-OP ALL HIGH, SINGLE-OP 20M HIGH
              EXPECT_EQ(check.categories[0].name, "SINGLE-OP ALL HIGH");
              EXPECT_EQ(check.categories[1].name, "SINGLE-OP 20M HIGH");
+         }},
+        {"the rules file's categories rank in their order, unknown values after them, and a "
+         "band they list makes a single-band entry",
+         {{"DL1AA", "CATEGORY-BAND: 2M\nCATEGORY-POWER: LOW\n"},
+          {"DL1AB", "CATEGORY-POWER: HIGH\n"},
+          {"DL1AC", "CATEGORY-POWER: QRP\n"}},
+         {{"DL1AA", {Qso("1000", "DL1AA", "1", "DL1AB", "1 55N37O")}},
+          {"DL1AB", {Qso("1000", "DL1AB", "1", "DL1AA", "1 55N37O")}},
+          {"DL1AC", {}}},
+         categories,
+         {{{"DL1AA", 5}, "other_band"}, {{"DL1AB", 4}, "confirmed"}},
+         [](const ContestCheck& check) {
+             std::vector<std::string> names;
+             for (const CategoryRanking& category : check.categories) {
+                 names.push_back(category.name);
+             }
+             EXPECT_EQ(names, (std::vector<std::string>{"SINGLE-OP ALL QRP", "SINGLE-OP ALL HIGH",
+                                                        "SINGLE-OP 2M LOW"}));
+             const auto& notes = check.entrants[check.calls.Find("DL1AB")].log.headerNotes;
+             ASSERT_GE(notes.size(), 2u);
+             EXPECT_EQ(notes[1],
+                       "CATEGORY-POWER: HIGH is not a value of this contest; ranked under it as "
+                       "written");
+             EXPECT_EQ(check.entrants[check.calls.Find("DL1AA")].log.headerNotes[0],
+                       "no CATEGORY-OPERATOR:, CATEGORY-TRANSMITTER: lines; taken as SINGLE-OP "
+                       "ONE");
+         }},
+        {"a NIL costs the penalty unless the adjudicator credits it",
+         {},
+         {{"DL1AA",
+           {Qso("1000", "DL1AA", "1", "DL1AB", "1 55N37O"),
+            Qso("1100", "DL1AA", "2", "DL1AD", "2 55N37O")}},
+          {"DL1AB", {Qso("0700", "DL1AB", "1", "DL1AC", "1 55N37O")}},
+          {"DL1AD", {Qso("0700", "DL1AD", "1", "DL1AC", "1 55N37O")}}},
+         creditedNil,
+         {{{"DL1AA", 3}, "nil"}, {{"DL1AA", 4}, "nil"}},
+         [](const ContestCheck& check) {
+             const Entrant& aa = check.entrants[check.calls.Find("DL1AA")];
+             EXPECT_EQ(aa.nils, 1u);
+             EXPECT_EQ(aa.checkedScore,
+                       std::max<int64_t>(0, aa.checked.claimedScore - 2 * kPointsPerContact));
+             EXPECT_EQ(check.entrants[check.calls.Find("DL1AB")].causedNils, 1u);
          }},
         {"a clock an hour fast is corrected by what five partners show, and its lines confirm",
          {},

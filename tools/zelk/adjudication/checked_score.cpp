@@ -67,15 +67,17 @@ void ScoreEntrants(ContestCheck& contest) {
     for (Entrant& entrant : contest.entrants) {
         credited.clear();
         entrant.statusCounts.fill(0);
+        entrant.nils = 0;
         for (uint32_t i = 0; i < entrant.log.lines.size(); ++i) {
             const CheckedLine& line = entrant.log.lines[i];
             ++entrant.statusCounts[static_cast<std::size_t>(line.status)];
             if (contest.Credited(entrant.firstLine + i, line)) {
                 credited.push_back(ScoredLine(contest, line, groups));
+            } else if (line.status == LineStatus::kNil) {
+                ++entrant.nils;  // a NIL the adjudicator credits costs nothing
             }
         }
         entrant.credited = static_cast<uint32_t>(credited.size());
-        entrant.nils = entrant.Count(LineStatus::kNil);
         entrant.checked = ScoreContacts(credited, ParseCoordinate(entrant.log.stationCoordinate));
         const int64_t penalty =
             int64_t{contest.rules.nilPenalty} * kPointsPerContact * entrant.nils;
@@ -95,8 +97,8 @@ void ScoreEntrants(ContestCheck& contest) {
     contest.categories.clear();
     std::vector<uint32_t> byCategory = ranked;
     std::stable_sort(byCategory.begin(), byCategory.end(), [&](uint32_t a, uint32_t b) {
-        return contest.entrants[a].log.category.SortKey() <
-               contest.entrants[b].log.category.SortKey();
+        return contest.entrants[a].log.category.SortKey(contest.rules.categories) <
+               contest.entrants[b].log.category.SortKey(contest.rules.categories);
     });
     for (std::size_t first = 0; first < byCategory.size();) {
         const std::string name = contest.entrants[byCategory[first]].log.category.RankedName();

@@ -112,6 +112,9 @@ ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
     contest.files = files.size();
     ChooseEntrants(files, contest);
     files.clear();
+    for (Entrant& entrant : contest.entrants) {
+        AddUnknownCategoryNotes(entrant.log.category, rules.categories, entrant.log.headerNotes);
+    }
     NumberLinesAndCalls(contest);
     PartnerIndex index = IndexLines(contest);
     DecideOwnLogs(contest);

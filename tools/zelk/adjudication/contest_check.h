@@ -71,7 +71,7 @@ struct Entrant {
     uint32_t firstLine = 0;                    // the contest-wide number of its first line
     std::vector<std::string> supersededFiles;  // older logs of its call, newest first
     std::array<uint32_t, kStatusCount> statusCounts{};
-    uint32_t nils = 0;
+    uint32_t nils = 0;         // NIL lines the penalty takes: those no decision credits
     uint32_t causedNils = 0;   // the other entrants' lines that are NILs against this log
     uint32_t overridden = 0;   // lines a decision of the adjudicator applies to
     uint32_t credited = 0;     // lines that count for the score, decisions applied

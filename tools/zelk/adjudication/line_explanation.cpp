@@ -76,7 +76,10 @@ std::string LineExplanation::Why(const CheckedLine& line) const {
             break;
         case LineStatus::kNil:
             why = "not in log (NIL), not credited: " + NilReason(line, other.line) + ".";
-            if (m_contest.rules.nilPenalty > 0) {
+            if (m_contest.rules.nilPenalty > 0 &&
+                !m_contest.Credited(
+                    m_entrant.firstLine + static_cast<uint32_t>(&line - m_entrant.log.lines.data()),
+                    line)) {
                 why += " The NIL costs " +
                        std::to_string(int64_t{m_contest.rules.nilPenalty} * kPointsPerContact) +
                        " more points.";

@@ -16,8 +16,8 @@ const CategoryPartRule kRules[kCategoryParts] = {
     {"CATEGORY-TRANSMITTER", {"ONE", "TWO", "UNLIMITED"}, "ONE"},
 };
 
-bool Known(CategoryPart part, std::string_view value) {
-    const auto& values = RuleOf(part).values;
+bool Known(const ContestCategories& known, CategoryPart part, std::string_view value) {
+    const auto& values = known.values[static_cast<std::size_t>(part)];
     return std::find(values.begin(), values.end(), value) != values.end();
 }
 
@@ -27,9 +27,9 @@ const CategoryPartRule& RuleOf(CategoryPart part) {
     return kRules[static_cast<std::size_t>(part)];
 }
 
-logfile::BandIndex LogCategory::EntryBand() const {
+logfile::BandIndex LogCategory::EntryBand(const ContestCategories& known) const {
     const std::string& band = Of(CategoryPart::kBand);
-    if (band == "ALL" || !Known(CategoryPart::kBand, band)) {
+    if (band == "ALL" || !Known(known, CategoryPart::kBand, band)) {
         return logfile::kNoBand;
     }
     // "40M" is the ADIF band "40m".
@@ -43,13 +43,14 @@ std::string LogCategory::RankedName() const {
            Of(CategoryPart::kPower);
 }
 
-std::array<std::pair<std::size_t, std::string_view>, 3> LogCategory::SortKey() const {
+std::array<std::pair<std::size_t, std::string_view>, 3> LogCategory::SortKey(
+    const ContestCategories& known) const {
     std::array<std::pair<std::size_t, std::string_view>, 3> key;
     for (std::size_t p = 0; p < key.size(); ++p) {
-        const auto& known = kRules[p].values;
-        const auto at = std::find(known.begin(), known.end(), values[p]);
-        key[p] = {static_cast<std::size_t>(at - known.begin()),
-                  at == known.end() ? std::string_view(values[p]) : std::string_view()};
+        const auto& list = known.values[p];
+        const auto at = std::find(list.begin(), list.end(), values[p]);
+        key[p] = {static_cast<std::size_t>(at - list.begin()),
+                  at == list.end() ? std::string_view(values[p]) : std::string_view()};
     }
     return key;
 }
@@ -78,9 +79,6 @@ std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogC
             missing += (missing.empty() ? "" : ", ") + std::string(rule.tag) + ":";
             ++missingCount;
             taken += (taken.empty() ? "" : " ") + std::string(rule.byDefault);
-        } else if (!Known(static_cast<CategoryPart>(p), category.values[p])) {
-            notes.push_back(std::string(rule.tag) + ": " + Printable(category.values[p]) +
-                            " is not a value of this contest; ranked under it as written");
         }
     }
     if (!missing.empty()) {
@@ -106,6 +104,26 @@ std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogC
         notes.push_back("CLAIMED-SCORE: " + Printable(claimed) + " is not a number");
     }
     return notes;
+}
+
+void AddUnknownCategoryNotes(const LogCategory& category, const ContestCategories& known,
+                             std::vector<std::string>& notes) {
+    // After the note on missing tags, which HeaderNotes puts first.
+    auto at = notes.begin();
+    if (std::any_of(category.defaulted.begin(), category.defaulted.end(),
+                    [](bool defaulted) { return defaulted; })) {
+        ++at;
+    }
+    for (std::size_t p = 0; p < kCategoryParts; ++p) {
+        const auto part = static_cast<CategoryPart>(p);
+        if (!category.defaulted[p] && !Known(known, part, category.values[p])) {
+            at =
+                notes.insert(at, std::string(kRules[p].tag) + ": " + Printable(category.values[p]) +
+                                     " is not a value of this contest; ranked under it as "
+                                     "written") +
+                1;
+        }
+    }
 }
 
 }  // namespace zelk::adjudication

@@ -1,6 +1,7 @@
 // What a log's header says of its entry, as the results rank it: the
 // category (CATEGORY-OPERATOR, -BAND, -POWER, -TRANSMITTER, read in any
-// letter case, with the values the plug-in's header dialog offers), and what
+// letter case; the values the contest knows are the rules file's, by default
+// those the plug-in's header dialog offers), and what
 // the organiser is told of the header: a tag missing (its default taken), a
 // value the contest does not know (the log is ranked under it as written),
 // CALLSIGN: unlike the own call of most QSO lines, CLAIMED-SCORE: missing or
@@ -14,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "adjudication/contest_categories.h"
 #include "logfile/bands.h"
 #include "logfile/cabrillo_reader.h"
 
@@ -45,19 +47,28 @@ struct LogCategory {
     bool IsCheckLog() const { return Of(CategoryPart::kOperator) == kCheckLog; }
     // The band of a single-band entry; kNoBand for ALL or a value the
     // contest does not know.
-    logfile::BandIndex EntryBand() const;
+    logfile::BandIndex EntryBand(const ContestCategories& known) const;
     // "SINGLE-OP 40M LOW": the parts the results rank by.
     std::string RankedName() const;
     // Where the category sorts among the others, part by part (operator,
     // band, power): its place in the part's list, values the contest does
     // not know after them, by their text.
-    std::array<std::pair<std::size_t, std::string_view>, 3> SortKey() const;
+    std::array<std::pair<std::size_t, std::string_view>, 3> SortKey(
+        const ContestCategories& known) const;
 };
 
 LogCategory ReadCategory(const logfile::CabrilloLog& log);
 
-// What the organiser is told about a log's header, one sentence each.
+// What the organiser is told about a log's header, one sentence each; the
+// category's values the contest does not know are told by
+// UnknownCategoryNotes, once the contest's categories are known.
 std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogCategory& category,
                                      std::string_view call);
+
+// "CATEGORY-POWER: MEDIUM is not a value of this contest; ranked under it as
+// written", for each part whose value `known` does not hold, in the notes
+// after the one on missing tags.
+void AddUnknownCategoryNotes(const LogCategory& category, const ContestCategories& known,
+                             std::vector<std::string>& notes);
 
 }  // namespace zelk::adjudication

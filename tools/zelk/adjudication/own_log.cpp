@@ -89,7 +89,8 @@ PartnerIndex IndexLines(const ContestCheck& contest) {
 void DecideOwnLogs(ContestCheck& contest) {
     const CheckRules& rules = contest.rules;
     for (Entrant& entrant : contest.entrants) {
-        const logfile::BandIndex entryBand = entrant.log.category.EntryBand();
+        const logfile::BandIndex entryBand =
+            entrant.log.category.EntryBand(contest.rules.categories);
         const bool singleBand =
             entrant.log.category.Of(CategoryPart::kBand) != "ALL" && entryBand != logfile::kNoBand;
         for (CheckedLine& line : entrant.log.lines) {

@@ -183,6 +183,10 @@ Subcommand DeclareServe(CLI::App& app) {
     // The contest's rules as zelk adjudicate takes them; without --rules,
     // CONTEST_DIR/contest.toml when it is there.
     options->rules = std::make_shared<RulesOptions>(*command, RulesOptions::Offer::kRulesOnly);
+    CLI::Option* rules = command->get_option("--rules");
+    rules->description(rules->get_description() +
+                       "; without it, CONTEST_DIR/contest.toml when it is there. The rules "
+                       "and the decisions file are read again at each check");
     command
         ->add_option("--max-upload", settings.maxUploadBytes,
                      "The largest log taken, in bytes (suffixes KiB and MiB allowed); "
