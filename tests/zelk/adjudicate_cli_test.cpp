@@ -5,74 +5,38 @@
 // file of exactly the credited lines; bad input is named and the rest of
 // the contest is still checked.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
-#include <random>
 #include <regex>
 
 #include "adjudication/contest_check.h"
 #include "adjudication/contest_rules.h"
 #include "simulator.h"
+#include "zelk_folder_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace zelk::testing;
 using namespace zelk;
 using nlohmann::json;
 
 const fs::path kFixtures = fs::path(ZELK_TEST_FIXTURES) / "adjudicate";
-
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 void SetTime(const fs::path& path, int64_t unixSeconds) {
     fs::last_write_time(path, std::chrono::file_clock::from_sys(
                                   std::chrono::sys_seconds{std::chrono::seconds{unixSeconds}}));
 }
 
-// Every file under `folder`, by its path inside it.
-std::map<std::string, std::string> Files(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), folder).generic_string()] = Read(entry.path());
-        }
-    }
-    return files;
-}
-
-struct ZelkRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
-
-class Adjudicate : public ::testing::Test {
+class Adjudicate : public ZelkFolderTest {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("zelk-adjudicate-" + std::to_string(std::random_device{}()));
+        ZelkFolderTest::SetUp();
         fs::create_directories(root_ / "logs");
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    ZelkRun Zelk(const std::string& arguments) {
-        const std::string command = "cd '" + root_.string() + "' && '" ZELK_PROGRAM "' " +
-                                    arguments + " >out.txt 2>err.txt </dev/null";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(root_ / "out.txt"),
-                Read(root_ / "err.txt")};
     }
 
     // The hand-worked contest; its older SP5QQ log is older on disk too.
@@ -86,20 +50,18 @@ class Adjudicate : public ::testing::Test {
 
     void WriteSimulatedContest(const sim::SimulatedContest& contest) {
         for (const sim::SubmittedFile& file : contest.files) {
-            Write(root_ / "logs" / file.name, file.bytes);
+            WriteFile(root_ / "logs" / file.name, file.bytes);
             SetTime(root_ / "logs" / file.name, file.modifiedTime);
         }
     }
-
-    fs::path root_;
 };
 
 TEST_F(Adjudicate, HandWorkedContestGivesTheFixtureResultsOnEveryRun) {
     CopyHandWorkedLogs();
     const ZelkRun run = Zelk("adjudicate logs -o results");
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto expected = Files(kFixtures / "expected");
-    const auto written = Files(root_ / "results");
+    const auto expected = FilesUnder(kFixtures / "expected");
+    const auto written = FilesUnder(root_ / "results");
     EXPECT_EQ(run.out, expected.at("results.txt"));
     for (const auto& [name, bytes] : expected) {
         ASSERT_TRUE(written.contains(name)) << name;
@@ -116,11 +78,11 @@ TEST_F(Adjudicate, HandWorkedContestGivesTheFixtureResultsOnEveryRun) {
         << run.err;
 
     // Again into the same folder, with a stale report in it, and into another.
-    Write(root_ / "results" / "ubn" / "GONE.ubn", "an earlier run's entrant");
+    WriteFile(root_ / "results" / "ubn" / "GONE.ubn", "an earlier run's entrant");
     ASSERT_EQ(Zelk("adjudicate logs -o results").status, 0);
     ASSERT_EQ(Zelk("adjudicate " + (root_ / "logs").string() + " -o again").status, 0);
-    EXPECT_EQ(Files(root_ / "results"), written);
-    EXPECT_EQ(Files(root_ / "again"), written);
+    EXPECT_EQ(FilesUnder(root_ / "results"), written);
+    EXPECT_EQ(FilesUnder(root_ / "again"), written);
 }
 
 // The organiser's rules worked by hand (fixtures/adjudicate-rules): a
@@ -140,9 +102,9 @@ TEST_F(Adjudicate, OrganisersRulesGiveTheHandWorkedResults) {
     SetTime(root_ / "logs" / "FF6FF-sprint.log", 1716199200);
     const ZelkRun run = Zelk("adjudicate logs -o results --rules contest.toml");
     ASSERT_EQ(run.status, 0) << run.err;
-    const auto expected = Files(fixture / "expected");
+    const auto expected = FilesUnder(fixture / "expected");
     EXPECT_EQ(run.out, expected.at("results.txt"));
-    EXPECT_EQ(Files(root_ / "results"), expected);
+    EXPECT_EQ(FilesUnder(root_ / "results"), expected);
     for (const char* said :
          {"FF6FF-sprint.log: not used: a log of another contest (NOT-ZELK, not ZELK) of FF6FF",
           "EE5EE.log: its clock was off by 60 minutes",
@@ -171,7 +133,7 @@ TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
         const ZelkRun run =
             Zelk("adjudicate logs -o results --time-window 5 --call-distance 2" + period);
         ASSERT_EQ(run.status, 0) << run.err;
-        const json results = json::parse(Read(root_ / "results" / "results.json"));
+        const json results = json::parse(ReadFile(root_ / "results" / "results.json"));
 
         std::map<std::string, std::map<std::string, int>> truth;  // file -> status -> lines
         for (const sim::TruthLine& line : contest.truth) {
@@ -229,8 +191,8 @@ TEST_F(Adjudicate, HtmlPageRanksAsResultsJsonAndLinksEachReport) {
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.err.find("results in results, the page results/results.html"), std::string::npos)
         << run.err;
-    const json results = json::parse(Read(root_ / "results" / "results.json"));
-    const std::string page = Read(root_ / "results" / "results.html");
+    const json results = json::parse(ReadFile(root_ / "results" / "results.json"));
+    const std::string page = ReadFile(root_ / "results" / "results.html");
     auto all = [&page](const std::string& pattern) {
         std::vector<std::smatch> found;
         const std::regex re(pattern);
@@ -289,7 +251,7 @@ TEST_F(Adjudicate, CheckedScoreIsWhatZelkScoreGivesTheCreditedLines) {
                 log += std::string(entrant.log.LineText(line)) + "\n";
             }
         }
-        Write(root_ / "credited.log", log + "END-OF-LOG:\n");
+        WriteFile(root_ / "credited.log", log + "END-OF-LOG:\n");
         const std::string& station = entrant.log.stationCoordinate;
         const bool fallback = station.find_first_of("SW") == std::string::npos;
         fallbacks += fallback;
@@ -330,24 +292,26 @@ TEST_F(Adjudicate, BadInputIsNamedAndTheRestIsStillChecked) {
          [](const fs::path& logs) { fs::create_symlink(logs / "nowhere", logs / "gone.log"); }, 0,
          "gone.log: not read: cannot be read: No such file or directory", 5},
         {"binary file",
-         [](const fs::path& logs) { Write(logs / "photo.cbr", std::string("PK\3\4\0\0zip", 9)); },
+         [](const fs::path& logs) {
+             WriteFile(logs / "photo.cbr", std::string("PK\3\4\0\0zip", 9));
+         },
          0, "photo.cbr: not read: the file holds binary data (a zero byte at byte 4)", 5},
         {"log without QSO lines",
          [](const fs::path& logs) {
-             Write(logs / "empty.log",
-                   "START-OF-LOG: 3.0\nCALLSIGN: "
-                   "YL2QQ\nEND-OF-LOG:\n");
+             WriteFile(logs / "empty.log",
+                       "START-OF-LOG: 3.0\nCALLSIGN: "
+                       "YL2QQ\nEND-OF-LOG:\n");
          },
          0, "empty.log: the log of YL2QQ has no QSO line", 6},
         {"huge line",
          [](const fs::path& logs) {
-             Write(logs / "long.log", "START-OF-LOG: 3.0\nCALLSIGN: YL2QQ\nQSO: 7010 CW " +
-                                          std::string(70000, 'X') + "\nEND-OF-LOG:\n");
+             WriteFile(logs / "long.log", "START-OF-LOG: 3.0\nCALLSIGN: YL2QQ\nQSO: 7010 CW " +
+                                              std::string(70000, 'X') + "\nEND-OF-LOG:\n");
          },
          0, "long.log: line 3: QSO: the line is 70013 bytes long; a QSO line has at most 65535", 6},
         {"duplicate entrants",
          [](const fs::path& logs) {
-             Write(logs / "zelk-again.log", Read(logs / "ZELK.cbr"));
+             WriteFile(logs / "zelk-again.log", ReadFile(logs / "ZELK.cbr"));
              SetTime(logs / "zelk-again.log", 1715500000);
          },
          0, "zelk-again.log: not used: an older log of ZELK; ZELK.cbr is used", 5},
@@ -368,7 +332,7 @@ TEST_F(Adjudicate, BadInputIsNamedAndTheRestIsStillChecked) {
             EXPECT_FALSE(fs::exists(root_ / "results"));
             continue;
         }
-        const json results = json::parse(Read(root_ / "results" / "results.json"));
+        const json results = json::parse(ReadFile(root_ / "results" / "results.json"));
         EXPECT_EQ(results["entrants"].size(), c.entrants);
         EXPECT_EQ(results["entrants"][0]["call"], "DL1ABC");  // the hand-worked winner
         EXPECT_EQ(results["entrants"][0]["checked_score"], 538);

@@ -4,7 +4,6 @@
 // log inside it) as it was, writes through no link, and publishes every
 // entrant whatever its call.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,33 +12,15 @@
 #include <nlohmann/json.hpp>
 #include <random>
 
+#include "zelk_folder_test.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using namespace zelk::testing;
 using nlohmann::json;
 
 const fs::path kFixtures = ZELK_TEST_FIXTURES;
-
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-// Every file under `folder` (through links to files, not to folders), by
-// its path inside it.
-std::map<std::string, std::string> Files(const fs::path& folder) {
-    std::map<std::string, std::string> files;
-    for (const auto& entry : fs::recursive_directory_iterator(folder)) {
-        if (entry.is_regular_file()) {
-            files[fs::relative(entry.path(), folder).generic_string()] = Read(entry.path());
-        }
-    }
-    return files;
-}
 
 std::string Log(const std::string& call) {
     return "START-OF-LOG: 3.0\nCALLSIGN: " + call +
@@ -62,16 +43,16 @@ const std::string kHostileCalls[] = {"=1+1", "+49",     "-2",     "@SUM(1)",
                                      "NUL",  "CON.TXT", "CONIN$", std::string(300, 'K')};
 
 void PlantLinks(const fs::path& root) {
-    Write(root / "victim.txt", "precious");
+    WriteFile(root / "victim.txt", "precious");
     fs::create_directories(root / "victim");
-    Write(root / "victim" / "kept.txt", "precious too");
+    WriteFile(root / "victim" / "kept.txt", "precious too");
     fs::create_symlink("../victim.txt", root / "results" / "results.txt.zelk-tmp");
     fs::create_symlink("../victim", root / "results" / "ubn.zelk-tmp");
     fs::create_symlink("../victim", root / "results" / "ubn.zelk-old");
 }
 
 void CheckHostileCalls(const fs::path& results) {
-    const json entrants = json::parse(Read(results / "results.json"))["entrants"];
+    const json entrants = json::parse(ReadFile(results / "results.json"))["entrants"];
     std::map<std::string, std::string> reports;
     for (const json& entrant : entrants) {
         reports[entrant["call"]] = entrant["ubn"];
@@ -81,7 +62,7 @@ void CheckHostileCalls(const fs::path& results) {
     EXPECT_EQ(reports.at("CON.TXT"), "ubn/CON_.TXT.ubn");
     EXPECT_EQ(reports.at("CONIN$"), "ubn/CONIN$_.ubn");
     EXPECT_EQ(reports.at(std::string(300, 'K')), "ubn/" + std::string(40, 'K') + ".ubn");
-    const std::string csv = Read(results / "results.csv");
+    const std::string csv = ReadFile(results / "results.csv");
     for (const std::string call : {"=1+1", "+49", "-2", "@SUM(1)"}) {
         EXPECT_NE(csv.find(",'" + call + ","), std::string::npos) << call << "\n" << csv;
         EXPECT_EQ(csv.find("," + call + ","), std::string::npos) << call << "\n" << csv;
@@ -97,7 +78,7 @@ TEST(AdjudicateHostile, FoldersAndFilesNeverHarmTheLogsNorStopTheResults) {
                                     arguments + " >'" + (base / "out.txt").string() + "' 2>'" +
                                     (base / "err.txt").string() + "' </dev/null";
         const int raw = std::system(command.c_str());
-        return std::pair(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(base / "err.txt"));
+        return std::pair(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFile(base / "err.txt"));
     };
     const std::string absolute = (root / "results" / "ubn" / "received").string();
     const Case cases[] = {
@@ -143,8 +124,8 @@ TEST(AdjudicateHostile, FoldersAndFilesNeverHarmTheLogsNorStopTheResults) {
         {"hostile calls", "logs",
          [](const fs::path& root) {
              for (std::size_t i = 0; i < std::size(kHostileCalls); ++i) {
-                 Write(root / "logs" / ("hostile" + std::to_string(i) + ".log"),
-                       Log(kHostileCalls[i]));
+                 WriteFile(root / "logs" / ("hostile" + std::to_string(i) + ".log"),
+                           Log(kHostileCalls[i]));
              }
          },
          "adjudicate logs -o results", 0, "Checked 13 logs", CheckHostileCalls},
@@ -158,12 +139,12 @@ TEST(AdjudicateHostile, FoldersAndFilesNeverHarmTheLogsNorStopTheResults) {
         fs::create_directories(root / c.logs);
         fs::copy(kFixtures / "adjudicate" / "logs", root / c.logs);
         c.prepare(root);
-        const auto before = Files(root);
+        const auto before = FilesUnder(root);
 
         const auto [status, err] = zelk(c.arguments);
         EXPECT_EQ(status, c.status) << err;
         EXPECT_NE(err.find(c.said), std::string::npos) << err;
-        const auto after = Files(root);
+        const auto after = FilesUnder(root);
         if (!c.check) {
             EXPECT_EQ(after, before) << "a refused run changed a file";
             continue;

@@ -3,62 +3,37 @@
 // echoes what was applied, --write-rules writes a file that reads back to
 // the defaults, and a fault in either file is named and nothing is written.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
-#include <random>
 
 #include "adjudication/contest_rules.h"
+#include "zelk_folder_test.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using namespace zelk::testing;
 using namespace zelk::adjudication;
 using nlohmann::json;
 
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct ZelkRun {
-    int status = -1;
-    std::string err;
-};
-
-class AdjudicateRules : public ::testing::Test {
+class AdjudicateRules : public ZelkFolderTest {
   protected:
     void SetUp() override {
-        root_ = fs::temp_directory_path() /
-                ("zelk-adjudicate-rules-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root_);
+        ZelkFolderTest::SetUp();
         fs::copy(fs::path(ZELK_TEST_FIXTURES) / "adjudicate" / "logs", root_ / "logs");
-        Write(root_ / "rules" / "contest.toml",
-              "contest = \"ZELK\"\nstart = 2024-05-12T10:00:00Z\nend = \"2024-05-12T12:00\"\n"
-              "time_window = 7\ncall_distance = 1\noverrides = \"decisions.csv\"\n");
-        Write(root_ / "rules" / "decisions.csv",
-              "call,line,verdict,reason\nDL1ABC,7,credit,\"OH1ZZ sent a check log, with it\"\n"
-              "ZELK,8,deny,the station was off the air then\n");
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    ZelkRun Zelk(const std::string& arguments) {
-        const std::string command = "cd '" + root_.string() + "' && '" ZELK_PROGRAM "' " +
-                                    arguments + " >out.txt 2>err.txt </dev/null";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(root_ / "err.txt")};
+        WriteFile(root_ / "rules" / "contest.toml",
+                  "contest = \"ZELK\"\nstart = 2024-05-12T10:00:00Z\nend = \"2024-05-12T12:00\"\n"
+                  "time_window = 7\ncall_distance = 1\noverrides = \"decisions.csv\"\n");
+        WriteFile(root_ / "rules" / "decisions.csv",
+                  "call,line,verdict,reason\nDL1ABC,7,credit,\"OH1ZZ sent a check log, with it\"\n"
+                  "ZELK,8,deny,the station was off the air then\n");
     }
 
-    json Settings() { return json::parse(Read(root_ / "results" / "results.json"))["settings"]; }
-
-    fs::path root_;
+    json Settings() {
+        return json::parse(ReadFile(root_ / "results" / "results.json"))["settings"];
+    }
 };
 
 TEST_F(AdjudicateRules, FlagsOverrideTheRulesFileAndWrittenRulesReadBackToTheDefaults) {
@@ -72,7 +47,7 @@ TEST_F(AdjudicateRules, FlagsOverrideTheRulesFileAndWrittenRulesReadBackToTheDef
         "overrides_file": "rules/decisions.csv", "decisions": 2})"));
 
     // --overrides names another decisions file than the rules file's.
-    Write(root_ / "other.csv", "ZELK,8,credit,a decision of the appeal\n");
+    WriteFile(root_ / "other.csv", "ZELK,8,credit,a decision of the appeal\n");
     run = Zelk("adjudicate logs -o results --rules rules/contest.toml --overrides other.csv");
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(Settings()["overrides_file"], "other.csv");
@@ -80,7 +55,7 @@ TEST_F(AdjudicateRules, FlagsOverrideTheRulesFileAndWrittenRulesReadBackToTheDef
     EXPECT_EQ(Settings()["time_window"], 7);
 
     ASSERT_EQ(Zelk("adjudicate --write-rules new.toml").status, 0);
-    const std::string written = Read(root_ / "new.toml");
+    const std::string written = ReadFile(root_ / "new.toml");
     const auto read = ReadRulesFile(root_ / "new.toml");
     ASSERT_TRUE(std::holds_alternative<CheckRules>(read)) << std::get<std::string>(read);
     const CheckRules& rules = std::get<CheckRules>(read);
@@ -95,10 +70,10 @@ TEST_F(AdjudicateRules, FlagsOverrideTheRulesFileAndWrittenRulesReadBackToTheDef
     EXPECT_EQ(rules.categories, defaults.categories);
     EXPECT_TRUE(rules.overridesFile.empty());
     // An organiser's rules file is never written over.
-    Write(root_ / "new.toml", "time_window = 3\n");
+    WriteFile(root_ / "new.toml", "time_window = 3\n");
     run = Zelk("adjudicate --write-rules new.toml");
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(Read(root_ / "new.toml"), "time_window = 3\n");
+    EXPECT_EQ(ReadFile(root_ / "new.toml"), "time_window = 3\n");
 }
 
 TEST_F(AdjudicateRules, AFaultInTheRulesOrDecisionsIsNamedAndNothingIsWritten) {
@@ -125,7 +100,7 @@ TEST_F(AdjudicateRules, AFaultInTheRulesOrDecisionsIsNamedAndNothingIsWritten) {
     for (const BadRun& bad : runs) {
         SCOPED_TRACE(bad.arguments);
         if (!bad.file.empty()) {
-            Write(root_ / bad.file, bad.bytes);
+            WriteFile(root_ / bad.file, bad.bytes);
         }
         const ZelkRun run = Zelk("adjudicate logs -o results " + bad.arguments);
         EXPECT_EQ(run.status, 2);
@@ -135,7 +110,7 @@ TEST_F(AdjudicateRules, AFaultInTheRulesOrDecisionsIsNamedAndNothingIsWritten) {
 
     // zelk serve reads its contest folder's contest.toml the same way, and
     // does not start on a fault in it.
-    Write(root_ / "served" / "contest.toml", "contest = \"ZELK\"\ntime_widow = 3\n");
+    WriteFile(root_ / "served" / "contest.toml", "contest = \"ZELK\"\ntime_widow = 3\n");
     const ZelkRun served = Zelk("serve served --listen 127.0.0.1:0");
     EXPECT_EQ(served.status, 2);
     EXPECT_NE(served.err.find("line 2: time_widow: "), std::string::npos) << served.err;

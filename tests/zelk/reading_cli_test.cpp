@@ -4,7 +4,6 @@
 // zelk score, zelk report and the check alike; a station coordinate that is
 // not there is said.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,26 +11,14 @@
 #include <random>
 #include <string>
 
+#include "zelk_folder_test.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using namespace zelk::testing;
 
 const fs::path kFixtures = ZELK_TEST_FIXTURES;
-
-std::string Read(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-struct ZelkRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
 
 // The lines of `text` that start with `prefix`.
 std::size_t LinesStartingWith(const std::string& text, const std::string& prefix) {
@@ -51,25 +38,7 @@ std::string Cabrillo(const std::string& call, const std::string& qsoLines) {
            "END-OF-LOG:\n";
 }
 
-class ZelkReading : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        root_ =
-            fs::temp_directory_path() / ("zelk-reading-" + std::to_string(std::random_device{}()));
-        fs::create_directories(root_);
-    }
-    void TearDown() override { fs::remove_all(root_); }
-
-    ZelkRun Zelk(const std::string& arguments) {
-        const std::string command = "cd '" + root_.string() + "' && '" ZELK_PROGRAM "' " +
-                                    arguments + " >out.txt 2>err.txt </dev/null";
-        const int raw = std::system(command.c_str());
-        return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, Read(root_ / "out.txt"),
-                Read(root_ / "err.txt")};
-    }
-
-    fs::path root_;
-};
+using ZelkReading = ZelkFolderTest;
 
 constexpr const char* kQso1 = "QSO: 3514 CW 2024-05-12 0602 R3ZLK 001 55N37O RW1AMG 020 65N25O\n";
 constexpr const char* kQso2 = "QSO: 7012 CW 2024-05-12 0610 R3ZLK 002 55N37O RA3BBB 007 66S10W\n";
@@ -141,7 +110,7 @@ TEST_F(ZelkReading, HostileFilesAreReadOrRefusedSayingWhatWasNotRead) {
     const std::string log = (root_ / "log.txt").string();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Write(log, c.bytes);
+        WriteFile(log, c.bytes);
         const ZelkRun run = Zelk("score log.txt -C contest --call R3ZLK --format json");
         EXPECT_EQ(run.status, c.status) << run.err;
         for (std::string said : c.said) {
@@ -168,9 +137,10 @@ TEST_F(ZelkReading, AdjudicateSaysALogOfAnotherContestInOneLine) {
     for (int i = 0; i < 30; ++i) {
         cqww += kCqww;
     }
-    Write(root_ / "logs" / "R3ZLK.log", Cabrillo("R3ZLK", cqww));
-    Write(root_ / "logs" / "RW1AMG.log",
-          Cabrillo("RW1AMG", "QSO: 3514 CW 2024-05-12 0602 RW1AMG 020 65N25O R3ZLK 001 55N37O\n"));
+    WriteFile(root_ / "logs" / "R3ZLK.log", Cabrillo("R3ZLK", cqww));
+    WriteFile(
+        root_ / "logs" / "RW1AMG.log",
+        Cabrillo("RW1AMG", "QSO: 3514 CW 2024-05-12 0602 RW1AMG 020 65N25O R3ZLK 001 55N37O\n"));
     const ZelkRun run = Zelk("adjudicate logs -o results");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.err.find("R3ZLK.log: line "), std::string::npos) << run.err;
@@ -189,19 +159,21 @@ TEST_F(ZelkReading, OneBandIsOneGroupEverywhereAndEastMayBeWrittenE) {
     const std::string own =
         "QSO: 28025 CW 2024-05-12 0602 R3ZLK 001 55N37O UA9ZZ 020 70N60O\n"
         "QSO: 29650 CW 2024-05-12 0610 R3ZLK 002 55N37O RA3BBB 007 68N40O\n";
-    Write(root_ / "logs" / "R3ZLK.log", Cabrillo("R3ZLK", own));
-    Write(root_ / "logs" / "UA9ZZ.log",
-          Cabrillo("UA9ZZ", "QSO: 28025 CW 2024-05-12 0602 UA9ZZ 020 70N60E R3ZLK 001 55N37E\n"));
-    Write(root_ / "logs" / "RA3BBB.log",
-          Cabrillo("RA3BBB", "QSO: 29650 CW 2024-05-12 0610 RA3BBB 007 68N40O R3ZLK 2 55N37O\n"));
-    Write(root_ / "east.log", Cabrillo("R3ZLK", [own] {
-              std::string east = own;
-              for (std::size_t at = east.find("O "); at != std::string::npos;
-                   at = east.find("O ", at + 1)) {
-                  east[at] = 'E';
-              }
-              return east;
-          }()));
+    WriteFile(root_ / "logs" / "R3ZLK.log", Cabrillo("R3ZLK", own));
+    WriteFile(
+        root_ / "logs" / "UA9ZZ.log",
+        Cabrillo("UA9ZZ", "QSO: 28025 CW 2024-05-12 0602 UA9ZZ 020 70N60E R3ZLK 001 55N37E\n"));
+    WriteFile(
+        root_ / "logs" / "RA3BBB.log",
+        Cabrillo("RA3BBB", "QSO: 29650 CW 2024-05-12 0610 RA3BBB 007 68N40O R3ZLK 2 55N37O\n"));
+    WriteFile(root_ / "east.log", Cabrillo("R3ZLK", [own] {
+                  std::string east = own;
+                  for (std::size_t at = east.find("O "); at != std::string::npos;
+                       at = east.find("O ", at + 1)) {
+                      east[at] = 'E';
+                  }
+                  return east;
+              }()));
     const ZelkRun score = Zelk("score logs/R3ZLK.log -C contest --format json");
     ASSERT_EQ(score.status, 0) << score.err;
     const auto scored = nlohmann::json::parse(score.out);
@@ -218,7 +190,7 @@ TEST_F(ZelkReading, OneBandIsOneGroupEverywhereAndEastMayBeWrittenE) {
     EXPECT_EQ(report.out.find("\n29 "), std::string::npos) << report.out;
 
     ASSERT_EQ(Zelk("adjudicate logs -o results").status, 0);
-    const auto results = nlohmann::json::parse(Read(root_ / "results" / "results.json"));
+    const auto results = nlohmann::json::parse(ReadFile(root_ / "results" / "results.json"));
     for (const auto& entrant : results["entrants"]) {
         if (entrant["call"] == "R3ZLK") {
             EXPECT_EQ(entrant["qsos_credited"], 2);
@@ -269,7 +241,7 @@ TEST_F(ZelkReading, AStationCoordinateNotThereIsSaidInTheSameWords) {
             for (char ch : std::string("[Settings]\r\nSetup_ZELK=50N30O\r\n")) {
                 settings += std::string{'\0', ch};
             }
-            Write(root_ / "bare" / "Plugins" / "ZELK.ini", settings);
+            WriteFile(root_ / "bare" / "Plugins" / "ZELK.ini", settings);
         }
         const ZelkRun run = Zelk(arguments);
         EXPECT_EQ(run.status, c.status) << run.err;
