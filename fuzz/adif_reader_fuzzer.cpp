@@ -18,6 +18,7 @@
 #include <variant>
 #include <vector>
 
+#include "fuzz_invariants.h"
 #include "host/cabrillo_contacts.h"
 #include "host/contact.h"
 #include "logfile/adif_reader.h"
@@ -25,20 +26,10 @@
 
 namespace {
 
+using namespace zelk::fuzzing;
+
 using namespace zelk;
 using namespace zelk::host;
-
-[[noreturn]] void Broken(const std::string& what) {
-    std::fprintf(stderr, "INVARIANT BROKEN: %s\n", what.c_str());
-    std::fflush(stderr);
-    std::abort();
-}
-
-void Require(bool holds, const std::string& what) {
-    if (!holds) {
-        Broken(what);
-    }
-}
 
 void CheckNote(const logfile::AdifNote& note, std::size_t size) {
     const std::string text = note.Describe();

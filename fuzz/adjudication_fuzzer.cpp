@@ -27,19 +27,14 @@
 
 #include "adjudication/contest_check.h"
 #include "adjudication/results_files.h"
+#include "fuzz_invariants.h"
 #include "host/cabrillo_contacts.h"
 #include "text/text.h"
 
 namespace zelk::adjudication {
 namespace {
 
-void Require(bool holds, const std::string& what) {
-    if (!holds) {
-        std::fprintf(stderr, "INVARIANT BROKEN: %s\n", what.c_str());
-        std::fflush(stderr);
-        std::abort();
-    }
-}
+using namespace zelk::fuzzing;
 
 std::vector<std::string> SplitFiles(std::string_view bytes) {
     constexpr std::string_view kSeparator = "\n=====\n";

@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "contest/coordinate.h"
+#include "fuzz_invariants.h"
 #include "log/intake.h"
 #include "logfile/cabrillo_reader.h"
 #include "logfile/sent_coordinate.h"
@@ -30,24 +31,12 @@
 namespace zelk::logfile {
 namespace {
 
-void Require(bool holds, const std::string& what) {
-    if (!holds) {
-        std::fprintf(stderr, "INVARIANT BROKEN: %s\n", what.c_str());
-        std::fflush(stderr);
-        std::abort();
-    }
-}
+using namespace zelk::fuzzing;
 
 // Lines as the reader counts them: CR LF, LF and a lone CR each end one; a
 // last line without an end counts too.
 uint32_t LineCount(std::string_view bytes) {
-    uint32_t lines = 0;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' ||
-            (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
-            ++lines;
-        }
-    }
+    const uint32_t lines = LineEnds(bytes);
     return lines + (bytes.empty() || bytes.back() == '\n' || bytes.back() == '\r' ? 0 : 1);
 }
 

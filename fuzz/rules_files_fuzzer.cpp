@@ -19,29 +19,17 @@
 #include "adjudication/contest_rules.h"
 #include "adjudication/decisions_file.h"
 #include "adjudication/input_file.h"
+#include "fuzz_invariants.h"
 #include "text/text.h"
 
 namespace zelk::adjudication {
 namespace {
 
-void Require(bool holds, const std::string& what) {
-    if (!holds) {
-        std::fprintf(stderr, "INVARIANT BROKEN: %s\n", what.c_str());
-        std::fflush(stderr);
-        std::abort();
-    }
-}
+using namespace zelk::fuzzing;
 
-// Lines as both readers count them: CR LF, LF and a lone CR each end one.
+// Lines as both readers count them: one more than their ends.
 uint32_t LineCount(std::string_view bytes) {
-    uint32_t lines = 1;
-    for (std::size_t i = 0; i < bytes.size(); ++i) {
-        if (bytes[i] == '\n' ||
-            (bytes[i] == '\r' && (i + 1 == bytes.size() || bytes[i + 1] != '\n'))) {
-            ++lines;
-        }
-    }
-    return lines;
+    return LineEnds(bytes) + 1;
 }
 
 // "<file> line N..." with N a line of the input.

@@ -18,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "fuzz_invariants.h"
 #include "serve/organiser_pages.h"
 #include "serve/public_pages.h"
 #include "serve/receipt.h"
@@ -28,15 +29,9 @@
 namespace zelk::serve {
 namespace {
 
-constexpr std::size_t kLimit = 1024;  // below run.sh's -max_len, so both sides are met
+using namespace zelk::fuzzing;
 
-void Require(bool holds, const char* what) {
-    if (!holds) {
-        std::fprintf(stderr, "INVARIANT BROKEN: %s\n", what);
-        std::fflush(stderr);
-        std::abort();
-    }
-}
+constexpr std::size_t kLimit = 1024;  // below run.sh's -max_len, so both sides are met
 
 bool Inside(std::string_view whole, std::string_view part) {
     return whole.find(part) != std::string_view::npos;
