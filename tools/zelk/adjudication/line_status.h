@@ -68,6 +68,8 @@ struct Decision {
     Verdict verdict = Verdict::kCredit;
     std::string reason;
     std::string source;  // where it was given: "overrides.csv line 4"
+
+    bool operator==(const Decision&) const = default;
 };
 
 // The rules of the check; each is a flag of `zelk adjudicate` and a key of
