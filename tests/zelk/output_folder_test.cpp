@@ -153,6 +153,27 @@ TEST_F(OutputFolder, AReportThatCannotBeWrittenIsNamedAndTheRestIsPublished) {
     }
 }
 
+// Reports are made in batches on several threads: each file still holds its
+// own entrant's report, and a failure is told of the entrant it struck.
+TEST_F(OutputFolder, ManyEntrantsEachGetTheirOwnReport) {
+    std::vector<std::string> calls;
+    for (int i = 0; i < 600; ++i) {
+        calls.push_back("DL" + std::to_string(i) + "X");
+    }
+    const ContestCheck contest = Contest(calls);
+    FailingSteps failing{FailingSteps::kReportWrite, 300};  // in the second batch
+    const WrittenResults written = WriteResults(contest, out_, {}, failing.Steps());
+    ASSERT_EQ(written.ubnFiles.size(), contest.entrants.size());
+    for (std::size_t e = 0; e < contest.entrants.size(); ++e) {
+        const fs::path path = out_ / "ubn" / written.ubnFiles[e].name;
+        const std::string& call = contest.entrants[e].log.call;
+        EXPECT_EQ(!written.ubnFiles[e].notWritten.empty(), e == 299) << call;
+        EXPECT_EQ(Read(path).rfind("ZELK contest: check report of " + call + "\n", 0),
+                  e == 299 ? std::string::npos : 0u)
+            << call;
+    }
+}
+
 TEST(UbnFiles, NamesAreShortUniqueAndNoWindowsDevice) {
     const std::string longCall(300, 'K');
     const std::pair<std::string, std::string> cases[] = {

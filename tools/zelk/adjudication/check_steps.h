@@ -120,7 +120,8 @@ class GroupTexts {
     std::string_view Of(const CheckedLine& line);
 
   private:
-    std::unordered_map<uint64_t, std::string> m_texts;
+    std::vector<std::string> m_byBand;                  // a band's text, once asked for
+    std::unordered_map<uint64_t, std::string> m_texts;  // of frequencies in no band
 };
 
 // A credited line as the checked score takes it: the worked call, the group

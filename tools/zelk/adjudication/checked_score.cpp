@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "adjudication/check_steps.h"
+#include "adjudication/in_parallel.h"
 #include "contest/coordinate.h"
 #include "scoring/score.h"
 
@@ -10,6 +11,16 @@ namespace zelk::adjudication {
 
 std::string_view GroupTexts::Of(const CheckedLine& line) {
     // The group `zelk score` gives the same line: its band's lower edge.
+    if (line.band != logfile::kNoBand) {
+        if (m_byBand.empty()) {
+            m_byBand.resize(logfile::Bands().size());
+        }
+        std::string& text = m_byBand[line.band];
+        if (text.empty()) {
+            text = std::to_string(logfile::Bands()[line.band].lowerHz / 1'000'000);
+        }
+        return text;
+    }
     const uint64_t megahertz = logfile::GroupMegahertz(
         line.freqKHz != 0 ? line.freqKHz : logfile::Bands()[line.band].lowerHz / 1000);
     auto it = m_texts.find(megahertz);
@@ -59,30 +70,33 @@ std::vector<uint32_t> Rank(const ContestCheck& contest, std::vector<uint32_t> ra
     return ranked;
 }
 
+// One entrant's counts and checked score.
+void ScoreEntrant(const ContestCheck& contest, Entrant& entrant) {
+    GroupTexts groups;
+    std::vector<ScoredContact> credited;
+    entrant.statusCounts.fill(0);
+    entrant.nils = 0;
+    for (uint32_t i = 0; i < entrant.log.lines.size(); ++i) {
+        const CheckedLine& line = entrant.log.lines[i];
+        ++entrant.statusCounts[static_cast<std::size_t>(line.status)];
+        if (contest.Credited(entrant.firstLine + i, line)) {
+            credited.push_back(ScoredLine(contest, line, groups));
+        } else if (line.status == LineStatus::kNil) {
+            ++entrant.nils;  // a NIL the adjudicator credits costs nothing
+        }
+    }
+    entrant.credited = static_cast<uint32_t>(credited.size());
+    entrant.checked = ScoreContacts(credited, ParseCoordinate(entrant.log.stationCoordinate));
+    const int64_t penalty = int64_t{contest.rules.nilPenalty} * kPointsPerContact * entrant.nils;
+    entrant.checkedScore = std::max<int64_t>(0, entrant.checked.claimedScore - penalty);
+}
+
 }  // namespace
 
 void ScoreEntrants(ContestCheck& contest) {
-    GroupTexts groups;
-    std::vector<ScoredContact> credited;
-    for (Entrant& entrant : contest.entrants) {
-        credited.clear();
-        entrant.statusCounts.fill(0);
-        entrant.nils = 0;
-        for (uint32_t i = 0; i < entrant.log.lines.size(); ++i) {
-            const CheckedLine& line = entrant.log.lines[i];
-            ++entrant.statusCounts[static_cast<std::size_t>(line.status)];
-            if (contest.Credited(entrant.firstLine + i, line)) {
-                credited.push_back(ScoredLine(contest, line, groups));
-            } else if (line.status == LineStatus::kNil) {
-                ++entrant.nils;  // a NIL the adjudicator credits costs nothing
-            }
-        }
-        entrant.credited = static_cast<uint32_t>(credited.size());
-        entrant.checked = ScoreContacts(credited, ParseCoordinate(entrant.log.stationCoordinate));
-        const int64_t penalty =
-            int64_t{contest.rules.nilPenalty} * kPointsPerContact * entrant.nils;
-        entrant.checkedScore = std::max<int64_t>(0, entrant.checked.claimedScore - penalty);
-    }
+    // Each entrant's score reads the contest and writes only the entrant.
+    InParallel(contest.entrants.size(), kCheckThreads,
+               [&contest](std::size_t e) { ScoreEntrant(contest, contest.entrants[e]); });
     // Check logs are scored, never ranked.
     std::vector<uint32_t> ranked;
     std::vector<uint32_t> categories;  // one entrant of each category, in the results' order

@@ -2,11 +2,11 @@
 #include "adjudication/log_folder.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <thread>
+
+#include "adjudication/in_parallel.h"
 
 namespace zelk::adjudication {
 
@@ -80,27 +80,13 @@ std::variant<std::vector<LogFile>, std::string> ReadLogFolder(const fs::path& fo
               [](const FolderFile& a, const FolderFile& b) { return a.name < b.name; });
 
     std::vector<LogFile> logs(files.size());
-    std::atomic<std::size_t> next{0};
-    std::atomic<std::size_t> done{0};
-    auto work = [&] {
-        for (std::size_t i = next++; i < files.size(); i = next++) {
-            logs[i] = ReadOne(files[i]);
-            ++done;
-        }
-    };
-    std::vector<std::jthread> helpers;
-    for (unsigned t = 1; t < std::max(threads, 1u); ++t) {
-        helpers.emplace_back(work);
-    }
-    // The calling thread works too and reports, so progress needs no lock.
-    for (std::size_t i = next++; i < files.size(); i = next++) {
-        logs[i] = ReadOne(files[i]);
-        ++done;
-        if (progress) {
-            progress(done.load(), files.size());
-        }
-    }
-    helpers.clear();  // joins
+    InParallel(
+        files.size(), threads, [&](std::size_t i) { logs[i] = ReadOne(files[i]); },
+        [&](std::size_t done) {
+            if (progress) {
+                progress(done, files.size());
+            }
+        });
     if (progress) {
         progress(files.size(), files.size());
     }

@@ -1,5 +1,5 @@
 // Reading every file of the contest folder: listed in order of name, read
-// and parsed on two threads (reading is most of a check's time), each file
+// and parsed on kCheckThreads threads (reading is most of a check's time), each file
 // into its LogFile. Subfolders are not entered (the results may be written
 // into one); a file that cannot be read becomes a LogFile saying why.
 #pragma once
@@ -11,6 +11,7 @@
 #include <variant>
 #include <vector>
 
+#include "adjudication/in_parallel.h"
 #include "adjudication/log_file.h"
 
 namespace zelk::adjudication {
@@ -22,7 +23,7 @@ using ReadProgress = std::function<void(std::size_t done, std::size_t total)>;
 // listed.
 std::variant<std::vector<LogFile>, std::string> ReadLogFolder(const std::filesystem::path& folder,
                                                               const ReadProgress& progress,
-                                                              unsigned threads = 2);
+                                                              unsigned threads = kCheckThreads);
 
 // A file name as text: UTF-8 wherever the system keeps names otherwise.
 std::string FileNameText(const std::filesystem::path& name);

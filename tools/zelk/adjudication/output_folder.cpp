@@ -2,12 +2,14 @@
 // the moves that put them in place or, on a failure, back.
 #include "adjudication/output_folder.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <random>
 #include <stdexcept>
 
+#include "adjudication/in_parallel.h"
 #include "platform/file_replace.h"
 
 namespace zelk::adjudication {
@@ -166,12 +168,21 @@ WrittenResults WriteFiles(const ContestCheck& contest, const fs::path& into, con
     WrittenResults written;
     written.ubnFiles = UbnFiles(contest);
     MakeFolder(into / kUbnFolder);
-    for (std::size_t e = 0; e < contest.entrants.size(); ++e) {
-        UbnFile& file = written.ubnFiles[e];
-        const fs::path path = into / kUbnFolder / file.name;
-        if (const std::error_code error =
-                steps.write(path, UbnReport(contest, contest.entrants[e]), false)) {
-            file.notWritten = "cannot be written: " + error.message();
+    // The reports are made on the check's threads (each reads only the
+    // contest), a batch at a time so that few are held, then written in order.
+    constexpr std::size_t kBatch = 256;
+    std::vector<std::string> reports;
+    for (std::size_t first = 0; first < contest.entrants.size(); first += kBatch) {
+        reports.assign(std::min(kBatch, contest.entrants.size() - first), std::string());
+        InParallel(reports.size(), kCheckThreads, [&](std::size_t i) {
+            reports[i] = UbnReport(contest, contest.entrants[first + i]);
+        });
+        for (std::size_t i = 0; i < reports.size(); ++i) {
+            UbnFile& file = written.ubnFiles[first + i];
+            if (const std::error_code error =
+                    steps.write(into / kUbnFolder / file.name, reports[i], false)) {
+                file.notWritten = "cannot be written: " + error.message();
+            }
         }
     }
     auto write = [&](const char* name, const std::string& bytes) {

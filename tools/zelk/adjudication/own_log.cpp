@@ -4,6 +4,7 @@
 // lines in other modes than CW, lines outside the contest period and a
 // single-band entry's lines on other bands are set aside. They still pair.
 #include <algorithm>
+#include <span>
 
 #include "adjudication/check_steps.h"
 
@@ -15,15 +16,34 @@ bool KeyLess(const PartnerIndex::Entry& e, uint64_t key) {
     return e.key < key;
 }
 
-// By key, then the line's time, then its place in the file.
-bool Before(const PartnerIndex::Entry& a, const PartnerIndex::Entry& b,
-            const std::vector<CheckedLine>& lines) {
-    if (a.key != b.key) {
-        return a.key < b.key;
+// A run of one key's entries (lines with one call on one band) by the
+// lines' times, then their places in the file.
+void SortByTime(std::span<PartnerIndex::Entry> run, const std::vector<CheckedLine>& lines) {
+    std::sort(run.begin(), run.end(), [&lines](const auto& a, const auto& b) {
+        const CheckedLine& x = lines[a.line];
+        const CheckedLine& y = lines[b.line];
+        return x.minute != y.minute ? x.minute < y.minute : x.lineNumber < y.lineNumber;
+    });
+}
+
+// By key, then time. Sorted by key and place first (plain numbers, no look
+// at the lines), then each run of a repeated key by time: runs are one
+// entry but for a log's repeats.
+void SortByKeyThenTime(std::span<PartnerIndex::Entry> entries,
+                       const std::vector<CheckedLine>& lines) {
+    std::sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        return a.key != b.key ? a.key < b.key : a.line < b.line;
+    });
+    for (std::size_t first = 0; first < entries.size();) {
+        std::size_t last = first + 1;
+        while (last < entries.size() && entries[last].key == entries[first].key) {
+            ++last;
+        }
+        if (last - first > 1) {
+            SortByTime(entries.subspan(first, last - first), lines);
+        }
+        first = last;
     }
-    const CheckedLine& x = lines[a.line];
-    const CheckedLine& y = lines[b.line];
-    return x.minute != y.minute ? x.minute < y.minute : x.lineNumber < y.lineNumber;
 }
 
 }  // namespace
@@ -59,10 +79,9 @@ void PartnerIndex::AddEntrant(std::span<const Entry> entries) {
 }
 
 void PartnerIndex::Resort(uint32_t entrant, const std::vector<CheckedLine>& lines) {
-    const auto first = m_entries.begin() + m_begin[entrant];
-    const auto last = m_entries.begin() + m_begin[entrant + 1];
-    std::sort(first, last,
-              [&lines](const Entry& a, const Entry& b) { return Before(a, b, lines); });
+    SortByKeyThenTime(
+        std::span(m_entries).subspan(m_begin[entrant], m_begin[entrant + 1] - m_begin[entrant]),
+        lines);
 }
 
 PartnerIndex IndexLines(const ContestCheck& contest) {
@@ -79,8 +98,7 @@ PartnerIndex IndexLines(const ContestCheck& contest) {
         for (uint32_t i = 0; i < lines.size(); ++i) {
             entries.push_back({PartnerIndex::Key(lines[i].call, lines[i].band), i});
         }
-        std::sort(entries.begin(), entries.end(),
-                  [&lines](const auto& a, const auto& b) { return Before(a, b, lines); });
+        SortByKeyThenTime(entries, lines);
         index.AddEntrant(entries);
     }
     return index;
