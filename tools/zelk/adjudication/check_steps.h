@@ -121,7 +121,7 @@ class GroupTexts {
 
   private:
     std::vector<std::string> m_byBand;                  // a band's text, once asked for
-    std::unordered_map<uint64_t, std::string> m_texts;  // of frequencies in no band
+    std::unordered_map<uint64_t, std::string> m_texts;  // by megahertz, of frequencies in no band
 };
 
 // A credited line as the checked score takes it: the worked call, the group

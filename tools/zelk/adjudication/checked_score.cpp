@@ -10,22 +10,20 @@
 namespace zelk::adjudication {
 
 std::string_view GroupTexts::Of(const CheckedLine& line) {
-    // The group `zelk score` gives the same line: its band's lower edge.
+    // The group `zelk score` gives the same line: its band's lower edge, one
+    // text per band (a line's band is the one its frequency lies in); a
+    // frequency in no band is a group of its own megahertz.
     if (line.band != logfile::kNoBand) {
-        if (m_byBand.empty()) {
-            m_byBand.resize(logfile::Bands().size());
-        }
+        m_byBand.resize(logfile::Bands().size());
         std::string& text = m_byBand[line.band];
         if (text.empty()) {
-            text = std::to_string(logfile::Bands()[line.band].lowerHz / 1'000'000);
+            text = logfile::BandGroup(logfile::Bands()[line.band].lowerHz / 1000);
         }
         return text;
     }
-    const uint64_t megahertz = logfile::GroupMegahertz(
-        line.freqKHz != 0 ? line.freqKHz : logfile::Bands()[line.band].lowerHz / 1000);
-    auto it = m_texts.find(megahertz);
+    auto it = m_texts.find(line.freqKHz / 1000);
     if (it == m_texts.end()) {
-        it = m_texts.emplace(megahertz, std::to_string(megahertz)).first;
+        it = m_texts.emplace(line.freqKHz / 1000, logfile::BandGroup(line.freqKHz)).first;
     }
     return it->second;
 }
@@ -99,7 +97,6 @@ void ScoreEntrants(ContestCheck& contest) {
                [&contest](std::size_t e) { ScoreEntrant(contest, contest.entrants[e]); });
     // Check logs are scored, never ranked.
     std::vector<uint32_t> ranked;
-    std::vector<uint32_t> categories;  // one entrant of each category, in the results' order
     for (uint32_t e = 0; e < contest.entrants.size(); ++e) {
         const LogCategory& category = contest.entrants[e].log.category;
         if (!category.IsCheckLog()) {

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstddef>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace zelk::adjudication {
