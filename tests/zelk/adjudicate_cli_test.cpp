@@ -12,6 +12,7 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <regex>
+#include <set>
 
 #include "adjudication/contest_check.h"
 #include "adjudication/contest_rules.h"
@@ -24,6 +25,7 @@ namespace fs = std::filesystem;
 using namespace zelk::testing;
 using namespace zelk;
 using nlohmann::json;
+using nlohmann::ordered_json;
 
 const fs::path kFixtures = fs::path(ZELK_TEST_FIXTURES) / "adjudicate";
 
@@ -56,60 +58,71 @@ class Adjudicate : public ZelkFolderTest {
     }
 };
 
-TEST_F(Adjudicate, HandWorkedContestGivesTheFixtureResultsOnEveryRun) {
-    CopyHandWorkedLogs();
-    const ZelkRun run = Zelk("adjudicate logs -o results");
-    ASSERT_EQ(run.status, 0) << run.err;
-    const auto expected = FilesUnder(kFixtures / "expected");
-    const auto written = FilesUnder(root_ / "results");
-    EXPECT_EQ(run.out, expected.at("results.txt"));
-    for (const auto& [name, bytes] : expected) {
-        ASSERT_TRUE(written.contains(name)) << name;
-        EXPECT_EQ(written.at(name), bytes) << name;
-    }
-    EXPECT_TRUE(written.contains("results.csv"));
-    EXPECT_TRUE(written.contains("results.json"));
-    EXPECT_EQ(written.size(), expected.size() + 2);
-    EXPECT_NE(run.err.find("letter.txt: not read: the file has no START-OF-LOG: line"),
-              std::string::npos)
-        << run.err;
-    EXPECT_NE(run.err.find("SP5QQ-first.log not used (SP5QQ.log is a newer log of SP5QQ)"),
-              std::string::npos)
-        << run.err;
-
-    // Again into the same folder, with a stale report in it, and into another.
-    WriteFile(root_ / "results" / "ubn" / "GONE.ubn", "an earlier run's entrant");
-    ASSERT_EQ(Zelk("adjudicate logs -o results").status, 0);
-    ASSERT_EQ(Zelk("adjudicate " + (root_ / "logs").string() + " -o again").status, 0);
-    EXPECT_EQ(FilesUnder(root_ / "results"), written);
-    EXPECT_EQ(FilesUnder(root_ / "again"), written);
-}
-
-// The organiser's rules worked by hand (fixtures/adjudicate-rules): a
-// period, categories with an unknown value and a tie, a check log, a
-// single-band entry, a clock an hour fast, decisions (one naming no QSO
-// line), a missing log and a log of another contest.
-TEST_F(Adjudicate, OrganisersRulesGiveTheHandWorkedResults) {
-    const fs::path fixture = fs::path(ZELK_TEST_FIXTURES) / "adjudicate-rules";
-    for (const char* file : {"contest.toml", "overrides.csv"}) {
-        fs::copy_file(fixture / file, root_ / file);
-    }
-    for (const auto& entry : fs::directory_iterator(fixture / "logs")) {
-        fs::copy_file(entry.path(), root_ / "logs" / entry.path().filename());
-        SetTime(root_ / "logs" / entry.path().filename(), 1715594400);
-    }
-    // The log of another contest is the newer: still not the one used.
-    SetTime(root_ / "logs" / "FF6FF-sprint.log", 1716199200);
-    const ZelkRun run = Zelk("adjudicate logs -o results --rules contest.toml");
-    ASSERT_EQ(run.status, 0) << run.err;
-    const auto expected = FilesUnder(fixture / "expected");
-    EXPECT_EQ(run.out, expected.at("results.txt"));
-    EXPECT_EQ(FilesUnder(root_ / "results"), expected);
-    for (const char* said :
+// The hand-worked contests give their fixture results, and the same files
+// again over a stale report and into another folder: fixtures/adjudicate
+// (every status, a superseded log, a file that is no log) and
+// fixtures/adjudicate-rules (a period, categories with an unknown value and a
+// tie, a check log, a single-band entry, a clock an hour fast, decisions, one
+// naming no QSO line, a missing log, a log of another contest, the newer).
+// A fixture's results.json, kept an entrant a line, is compared as JSON.
+TEST_F(Adjudicate, HandWorkedContestsGiveTheirFixtureResultsOnEveryRun) {
+    struct Case {
+        const char* fixture;
+        const char* rules;
+        std::map<std::string, int64_t> times;  // beside every log's 1715594400
+        std::vector<const char*> said;
+    } const cases[] = {
+        {"adjudicate",
+         "",
+         {{"SP5QQ-first.log", 1715544000}},
+         {"letter.txt: not read: the file has no START-OF-LOG: line",
+          "SP5QQ-first.log not used (SP5QQ.log is a newer log of SP5QQ)"}},
+        {"adjudicate-rules",
+         " --rules contest.toml",
+         {{"FF6FF-sprint.log", 1716199200}},
          {"FF6FF-sprint.log: not used: a log of another contest (NOT-ZELK, not ZELK) of FF6FF",
           "EE5EE.log: its clock was off by 60 minutes",
-          "overrides.csv line 6: CC3CC line 3: not applied: CC3CC.log has no QSO line 3"}) {
-        EXPECT_NE(run.err.find(said), std::string::npos) << said << "\n" << run.err;
+          "overrides.csv line 6: CC3CC line 3: not applied: CC3CC.log has no QSO line 3"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.fixture);
+        const fs::path fixture = fs::path(ZELK_TEST_FIXTURES) / c.fixture;
+        fs::remove_all(root_);
+        fs::copy(fixture, root_, fs::copy_options::recursive);
+        for (const auto& entry : fs::directory_iterator(root_ / "logs")) {
+            const auto time = c.times.find(entry.path().filename().string());
+            SetTime(entry.path(), time != c.times.end() ? time->second : 1715594400);
+        }
+        const ZelkRun run = Zelk(std::string("adjudicate logs -o results") + c.rules);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const auto expected = FilesUnder(fixture / "expected");
+        const auto written = FilesUnder(root_ / "results");
+        EXPECT_EQ(run.out, expected.at("results.txt"));
+        std::set<std::string> names = {"results.csv", "results.json"};
+        for (const auto& [name, bytes] : expected) {
+            names.insert(name);
+            ASSERT_TRUE(written.contains(name)) << name;
+            if (name == "results.json") {
+                EXPECT_EQ(ordered_json::parse(written.at(name)), ordered_json::parse(bytes));
+            } else {
+                EXPECT_EQ(written.at(name), bytes) << name;
+            }
+        }
+        std::set<std::string> writtenNames;
+        for (const auto& [name, bytes] : written) {
+            writtenNames.insert(name);
+        }
+        EXPECT_EQ(writtenNames, names);
+        for (const char* said : c.said) {
+            EXPECT_NE(run.err.find(said), std::string::npos) << said << "\n" << run.err;
+        }
+
+        WriteFile(root_ / "results" / "ubn" / "GONE.ubn", "an earlier run's entrant");
+        ASSERT_EQ(Zelk(std::string("adjudicate logs -o results") + c.rules).status, 0);
+        ASSERT_EQ(Zelk("adjudicate " + (root_ / "logs").string() + " -o again" + c.rules).status,
+                  0);
+        EXPECT_EQ(FilesUnder(root_ / "results"), written);
+        EXPECT_EQ(FilesUnder(root_ / "again"), written);
     }
 }
 
