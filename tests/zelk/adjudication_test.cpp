@@ -58,10 +58,28 @@ TEST(ContestCheck, GivesEveryLineOfSimulatedContestsTheStatusOfTheTruth) {
         // entries, clocks off, logs of another contest.
         contests.push_back(sim::WithOrganiserRules(seed + 100));
     }
+    // The shapes real logs hold: lines that cannot be read, frequencies in no
+    // band, portable calls, near calls, stations without a log copied at
+    // other places, newer logs without CONTEST:, a symmetric clock pair,
+    // Cabrillo 2.0 headers.
+    for (uint64_t seed = 1; seed <= 4; ++seed) {
+        sim::SimulationParameters p =
+            seed % 2 == 0 ? sim::WithOrganiserRules(seed + 200) : sim::SimulationParameters{};
+        p.seed = seed + 200;
+        p.faults = sim::WithRealLogShapes(p.faults);
+        contests.push_back(p);
+    }
     contests.push_back(Mid(41));  // --time-window 10 --min-appearances 4
     sim::SimulationParameters mid = Mid(43);
     mid.faults = sim::WithOrganiserRules(mid.faults);
     mid.nilPenalty = 2;
+    contests.push_back(mid);
+    mid.seed = 47;
+    mid.bandsKHz = {1810, 3500, 7000, 14000, 21000, 28000};
+    mid.faults = sim::WithRealLogShapes(mid.faults);
+    mid.faults.unreadableReceived = mid.faults.unreadableSent = mid.faults.outOfBand = 4;
+    mid.faults.noLogDissents = mid.faults.noLogSplits = mid.faults.symmetricClockPairs = 2;
+    mid.faults.cabrillo2Headers = 6;
     contests.push_back(mid);
     for (const sim::SimulationParameters& p : contests) {
         SCOPED_TRACE(sim::CommandLine(p));
@@ -79,7 +97,6 @@ TEST(ContestCheck, GivesEveryLineOfSimulatedContestsTheStatusOfTheTruth) {
             for (const CheckedLine& line : entrant.log.lines) {
                 found[{entrant.log.name, line.lineNumber}] = StatusName(line.status);
             }
-            EXPECT_TRUE(entrant.log.unreadable.empty()) << entrant.log.name;
         }
         for (const NotRead& file : check.notRead) {
             found[{file.file, 0}] = "not_read";
@@ -117,6 +134,7 @@ TEST(ContestCheck, GivesEveryLineOfSimulatedContestsTheStatusOfTheTruth) {
             EXPECT_EQ(entrant->checkedScore, expected.checkedScore) << name;
             EXPECT_EQ(entrant->categoryPlace, expected.categoryPlace) << name;
             EXPECT_EQ(entrant->clockOffsetMinutes, expected.clockOffsetMinutes) << name;
+            EXPECT_EQ(entrant->log.unreadable.size(), expected.unreadableLines) << name;
         }
     }
 }
