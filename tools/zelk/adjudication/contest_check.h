@@ -12,29 +12,40 @@
 //   superseded and named in the results, with why. A log used whose
 //   CONTEST: names another contest is checked as this contest's and named
 //   in the results.
+// - The partner of a line is the entrant that sends the call it logged (its
+//   CALLSIGN:, or the own call of its QSO lines); two lines are the two
+//   sides of a QSO when each logged the own call of the other: the call
+//   sent on the air, DL1ABC/P as sent, not the header's DL1ABC.
 // - Same band is the amateur band of the frequency (or band designator); a
-//   line whose frequency lies in no band finds no partner.
+//   line whose frequency lies in no band pairs without the band, after the
+//   matches within a band.
 // - A log's clock is corrected first where its pairs with partners' lines
 //   that match in everything but time show it off (clocks.cpp states how).
-// - A line's own log decides first: X-QSO lines, lines not in CW, lines
-//   outside the contest period (CheckRules::start, end) and a single-band
-//   entry's lines on other bands are set aside; they still pair with the
-//   partner's line and confirm it.
+// - A line's own log decides first: lines that cannot be read (but whose
+//   fixed fields and call could), X-QSO lines, lines not in CW, lines
+//   outside the contest period (CheckRules::start, end), lines in no band
+//   and a single-band entry's lines on other bands are set aside; they
+//   still pair with the partner's line and confirm it (the partner never
+//   pays for our typo, mode, clock, hours or entry).
 // - Then the lines are paired across the logs, every line taking part,
 //   repeats included. Our lines with the partner's call on a band and
 //   the partner's lines with our call on that band pair within the time
 //   window, the nearest in time first, each line with one line at most. A
 //   paired line is confirmed when the serial (as a number) and the
 //   coordinate (degrees and hemisphere letters) copied equal what the
-//   partner sent in that line, else a busted exchange.
-// - A line left unpaired whose call is at most --call-distance edits from
-//   another entrant D that logged us on the band within the window, in a
-//   line left unpaired too, is a busted call; D's line is credited as
-//   partner_busted_call. A line whose call is exactly an entrant's is taken
-//   to be right where it can be: a pair in which it is the line copied
-//   right wins over one in which it would be the busted one. Then the pair
-//   nearest in time wins, then the fewer edits, then the earlier line of
-//   ours; each line takes part in one pair.
+//   partner sent in that line, else a busted exchange; where what the
+//   partner's line sent cannot be read, the copy is not judged.
+// - A line left unpaired whose call is at most --call-distance edits from a
+//   call another entrant D's line sent, where D's line logged us on the
+//   band within the window, left unpaired too, and we copied D's exchange
+//   exactly as sent, is a busted call; D's line is judged on its copy of
+//   ours: partner_busted_call when right, busted_exchange when wrong. A
+//   call without a log that --min-appearances logs hold is a real station,
+//   never a busted call. A line whose call is exactly one an entrant sends
+//   is taken to be right where it can be: a pair in which it is the line
+//   copied right wins over one in which it would be the busted one. Then
+//   the pair nearest in time wins, then the fewer edits, then the earlier
+//   line of ours; each line takes part in one pair.
 // - Then the dupes: of a log's lines with one call on one band (those set
 //   aside by their own log apart), the earliest that the partner's log backs
 //   (confirmed or partner_busted_call) counts, else the earliest (by time,
@@ -43,7 +54,9 @@
 //   QSO logged by both sides is never a NIL for a repeat one side logged.
 // - What is left: the call sent a log: nil; else the call appears (in a CW
 //   line of QSO:) in at least --min-appearances logs: no_log_credited, else
-//   unique. Logs of superseded files count for nothing.
+//   unique. Where the logs that worked such a call agree on its coordinate
+//   (at least two, and more than copied any other), a copy that differs is
+//   a busted exchange. Logs of superseded files count for nothing.
 // - The adjudicator's decisions then credit or deny single lines.
 // - The checked score is ScoreContacts over the credited lines (call, group
 //   = the amateur band as `zelk score` groups, received exchange as the
