@@ -164,8 +164,10 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
         ubnFiles[0].notWritten = "cannot be written: No space left on device";
     }
     const std::string text = ResultsText(contest, ubnFiles);
-    Require(!missing || text.find("No space left on device") != std::string::npos,
-            "a report not written is not named in results.txt");
+    Require(
+        !missing || text.find("ubn/" + ubnFiles[0].name +
+                              ": cannot be written: No space left on device") != std::string::npos,
+        "a report not written is not named in results.txt");
     ResultsCsv(contest);
     const auto json = nlohmann::json::parse(ResultsJson(contest, ubnFiles));
     Require(json["entrants"].size() == contest.entrants.size(), "an entrant missing in JSON");

@@ -76,7 +76,7 @@ TEST_F(Adjudicate, HandWorkedContestsGiveTheirFixtureResultsOnEveryRun) {
          "",
          {{"SP5QQ-first.log", 1715544000}},
          {"letter.txt: not read: the file has no START-OF-LOG: line",
-          "SP5QQ-first.log not used (SP5QQ.log is a newer log of SP5QQ)"}},
+          "SP5QQ-first.log not used (an older log of SP5QQ)"}},
         {"adjudicate-rules",
          " --rules contest.toml",
          {{"FF6FF-sprint.log", 1716199200}},

@@ -111,10 +111,9 @@ std::variant<UploadReading, Refusal> ReadUpload(std::string_view bytes,
         report_scoring::LogReportSettings settings;
         settings.contestant = host::Contestant("", mapped);
         settings.category = reading.category;
-        const host::StationChoice station =
-            host::ChooseStation(reading.station, "", std::nullopt, std::nullopt);
-        settings.latitude = station.latitude.value_or(0.0);
-        settings.longitude = station.longitude.value_or(0.0);
+        // Scored from the sent coordinate's text, as the check scores it.
+        settings.storedCoordinate =
+            host::ChooseStation(reading.station, "", std::nullopt, std::nullopt).coordinate;
         settings.contestDate = host::DateOf(mapped.contacts.front().time);
         reading.score =
             report_scoring::BuildLogReport(mapped.contacts, settings).model.score.claimedScore;
