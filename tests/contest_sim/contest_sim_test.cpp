@@ -417,6 +417,24 @@ TEST(ContestSimulator, RefusesParametersThatMakeNoContest) {
             p.faults.clocksWithinWindow = 1;
             p.timeWindowMinutes = 1;
         }),
+        // 30 m is narrower than the 60 kHz contacts lie in.
+        with([](SimulationParameters& p) {
+            p.bandsKHz = {10100, 14000};
+        }),
+        // A symmetric clock pair works once on each band: five at least.
+        with([](SimulationParameters& p) {
+            p.faults.symmetricClockPairs = 1;
+            p.bandsKHz = {7000, 14000};
+        }),
+        // The one entrant who sends two logs writes as the plug-in, which
+        // always names the contest.
+        with([](SimulationParameters& p) {
+            p.logs = 29;
+            p.faults.resubmissions = 0;
+            p.faults.newerWithoutContest = 1;
+        }),
+        // 10 stations without a log: 2 worked by few, 1 sends ADIF, 8 splits.
+        with([](SimulationParameters& p) { p.faults.noLogSplits = 8; }),
     };
     for (const SimulationParameters& p : refused) {
         EXPECT_FALSE(CheckParameters(p).empty()) << CommandLine(p);

@@ -99,13 +99,13 @@ struct Side {
     uint32_t serial = 0;        // the serial this side sent
     uint32_t copiedSerial = 0;  // the partner's serial as this side logged it; 0: right
     bool coordinateMiscopied = false;
+    Broken broken = Broken::None;  // (beside the flag above: a contest holds millions of sides)
+    uint8_t breakAt = 0;         // 0: the latitude's letter lost; 1: the longitude's (O typed as 0)
     int32_t copiedLatitude = 0;  // the partner's coordinate as logged, when miscopied
     int32_t copiedLongitude = 0;
     int32_t bustedCall = -1;  // index into Model::bustedCalls: the call logged instead
     bool logged = true;
     bool repeat = false;  // a later contact with the same station on the same band
-    Broken broken = Broken::None;
-    uint8_t breakAt = 0;  // 0: the latitude's letter lost; 1: the longitude's (O typed as 0)
     LineStatus status = LineStatus::Confirmed;
     uint32_t note = 0;  // index into Model::notes
 };

@@ -15,7 +15,6 @@
 namespace zelk::sim {
 namespace {
 
-constexpr std::string_view kPortable = "/P";
 constexpr int kAttempts = 200;
 
 // The frequency with a digit dropped (1401 for 14010) or, where that lies in
