@@ -562,10 +562,12 @@ class Checker {
                 credited.push_back({q.call, groups.back(), exchanges.back()});
             }
         }
-        // The coordinate every readable line sent.
+        // The coordinate every readable line sent (a log without one scores
+        // nothing from anywhere).
         const auto sent = std::find_if(log.lines.begin(), log.lines.end(),
                                        [](const Line& q) { return !q.unreadable; });
-        const Coordinate own = ParseCoordinate(sent->sentCoordinate);
+        const Coordinate own =
+            sent != log.lines.end() ? ParseCoordinate(sent->sentCoordinate) : Coordinate{};
         const int64_t penalty = int64_t{m_contest.parameters.nilPenalty} * 50 * nils;
         log.entrant.checkedScore =
             std::max<int64_t>(0, ScoreContacts(credited, own).claimedScore - penalty);
