@@ -104,7 +104,7 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
             const bool sentByEntrant = contest.SenderOf(line.call) != ContestCheck::kNoEntrant;
             // A call without a log that enough logs hold stands as a real
             // station; a copy that cannot be read is no evidence.
-            if (!Unpaired(line) || !line.receivedRead ||
+            if (!Unpaired(line) || !line.receivedRead || contest.SenderOf(line.ownCall) != a ||
                 (!sentByEntrant && contest.appearances[line.call] >= least)) {
                 continue;
             }

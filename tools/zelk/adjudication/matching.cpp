@@ -45,7 +45,8 @@ void PairRuns(ContestCheck& contest, uint32_t a, std::span<const PartnerIndex::E
     if (ours.size() == 1 && theirs.size() == 1) {
         const CheckedLine& mine = x[ours[0].line];
         const CheckedLine& other = y[theirs[0].line];
-        if (NameEachOther(mine, other) && std::llabs(mine.minute - other.minute) <= window) {
+        if (NameEachOther(mine, other) && mine.match == kNoLine && other.match == kNoLine &&
+            std::llabs(mine.minute - other.minute) <= window) {
             PairLines(contest, first + ours[0].line, partnerFirst + theirs[0].line);
         }
         return;
@@ -88,7 +89,8 @@ void PairWithoutBand(ContestCheck& contest, const PartnerIndex& index) {
             for (const PartnerIndex::Entry& entry : index.WithCall(b, line.ownCall)) {
                 const CheckedLine& other = theirs.log.lines[entry.line];
                 const int64_t apart = std::llabs(other.minute - line.minute);
-                if (other.match == kNoLine && apart <= window && NameEachOther(line, other)) {
+                if (other.match == kNoLine && apart <= window && NameEachOther(line, other) &&
+                    contest.SenderOf(other.call) == a) {
                     // From either side the same pair: its lower number first.
                     const uint32_t x = ours.firstLine + i;
                     const uint32_t y = theirs.firstLine + entry.line;
@@ -144,8 +146,13 @@ void MatchPartners(ContestCheck& contest, const PartnerIndex& index) {
             if (b == ContestCheck::kNoEntrant || b <= a || band == logfile::kNoBand) {
                 return;
             }
-            // The partner's lines that logged a call we sent: mostly one call.
+            // The partner's lines that logged a call we sent: mostly one
+            // call. A call that names another entrant (its CALLSIGN:, or
+            // sent by one before us) is that entrant's to pair.
             for (uint32_t call : sent) {
+                if (contest.SenderOf(call) != a) {
+                    continue;
+                }
                 const std::span<const PartnerIndex::Entry> theirs = index.Find(b, call, band);
                 if (!theirs.empty()) {
                     PairRuns(contest, a, ours, b, theirs, candidates);
