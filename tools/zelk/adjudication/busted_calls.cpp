@@ -99,8 +99,9 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
     std::vector<Candidate> candidates;
     for (uint32_t a = 0; a < contest.entrants.size(); ++a) {
         const Entrant& ours = contest.entrants[a];
-        for (const PartnerIndex::Entry& entry : index.Of(a)) {
-            const CheckedLine& line = ours.log.lines[entry.line];
+        // In file order: the candidates are put in their own order below.
+        for (uint32_t i = 0; i < ours.log.lines.size(); ++i) {
+            const CheckedLine& line = ours.log.lines[i];
             const bool sentByEntrant = contest.SenderOf(line.call) != ContestCheck::kNoEntrant;
             // A call without a log that enough logs hold stands as a real
             // station; a copy that cannot be read is no evidence.
@@ -128,7 +129,7 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
                     const int64_t apart = std::llabs(found.minute - line.minute);
                     if (found.match == kNoLine && found.ownCall == sent && apart <= window &&
                         CopiedExactly(line, found)) {
-                        candidates.push_back({demotes, apart, n.edits, ours.firstLine + entry.line,
+                        candidates.push_back({demotes, apart, n.edits, ours.firstLine + i,
                                               other.firstLine + theirs.line});
                     }
                 }

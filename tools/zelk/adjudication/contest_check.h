@@ -178,6 +178,7 @@ struct ContestCheck {
     CheckRules rules;
     CallTable calls;                          // entrants' calls first: id i is entrants[i]'s call
     std::vector<Entrant> entrants;            // in order of call
+    std::vector<uint32_t> lineStarts;         // each entrant's firstLine, then the lines' count
     std::vector<uint32_t> ranking;            // ranked entrants by place, equal places in order of
                                               // call; check logs are not ranked
     std::vector<CategoryRanking> categories;  // in the results' order of categories

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "adjudication/contest_check.h"
+#include "adjudication/quoted_lines.h"
 
 namespace zelk::adjudication {
 
@@ -26,7 +27,9 @@ std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>&
 std::string ResultsCsv(const ContestCheck& contest);
 // {"entrants": [...], "not_read": [...], "settings": {...}}.
 std::string ResultsJson(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles);
-std::string UbnReport(const ContestCheck& contest, const Entrant& entrant);
+// `quoted` holds the lines it quotes (QuotedLines::Of).
+std::string UbnReport(const ContestCheck& contest, const Entrant& entrant,
+                      const QuotedLines& quoted);
 // The results as one self-contained page: the ranked table, and per entrant
 // its map and rate sheet of the credited lines with a link to its report
 // (relative to the page).

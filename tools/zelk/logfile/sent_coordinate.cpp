@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <unordered_map>
+#include <vector>
 
 namespace zelk::logfile {
 
@@ -47,16 +48,20 @@ SignedDegrees CoordinateKeyDegrees(uint32_t key) {
 }
 
 std::string StationCoordinateSent(std::span<const CabrilloQso> qsos) {
-    if (qsos.empty()) {
+    std::vector<uint32_t> keys;
+    keys.reserve(qsos.size());
+    for (const CabrilloQso& qso : qsos) {
+        keys.push_back(CoordinateKey(qso.Text(qso.sent.coordinate)));
+    }
+    return StationCoordinateOfKeys(keys);
+}
+
+std::string StationCoordinateOfKeys(std::span<const uint32_t> keys) {
+    if (keys.empty()) {
         return {};
     }
-    auto textOf = [](const CabrilloQso& qso) { return qso.Text(qso.sent.coordinate); };
-    const uint32_t first = CoordinateKey(textOf(qsos.front()));
-    std::size_t sameAsFirst = 0;
-    for (const CabrilloQso& qso : qsos) {
-        sameAsFirst += CoordinateKey(textOf(qso)) == first;
-    }
-    if (sameAsFirst == qsos.size()) {
+    const uint32_t first = keys.front();
+    if (std::all_of(keys.begin(), keys.end(), [first](uint32_t key) { return key == first; })) {
         return CoordinateKeyText(first);  // the usual log: one coordinate throughout
     }
     struct Tally {
@@ -64,9 +69,8 @@ std::string StationCoordinateSent(std::span<const CabrilloQso> qsos) {
         std::size_t firstAt = 0;
     };
     std::unordered_map<uint32_t, Tally> tallies;
-    for (std::size_t i = 0; i < qsos.size(); ++i) {
-        Tally& tally =
-            tallies.try_emplace(CoordinateKey(textOf(qsos[i])), Tally{0, i}).first->second;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        Tally& tally = tallies.try_emplace(keys[i], Tally{0, i}).first->second;
         ++tally.count;
     }
     uint32_t best = first;
