@@ -165,7 +165,13 @@ ContestCheck::LineRef ContestCheck::Line(uint32_t number) const {
                                             : LineRef{};
 }
 
-ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
+ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules,
+                          const PartDone& done) {
+    const auto tell = [&done](std::string_view part) {
+        if (done) {
+            done(part);
+        }
+    };
     ContestCheck contest;
     contest.rules = rules;
     contest.files = files.size();
@@ -174,22 +180,30 @@ ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
     for (Entrant& entrant : contest.entrants) {
         AddUnknownCategoryNotes(entrant.log.category, rules.categories, entrant.log.headerNotes);
     }
+    tell("entrants chosen");
     NumberLinesAndCalls(contest);
+    tell("calls numbered");
     PartnerIndex index = IndexLines(contest);
+    tell("index");
     DecideOwnLogs(contest);
     MatchPartners(contest, index);
+    tell("matching");
     if (CorrectClocks(contest, index)) {
         ForgetDecisions(contest);
         DecideOwnLogs(contest);
         MatchPartners(contest, index);
     }
+    tell("clocks");
     CountAppearances(contest);
     FindBustedCalls(contest, index);
+    tell("busted calls");
     DecideDupes(contest, index);
     DecideTheRest(contest, index);
     ReviewForTheOrganiser(contest);
     ApplyDecisions(contest);
+    tell("dupes, NILs, the rest");
     ScoreEntrants(contest);
+    tell("scores");
     return contest;
 }
 

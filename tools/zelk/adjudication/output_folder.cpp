@@ -146,7 +146,8 @@ void PutInPlace(const fs::path& output, RunFolder& run, const OutputSteps& steps
 // other file stops the run. Then flushes them all to the disk in one go.
 WrittenResults WriteFiles(const ContestCheck& contest, const QuotedLines& quoted,
                           const fs::path& into, const fs::path& output,
-                          const ResultsFormats& formats, const OutputSteps& steps) {
+                          const ResultsFormats& formats, const OutputSteps& steps,
+                          const PartDone& tell) {
     WrittenResults written;
     written.ubnFiles = UbnFiles(contest);
     const fs::path reports = into / kUbnFolder;
@@ -160,6 +161,7 @@ WrittenResults WriteFiles(const ContestCheck& contest, const QuotedLines& quoted
             file.notWritten = "cannot be written: " + error.message();
         }
     });
+    tell("reports");
     std::vector<fs::path> files;
     files.reserve(written.ubnFiles.size() + 4);
     for (const UbnFile& file : written.ubnFiles) {
@@ -181,12 +183,14 @@ WrittenResults WriteFiles(const ContestCheck& contest, const QuotedLines& quoted
     if (formats.html) {
         write(kResultsHtml, ResultsHtml(contest, written.ubnFiles));
     }
+    tell("results files");
     // Every file whole on the disk before the first is put in place.
     const fs::path folders[] = {reports, into};
     if (const std::error_code error = steps.flush(into, files, folders)) {
         throw std::runtime_error(output.string() +
                                  ": the results cannot be flushed to the disk: " + error.message());
     }
+    tell("flushed to the disk");
     return written;
 }
 
@@ -205,16 +209,25 @@ OutputSteps SystemSteps() {
 }
 
 WrittenResults WriteResults(const ContestCheck& contest, const fs::path& folder,
-                            const ResultsFormats& formats, const OutputSteps& steps) {
+                            const ResultsFormats& formats, const OutputSteps& steps,
+                            const PartDone& done) {
+    const auto tell = [&done](std::string_view part) {
+        if (done) {
+            done(part);
+        }
+    };
     // Before anything is made: a log that changed stops the run here.
     const QuotedLines quoted = QuotedLines::Of(contest);
+    tell("quoted lines read again");
     std::error_code error;
     const bool made = !fs::exists(folder, error);
     MakeFolder(folder);
     try {
         RunFolder run(folder);
-        WrittenResults written = WriteFiles(contest, quoted, run.New(), folder, formats, steps);
+        WrittenResults written =
+            WriteFiles(contest, quoted, run.New(), folder, formats, steps, tell);
         PutInPlace(folder, run, steps);
+        tell("put in place");
         if (const std::error_code removed = run.Remove()) {
             written.leftOver = run.Path().string() + ": cannot be removed: " + removed.message();
         }

@@ -71,7 +71,7 @@ struct WrittenResults {
 // since it was read; the output folder then holds what it held before.
 WrittenResults WriteResults(const ContestCheck& contest, const std::filesystem::path& folder,
                             const ResultsFormats& formats = {},
-                            const OutputSteps& steps = SystemSteps());
+                            const OutputSteps& steps = SystemSteps(), const PartDone& done = {});
 
 // Why the results may not be written into `output` for the logs of `logs`:
 // one lies in the other, or the logs lie in a part of `output` that a run
