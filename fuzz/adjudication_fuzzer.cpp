@@ -68,7 +68,7 @@ void CheckMapping(const std::string& bytes) {
     std::size_t c = 0;
     for (const logfile::CabrilloQso& qso : log->qsos) {
         if (!qso.xQso) {
-            Require(mapped.contacts[c].exchRcvd == qso.received.Normalised(),
+            Require(mapped.contacts[c].exchRcvd == qso.Normalised(qso.received),
                     "a received exchange handed over otherwise than read");
             Require(mapped.contacts[c].record == qso.lineNumber, "a contact's line number");
             ++c;

@@ -59,12 +59,12 @@ void ExpectQso(const logfile::CabrilloQso& q, const Expected& e) {
     EXPECT_EQ(q.Text(q.sent.report), e.sentReport);
     EXPECT_EQ(q.Text(q.sent.serialText), e.sentSerialText);
     EXPECT_EQ(q.sent.serial, e.sentSerial);
-    EXPECT_EQ(q.sent.Normalised(), e.sentNormalised);
+    EXPECT_EQ(q.Normalised(q.sent), e.sentNormalised);
     EXPECT_EQ(q.Call(), e.call);
     EXPECT_EQ(q.Text(q.received.report), e.receivedReport);
     EXPECT_EQ(q.Text(q.received.serialText), e.receivedSerialText);
     EXPECT_EQ(q.received.serial, e.receivedSerial);
-    EXPECT_EQ(q.received.Normalised(), e.receivedNormalised);
+    EXPECT_EQ(q.Normalised(q.received), e.receivedNormalised);
     EXPECT_EQ(q.transmitter, e.transmitter);
     EXPECT_EQ(q.xQso, e.xQso);
 }
@@ -129,11 +129,11 @@ TEST(CabrilloReader, ReadsBackTheQsoLinesOfOurWriter) {
         EXPECT_EQ(q.freqKHz, static_cast<uint32_t>(rows[i].freqKHz));
         EXPECT_EQ(q.Text(q.date), "2024-05-12");
         EXPECT_EQ(q.Text(q.time), "0600");
-        EXPECT_EQ(q.sent.Normalised(), "001 50N30O");
+        EXPECT_EQ(q.Normalised(q.sent), "001 50N30O");
         EXPECT_EQ(q.Text(q.received.report), rows[i].report);
         EXPECT_EQ(q.Text(q.received.serialText), rows[i].serialText);
         EXPECT_EQ(q.received.serial, rows[i].serial);
-        EXPECT_EQ(q.received.Normalised(), rows[i].normalised);
+        EXPECT_EQ(q.Normalised(q.received), rows[i].normalised);
     }
     EXPECT_EQ(log.qsos[3].received.latitude, 66);  // as the plug-in scores it
     EXPECT_EQ(log.qsos[3].received.longitude, 10);

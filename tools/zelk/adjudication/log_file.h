@@ -49,6 +49,9 @@ struct CheckedLine {
     bool unreadable : 1 = false;
     bool sentRead : 1 = true;
     bool receivedRead : 1 = true;
+    // The status is written on the check's threads: the fields above, only
+    // ever read once the line is, lie apart from it in memory.
+    uint32_t : 0;
     uint32_t receivedSerial : 20 = 0;
     uint32_t band : 8 = logfile::kNoBand;
     LineStatus status : 4 = LineStatus::kPending;

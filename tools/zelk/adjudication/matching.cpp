@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "adjudication/check_steps.h"
+#include "adjudication/in_parallel.h"
 
 namespace zelk::adjudication {
 
@@ -139,9 +140,15 @@ void PairLines(CheckedLine& x, uint32_t first, CheckedLine& y, uint32_t second) 
 }
 
 void MatchPartners(ContestCheck& contest, const PartnerIndex& index) {
-    std::vector<Candidate> candidates;
+    // Each line is paired from one entrant's side only: a line of ours whose
+    // call names a later entrant, and that entrant's lines with a call we
+    // send, are ours to pair, and no one else's. So the entrants are taken
+    // on the check's threads, each writing lines no other touches.
+    std::vector<std::vector<Candidate>> candidatesOf(kCheckThreads);
     const auto entrants = static_cast<uint32_t>(contest.entrants.size());
-    for (uint32_t a = 0; a < entrants; ++a) {
+    InParallelOnThreads(entrants, kCheckThreads, [&](std::size_t e, unsigned thread) {
+        const auto a = static_cast<uint32_t>(e);
+        std::vector<Candidate>& candidates = candidatesOf[thread];
         const std::vector<uint32_t>& sent = contest.entrants[a].sentCalls;
         ForEachKey(index.Of(a), [&](std::span<const PartnerIndex::Entry> ours) {
             // A partner before us in order has looked at this pair already.
@@ -163,7 +170,7 @@ void MatchPartners(ContestCheck& contest, const PartnerIndex& index) {
                 }
             }
         });
-    }
+    }, [](std::size_t) {});
     PairWithoutBand(contest, index);
 }
 

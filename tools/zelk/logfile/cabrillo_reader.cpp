@@ -125,7 +125,7 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::string& text, QsoSink* sink) {
         log.qsos.reserve(text.size() / 80);
     }
     CabrilloQso scratch;  // the line being read, where a sink takes the lines
-    DateCache dates;
+    QsoLineCache cache;
     CabrilloLines lines(text);
     std::string_view line;
     std::size_t lineBegin = 0;
@@ -148,11 +148,15 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::string& text, QsoSink* sink) {
                  .kind = UnreadableKind::kAfterEnd});
             continue;
         }
-        const std::size_t colon = line.find(':', first);
+        // Most lines are QSO: lines, known at a glance.
+        const bool qsoAtOnce = line.size() - first >= 4 && AsciiUpper(line[first]) == 'Q' &&
+                               AsciiUpper(line[first + 1]) == 'S' &&
+                               AsciiUpper(line[first + 2]) == 'O' && line[first + 3] == ':';
+        const std::size_t colon = qsoAtOnce ? first + 3 : line.find(':', first);
         const std::string_view name = colon == std::string_view::npos
                                           ? std::string_view()
                                           : TrimBlanks(line.substr(first, colon - first));
-        const bool isTag = IsTagName(name);
+        const bool isTag = qsoAtOnce || IsTagName(name);
         if (isTag) {
             // The copy is ours: tag names are kept in capitals in place.
             char* letters = text.data() + (name.data() - text.data());
@@ -195,7 +199,7 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::string& text, QsoSink* sink) {
             qso.line = line;
             qso.lineNumber = number;
             qso.xQso = xQso;
-            if (auto problem = ReadQsoFields(line, colon + 1, xQso ? "X-QSO" : "QSO", dates, qso)) {
+            if (auto problem = ReadQsoFields(line, colon + 1, xQso ? "X-QSO" : "QSO", cache, qso)) {
                 const bool partlyRead =
                     problem->fixedFieldsRead && !problem->otherContest && qso.call.size != 0;
                 log.unreadable.push_back(Unreadable(number, std::move(*problem), qso));
