@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -153,7 +154,7 @@ class ScoredTexts {
   private:
     std::vector<std::string> m_byBand;                  // a band's text, once asked for
     std::unordered_map<uint64_t, std::string> m_texts;  // by megahertz, of frequencies in no band
-    std::unordered_map<uint32_t, std::string> m_coordinates;  // by key
+    std::deque<std::string> m_received;  // a line's coordinate each, never moved: short texts
 };
 
 // A credited line as the checked score takes it: the worked call, the group

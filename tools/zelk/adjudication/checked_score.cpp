@@ -34,14 +34,7 @@ std::string_view ScoredTexts::Received(const CheckedLine& line) {
     // blank (ExchangeCoordinateText, ParseCoordinate); a coordinate read
     // has one or two digits of latitude and one to three of longitude, which
     // its key holds whole, so its key's text reads as the line's own.
-    auto it = m_coordinates.find(line.receivedCoordinate);
-    if (it == m_coordinates.end()) {
-        it = m_coordinates
-                 .emplace(line.receivedCoordinate,
-                          logfile::CoordinateKeyText(line.receivedCoordinate))
-                 .first;
-    }
-    return it->second;
+    return m_received.emplace_back(logfile::CoordinateKeyText(line.receivedCoordinate));
 }
 
 ScoredContact ScoredLine(const ContestCheck& contest, const CheckedLine& line, ScoredTexts& texts) {
@@ -89,6 +82,7 @@ std::vector<uint32_t> Rank(const ContestCheck& contest, std::vector<uint32_t> ra
 void ScoreEntrant(const ContestCheck& contest, Entrant& entrant) {
     ScoredTexts texts;
     std::vector<ScoredContact> credited;
+    credited.reserve(entrant.log.lines.size());
     entrant.statusCounts.fill(0);
     entrant.nils = 0;
     for (uint32_t i = 0; i < entrant.log.lines.size(); ++i) {

@@ -203,21 +203,33 @@ class UbnWriter {
     }
 
     // The line of contest-wide number `number`, of `log`.
-    void Quote(const LogFile& log, const CheckedLine& line, uint32_t number,
-               const std::string& whose) {
-        m_text += "  " + PrintableName(log.name) + " line " + std::to_string(line.lineNumber) +
-                  " (" + whose + "):\n    " + std::string(m_quoted.Text(number)) + "\n";
+    void Quote(const std::string& name, const CheckedLine& line, uint32_t number,
+               std::string_view whose) {
+        m_text += "  ";
+        m_text += name;
+        m_text += " line ";
+        m_text += std::to_string(line.lineNumber);
+        m_text += " (";
+        m_text += whose;
+        m_text += "):\n    ";
+        m_text += m_quoted.Text(number);
+        m_text += '\n';
     }
 
     void Explain(const CheckedLine& line, uint32_t number) {
         const ContestCheck::LineRef other = m_contest.Line(line.decidedBy);
-        const std::string head = "Line " + std::to_string(line.lineNumber) + ", " +
-                                 Shown(m_contest.calls.Text(line.call)) + ": ";
-        m_text += Wrapped(head + m_why.Why(line), 0);
-        Quote(m_entrant.log, line, number, "yours");
+        m_paragraph = "Line ";
+        m_paragraph += std::to_string(line.lineNumber);
+        m_paragraph += ", ";
+        m_paragraph += Shown(m_contest.calls.Text(line.call));
+        m_paragraph += ": ";
+        m_paragraph += m_why.Why(line);
+        AppendWrapped(m_text, m_paragraph, 0);
+        Quote(m_name, line, number, "yours");
         if (other.line != nullptr) {
             const bool own = other.entrant == &m_entrant;
-            Quote(other.entrant->log, *other.line, line.decidedBy,
+            Quote(own ? m_name : PrintableName(other.entrant->log.name), *other.line,
+                  line.decidedBy,
                   !own ? Shown(other.entrant->log.call) + "'s"
                   : m_why.IsFirstOfItsCallAndBand(*other.line) ? "the first"
                                                                : "the one that counts");
@@ -269,6 +281,8 @@ class UbnWriter {
     const Entrant& m_entrant;
     const QuotedLines& m_quoted;
     const LineExplanation m_why;
+    const std::string m_name = PrintableName(m_entrant.log.name);  // as a quote names the log
+    std::string m_paragraph;  // the one being made, before it is wrapped
     std::string m_text;
 };
 

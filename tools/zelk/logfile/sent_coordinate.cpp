@@ -2,6 +2,7 @@
 #include "logfile/sent_coordinate.h"
 
 #include <algorithm>
+#include <charconv>
 #include <unordered_map>
 #include <vector>
 
@@ -36,8 +37,13 @@ uint32_t CoordinateKey(std::string_view coordinate) {
 }
 
 std::string CoordinateKeyText(uint32_t key) {
-    return std::to_string(key >> kLatitudeShift) + ((key & kSouth) != 0 ? "S" : "N") +
-           std::to_string(key >> kLongitudeShift & 4095) + ((key & kWest) != 0 ? "W" : "O");
+    // Each number of ten digits at most, each followed by its letter.
+    char text[24];
+    char* end = std::to_chars(text, text + 10, key >> kLatitudeShift).ptr;
+    *end++ = (key & kSouth) != 0 ? 'S' : 'N';
+    end = std::to_chars(end, end + 10, key >> kLongitudeShift & 4095).ptr;
+    *end++ = (key & kWest) != 0 ? 'W' : 'O';
+    return std::string(text, end);
 }
 
 SignedDegrees CoordinateKeyDegrees(uint32_t key) {
