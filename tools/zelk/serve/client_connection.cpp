@@ -21,10 +21,12 @@ using boost::system::error_code;
 
 namespace {
 
-// After the answer, what the client still sends is read and dropped for up
-// to this long before the close, so that a close with unread bytes (which
-// resets the connection) does not take the answer with it.
+// After the answer, what the client still sends is read and dropped, up to
+// this long and this much, before the close, so that a close with unread
+// bytes (which resets the connection) does not take the answer with it; a
+// client that sends more (a flood) is cut off at once.
 constexpr std::chrono::seconds kLinger{2};
+constexpr std::size_t kLingerBytes = 64 * 1024;
 // How long an answer under way may still take once the server stops.
 constexpr std::chrono::seconds kStopGrace{2};
 // Reads one readiness takes before the other connections' turn.
@@ -118,6 +120,10 @@ void ClientConnection::OnReadable() {
             return Close();  // the client went away or closed its side
         }
         if (m_phase == Phase::kLingering) {
+            m_drained += got;
+            if (m_drained > kLingerBytes) {
+                return Close();
+            }
             continue;  // dropped
         }
         m_lastBytes = Clock::now();

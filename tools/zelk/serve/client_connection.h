@@ -115,6 +115,7 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
     Clock::time_point m_lastBytes;
     bool m_stallLimited = false;  // dropped too when nothing comes for the read timeout
     std::size_t m_reserved = 0;   // body bytes counted against the budget
+    std::size_t m_drained = 0;    // bytes dropped after the answer
     std::string m_out;
 };
 
