@@ -138,6 +138,12 @@ TEST(ServeHttp, ALogOfTheLimitIsTakenAndOneByteMoreIsNot) {
     const std::string padded = log + std::string(4096 - log.size(), '\n');
     EXPECT_EQ(served.Upload(padded)->status, 201);
     EXPECT_EQ(served.Upload(padded + "\n")->status, 413);
+    // A client that waits to be told before it sends the body (curl does) is told.
+    const auto told = served.Raw(
+        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
+        "Content-Length: 1000\r\nExpect: 100-continue\r\n\r\n",
+        500ms);
+    EXPECT_EQ(told.bytes, "HTTP/1.1 100 Continue\r\n\r\n");
 }
 
 // Clients that send too much, too slowly or nothing: each is answered (or

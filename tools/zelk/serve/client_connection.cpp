@@ -106,8 +106,7 @@ void ClientConnection::WaitForBytes() {
 
 void ClientConnection::OnReadable() {
     for (int read = 0; read < kReadsAtOnce; ++read) {
-        const bool reading =
-            (m_phase == Phase::kHead || m_phase == Phase::kBody) && !m_writingContinue;
+        const bool reading = m_phase == Phase::kHead || m_phase == Phase::kBody;
         if (!reading && m_phase != Phase::kLingering) {
             return;  // bytes wait until the answer is written
         }
@@ -183,15 +182,14 @@ void ClientConnection::OnHead() {
     }
     const RequestReader::Step step = m_reader.ReadBody(rules.limit);
     if (step == RequestReader::Step::kMore && m_reader.ExpectsContinue()) {
-        m_writingContinue = true;
-        asio::async_write(m_socket, asio::buffer(kContinue.data(), kContinue.size()),
-                          [self = shared_from_this()](const error_code& error, std::size_t) {
-                              self->m_writingContinue = false;
-                              if (error) {
-                                  return self->Close();
-                              }
-                              self->WaitForBytes();
-                          });
+        // Nothing was written to the connection yet, so its few bytes fit
+        // at once; one write under way at a time stays the rule.
+        error_code error;
+        const std::size_t written =
+            m_socket.write_some(asio::buffer(kContinue.data(), kContinue.size()), error);
+        if (error || written != kContinue.size()) {
+            return Close();
+        }
     }
     Take(step);
 }

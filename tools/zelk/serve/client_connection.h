@@ -103,8 +103,7 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
     boost::asio::steady_timer m_timer;
     std::list<std::weak_ptr<ClientConnection>>::iterator m_place;
     Phase m_phase = Phase::kHead;
-    bool m_waiting = false;          // a wait for bytes is under way
-    bool m_writingContinue = false;  // "100 Continue" is being written
+    bool m_waiting = false;  // a wait for bytes is under way
     RequestReader m_reader;
     Request m_request;
     bool m_haveHead = false;
