@@ -85,7 +85,7 @@ void ClientConnection::Start(std::list<std::weak_ptr<ClientConnection>>::iterato
     }
     m_peer = peer.address().to_string();
     ArmTimer(m_accepted + m_server.readTimeout);
-    WaitForBytes();
+    OnReadable();  // a client's request is often there with its connection
 }
 
 void ClientConnection::WaitForBytes() {

@@ -28,6 +28,8 @@ constexpr int kListenBacklog = 1024;
 // Files the process keeps open beside its connections: the database, the
 // logs being stored, the check's files, the standard streams.
 constexpr std::size_t kOtherFiles = 64;
+// Connections taken in one go when several wait.
+constexpr int kAcceptsAtOnce = 64;
 // After a failed accept (no file left), the pause before the next.
 constexpr std::chrono::milliseconds kAcceptPause{100};
 // The least the bodies held at once may take together; uploads beyond the
@@ -95,6 +97,17 @@ void HttpServer::Impl::Accept() {
             return;
         }
         Admit(std::move(socket));
+        // The others waiting are taken too before anything else gets its
+        // turn: a burst of entrants is in after one round.
+        for (int more = 0; more < kAcceptsAtOnce && !core.stopping; ++more) {
+            error_code none;
+            tcp::socket next(core.io);
+            acceptor.accept(next, none);
+            if (none) {
+                break;
+            }
+            Admit(std::move(next));
+        }
         Accept();
     });
 }
@@ -182,6 +195,9 @@ int HttpServer::Bind(const ListenAddress& address) {
                                  " (is another server using the port?)");
     }
     acceptor.listen(kListenBacklog, error);
+    if (!error) {
+        acceptor.non_blocking(true, error);  // accept() answers at once when none waits
+    }
     if (error) {
         throw std::runtime_error("cannot listen on " + shown + ": " + error.message());
     }
