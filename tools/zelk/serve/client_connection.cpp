@@ -7,6 +7,7 @@
 #include <boost/asio/write.hpp>
 #include <boost/beast/http/status.hpp>
 #include <exception>
+#include <utility>
 
 #include "serve/page_frame.h"
 #include "serve/request_parts.h"
@@ -245,6 +246,7 @@ void ClientConnection::Answer(Response response) {
                      ' ' + std::to_string(response.status));
     }
     m_out = Serialized(response, m_server.defaultHeaders, m_request.method == "HEAD");
+    LetGo();
     m_phase = Phase::kWriting;
     m_deadline = Clock::now() + (m_server.stopping ? kStopGrace : m_server.writeTimeout);
     ArmTimer(m_deadline);
@@ -255,6 +257,13 @@ void ClientConnection::Answer(Response response) {
                           }
                           self->Linger();
                       });
+}
+
+void ClientConnection::LetGo() {
+    m_request.admitted.reset();
+    m_request.body = std::string();
+    m_reader.Discard();
+    m_server.ReleaseBody(std::exchange(m_reserved, 0));
 }
 
 void ClientConnection::Linger() {
@@ -325,6 +334,7 @@ void ClientConnection::Close() {
         return;
     }
     m_phase = Phase::kClosed;
+    LetGo();
     error_code ignored;
     m_socket.close(ignored);
     m_timer.cancel();

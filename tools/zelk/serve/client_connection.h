@@ -94,6 +94,9 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
     void OnComplete();
     void Refuse(int status);
     void Answer(Response response);
+    // The request is answered or given up: what it held (its body, its
+    // place in the upload limits) goes now, not when the client has gone.
+    void LetGo();
     void Linger();
     void ArmTimer(Clock::time_point when);
     void OnTimer();

@@ -185,4 +185,12 @@ std::string RequestReader::TakeBody() {
     return std::move(m_parser->body);
 }
 
+void RequestReader::Discard() {
+    m_parser->body = std::string();
+    m_pending = std::string();
+    if (m_step != Step::kRefused) {
+        m_step = Step::kComplete;
+    }
+}
+
 }  // namespace zelk::serve

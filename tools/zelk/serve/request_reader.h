@@ -49,6 +49,8 @@ class RequestReader {
     // The body read so far; taken once, after kComplete.
     std::size_t BodyBytes() const;
     std::string TakeBody();
+    // Lets go of whatever it holds; it reads no more.
+    void Discard();
 
     // Whether any byte arrived.
     bool Started() const { return m_started; }
