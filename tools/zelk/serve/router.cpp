@@ -1,4 +1,13 @@
 // Finding a request's route.
+
+// GCC 12 warns, wrongly, that libstdc++'s std::regex compiler may read a
+// member it has just initialised, at -O1 as the sanitizer build compiles
+// (a known false positive); this file is where the route patterns are
+// compiled.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
 #include "serve/router.h"
 
 namespace zelk::serve {
