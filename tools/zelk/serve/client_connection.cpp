@@ -46,7 +46,7 @@ std::string Serialized(const Response& response, const Headers& defaults, bool h
         }
     }
     for (const auto& [name, value] : response.headers) {
-        if (name != "Content-Length" && name != "ClientConnection") {
+        if (name != "Content-Length" && name != "Connection") {
             out += name + ": " + value + "\r\n";
         }
     }

@@ -38,7 +38,7 @@ constexpr std::size_t kLeastBodyBudget = std::size_t{256} << 20;
 // A connection for which there is no room gets this, and is closed.
 constexpr std::string_view kNoRoom =
     "HTTP/1.1 503 Service Unavailable\r\nRetry-After: 5\r\nContent-Length: 0\r\n"
-    "ClientConnection: close\r\n\r\n";
+    "Connection: close\r\n\r\n";
 
 // Raises the soft limit on open files so that `wanted` connections fit;
 // how many fit under the limit the process may have.
