@@ -160,20 +160,43 @@ void ClientConnection::OnHead() {
     if (m_route == nullptr) {
         return Refuse(status);
     }
-    BodyRules rules;
-    if (m_route->admit) {
-        Response refusal;
-        std::optional<BodyRules> admitted;
-        try {
-            admitted = m_route->admit(m_request, refusal);
-        } catch (const std::exception&) {
-            return Refuse(500);
-        }
-        if (!admitted) {
-            return Answer(std::move(refusal));
-        }
-        rules = *admitted;
+    if (!m_route->admit) {
+        return ReadBody(BodyRules());
     }
+    // The decision may read the organiser's credentials or the upload
+    // limits: a worker takes it, never the I/O thread.
+    m_phase = Phase::kAdmitting;
+    asio::post(m_server.workers,
+               [self = shared_from_this(), guard = asio::make_work_guard(m_server.io)]() mutable {
+                   Response refusal;
+                   std::optional<BodyRules> admitted;
+                   try {
+                       admitted = self->m_route->admit(self->m_request, refusal);
+                   } catch (...) {
+                       refusal = Response();
+                       SendServerRefusal(self->m_request, refusal, 500);
+                   }
+                   ServerCore& server = self->m_server;
+                   asio::post(server.io, [self = std::move(self), admitted,
+                                          refusal = std::move(refusal)]() mutable {
+                       if (self->m_phase != Phase::kAdmitting) {
+                           return;
+                       }
+                       if (self->m_server.stopping) {
+                           return self->Close();
+                       }
+                       if (!admitted) {
+                           return self->Answer(std::move(refusal));
+                       }
+                       self->ReadBody(*admitted);
+                       if (self->m_phase == Phase::kBody) {
+                           self->WaitForBytes();
+                       }
+                   });
+               });
+}
+
+void ClientConnection::ReadBody(const BodyRules& rules) {
     m_phase = Phase::kBody;
     if (rules.within) {
         m_deadline = m_accepted + *rules.within;
@@ -208,7 +231,7 @@ void ClientConnection::OnComplete() {
         Response response;
         try {
             self->m_route->handler(self->m_request, response);
-        } catch (const std::exception&) {
+        } catch (...) {  // the handlers are guarded; this keeps the worker whatever
             response = Response();
             SendServerRefusal(self->m_request, response, 500);
         }
@@ -305,6 +328,7 @@ void ClientConnection::OnTimer() {
         case Phase::kWriting:
         case Phase::kLingering:
             return Close();
+        case Phase::kAdmitting:
         case Phase::kHandling:
         case Phase::kClosed:
             return;
@@ -323,6 +347,7 @@ void ClientConnection::Stop() {
                 ArmTimer(m_deadline);
             }
             return;
+        case Phase::kAdmitting:  // a worker holds the request: it answers first
         case Phase::kHandling:
         case Phase::kClosed:
             return;

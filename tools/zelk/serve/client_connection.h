@@ -5,8 +5,9 @@
 // limits and deadlines (a total time for the head from the connection, for
 // the body the route's total time and the read timeout between bytes),
 // answering, and draining what the client still sends before the close.
-// Only the route's handler runs on a worker thread, with the request whole:
-// no client holds a worker while it sends, however slowly.
+// Only the route's decision on a head (before its body is read) and its
+// handler (with the request whole) run on a worker thread: no client holds
+// a worker while it sends, however slowly.
 #pragma once
 
 #include <array>
@@ -85,12 +86,13 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
     void Stop();
 
   private:
-    enum class Phase { kHead, kBody, kHandling, kWriting, kLingering, kClosed };
+    enum class Phase { kHead, kAdmitting, kBody, kHandling, kWriting, kLingering, kClosed };
 
     void WaitForBytes();
     void OnReadable();
     void Take(RequestReader::Step step);
     void OnHead();
+    void ReadBody(const BodyRules& rules);
     void OnComplete();
     void Refuse(int status);
     void Answer(Response response);

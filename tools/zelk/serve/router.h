@@ -27,10 +27,10 @@ struct BodyRules {
     std::optional<std::chrono::seconds> within;
 };
 
-// Decides on a request from its head, before its body is read: the rules
-// its body is read by, or nullopt with `refusal` filled (answered at once,
-// the body never read). What it keeps while the request is served goes in
-// `head.admitted`.
+// Decides on a request from its head, before its body is read, on a worker
+// thread: the rules its body is read by, or nullopt with `refusal` filled
+// (answered at once, the body never read). What it keeps while the request
+// is served goes in `head.admitted`.
 using Admission = std::function<std::optional<BodyRules>(Request& head, Response& refusal)>;
 // How a route words a refusal the server gives while reading its request
 // (400, 408, 413, 503).
