@@ -22,6 +22,8 @@ call=$(printf '%s\n' "$summary" | sed -n 's/^Call: *//p')
 score=$(printf '%s\n' "$summary" | sed -n 's/^Score: .*= *//p')
 
 rm -rf "$work/contest"
+# Emptied first: what an earlier run left would name its port.
+: >"$work/serve.out"
 "$zelk" serve "$work/contest" --listen 127.0.0.1:0 >"$work/serve.out" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true' EXIT

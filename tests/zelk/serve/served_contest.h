@@ -1,8 +1,8 @@
 // A contest served in the test's own process: `zelk serve`'s App and HTTP
 // server on an ephemeral loopback port, over a temporary contest folder that
-// is removed afterwards; and the clients the tests talk to it with: the
-// library's client for whole requests, a raw socket for the requests no
-// well-behaved client sends (a huge length, a stall, a trickle).
+// is removed afterwards; and the clients the tests talk to it with:
+// cpp-httplib's client for whole requests, a raw socket for the requests no
+// well-behaved client sends (a huge length, a stall, a trickle, a flood).
 #pragma once
 
 #include <httplib.h>
@@ -10,8 +10,10 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "serve/app.h"
 #include "serve/http_server.h"
@@ -42,20 +44,29 @@ class ServedContest {
                            const std::string& accept = "application/json",
                            const std::string& field = "log");
 
-    // Sends `request` as it stands and reads the answer until the server
-    // closes or `wait` passes; the bytes read, and whether it closed.
+    // The lines the server logged so far.
+    std::vector<std::string> LogLines();
+
+    // Sends `request` as it stands, then `drip` again and again, `every` so
+    // often (as fast as the server takes it when zero), and reads the
+    // answer until the server closes or `wait` passes; the bytes read,
+    // whether it closed, and when.
     struct RawAnswer {
         std::string bytes;
         bool closed = false;
         std::chrono::milliseconds after{0};
     };
-    RawAnswer Raw(const std::string& request, std::chrono::milliseconds wait) const;
+    RawAnswer Raw(const std::string& request, std::chrono::milliseconds wait,
+                  const std::string& drip = "",
+                  std::chrono::milliseconds every = std::chrono::milliseconds(0)) const;
 
   private:
     std::filesystem::path m_root;
     ContestDir m_dir;
     std::string m_token;
     std::unique_ptr<App> m_app;
+    std::mutex m_logMutex;
+    std::vector<std::string> m_log;
     std::unique_ptr<HttpServer> m_server;
     int m_port = 0;
     std::thread m_thread;

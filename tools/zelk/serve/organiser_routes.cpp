@@ -14,13 +14,12 @@ namespace {
 
 using Via = OrganiserAuth::Via;
 
-Via Authenticate(const App& app, const httplib::Request& request) {
+Via Authenticate(const App& app, const Request& request) {
     return app.auth.Authenticate(request.get_header_value("Authorization"),
                                  request.get_header_value("Cookie"));
 }
 
-bool RefusedUnlessOrganiser(const App& app, const httplib::Request& request,
-                            httplib::Response& response) {
+bool RefusedUnlessOrganiser(const App& app, const Request& request, Response& response) {
     if (Authenticate(app, request) != Via::kNone) {
         return false;
     }
@@ -34,8 +33,7 @@ bool RefusedUnlessOrganiser(const App& app, const httplib::Request& request,
 }
 
 // For a request that changes something: the organiser, from the organiser's page.
-bool RefusedUnlessGenuine(const App& app, const httplib::Request& request,
-                          httplib::Response& response) {
+bool RefusedUnlessGenuine(const App& app, const Request& request, Response& response) {
     if (RefusedUnlessOrganiser(app, request, response)) {
         return true;
     }
@@ -69,7 +67,7 @@ Desk MakeDesk(App& app) {
     return desk;
 }
 
-void Login(App& app, const httplib::Request& request, httplib::Response& response) {
+void Login(App& app, const Request& request, Response& response) {
     const std::string origin = request.get_header_value("Origin");
     if (!origin.empty() && !SameOrigin(origin, request.get_header_value("Host"))) {
         SendPage(
@@ -86,7 +84,7 @@ void Login(App& app, const httplib::Request& request, httplib::Response& respons
     SendRedirect(response, "/organiser");
 }
 
-void RunCheck(App& app, const httplib::Request& request, httplib::Response& response) {
+void RunCheck(App& app, const Request& request, Response& response) {
     CheckOutcome outcome;
     try {
         outcome = app.checker.Run(Now());
@@ -109,33 +107,28 @@ void RunCheck(App& app, const httplib::Request& request, httplib::Response& resp
 
 }  // namespace
 
-void AddOrganiserRoutes(httplib::Server& server, App& app) {
-    server.Get("/organiser",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+void AddOrganiserRoutes(Router& server, App& app) {
+    server.Get("/organiser", Guarded([&app](const Request& request, Response& response) {
                    if (!RefusedUnlessOrganiser(app, request, response)) {
                        SendPage(response, 200, DeskPage(MakeDesk(app)));
                    }
                }));
-    server.Post("/organiser/login",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/login", Guarded([&app](const Request& request, Response& response) {
                     Login(app, request, response);
                 }));
-    server.Post("/organiser/logout",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/logout", Guarded([&app](const Request& request, Response& response) {
                     if (!RefusedUnlessGenuine(app, request, response)) {
                         response.set_header("Set-Cookie",
                                             app.auth.ClearCookie(app.settings.behindProxy));
                         SendRedirect(response, "/organiser");
                     }
                 }));
-    server.Post("/organiser/check",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/check", Guarded([&app](const Request& request, Response& response) {
                     if (!RefusedUnlessGenuine(app, request, response)) {
                         RunCheck(app, request, response);
                     }
                 }));
-    server.Post("/organiser/publish",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/publish", Guarded([&app](const Request& request, Response& response) {
                     if (RefusedUnlessGenuine(app, request, response)) {
                         return;
                     }
@@ -153,8 +146,7 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
                     }
                 }));
     server.Get(
-        R"(/organiser/logs/(\d+))",
-        Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+        R"(/organiser/logs/(\d+))", Guarded([&app](const Request& request, Response& response) {
             if (RefusedUnlessOrganiser(app, request, response)) {
                 return;
             }
@@ -173,13 +165,13 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
             response.set_content(app.files.Read(row->storedName), "application/octet-stream");
         }));
     server.Get("/organiser/submissions.json",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+               Guarded([&app](const Request& request, Response& response) {
                    if (!RefusedUnlessOrganiser(app, request, response)) {
                        SendJson(response, 200, SubmissionsJson(app.submissions.All()));
                    }
                }));
     server.Get(R"(/organiser/results/(ubn/)?([^/]+))",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+               Guarded([&app](const Request& request, Response& response) {
                    if (RefusedUnlessOrganiser(app, request, response)) {
                        return;
                    }
