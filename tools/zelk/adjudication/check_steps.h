@@ -100,6 +100,9 @@ LineStatus JudgeCopy(const CheckedLine& ours, const CheckedLine& theirs);
 // whose own log has not decided it is judged by its copy of what the other
 // sent.
 void PairLines(ContestCheck& contest, uint32_t first, uint32_t second);
+// The same, for lines at hand: `x` is line `first`, `y` line `second`.
+void PairLines(ContestCheck& contest, CheckedLine& x, uint32_t first, CheckedLine& y,
+               uint32_t second);
 
 // ContestCheck::appearances: per call, the logs that hold it in a readable
 // CW QSO: line.

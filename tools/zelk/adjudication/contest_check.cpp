@@ -75,17 +75,21 @@ void NumberLinesAndCalls(ContestCheck& contest) {
         contest.calls.Intern(entrant.log.call);
     }
     for (Entrant& entrant : contest.entrants) {
+        // A log's lines mostly send one call: looked up once.
+        std::string_view lastText;
         uint32_t lastSent = CallTable::kNoCall;
         for (CheckedLine& line : entrant.log.lines) {
             line.call = contest.calls.Intern(entrant.log.CallText(line));
-            line.ownCall = contest.calls.Intern(entrant.log.OwnCallText(line));
-            if (line.ownCall != lastSent) {
-                lastSent = line.ownCall;
+            const std::string_view own = entrant.log.OwnCallText(line);
+            if (lastSent == CallTable::kNoCall || own != lastText) {
+                lastText = own;
+                lastSent = contest.calls.Intern(own);
                 if (std::find(entrant.sentCalls.begin(), entrant.sentCalls.end(), lastSent) ==
                     entrant.sentCalls.end()) {
                     entrant.sentCalls.push_back(lastSent);
                 }
             }
+            line.ownCall = lastSent;
         }
     }
     // A call names the entrant whose CALLSIGN: it is, else the entrant whose

@@ -38,16 +38,16 @@ void PairRuns(ContestCheck& contest, uint32_t a, std::span<const PartnerIndex::E
               uint32_t b, std::span<const PartnerIndex::Entry> theirs,
               std::vector<Candidate>& candidates) {
     const int64_t window = contest.rules.timeWindowMinutes;
-    const auto& x = contest.entrants[a].log.lines;
-    const auto& y = contest.entrants[b].log.lines;
+    auto& x = contest.entrants[a].log.lines;
+    auto& y = contest.entrants[b].log.lines;
     const uint32_t first = contest.entrants[a].firstLine;
     const uint32_t partnerFirst = contest.entrants[b].firstLine;
     if (ours.size() == 1 && theirs.size() == 1) {
-        const CheckedLine& mine = x[ours[0].line];
-        const CheckedLine& other = y[theirs[0].line];
+        CheckedLine& mine = x[ours[0].line];
+        CheckedLine& other = y[theirs[0].line];
         if (NameEachOther(mine, other) && mine.match == kNoLine && other.match == kNoLine &&
             std::llabs(mine.minute - other.minute) <= window) {
-            PairLines(contest, first + ours[0].line, partnerFirst + theirs[0].line);
+            PairLines(contest, mine, first + ours[0].line, other, partnerFirst + theirs[0].line);
         }
         return;
     }
@@ -64,8 +64,11 @@ void PairRuns(ContestCheck& contest, uint32_t a, std::span<const PartnerIndex::E
     }
     std::sort(candidates.begin(), candidates.end());
     for (const Candidate& c : candidates) {
-        if (x[ours[c.ours].line].match == kNoLine && y[theirs[c.theirs].line].match == kNoLine) {
-            PairLines(contest, first + ours[c.ours].line, partnerFirst + theirs[c.theirs].line);
+        CheckedLine& mine = x[ours[c.ours].line];
+        CheckedLine& other = y[theirs[c.theirs].line];
+        if (mine.match == kNoLine && other.match == kNoLine) {
+            PairLines(contest, mine, first + ours[c.ours].line, other,
+                      partnerFirst + theirs[c.theirs].line);
         }
     }
 }
@@ -120,8 +123,10 @@ LineStatus JudgeCopy(const CheckedLine& ours, const CheckedLine& theirs) {
 }
 
 void PairLines(ContestCheck& contest, uint32_t first, uint32_t second) {
-    CheckedLine& x = contest.LineAt(first);
-    CheckedLine& y = contest.LineAt(second);
+    PairLines(contest, contest.LineAt(first), first, contest.LineAt(second), second);
+}
+
+void PairLines(ContestCheck&, CheckedLine& x, uint32_t first, CheckedLine& y, uint32_t second) {
     x.match = second;
     y.match = first;
     if (x.status == LineStatus::kPending) {
