@@ -24,32 +24,6 @@ using namespace std::chrono_literals;
 
 const fs::path kExamples = ZELK_EXAMPLES;
 
-std::string Example(const std::string& name) {
-    return ReadFile(kExamples / "contest" / name);
-}
-
-json Body(const httplib::Result& result) {
-    return json::parse(result->body);
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    text.replace(text.find(from), from.size(), to);
-    return text;
-}
-
-httplib::Headers Bearer(const std::string& token) {
-    return {{"Authorization", "Bearer " + token}};
-}
-
-// The organiser's cookie, as the login form sets it.
-std::string LogIn(ServedContest& served) {
-    auto answer = served.Client().Post("/organiser/login", "token=" + served.token(),
-                                       "application/x-www-form-urlencoded");
-    EXPECT_EQ(answer->status, 303);
-    const std::string cookie = answer->get_header_value("Set-Cookie");
-    return cookie.substr(0, cookie.find(';'));
-}
-
 TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
     ServedContest served;
     const std::string log = Example("UA2TV.log");
@@ -57,7 +31,7 @@ TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
     ASSERT_EQ(first->status, 201) << first->body;
     const json receipt = Body(first);
     EXPECT_EQ(receipt["call"], "UA2TV");
-    EXPECT_EQ(receipt["category"], "SINGLE-OP ALL CW LOW");
+    EXPECT_EQ(receipt["category"], "SINGLE-OP ALL LOW") << "as the check ranks it";
     EXPECT_EQ(receipt["qsos"], 17);
     EXPECT_EQ(receipt["claimed_score"], 2603);
     EXPECT_TRUE(receipt["replaces"].is_null());
@@ -107,17 +81,20 @@ TEST(ServeHttp, WhatIsNoCabrilloLogIsRefusedAndLeavesNothingBehind) {
         std::string log;
         std::string email;
         const char* reason;
+        std::string fileName = "mylog.log";
     } cases[] = {
         {"ADIF", Example("KL2OYT.adi"), "", "is an ADIF log"},
         {"UTF-16", utf16, "", "UTF-16"},
         {"binary", binary, "", "binary data"},
         {"blank", " \r\n\r\n", "", "is empty"},
-        {"empty field", "", "", "No log arrived"},
+        {"empty file", "", "", "The file you chose, mylog.log, is empty"},
+        {"no file chosen", "", "", "No log arrived: choose the log file", ""},
         {"no call", "START-OF-LOG: 3.0\nEND-OF-LOG:\n", "", "names no call"},
         {"bad e-mail", Example("UA2TV.log"), "ua2tv at home", "not an e-mail address"},
     };
     for (const auto& refused : cases) {
-        auto answer = served.Upload(refused.log, refused.email);
+        auto answer = served.Upload(refused.log, refused.email, {}, "application/json", "log",
+                                    refused.fileName);
         ASSERT_TRUE(answer) << refused.name;
         EXPECT_EQ(answer->status, 422) << refused.name;
         EXPECT_NE(Body(answer)["error"].get<std::string>().find(refused.reason), std::string::npos)
@@ -219,10 +196,9 @@ TEST(ServeHttp, AfterTheDeadlineOnlyTheOrganiserAddsLogs) {
     EXPECT_EQ(Body(byToken)["by_organiser"], true);
 
     // From the organiser's page: the cookie and the form's hidden value.
-    const std::string cookie = LogIn(served);
-    const httplib::MultipartFormDataItems withValue = {
-        {"log", Example("UA2JOI.log"), "a.log", ""},
-        {"form", served.app().auth.FormValue(), "", ""}};
+    const auto [cookie, value] = LogIn(served);
+    const httplib::MultipartFormDataItems withValue = {{"log", Example("UA2JOI.log"), "a.log", ""},
+                                                       {"form", value, "", ""}};
     auto fromDesk = served.Client().Post("/api/logs", {{"Cookie", cookie}}, withValue);
     EXPECT_EQ(fromDesk->status, 201);
     // The cookie alone, as a page elsewhere could make a browser send it, is no organiser.
@@ -269,8 +245,7 @@ TEST(ServeHttp, TheOrganisersPagesNeedTheToken) {
 
 TEST(ServeHttp, FormsFromAnotherSiteChangeNothing) {
     ServedContest served;
-    const std::string cookie = LogIn(served);
-    const std::string value = served.app().auth.FormValue();
+    const auto [cookie, value] = LogIn(served);
     const struct {
         std::string form;
         std::string origin;
@@ -378,9 +353,22 @@ TEST(ServeHttp, TheCheckIsZelkAdjudicateOnTheCurrentLogsAndPublishingShowsIt) {
     auto publish =
         served.Client().Post("/organiser/publish", Bearer(served.token()), "", "text/plain");
     ASSERT_EQ(publish->status, 303);
-    EXPECT_EQ(served.Client().Get("/results/")->body,
-              ReadFile(served.dir().results / "results.html"));
+    // The public page: the site's navigation, no lists for the organiser's review.
+    const std::string page = served.Client().Get("/results/")->body;
+    EXPECT_TRUE(page == ReadFile(served.dir().results / "results-public.html"));
+    EXPECT_NE(page.find("<a href=\"/received\">"), std::string::npos);
+    EXPECT_EQ(page.find("Logs that cost others NILs"), std::string::npos);
+    EXPECT_NE(ReadFile(served.dir().results / "results.html").find("Logs that cost others NILs"),
+              std::string::npos);
     EXPECT_EQ(served.Client().Get("/results/ubn/UA2TV.ubn")->status, 200);
+    EXPECT_EQ(served.Client().Get("/results/results.json")->status, 404) << "it holds them too";
+    // Published with them when the organiser chooses.
+    publish = served.Client().Post("/organiser/publish", Bearer(served.token()), "review=1",
+                                   "application/x-www-form-urlencoded");
+    ASSERT_EQ(publish->status, 303);
+    EXPECT_NE(served.Client().Get("/results/")->body.find("Logs that cost others NILs"),
+              std::string::npos);
+    EXPECT_EQ(served.Client().Get("/results/results.json")->status, 200);
     for (const char* path :
          {"/results/ubn/..%2F..%2Forganiser-token", "/results/..%2Forganiser-token",
           "/results/%2E%2E/submissions.sqlite"}) {

@@ -40,7 +40,10 @@ std::string ErrorTitle(int status) {
 }  // namespace
 
 HttpServer::HttpServer(App& app) {
-    const ServeSettings& settings = app.settings;
+    // What stays as started; the upload limits the routes take from the
+    // settings of the moment, up to the body limit set here.
+    const std::shared_ptr<const ServeSettings> started = app.settings.Current();
+    const ServeSettings& settings = *started;
     const auto threads = static_cast<std::size_t>(std::max(settings.threads, 1));
     // The library takes ownership of the pool it is handed.
     m_server.new_task_queue = [threads] { return new httplib::ThreadPool(threads); };

@@ -2,6 +2,7 @@
 #include "serve/page_frame.h"
 
 #include "report_html/html_text.h"
+#include "serve/serve_settings.h"
 #include "text/text.h"
 
 namespace zelk::serve {
@@ -13,9 +14,7 @@ constexpr std::string_view kStyle = R"(
 * { box-sizing: border-box; }
 body { margin: 0; font: 16px/1.5 system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; color: var(--ink); background: #f6f7f9; }
 main { max-width: 52rem; margin: 0 auto; padding: 1rem; }
-header.site { background: #12324f; color: #fff; padding: .75rem 1rem; }
-header.site a { color: #fff; text-decoration: none; font-weight: 600; }
-header.site nav { max-width: 52rem; margin: 0 auto; display: flex; gap: 1.25rem; flex-wrap: wrap; }
+main.wide { max-width: none; }
 h1 { font-size: 1.5rem; margin: .5rem 0 1rem; }
 h2 { font-size: 1.2rem; margin: 1.5rem 0 .5rem; }
 a { color: var(--accent); }
@@ -42,7 +41,23 @@ ul.notes { margin: .25rem 0; padding-left: 1.25rem; }
 form.inline { display: inline; }
 )";
 
+constexpr std::string_view kNavigationStyle = R"(
+header.site { background: #12324f; color: #fff; padding: .75rem 1rem; }
+header.site a { color: #fff; text-decoration: none; font-weight: 600; font-size: 16px; }
+header.site nav { max-width: 52rem; margin: 0 auto; display: flex; gap: .5rem 1.25rem; flex-wrap: wrap; }
+)";
+
 }  // namespace
+
+std::string SiteNavigation() {
+    return "<header class=\"site\"><nav><a href=\"/\">Send a log</a>"
+           "<a href=\"/received\">Logs received</a><a href=\"/results/\">Results</a></nav>"
+           "</header>\n";
+}
+
+std::string_view SiteNavigationStyle() {
+    return kNavigationStyle;
+}
 
 std::string Text(std::string_view text, std::size_t limit) {
     return report_html::Escape(Printable(text, limit));
@@ -50,21 +65,20 @@ std::string Text(std::string_view text, std::size_t limit) {
 
 std::string TimeText(std::string_view utc) {
     std::string text(utc);
-    if (text.size() == 20 && text[10] == 'T' && text[19] == 'Z') {
-        text = text.substr(0, 10) + " " + text.substr(11, 8) + " UTC";
+    if (const auto time = ParseUtc(text)) {
+        text = UtcTextForPeople(*time);
     }
     return report_html::Escape(text);
 }
 
-std::string Document(std::string_view title, std::string_view body) {
+std::string Document(std::string_view title, std::string_view body, Width width) {
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            "<meta name=\"referrer\" content=\"same-origin\">\n<title>" +
            report_html::Escape(title) + "</title>\n<style>" + std::string(kStyle) +
-           "</style>\n</head>\n<body>\n<header class=\"site\"><nav><a href=\"/\">Send a log</a>"
-           "<a href=\"/received\">Logs received</a><a href=\"/results/\">Results</a></nav>"
-           "</header>\n<main>\n" +
-           std::string(body) + "</main>\n</body>\n</html>\n";
+           std::string(kNavigationStyle) + "</style>\n</head>\n<body>\n" + SiteNavigation() +
+           (width == Width::kScreen ? "<main class=\"wide\">\n" : "<main>\n") + std::string(body) +
+           "</main>\n</body>\n</html>\n";
 }
 
 std::string MessagePage(std::string_view title, std::string_view sentence,

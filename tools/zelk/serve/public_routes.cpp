@@ -6,7 +6,9 @@
 #include "serve/request_parts.h"
 #include "serve/responses.h"
 #include "serve/routes.h"
+#include "serve/security.h"
 #include "serve/upload_form.h"
+#include "text/text.h"
 
 namespace zelk::serve {
 
@@ -30,13 +32,15 @@ std::string Mebibytes(std::size_t bytes) {
 
 void UploadLog(App& app, const httplib::Request& request, httplib::Response& response,
                const httplib::ContentReader& reader) {
-    const ServeSettings& settings = app.settings;
-    const OrganiserAuth::Via via = app.auth.Authenticate(request.get_header_value("Authorization"),
-                                                         request.get_header_value("Cookie"));
-    const bool signedIn = via != OrganiserAuth::Via::kNone;
-    if (!signedIn && !app.intake.Open(Now())) {
+    const std::shared_ptr<const ServeSettings> live = app.settings.Current();
+    const ServeSettings& settings = *live;
+    const OrganiserAuth::Caller caller =
+        app.auth.Authenticate(request.get_header_value("Authorization"),
+                              request.get_header_value("Cookie"), Clock::now());
+    const bool signedIn = caller.via != OrganiserAuth::Via::kNone;
+    if (!signedIn && !Intake::Open(settings, Now())) {
         return RefuseUnread(request, response, 403, "Logs are no longer received",
-                            app.intake.ClosedSentence());
+                            Intake::ClosedSentence(settings));
     }
     const std::string tooLarge = "The log is larger than the " +
                                  Mebibytes(settings.maxUploadBytes) +
@@ -48,6 +52,7 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
     }
     std::optional<RateLimiter::Slot> slot;
     if (!signedIn) {
+        app.limiter.SetLimits(settings.uploadsAtOnce, settings.uploadsPerHour);
         auto admitted = app.limiter.Admit(ClientOf(request, app), Clock::now());
         if (auto* refused = std::get_if<RateLimiter::Refused>(&admitted)) {
             response.set_header("Retry-After", std::to_string(refused->retryAfterSeconds));
@@ -74,7 +79,7 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
                              start + std::chrono::seconds(settings.uploadSeconds));
     const bool complete = reader(
         [&form](const httplib::MultipartFormData& part) {
-            form.BeginField(part.name);
+            form.BeginField(part.name, part.filename);
             return true;
         },
         [&form, &lastBytes](const char* data, std::size_t size) {
@@ -97,20 +102,30 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
                             "The form arrived incomplete or garbled; nothing was received. "
                             "Please send the log again.");
     }
+    // The body is complete: its place in the order of arrival is taken now,
+    // before the reading, so that of two logs of a call the later one counts
+    // whichever is read first.
+    const Arrival arrival = app.intake.Arrive();
 
-    const bool byOrganiser = signedIn && app.auth.FormIsGenuine(via, form.FormValue(),
-                                                                request.get_header_value("Origin"),
-                                                                request.get_header_value("Host"));
+    const bool byOrganiser =
+        signedIn &&
+        OrganiserAuth::FormIsGenuine(caller, form.FormValue(), request.get_header_value("Origin"),
+                                     request.get_header_value("Host"));
     if (!form.File().empty() && !form.PastedText().empty()) {
         return SendRefusal(request, response, 422, "Two logs at once",
                            "Both a file and pasted text arrived: send the log one way only.");
     }
     if (form.File().empty() && form.PastedText().empty()) {
-        return SendRefusal(request, response, 422, "No log",
-                           "No log arrived: choose the log file, or paste the log.");
+        return SendRefusal(
+            request, response, 422, form.FileName().empty() ? "No log" : "The file is empty",
+            form.FileName().empty()
+                ? "No log arrived: choose the log file, or paste the log."
+                : "The file you chose, " + Printable(form.FileName(), 60) +
+                      ", is empty: it holds no byte. Choose the Cabrillo file your logging "
+                      "program wrote for the contest, or paste the log.");
     }
     UploadForm upload{form.File().empty() ? form.PastedText() : form.File(), form.Email()};
-    const IntakeOutcome outcome = app.intake.Receive(upload, byOrganiser, Now());
+    const IntakeOutcome outcome = app.intake.Receive(upload, byOrganiser, settings, arrival);
     if (!outcome.receipt) {
         return SendRefusal(
             request, response, outcome.status,
@@ -120,32 +135,68 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
     if (ClientWantsJson(request)) {
         SendJson(response, 201, ReceiptJson(*outcome.receipt));
     } else {
-        SendPage(response, 201, ReceiptPage(*outcome.receipt, settings.contestName));
+        SendPage(response, 201, ReceiptPage(*outcome.receipt, settings.ContestName()));
+    }
+}
+
+// What became of a log since its receipt, for the receipt shown again.
+std::string StateOf(const Submission& row) {
+    if (row.removed) {
+        return "The organiser has taken this log out of the contest.";
+    }
+    if (row.replacedBy) {
+        return "A log of " + Printable(row.call, 40) +
+               " that arrived later replaced this one (receipt " + std::to_string(*row.replacedBy) +
+               ").";
+    }
+    return "This is the log of " + Printable(row.call, 40) + " that counts.";
+}
+
+void ShowReceipt(App& app, const httplib::Request& request, httplib::Response& response) {
+    const auto id = ParseId(request.matches[1].str());
+    const auto row = id ? app.submissions.Find(*id) : std::nullopt;
+    // Compared in constant time: the key is the receipt's only secret.
+    if (!row || row->receiptKey.empty() || !SameSecret(request.matches[2].str(), row->receiptKey)) {
+        return SendRefusal(request, response, 404, "No such receipt",
+                           "There is no receipt at this address; check that it was copied whole.");
+    }
+    const Receipt receipt = ReceiptOf(*row);
+    if (ClientWantsJson(request)) {
+        SendJson(response, 200, ReceiptJson(receipt));
+    } else {
+        SendPage(response, 200,
+                 ReceiptPage(receipt, app.settings.Current()->ContestName(), true, StateOf(*row)));
     }
 }
 
 }  // namespace
 
-std::string ClientOf(const httplib::Request& request, const App& app) {
+std::string ClientOf(const httplib::Request& request, App& app) {
     return ClientAddress(request.remote_addr, request.get_header_value("X-Forwarded-For"),
-                         app.settings.behindProxy);
+                         app.settings.Current()->behindProxy);
 }
 
 void AddPublicRoutes(httplib::Server& server, App& app) {
     server.Get("/", Guarded([&app](const httplib::Request&, httplib::Response& response) {
-                   SendPage(response, 200, UploadPage(app.settings, app.intake.Open(Now())));
+                   const auto settings = app.settings.Current();
+                   SendPage(response, 200, UploadPage(*settings, Intake::Open(*settings, Now())));
                }));
     server.Post("/api/logs",
                 Guarded([&app](const httplib::Request& request, httplib::Response& response,
                                const httplib::ContentReader& reader) {
                     UploadLog(app, request, response, reader);
                 }));
+    server.Get(R"(/receipts/(\d+)/([0-9a-f]+))",
+               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+                   ShowReceipt(app, request, response);
+               }));
     server.Get("/received", Guarded([&app](const httplib::Request&, httplib::Response& response) {
                    SendPage(response, 200,
-                            ReceivedPage(app.submissions.Current(), app.settings.contestName));
+                            ReceivedPage(app.submissions.CurrentWithoutSummaries(),
+                                         app.settings.Current()->ContestName()));
                }));
     server.Get("/api/logs", Guarded([&app](const httplib::Request&, httplib::Response& response) {
-                   SendJson(response, 200, ReceivedJson(app.submissions.Current()));
+                   SendJson(response, 200, ReceivedJson(app.submissions.CurrentWithoutSummaries()));
                }));
     server.Get("/results", Guarded([](const httplib::Request&, httplib::Response& response) {
                    response.status = 301;
@@ -154,7 +205,8 @@ void AddPublicRoutes(httplib::Server& server, App& app) {
     server.Get("/results/", Guarded([&app](const httplib::Request&, httplib::Response& response) {
                    if (!app.submissions.PublishedCheck() ||
                        !SendResultFile(app.dir.published, "results.html", false, response)) {
-                       SendPage(response, 200, NotPublishedPage(app.settings.contestName));
+                       SendPage(response, 200,
+                                NotPublishedPage(app.settings.Current()->ContestName()));
                    }
                }));
     server.Get(R"(/results/(ubn/)?([^/]+))",
