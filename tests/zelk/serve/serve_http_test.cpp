@@ -12,6 +12,8 @@
 
 #include "adjudication/contest_rules.h"
 #include "adjudication/decisions_file.h"
+#include "adjudication/log_header.h"
+#include "logfile/cabrillo_reader.h"
 #include "serve/security.h"
 #include "served_contest.h"
 
@@ -67,6 +69,56 @@ TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
     ASSERT_EQ(all["count"], 3);
     EXPECT_EQ(all["submissions"][0]["replaced_by"], replacing["id"]);
     EXPECT_EQ(all["submissions"][0]["email"], "ua2tv@example.org");
+}
+
+// A file of junk lines costs a receipt of a few kilobytes: the first
+// unreadable lines and their count, in the receipt, the row and the pages.
+// The receipt shows again at its link, to whoever has the whole link; its
+// category is the check's reading of the header, told when it comes from a
+// Cabrillo 2.0 CATEGORY: line.
+TEST(ServeHttp, TheReceiptKeepsTheFirstUnreadableLinesAndShowsAgainAtItsLink) {
+    ServedContest served;
+    std::string junk;
+    for (int i = 0; i < 5000; ++i) {
+        junk += "JUNK " + std::to_string(i) + "\r\n";
+    }
+    std::string log = Replaced(Example("UA2TV.log"), "END-OF-LOG:", junk + "END-OF-LOG:");
+    log = Replaced(log, "CATEGORY-OPERATOR: SINGLE-OP", "CATEGORY: SINGLE-OP ALL LOW CW");
+    log = Replaced(log, "CATEGORY-POWER: LOW", "X-POWER: LOW");
+    auto answer = served.Upload(log);
+    ASSERT_EQ(answer->status, 201);
+    EXPECT_LT(answer->body.size(), 40000u);
+    const json receipt = Body(answer);
+    EXPECT_EQ(receipt["unreadable_lines"].size(), kNotesKept);
+    EXPECT_EQ(receipt["unreadable_count"], 5000);
+    auto read = logfile::ReadCabrillo(log);
+    const auto category =
+        adjudication::ReadCategory(std::get<logfile::CabrilloLog>(read)).RankedName();
+    EXPECT_EQ(receipt["category"], category);
+    EXPECT_NE(receipt.dump().find("Cabrillo 2.0 CATEGORY: line (SINGLE-OP ALL LOW CW); the check "
+                                  "takes it as " +
+                                  category),
+              std::string::npos);
+    const auto row = served.app().submissions.Find(receipt["id"]);
+    EXPECT_EQ(row->unreadableCount, 5000);
+    EXPECT_LT(row->summary.size(), 40000u);
+
+    const std::string link = receipt["receipt_link"];
+    EXPECT_EQ(Body(served.Client().Get(link, {{"Accept", "application/json"}})), receipt);
+    EXPECT_NE(served.Client().Get(link)->body.find("and 4900 more"), std::string::npos);
+    ASSERT_EQ(served.Upload(Example("UA2JOI.log"))->status, 201);
+    const std::string key = link.substr(link.rfind('/') + 1);
+    for (const std::string& wrong :
+         {"/receipts/1/" + std::string(32, '0'), "/receipts/2/" + key, std::string("/receipts/1/"),
+          "/receipts/1/" + key.substr(0, 31)}) {
+        EXPECT_EQ(served.Client().Get(wrong)->status, 404) << wrong;
+    }
+
+    // The desk filtered to logs with problems: this one, not UA2JOI's.
+    const std::string problems =
+        served.Client().Get("/organiser?show=problems", Bearer(served.token()))->body;
+    EXPECT_NE(problems.find("id=\"submission-1\""), std::string::npos);
+    EXPECT_EQ(problems.find("id=\"submission-2\""), std::string::npos);
 }
 
 TEST(ServeHttp, WhatIsNoCabrilloLogIsRefusedAndLeavesNothingBehind) {
@@ -294,6 +346,43 @@ TEST(ServeHttp, TextsFromALogAreShownAsTextAndPagesForbidScripts) {
             served.Client().Get(path)->get_header_value("Content-Security-Policy");
         EXPECT_NE(policy.find("default-src 'none'"), std::string::npos) << path;
         EXPECT_EQ(policy.find("script-src"), std::string::npos) << path;
+    }
+}
+
+// The deadline, the contest's information and the upload limits follow
+// contest.toml as it changes; a change that cannot be read leaves them as
+// they were, and the desk says why.
+TEST(ServeHttp, TheSettingsFollowContestTomlWithoutARestart) {
+    ServedContest served({}, {}, [](const fs::path& file) {
+        return fs::exists(file) ? adjudication::ReadRulesFile(file)
+                                : std::variant<adjudication::CheckRules, std::string>{};
+    });
+    const struct {
+        std::string toml;
+        int upload;
+        std::string page;  // on the upload page, or (after a fault) on the desk
+    } steps[] = {
+        {"[serve]\ndeadline = 2020-01-01T00:00:00Z\ncontact = \"contest@example.org\"\n", 403,
+         "mailto:contest@example.org"},
+        {"[serve]\ndeadline = 2099-01-01T00:00:00Z\nrules_link = \"https://example.org/r\"\n", 201,
+         "2099-01-01 00:00 UTC"},
+        {"contest = \"ZELK-CW\"\nstart = 2024-05-11T12:00:00Z\nend = 2024-05-12T12:00:00Z\n"
+         "contest_aliases = [\"ZELK\"]\n[serve]\nmax_upload = 1024\n",
+         413, "2024-05-11 12:00 UTC to 2024-05-12 12:00 UTC"},
+        {"[serve]\nmax_upload = \"a lot\"\n", 413, "contest.toml line 2: serve.max_upload"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.toml);
+        std::ofstream(served.dir().root / "contest.toml") << step.toml;
+        std::this_thread::sleep_for(1100ms);  // the file is looked at once a second
+        EXPECT_EQ(served.Upload(Example("UA2TV.log"))->status, step.upload);
+        const std::string page =
+            served.Client()
+                .Get(step.upload == 413 && step.page.starts_with("contest.toml") ? "/organiser"
+                                                                                 : "/",
+                     Bearer(served.token()))
+                ->body;
+        EXPECT_NE(page.find(step.page), std::string::npos) << page;
     }
 }
 

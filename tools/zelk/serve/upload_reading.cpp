@@ -65,7 +65,16 @@ std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log,
                  ". If that is not your category, send the log again with CATEGORY-OPERATOR:, "
                  "CATEGORY-BAND: and CATEGORY-POWER: lines"});
     }
-    for (std::string& note : adjudication::HeaderNotes(log, category, reading.call)) {
+    std::vector<std::string> notes = adjudication::HeaderNotes(log, category, reading.call);
+    // The transmitter is told, not ranked: a log without it alone (most
+    // single-operator logs) has nothing to put right. The note on missing
+    // tags is the first.
+    const auto& defaulted = category.defaulted;
+    if (defaulted[static_cast<std::size_t>(adjudication::CategoryPart::kTransmitter)] &&
+        std::count(defaulted.begin(), defaulted.end(), true) == 1) {
+        notes.erase(notes.begin());
+    }
+    for (std::string& note : notes) {
         problems.push_back({0, std::move(note)});
     }
     if (log.qsos.empty()) {
