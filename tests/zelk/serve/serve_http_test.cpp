@@ -273,11 +273,13 @@ TEST(ServeHttp, TheOrganisersPagesNeedTheToken) {
         {"/organiser/submissions.json", Bearer(served.token()), 200},
         {"/organiser/logs/1", {}, 401},
         {"/organiser/results/results.txt", {{"Cookie", "zelk_organiser=" + served.token()}}, 401},
-        {"/organiser", {}, 401},
+        {"/organiser", {}, 200},  // the login page, not the desk
+        {"/organiser/submissions/1", {}, 401},
     };
     for (const auto& request : cases) {
-        EXPECT_EQ(served.Client().Get(request.path, request.headers)->status, request.status)
-            << request.path;
+        const auto answer = served.Client().Get(request.path, request.headers);
+        EXPECT_EQ(answer->status, request.status) << request.path;
+        EXPECT_EQ(answer->body.find("Every submission"), std::string::npos) << request.path;
     }
     auto wrong = served.Client().Post("/organiser/login", "token=guess",
                                       "application/x-www-form-urlencoded");

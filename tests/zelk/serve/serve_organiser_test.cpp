@@ -142,8 +142,11 @@ TEST(ServeOrganiser, SessionsEndAndANewTokenEndsTheOldOne) {
     const Session first = LogIn(served);
     const Session second = LogIn(served);
     EXPECT_NE(first.cookie, second.cookie) << "each login its own session";
+    // Whether the session's cookie still opens the desk (else the login page).
     const auto desk = [&served](const std::string& cookie) {
-        return served.Client().Get("/organiser", {{"Cookie", cookie}})->status;
+        return served.Client()
+                   .Get("/organiser", {{"Cookie", cookie}})
+                   ->body.find("Every submission") != std::string::npos;
     };
     const auto post = [&served](const std::string& path, const Session& session,
                                 const std::string& formValue) {
@@ -159,13 +162,13 @@ TEST(ServeOrganiser, SessionsEndAndANewTokenEndsTheOldOne) {
         const char* what;
         std::function<int()> act;
         int status;
-        int firstDesk, secondDesk;
+        bool firstDesk, secondDesk;
     } steps[] = {
-        {"both sessions see the desk", [] { return 200; }, 200, 200, 200},
+        {"both sessions see the desk", [] { return 200; }, 200, true, true},
         {"a form of one session with the other's value",
-         [&] { return post("/organiser/logout", first, second.formValue); }, 403, 200, 200},
+         [&] { return post("/organiser/logout", first, second.formValue); }, 403, true, true},
         {"the first logs out", [&] { return post("/organiser/logout", first, first.formValue); },
-         303, 401, 200},
+         303, false, true},
         {"a session past its twelve hours",
          [&] {
              const auto later = OrganiserAuth::Clock::now() + OrganiserAuth::kSessionLength;
@@ -174,7 +177,7 @@ TEST(ServeOrganiser, SessionsEndAndANewTokenEndsTheOldOne) {
                         ? 401
                         : 200;
          },
-         401, 401, 200},
+         401, false, true},
         {"a new token",
          [&] {
              const auto answer = served.Client().Post(
@@ -183,13 +186,13 @@ TEST(ServeOrganiser, SessionsEndAndANewTokenEndsTheOldOne) {
              newToken = Body(answer)["token"];
              return answer->status;
          },
-         200, 401, 401},
+         200, false, false},
         {"the old token",
-         [&] { return served.Client().Get("/organiser", Bearer(oldToken))->status; }, 401, 401,
-         401},
+         [&] { return served.Client().Get("/organiser", Bearer(oldToken))->status; }, 401, false,
+         false},
         {"the new token",
-         [&] { return served.Client().Get("/organiser", Bearer(newToken))->status; }, 200, 401,
-         401},
+         [&] { return served.Client().Get("/organiser", Bearer(newToken))->status; }, 200, false,
+         false},
     };
     for (const auto& step : steps) {
         SCOPED_TRACE(step.what);
@@ -202,7 +205,7 @@ TEST(ServeOrganiser, SessionsEndAndANewTokenEndsTheOldOne) {
     ASSERT_EQ(::stat(served.dir().tokenFile.c_str(), &file), 0);
     EXPECT_EQ(file.st_mode & 0777, 0600u);
     EXPECT_THROW(LogIn(served, oldToken), std::runtime_error);
-    EXPECT_EQ(desk(LogIn(served, newToken).cookie), 200);
+    EXPECT_TRUE(desk(LogIn(served, newToken).cookie));
     EXPECT_EQ(served.app().submissions.Actions().front().what, OrganiserAction::kNewToken);
 }
 

@@ -31,8 +31,9 @@ constexpr std::string_view kTitle = "ZELK contest: checked results";
 constexpr std::string_view kLandId = "world-land";
 constexpr std::string_view kTableId = "results";
 
-// What the report's style has no rule for: the ranked table's columns, and
-// each entrant starting a new sheet on paper.
+// What the report's style has no rule for: the ranked table's columns,
+// each entrant starting a new sheet on paper, and on a screen narrower than
+// a table (a phone's) the table scrolling in its own box, not the page.
 constexpr std::string_view kResultsStyle = R"css(
 table.results thead th { white-space: normal; vertical-align: bottom; }
 table.results thead th:nth-child(2), table.results thead th:last-child { text-align: left; }
@@ -41,6 +42,7 @@ article.entrant-results { border-top: 3px solid #0072b2; margin-top: 32px; }
 .check-note { margin: 4px 0 0; }
 .files { padding-left: 18px; margin: 4px 0; }
 @media print { article.entrant-results { break-before: page; border-top: none; } }
+@media screen { table { display: block; max-width: 100%; overflow-x: auto; } }
 )css";
 
 // Each entrant's id on the page: its report file's name without ".ubn",

@@ -135,8 +135,11 @@ std::string SubmissionsTable(const std::vector<Submission>& all, const DeskView&
         sorted.descending = view.sort == column.column ? !view.descending : firstDescending;
         const std::string mark =
             view.sort == column.column ? (view.descending ? " &#9660;" : " &#9650;") : "";
-        html += std::string("<th") + (column.number ? " class=\"n\"" : "") + "><a href=\"" +
-                ViewHref(sorted) + "\">" + std::string(column.title) + mark + "</a></th>";
+        const char* kind = column.number                        ? " class=\"n\""
+                           : column.column == Column::kProblems ? " class=\"wide\""
+                                                                : "";
+        html += std::string("<th") + kind + "><a href=\"" + ViewHref(sorted) + "\">" +
+                std::string(column.title) + mark + "</a></th>";
     }
     html += "<th>Log</th></tr></thead>\n<tbody>\n";
     for (const Submission& row : rows) {
@@ -152,11 +155,11 @@ std::string SubmissionsTable(const std::vector<Submission>& all, const DeskView&
                 "</td><td class=\"n\">" + std::to_string(row.qsos) + "</td><td class=\"n\">" +
                 (row.claimedScore ? std::to_string(*row.claimedScore) : "-") +
                 "</td><td class=\"n\">" + std::to_string(row.score) + "</td><td class=\"wide\">" +
-                ProblemsCell(reading) + "</td><td>" + Text(row.email, 254) + "</td><td>" +
-                TimeText(row.receivedAt) +
-                (row.byOrganiser ? "<br><span class=\"hint\">added by the organiser</span>" : "") +
-                "</td><td>" + Escape(StateText(row)) + "</td><td><a href=\"/organiser/logs/" + id +
-                "\">download</a> (" + std::to_string(row.size) + " bytes)</td></tr>\n";
+                ProblemsCell(reading) + "</td><td class=\"email\">" + Text(row.email, 254) +
+                "</td><td class=\"line\">" + TimeText(row.receivedAt) +
+                (row.byOrganiser ? "<br><span class=\"hint\">added by you</span>" : "") +
+                "</td><td class=\"line\">" + Escape(StateText(row)) +
+                "</td><td><a href=\"/organiser/logs/" + id + "\">download</a></td></tr>\n";
     }
     return html + "</tbody>\n</table></div>\n";
 }
@@ -346,7 +349,7 @@ std::string DeskPage(const Desk& desk) {
                 Escape(desk.rulesFile) + " was not taken; the settings stay as they were: " +
                 Text(desk.settingsProblem, 400) + "</div>\n";
     }
-    body += "<div class=\"card\"><p>" + std::to_string(desk.submissions.size()) + " submissions, " +
+    body += "<p>" + std::to_string(desk.submissions.size()) + " submissions, " +
             std::to_string(current) + " current logs, " + std::to_string(removed) + " removed. " +
             (desk.deadline.empty() ? std::string("No deadline is set.")
                                    : "Deadline " + Escape(desk.deadline) +
@@ -354,19 +357,17 @@ std::string DeskPage(const Desk& desk) {
             (desk.rulesFile.empty()
                  ? std::string()
                  : " The settings follow " + Escape(desk.rulesFile) + " as it changes.") +
-            " <a href=\"/organiser/submissions.json\">As JSON</a>.</p>\n" +
-            ActionForm("/organiser/logout", "Log out", desk.formValue, true) +
-            ActionForm("/organiser/token", "Make a new token", desk.formValue, true) +
-            "<p class=\"hint\">A new token ends the old one and every session, this one "
-            "too.</p></div>\n";
-    body += CheckSection(desk);
+            " <a href=\"#check\">Check and results</a> &middot; <a href=\"#add\">Add a log</a> "
+            "&middot; <a href=\"#actions\">Your actions</a> &middot; <a "
+            "href=\"/organiser/submissions.json\">as JSON</a>.</p>\n";
     body += "<h2 id=\"submissions\">Every submission</h2>\n" +
             SubmissionsTable(desk.submissions, desk.view) +
             "<p class=\"hint\">A submission's page (its number) has its whole reading and the "
             "forms to remove or restore it and to set its call's category.</p>\n";
+    body += CheckSection(desk);
     body +=
-        "<h2>Add a log</h2>\n<form class=\"card\" method=\"post\" action=\"/api/logs\" "
-        "enctype=\"multipart/form-data\">\n" +
+        "<h2 id=\"add\">Add a log</h2>\n<form class=\"card\" method=\"post\" "
+        "action=\"/api/logs\" enctype=\"multipart/form-data\">\n" +
         HiddenFormValue(desk.formValue) +
         "<label for=\"log\">Cabrillo log file</label>\n<input id=\"log\" name=\"log\" "
         "type=\"file\">\n<label for=\"email\">E-mail address of the entrant "
@@ -375,6 +376,12 @@ std::string DeskPage(const Desk& desk) {
         "another contest.</p>\n"
         "<button type=\"submit\">Add the log</button>\n</form>\n";
     body += "<h2 id=\"actions\">Your actions</h2>\n" + ActionsTable(desk.actions);
+    body += "<h2>Your session</h2>\n<div class=\"card\">" +
+            ActionForm("/organiser/logout", "Log out", desk.formValue, true) +
+            ActionForm("/organiser/token", "Make a new token", desk.formValue, true) +
+            "<p class=\"hint\">A session ends when you log out, after 12 hours, or when the "
+            "server stops. A new token ends the old one and every session, this one too."
+            "</p></div>\n";
     return Document(desk.contestName + " contest: organiser", body, Width::kScreen);
 }
 

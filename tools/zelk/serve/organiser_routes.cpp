@@ -227,7 +227,12 @@ std::string ActionsJson(const std::vector<OrganiserAction>& actions) {
 void AddOrganiserRoutes(httplib::Server& server, App& app) {
     server.Get("/organiser",
                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
-                   if (const auto caller = Organiser(app, request, response)) {
+                   // The desk's address is the login page's too: an answer a
+                   // browser takes as any page.
+                   if (Authenticate(app, request).via == Via::kNone && !ClientWantsJson(request) &&
+                       !request.has_header("Authorization")) {
+                       SendPage(response, 200, LoginPage(ContestName(app), ""));
+                   } else if (const auto caller = Organiser(app, request, response)) {
                        SendPage(response, 200, DeskPage(MakeDesk(app, *caller, request)));
                    }
                }));

@@ -14,7 +14,7 @@ constexpr std::string_view kStyle = R"(
 * { box-sizing: border-box; }
 body { margin: 0; font: 16px/1.5 system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; color: var(--ink); background: #f6f7f9; }
 main { max-width: 52rem; margin: 0 auto; padding: 1rem; }
-main.wide { max-width: none; }
+body.wide main, body.wide header.site nav { max-width: none; }
 h1 { font-size: 1.5rem; margin: .5rem 0 1rem; }
 h2 { font-size: 1.2rem; margin: 1.5rem 0 .5rem; }
 a { color: var(--accent); }
@@ -32,6 +32,17 @@ td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
 dl.receipt { display: grid; grid-template-columns: max-content 1fr; gap: .25rem 1rem; margin: 0; }
 dl.receipt dt { color: var(--muted); }
 dl.receipt dd { margin: 0; font-weight: 600; overflow-wrap: anywhere; }
+dl.facts dd { font-weight: normal; }
+dl.facts .part { display: block; }
+td.wide, th.wide { min-width: 15rem; }
+td.line { white-space: nowrap; }
+td.email { max-width: 14rem; overflow-wrap: anywhere; }
+p.filter, .check { margin: .5rem 0; }
+label.check { display: inline; font-weight: normal; margin-left: .5rem; }
+.parts { display: flex; flex-wrap: wrap; gap: 0 1rem; }
+.parts select { display: block; font: inherit; padding: .3rem; }
+tr.removed td { color: var(--bad); }
+input[type=text] { width: 100%; font: inherit; padding: .5rem; border: 1px solid var(--line); border-radius: 6px; }
 .ok { color: var(--good); }
 .refused { color: var(--bad); }
 .replaced { color: var(--muted); text-decoration: line-through; }
@@ -76,9 +87,9 @@ std::string Document(std::string_view title, std::string_view body, Width width)
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            "<meta name=\"referrer\" content=\"same-origin\">\n<title>" +
            report_html::Escape(title) + "</title>\n<style>" + std::string(kStyle) +
-           std::string(kNavigationStyle) + "</style>\n</head>\n<body>\n" + SiteNavigation() +
-           (width == Width::kScreen ? "<main class=\"wide\">\n" : "<main>\n") + std::string(body) +
-           "</main>\n</body>\n</html>\n";
+           std::string(kNavigationStyle) + "</style>\n</head>\n" +
+           (width == Width::kScreen ? "<body class=\"wide\">\n" : "<body>\n") + SiteNavigation() +
+           "<main>\n" + std::string(body) + "</main>\n</body>\n</html>\n";
 }
 
 std::string MessagePage(std::string_view title, std::string_view sentence,

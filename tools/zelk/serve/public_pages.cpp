@@ -45,6 +45,7 @@ std::string ContestFacts(const ServeSettings& settings) {
     }
     html += Row("Deadline", settings.deadline ? Escape(UtcTextForPeople(*settings.deadline))
                                               : std::string("none set"));
+    static constexpr const char* kParts[] = {"Operator", "Band", "Power", "Transmitter"};
     std::string categories;
     for (std::size_t part = 0; part < adjudication::kCategoryParts; ++part) {
         std::string values;
@@ -52,9 +53,7 @@ std::string ContestFacts(const ServeSettings& settings) {
             values += (values.empty() ? "" : ", ") + Escape(value);
         }
         categories +=
-            "<span class=\"part\">" +
-            Escape(adjudication::RuleOf(static_cast<adjudication::CategoryPart>(part)).tag) + ": " +
-            values + "</span> ";
+            "<span class=\"part\">" + std::string(kParts[part]) + ": " + values + "</span>";
     }
     html += Row("Categories", categories);
     if (!rules.intake.rulesLink.empty()) {
@@ -139,8 +138,9 @@ std::string ReceiptPage(const Receipt& receipt, const std::string& contestName, 
     }
     body += Row("File", std::to_string(receipt.size) + " bytes, SHA-256 <code>" +
                             Escape(receipt.sha256) + "</code>");
-    body += Row("This receipt", "<a id=\"receipt-link\" href=\"" + Escape(receipt.Link()) +
-                                    "\">its own address</a>, to see it again later");
+    body += Row("See it again", "<a id=\"receipt-link\" href=\"" + Escape(receipt.Link()) +
+                                    "\">this receipt's own address</a> (keep it: only you have "
+                                    "it)");
     body += "</dl></div>\n";
     body +=
         "<p class=\"hint\">The category is the one the check takes from the header. The score "
