@@ -76,7 +76,8 @@ std::string ExportName(std::string_view call, int64_t id) {
             name += escaped;
         }
     }
-    return name + ".log";
+    // No call (never taken, but no name may be a hidden ".log" either).
+    return name.empty() ? "~" + std::to_string(id) + ".log" : name + ".log";
 }
 
 std::size_t RemoveExportLeftovers(const ContestDir& dir) {

@@ -42,7 +42,7 @@ struct CheckOutcome {
 // are, every other byte "_" and its two hex digits ("A/B" is A_2FB.log,
 // "A_B" A_5FB.log), so that no two calls share a name, in any letter case;
 // a name longer than 100 bytes is cut and ends in "~" and the submission's
-// id, which no other name holds.
+// id, which no other name holds (an empty call's is "~" and the id).
 std::string ExportName(std::string_view call, int64_t id);
 
 // Writes the given submissions into `folder` (replaced whole), each file
