@@ -216,9 +216,12 @@ Subcommand DeclareServe(CLI::App& app) {
         "The contest's web log intake: serves CONTEST_DIR on the web. Entrants upload their "
         "Cabrillo log and get a receipt at once (what was read, the lines that could not be, "
         "the score) and find their call in the list of logs received; the organiser (with the "
-        "token in CONTEST_DIR/organiser-token) sees every submission, runs the check on the "
-        "latest log of each call and publishes the results. The folder is laid out on first "
-        "start: submissions.sqlite, logs/, current/, results/, published/.");
+        "token in CONTEST_DIR/organiser-token) sees every submission, takes logs out and puts "
+        "them back, sets an entry's category, runs the check on the current log of each call "
+        "and publishes the results. The contest's settings (the deadline, contact, rules link, "
+        "upload limits) are in CONTEST_DIR/contest.toml, read again when it changes. The folder "
+        "is laid out on first start: submissions.sqlite, logs/, current/, results/, "
+        "published/.");
     command->add_option("CONTEST_DIR", options->folder, "The contest's folder (made when absent)")
         ->required();
     command

@@ -143,7 +143,10 @@ std::string SubmissionsTable(const std::vector<Submission>& all, const DeskView&
     }
     html += "<th>Log</th></tr></thead>\n<tbody>\n";
     for (const Submission& row : rows) {
-        const UploadReading reading = ReadingFromSummary(row.call, row.category, row.summary);
+        // Only a reading with notes is read back.
+        const UploadReading reading = row.HasProblems()
+                                          ? ReadingFromSummary(row.call, row.category, row.summary)
+                                          : UploadReading{};
         const std::string id = std::to_string(row.id);
         const std::string rowClass = row.removed       ? " class=\"removed\""
                                      : row.IsCurrent() ? ""

@@ -12,7 +12,7 @@ namespace {
 constexpr std::string_view kStyle = R"(
 :root { color-scheme: light; --ink: #1b1f24; --muted: #5b6470; --line: #d5dae1; --accent: #0b5cad; --bad: #a11d1d; --good: #17663a; }
 * { box-sizing: border-box; }
-body { margin: 0; font: 16px/1.5 system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; color: var(--ink); background: #f6f7f9; }
+body { margin: 0; font: 16px/1.5 system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; color: var(--ink); background: #f6f7f9; overflow-wrap: break-word; }
 main { max-width: 52rem; margin: 0 auto; padding: 1rem; }
 body.wide main, body.wide header.site nav { max-width: none; }
 h1 { font-size: 1.5rem; margin: .5rem 0 1rem; }

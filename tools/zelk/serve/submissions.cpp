@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
-#include <cstdio>
 #include <string_view>
 
 namespace zelk::serve {
@@ -73,10 +72,13 @@ constexpr std::array<std::string_view, 3> kMigrations{
        ALTER TABLE checks ADD COLUMN published_review INTEGER NOT NULL DEFAULT 0;)",
 };
 
-// The columns Select reads, in its order; %s is the summary, or ''.
-constexpr const char* kColumns =
+// The columns Select reads, in its order; between the two halves the
+// summary, or '' where it is not wanted.
+constexpr std::string_view kColumnsBefore =
     "SELECT s.id, s.call, s.category, s.email, s.received_at, s.size, s.sha256, s.stored_name, "
-    "s.replaced_by, %s, s.by_organiser, s.arrival, s.removed, s.qsos, s.claimed_score, s.score, "
+    "s.replaced_by, ";
+constexpr std::string_view kColumnsAfter =
+    ", s.by_organiser, s.arrival, s.removed, s.qsos, s.claimed_score, s.score, "
     "s.unreadable_count, s.warning_count, s.receipt_key, coalesce(e.category, '') "
     "FROM submissions s LEFT JOIN entry_categories e ON e.call = s.call ";
 
@@ -218,9 +220,9 @@ Added SubmissionStore::Add(const NewSubmission& submission) {
 
 std::vector<Submission> SubmissionStore::Select(const std::string& where, bool summaries) {
     std::lock_guard lock(m_mutex);
-    char columns[512];
-    std::snprintf(columns, sizeof columns, kColumns, summaries ? "s.summary" : "''");
-    Statement statement = m_connection.Prepare(columns + where);
+    Statement statement =
+        m_connection.Prepare(std::string(kColumnsBefore) + (summaries ? "s.summary" : "''") +
+                             std::string(kColumnsAfter) + where);
     std::vector<Submission> rows;
     while (statement.Step()) {
         Submission row;
