@@ -232,7 +232,10 @@ CheckOutcome ContestChecker::Run(UtcTime now) {
     adjudication::ResultsPage page;
     page.title = settings->ContestName() + " contest: results";
     page.navigation = SiteNavigation();
-    page.style = std::string(SiteNavigationStyle());
+    // The results page's body has a margin of its own: the bar spans it.
+    page.style = std::string(SiteNavigationStyle()) +
+                 "body > header.site { margin: -16px -16px 12px; }\n"
+                 "@media print { body > header.site { display: none; } }\n";
     for (const bool review : {false, true}) {
         page.reviewLists = review;
         const fs::path file = m_dir.results / (review ? kPublicReviewPage : kPublicPage);

@@ -130,8 +130,10 @@ std::string SubmissionsTable(const std::vector<Submission>& all, const DeskView&
     for (const ColumnName& column : kColumns) {
         DeskView sorted = view;
         sorted.sort = column.column;
-        // A number or a time sorts largest first the first time, a text A first.
-        const bool firstDescending = column.number || column.column == Column::kReceived;
+        // A number, a time or the problems sort most first the first time, a
+        // text A first.
+        const bool firstDescending = column.number || column.column == Column::kReceived ||
+                                     column.column == Column::kProblems;
         sorted.descending = view.sort == column.column ? !view.descending : firstDescending;
         const std::string mark =
             view.sort == column.column ? (view.descending ? " &#9660;" : " &#9650;") : "";
@@ -153,13 +155,13 @@ std::string SubmissionsTable(const std::vector<Submission>& all, const DeskView&
                                                        : " class=\"replaced\"";
         html += "<tr" + rowClass + " id=\"submission-" + id + "\"><td class=\"n\"><a href=\"" +
                 "/organiser/submissions/" + id + "\">" + id + "</a></td><td>" + Text(row.call, 40) +
-                "</td><td>" + Text(row.Category(), 80) +
+                "</td><td class=\"line\">" + Text(row.Category(), 80) +
                 (row.categorySet.empty() ? "" : " <span class=\"hint\">(set)</span>") +
                 "</td><td class=\"n\">" + std::to_string(row.qsos) + "</td><td class=\"n\">" +
                 (row.claimedScore ? std::to_string(*row.claimedScore) : "-") +
                 "</td><td class=\"n\">" + std::to_string(row.score) + "</td><td class=\"wide\">" +
-                ProblemsCell(reading) + "</td><td class=\"email\">" + Text(row.email, 254) +
-                "</td><td class=\"line\">" + TimeText(row.receivedAt) +
+                ProblemsCell(reading) + "</td><td><span class=\"email\">" + Text(row.email, 254) +
+                "</span>" + "</td><td class=\"line\">" + TimeText(row.receivedAt) +
                 (row.byOrganiser ? "<br><span class=\"hint\">added by you</span>" : "") +
                 "</td><td class=\"line\">" + Escape(StateText(row)) +
                 "</td><td><a href=\"/organiser/logs/" + id + "\">download</a></td></tr>\n";

@@ -34,9 +34,10 @@ dl.receipt dt { color: var(--muted); }
 dl.receipt dd { margin: 0; font-weight: 600; overflow-wrap: anywhere; }
 dl.facts dd { font-weight: normal; }
 dl.facts .part { display: block; }
-td.wide, th.wide { min-width: 15rem; }
+td.wide, th.wide { min-width: 13rem; }
+table.submissions th, table.submissions td { padding: .35rem .4rem; }
 td.line { white-space: nowrap; }
-td.email { max-width: 14rem; overflow-wrap: anywhere; }
+span.email { display: inline-block; max-width: 11rem; overflow-wrap: break-word; }
 p.filter, .check { margin: .5rem 0; }
 label.check { display: inline; font-weight: normal; margin-left: .5rem; }
 .parts { display: flex; flex-wrap: wrap; gap: 0 1rem; }
