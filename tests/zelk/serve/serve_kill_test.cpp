@@ -197,8 +197,7 @@ TEST(ServeKill, EveryReceiptGivenSurvivesKillsAtRandomMoments) {
     EXPECT_GT(receipts.size(), 0u);
     std::cout << kKills << " kills in " << seconds.count() << " s; " << attempts
               << " uploads tried, " << receipts.size() << " receipts given, " << rows.size()
-              << " rows stored (the difference: committed, but killed before the receipt reached "
-                 "the client); every receipt "
+              << " rows stored (the difference: committed, but killed before the receipt reached the client); every receipt "
                  "found, every file's SHA-256 right, integrity_check ok\n";
 }
 

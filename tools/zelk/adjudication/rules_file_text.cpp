@@ -100,7 +100,7 @@ std::string DefaultRulesText() {
     text += Comment(
         "The last moment for the public's uploads, UTC, written as start and end are; "
         "after it only the organiser adds logs. Without it uploads stay open.");
-    text += "# deadline = 2024-05-19T23:59:00Z\n";
+    text += "# deadline = 2030-05-19T23:59:00Z\n";
     text += Comment(
         "The organiser's address, and the contest's rules on the web, for the "
         "upload page.");
