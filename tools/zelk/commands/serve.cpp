@@ -185,8 +185,11 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
         if (settings->deadline && serve::Now() > *settings->deadline) {
             err << kCommand << "warning: the deadline, "
                 << serve::UtcTextForPeople(*settings->deadline)
-                << ", has passed: the public's uploads are refused (set [serve] deadline in "
-                << app.settings.File().string() << ", or --deadline)\n";
+                << ", has passed: the public's uploads are refused ("
+                << (flags.deadline ? std::string("--deadline gave it; over the rules file's")
+                                   : "move [serve] deadline in " + app.settings.File().string() +
+                                         ", taken without a restart")
+                << ")\n";
         }
         for (const std::string& warning : prepared.warnings) {
             err << kCommand << "warning: " << warning << '\n';
