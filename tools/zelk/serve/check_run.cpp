@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -62,19 +63,14 @@ std::string ExportName(std::string_view call, int64_t id) {
     std::string name;
     for (char c : call) {
         const bool plain = (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
-        if (plain) {
-            if (name.size() + 1 > kLongest) {
-                return name + "~" + std::to_string(id) + ".log";
-            }
-            name += c;
-        } else {
-            if (name.size() + 3 > kLongest) {
-                return name + "~" + std::to_string(id) + ".log";
-            }
-            char escaped[4];
-            std::snprintf(escaped, sizeof escaped, "_%02X", static_cast<unsigned char>(c));
-            name += escaped;
+        char piece[4] = {c, '\0'};
+        if (!plain) {
+            std::snprintf(piece, sizeof piece, "_%02X", static_cast<unsigned char>(c));
         }
+        if (name.size() + std::strlen(piece) > kLongest) {
+            return name + "~" + std::to_string(id) + ".log";
+        }
+        name += piece;
     }
     // No call (never taken, but no name may be a hidden ".log" either).
     return name.empty() ? "~" + std::to_string(id) + ".log" : name + ".log";

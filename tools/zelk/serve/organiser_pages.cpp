@@ -86,7 +86,7 @@ std::string ProblemsCell(const UploadReading& reading) {
         add(note, "");
     }
     const int64_t all = reading.unreadableCount + reading.warningCount;
-    if (all > static_cast<int64_t>(std::min(shown, kNotesInRow))) {
+    if (all > static_cast<int64_t>(kNotesInRow)) {
         html += "<li class=\"hint\">" + std::to_string(all - static_cast<int64_t>(kNotesInRow)) +
                 " more on its page</li>";
     }
