@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
@@ -236,6 +237,58 @@ TEST(ServeParts, TheUploadFormKeepsWithinItsLimits) {
     EXPECT_EQ(endless.Failure(), UploadFormCollector::Problem::kTooLarge)
         << "the body as a whole is bounded too";
     EXPECT_LE(endless.Email().size(), 300u);
+}
+
+// Logs of a call arriving in any order, taken out and put back in any
+// order: each row not removed points at the next by arrival, and the last is
+// current, as a plain list sorted by arrival says.
+TEST(ServeParts, TheCurrentLogIsTheLastArrivedOfThoseNotRemoved) {
+    std::random_device random;
+    const fs::path folder =
+        fs::temp_directory_path() / ("zelk-serve-chain-" + std::to_string(random()));
+    fs::create_directories(folder);
+    SubmissionStore store(folder / "submissions.sqlite");
+    std::mt19937 pick(7);
+    struct Row {
+        int64_t id, arrival;
+        std::string call;
+        bool removed = false;
+    };
+    std::vector<Row> rows;
+    for (int step = 0; step < 200; ++step) {
+        const int what = static_cast<int>(pick() % 4);
+        if (what < 2 || rows.empty()) {
+            NewSubmission row;
+            row.call = pick() % 2 == 0 ? "UA2TV" : "RK7P";
+            row.arrival = static_cast<int64_t>(pick() % 100000);  // in any order
+            row.sha256 = "aa";
+            rows.push_back({store.Add(row).id, row.arrival, row.call});
+        } else {
+            Row& row = rows[pick() % rows.size()];
+            const std::string problem = row.removed ? store.Restore(row.id, "why", "at")
+                                                    : store.Remove(row.id, "why", "at");
+            ASSERT_EQ(problem, "");
+            row.removed = !row.removed;
+        }
+        for (const std::string call : {"UA2TV", "RK7P"}) {
+            std::vector<const Row*> live;
+            for (const Row& row : rows) {
+                if (row.call == call && !row.removed) {
+                    live.push_back(&row);
+                }
+            }
+            std::sort(live.begin(), live.end(), [](const Row* a, const Row* b) {
+                return std::pair(a->arrival, a->id) < std::pair(b->arrival, b->id);
+            });
+            for (std::size_t i = 0; i < live.size(); ++i) {
+                const auto next =
+                    i + 1 < live.size() ? std::optional(live[i + 1]->id) : std::nullopt;
+                ASSERT_EQ(store.Find(live[i]->id)->replacedBy, next) << "step " << step;
+            }
+        }
+    }
+    EXPECT_EQ(store.IntegrityCheck(), "ok");
+    fs::remove_all(folder);
 }
 
 // The database as the first release left it: schema version 1.

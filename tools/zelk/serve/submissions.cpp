@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <limits>
 #include <string_view>
 
 namespace zelk::serve {
@@ -135,58 +136,55 @@ int64_t SubmissionStore::NextArrival() {
     return m_lastArrival;
 }
 
-// Every row of the call steps aside first (pointing at itself; a removed one
-// at nothing), since the index allows one current row a call; then each row
-// not removed points at the one that arrived after it, and the last is
-// current.
-void SubmissionStore::Recount(const std::string& call) {
-    std::vector<int64_t> live;
-    {
-        Statement rows = m_connection.Prepare(
-            "SELECT id FROM submissions WHERE call = ?1 AND removed = 0 ORDER BY arrival, id");
-        rows.Bind(1, call);
-        while (rows.Step()) {
-            live.push_back(rows.Int(0));
-        }
+// The rows not removed of a call form a chain in order of arrival, each
+// pointing at the next (replaced_by), the last current. Only a row's
+// neighbours in that chain change when it comes or goes, so an upload costs
+// the same however many logs its call has.
+SubmissionStore::Neighbours SubmissionStore::NeighboursOf(const std::string& call, int64_t arrival,
+                                                          int64_t id) {
+    Neighbours found;
+    Statement before = m_connection.Prepare(
+        "SELECT id FROM submissions WHERE call = ?1 AND removed = 0 AND (arrival, id) < (?2, ?3) "
+        "ORDER BY arrival DESC, id DESC LIMIT 1");
+    before.Bind(1, call).Bind(2, arrival).Bind(3, id);
+    if (before.Step()) {
+        found.before = before.Int(0);
     }
-    m_connection
-        .Prepare(
-            "UPDATE submissions SET replaced_by = CASE removed WHEN 0 THEN id END WHERE call = ?1")
-        .Bind(1, call)
+    Statement after = m_connection.Prepare(
+        "SELECT id FROM submissions WHERE call = ?1 AND removed = 0 AND (arrival, id) > (?2, ?3) "
+        "ORDER BY arrival, id LIMIT 1");
+    after.Bind(1, call).Bind(2, arrival).Bind(3, id);
+    if (after.Step()) {
+        found.after = after.Int(0);
+    }
+    return found;
+}
+
+void SubmissionStore::PointAt(int64_t id, const std::optional<int64_t>& next) {
+    m_connection.Prepare("UPDATE submissions SET replaced_by = ?1 WHERE id = ?2")
+        .Bind(1, next)
+        .Bind(2, id)
         .Run();
-    Statement point = m_connection.Prepare("UPDATE submissions SET replaced_by = ?1 WHERE id = ?2");
-    for (std::size_t i = 0; i < live.size(); ++i) {
-        point.Bind(1, i + 1 < live.size() ? std::optional<int64_t>(live[i + 1]) : std::nullopt)
-            .Bind(2, live[i])
-            .Run();
-    }
 }
 
 Added SubmissionStore::Add(const NewSubmission& submission) {
     std::lock_guard lock(m_mutex);
     Transaction transaction(m_connection);
-    std::optional<int64_t> before;
-    {
-        Statement current = m_connection.Prepare(
-            "SELECT id FROM submissions WHERE call = ?1 AND replaced_by IS NULL AND removed = 0");
-        current.Bind(1, submission.call);
-        if (current.Step()) {
-            before = current.Int(0);
-        }
-    }
-    // The current row steps aside (pointing at itself) for the new one until
-    // the call is counted again: the index allows one current row a call.
-    if (before) {
-        m_connection.Prepare("UPDATE submissions SET replaced_by = id WHERE id = ?1")
-            .Bind(1, *before)
-            .Run();
+    // Its place among the call's rows; of equal arrivals (never given) it
+    // goes last.
+    const Neighbours place =
+        NeighboursOf(submission.call, submission.arrival, std::numeric_limits<int64_t>::max());
+    // The row before it steps aside (pointing at itself) until it points at
+    // the new one: the index allows one current row a call.
+    if (place.before) {
+        PointAt(*place.before, *place.before);
     }
     m_connection
         .Prepare(
             "INSERT INTO submissions (call, category, email, received_at, size, sha256, "
             "stored_name, summary, by_organiser, arrival, qsos, claimed_score, score, "
-            "unreadable_count, warning_count, receipt_key) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, "
-            "?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16)")
+            "unreadable_count, warning_count, receipt_key, replaced_by) VALUES (?1, ?2, ?3, ?4, "
+            "?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)")
         .Bind(1, submission.call)
         .Bind(2, submission.category)
         .Bind(3, submission.email)
@@ -203,16 +201,16 @@ Added SubmissionStore::Add(const NewSubmission& submission) {
         .Bind(14, submission.unreadableCount)
         .Bind(15, submission.warningCount)
         .Bind(16, submission.receiptKey)
+        .Bind(17, place.after)
         .Run();
     Added added;
     added.id = m_connection.LastInsertId();
-    Recount(submission.call);
-    Statement row = m_connection.Prepare("SELECT replaced_by FROM submissions WHERE id = ?1");
-    row.Bind(1, added.id);
-    row.Step();
-    added.replacedBy = row.OptionalInt(0);
-    if (!added.replacedBy) {
-        added.replaces = before;
+    if (place.before) {
+        PointAt(*place.before, added.id);
+    }
+    added.replacedBy = place.after;
+    if (!place.after) {
+        added.replaces = place.before;
     }
     transaction.Commit();
     return added;
@@ -289,7 +287,8 @@ std::string SubmissionStore::SetRemoved(int64_t id, bool removed, const std::str
                                         const std::string& at) {
     std::lock_guard lock(m_mutex);
     Transaction transaction(m_connection);
-    Statement row = m_connection.Prepare("SELECT call, removed FROM submissions WHERE id = ?1");
+    Statement row = m_connection.Prepare(
+        "SELECT call, removed, arrival, replaced_by FROM submissions WHERE id = ?1");
     row.Bind(1, id);
     if (!row.Step()) {
         return "there is no submission " + std::to_string(id);
@@ -299,12 +298,27 @@ std::string SubmissionStore::SetRemoved(int64_t id, bool removed, const std::str
         return "submission " + std::to_string(id) + " is " +
                (removed ? "removed already" : "not removed");
     }
-    // Aside (pointing at itself) until the call is counted again.
-    m_connection.Prepare("UPDATE submissions SET removed = ?1, replaced_by = id WHERE id = ?2")
-        .Bind(1, int64_t{removed ? 1 : 0})
-        .Bind(2, id)
-        .Run();
-    Recount(call);
+    const Neighbours place = NeighboursOf(call, row.Int(2), id);
+    if (removed) {
+        // Out of the chain: the row before it points at the one after.
+        const std::optional<int64_t> next = row.OptionalInt(3);
+        m_connection.Prepare("UPDATE submissions SET removed = 1, replaced_by = NULL WHERE id = ?1")
+            .Bind(1, id)
+            .Run();
+        if (place.before) {
+            PointAt(*place.before, next);
+        }
+    } else {
+        // Back in its place: the row before it points at it first, so that
+        // the call never has two current rows.
+        if (place.before) {
+            PointAt(*place.before, id);
+        }
+        m_connection.Prepare("UPDATE submissions SET removed = 0, replaced_by = ?1 WHERE id = ?2")
+            .Bind(1, place.after)
+            .Bind(2, id)
+            .Run();
+    }
     InsertAction({0, at, removed ? OrganiserAction::kRemove : OrganiserAction::kRestore, id, call,
                   "", reason});
     transaction.Commit();

@@ -141,7 +141,13 @@ class SubmissionStore {
     std::optional<CheckRun> SelectCheck(const std::string& where);
     std::string SetRemoved(int64_t id, bool removed, const std::string& reason,
                            const std::string& at);
-    void Recount(const std::string& call);
+    // The rows not removed of `call` just before and just after (arrival, id).
+    struct Neighbours {
+        std::optional<int64_t> before;
+        std::optional<int64_t> after;
+    };
+    Neighbours NeighboursOf(const std::string& call, int64_t arrival, int64_t id);
+    void PointAt(int64_t id, const std::optional<int64_t>& next);
     void InsertAction(const OrganiserAction& action);
 
     std::mutex m_mutex;
