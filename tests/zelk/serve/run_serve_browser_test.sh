@@ -42,6 +42,8 @@ for other in "$examples"/*.log "$examples"/*.cbr; do
     [ "$(basename "$other")" = "$(basename "$log")" ] || others="$others $other"
 done
 
+# Emptied first: what an earlier run left would name its port.
+: >"$work/serve.out"
 "$zelk" serve "$work/contest" --listen 127.0.0.1:0 >"$work/serve.out" 2>&1 &
 server=$!
 trap 'kill "$server" 2>/dev/null; wait "$server" 2>/dev/null || true' EXIT

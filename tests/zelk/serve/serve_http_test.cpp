@@ -8,7 +8,10 @@
 #include <sys/wait.h>
 
 #include <fstream>
+#include <future>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
 
 #include "adjudication/contest_rules.h"
 #include "adjudication/decisions_file.h"
@@ -84,6 +87,7 @@ TEST(ServeHttp, TheReceiptKeepsTheFirstUnreadableLinesAndShowsAgainAtItsLink) {
     }
     std::string log = Replaced(Example("UA2TV.log"), "END-OF-LOG:", junk + "END-OF-LOG:");
     log = Replaced(log, "CATEGORY-OPERATOR: SINGLE-OP", "CATEGORY: SINGLE-OP ALL LOW CW");
+    log = Replaced(log, "CATEGORY-BAND: ALL", "X-BAND: ALL");
     log = Replaced(log, "CATEGORY-POWER: LOW", "X-POWER: LOW");
     auto answer = served.Upload(log);
     ASSERT_EQ(answer->status, 201);
@@ -94,11 +98,15 @@ TEST(ServeHttp, TheReceiptKeepsTheFirstUnreadableLinesAndShowsAgainAtItsLink) {
     auto read = logfile::ReadCabrillo(log);
     const auto category =
         adjudication::ReadCategory(std::get<logfile::CabrilloLog>(read)).RankedName();
+    EXPECT_EQ(receipt["category"], "SINGLE-OP ALL LOW");
     EXPECT_EQ(receipt["category"], category);
-    EXPECT_NE(receipt.dump().find("Cabrillo 2.0 CATEGORY: line (SINGLE-OP ALL LOW CW); the check "
-                                  "takes it as " +
-                                  category),
-              std::string::npos);
+    const std::string said = receipt.dump();
+    const auto told = said.find(
+        "Cabrillo 2.0 CATEGORY: line (SINGLE-OP ALL LOW CW); the check "
+        "takes it as " +
+        category);
+    EXPECT_NE(told, std::string::npos);
+    EXPECT_EQ(said.find("Cabrillo 2.0", told + 1), std::string::npos) << "told once";
     const auto row = served.app().submissions.Find(receipt["id"]);
     EXPECT_EQ(row->unreadableCount, 5000);
     EXPECT_LT(row->summary.size(), 40000u);
@@ -156,53 +164,148 @@ TEST(ServeHttp, WhatIsNoCabrilloLogIsRefusedAndLeavesNothingBehind) {
     EXPECT_TRUE(served.app().submissions.All().empty());
 }
 
-TEST(ServeHttp, OversizedUploadsGet413WithoutTheirBodyBeingRead) {
+TEST(ServeHttp, ALogOfTheLimitIsTakenAndOneByteMoreIsNot) {
     ServeSettings settings;
     settings.maxUploadBytes = 4096;
     ServedContest served(settings);
-    // A length of 10 GiB with no body sent: refused from the headers alone.
-    const auto huge = served.Raw(
-        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
-        "Content-Length: 10737418240\r\n\r\n",
-        5s);
-    EXPECT_EQ(StatusOf(huge.bytes), 413);
-    EXPECT_TRUE(huge.closed);
-    EXPECT_LT(huge.after, 2s);
-
-    // Without a length (chunked), the count of what arrives stops it.
-    std::string chunked =
-        "POST /api/logs HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
-        "Content-Type: multipart/form-data; boundary=B\r\n\r\n";
-    const std::string head =
-        "--B\r\nContent-Disposition: form-data; name=\"log\"; "
-        "filename=\"a.log\"\r\n\r\n";
-    chunked += "1000\r\n" + head + std::string(4096 - head.size(), 'x') + "\r\n";
-    chunked += "1000\r\n" + std::string(4096, 'x') + "\r\n";
-    EXPECT_EQ(StatusOf(served.Raw(chunked, 5s).bytes), 413);
-
-    // At the limit a log is taken; one byte more is not.
     const std::string log = Example("UA2TV.log");
     const std::string padded = log + std::string(4096 - log.size(), '\n');
     EXPECT_EQ(served.Upload(padded)->status, 201);
     EXPECT_EQ(served.Upload(padded + "\n")->status, 413);
+    // A client that waits to be told before it sends the body (curl does) is told.
+    const auto told = served.Raw(
+        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
+        "Content-Length: 1000\r\nExpect: 100-continue\r\n\r\n",
+        500ms);
+    EXPECT_EQ(told.bytes, "HTTP/1.1 100 Continue\r\n\r\n");
 }
 
-TEST(ServeHttp, ClientsThatStallAreDropped) {
+// Clients that send too much, too slowly or nothing: each is answered (or
+// dropped) and closed within a bound, all at once, while an honest upload
+// is still received; beyond the connections held, room is made for an
+// honest client; and the server stops at once with hostile clients
+// connected.
+TEST(ServeHttp, HostileClientsAreCutOffAndHonestOnesStillServed) {
     ServeSettings settings;
+    settings.maxUploadBytes = 4096;
     settings.readTimeoutSeconds = 1;
-    ServedContest served(settings);
-    const auto inHeaders = served.Raw("POST /api/logs HTTP/1.1\r\nHost: x\r\n", 5s);
-    EXPECT_TRUE(inHeaders.closed);
-    EXPECT_LT(inHeaders.after, 3s);
+    settings.uploadSeconds = 3;
+    settings.threads = 2;
+    settings.uploadsAtOnce = 10;
+    std::optional<ServedContest> served(std::in_place, settings);
+    const std::string upload =
+        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n";
+    const auto chunk = [](const std::string& bytes) {
+        std::ostringstream size;
+        size << std::hex << bytes.size();
+        return size.str() + "\r\n" + bytes + "\r\n";
+    };
+    std::string headerLines;
+    while (headerLines.size() < 1024) {
+        headerLines += "X-Part: 0123456789abcdef\r\n";
+    }
+    std::string manyLines = "GET / HTTP/1.1\r\nHost: x\r\n";
+    for (int i = 0; i < 120; ++i) {
+        manyLines += "A: b\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string request;
+        std::string drip;
+        std::chrono::milliseconds every;
+        int status;  // 0: closed without an answer
+        std::chrono::seconds within;
+    } clients[] = {
+        {"idle", "", "", 0ms, 0, 4s},
+        {"head trickled", "GET / HTTP/1.1\r\nHost: x\r\n", "X", 200ms, 408, 4s},
+        {"body trickled", upload + "Content-Length: 60000\r\n\r\n--B\r\n", "x", 200ms, 408, 7s},
+        {"endless part headers", upload + "Transfer-Encoding: chunked\r\n\r\n" + chunk("--B\r\n"),
+         chunk(headerLines), 0ms, 413, 4s},
+        {"header flood", "GET / HTTP/1.1\r\n", "X-Flood: " + std::string(1000, 'a') + "\r\n", 0ms,
+         431, 4s},
+        {"too many header lines", manyLines + "\r\n", "", 0ms, 431, 4s},
+        {"chunked flood to the login",
+         "POST /organiser/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n",
+         chunk(std::string(1024, 'x')), 0ms, 413, 4s},
+        {"chunked flood to no page",
+         "POST /nowhere HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n",
+         chunk(std::string(1024, 'x')), 0ms, 404, 4s},
+        {"endless chunk size line",
+         "POST /organiser/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n1;",
+         std::string(1000, 'a'), 0ms, 400, 4s},
+        {"huge length for an upload", upload + "Content-Length: 10737418240\r\n\r\n", "", 0ms, 413,
+         4s},
+        {"huge length for the login",
+         "POST /organiser/login HTTP/1.1\r\nHost: x\r\nContent-Length: 10737418240\r\n\r\n", "",
+         0ms, 413, 4s},
+    };
+    std::vector<std::future<ServedContest::RawAnswer>> answers;
+    for (const auto& client : clients) {
+        answers.push_back(std::async(std::launch::async, [&served, &client] {
+            return served->Raw(client.request, 15s, client.drip, client.every);
+        }));
+    }
+    std::this_thread::sleep_for(300ms);
+    const auto honest = served->Upload(Example("UA2TV.log"));
+    ASSERT_TRUE(honest);
+    EXPECT_EQ(honest->status, 201) << "an honest upload is received meanwhile";
+    for (std::size_t i = 0; i < std::size(clients); ++i) {
+        const auto answer = answers[i].get();
+        EXPECT_EQ(StatusOf(answer.bytes), clients[i].status) << clients[i].name;
+        EXPECT_TRUE(answer.closed) << clients[i].name;
+        EXPECT_LT(answer.after, clients[i].within) << clients[i].name;
+    }
 
-    const auto inBody = served.Raw(
-        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
-        "Content-Length: 1000\r\n\r\n--B\r\nContent-Disposition: form-data; name=\"log\"\r\n\r\n"
-        "START-OF-LOG: 3.0\r\n",
-        5s);
-    EXPECT_EQ(StatusOf(inBody.bytes), 408) << inBody.bytes;
-    EXPECT_TRUE(inBody.closed);
-    EXPECT_LT(inBody.after, 3s);
+    served.reset();
+
+    // With the usual time for a head (10 s): more tricklers than the
+    // connections held; a client that sends its request at once still gets
+    // in, and a stop waits for none of them.
+    ServeSettings usual;
+    usual.maxConnections = 16;
+    served.emplace(usual);
+    std::vector<std::future<ServedContest::RawAnswer>> lingering;
+    for (int i = 0; i < 20; ++i) {
+        lingering.push_back(std::async(std::launch::async, [&served] {
+            return served->Raw("GET / HTTP/1.1\r\n", 15s, "X", 100ms);
+        }));
+    }
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(served->Upload(Example("UA2TV.log"))->status, 201);
+    const auto stopping = std::chrono::steady_clock::now();
+    served.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 3s) << "a stop waits for no client";
+    for (auto& answer : lingering) {
+        EXPECT_TRUE(answer.get().closed);
+    }
+}
+
+// Behind a proxy the log and the upload limits name the entrant's address
+// (the last of X-Forwarded-For); without one a client's X-Forwarded-For is
+// not believed.
+TEST(ServeHttp, TheClientsAddressIsTheProxysWordOnlyBehindAProxy) {
+    for (const bool behindProxy : {true, false}) {
+        ServeSettings settings;
+        settings.behindProxy = behindProxy;
+        settings.uploadsPerHour = 1;
+        ServedContest served(settings);
+        const auto from = [&](const char* address) {
+            return served.Upload(Example("UA2TV.log"), "", {{"X-Forwarded-For", address}})->status;
+        };
+        EXPECT_EQ(from("203.0.113.9"), 201) << behindProxy;
+        EXPECT_EQ(from("198.51.100.7"), behindProxy ? 201 : 429) << behindProxy;
+        EXPECT_EQ(from("203.0.113.9"), 429) << behindProxy;
+        const std::vector<std::string> lines = served.LogLines();
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_NE(
+            lines[0].find(behindProxy ? " 203.0.113.9 POST /api/logs 201" : " 127.0.0.1 POST"),
+            std::string::npos)
+            << lines[0];
+        for (const std::string& line : lines) {
+            EXPECT_EQ(line.find(behindProxy ? "127.0.0.1" : "203.0.113.9"), std::string::npos)
+                << line;
+        }
+    }
 }
 
 TEST(ServeHttp, ManyUploadsFromOneAddressGet429) {
@@ -352,10 +455,13 @@ TEST(ServeHttp, TextsFromALogAreShownAsTextAndPagesForbidScripts) {
 }
 
 // The deadline, the contest's information and the upload limits follow
-// contest.toml as it changes; a change that cannot be read leaves them as
-// they were, and the desk says why.
+// contest.toml as it changes (the upload limit above the one started with
+// too); a change that cannot be read leaves them as they were, and the desk
+// says why.
 TEST(ServeHttp, TheSettingsFollowContestTomlWithoutARestart) {
-    ServedContest served({}, {}, [](const fs::path& file) {
+    ServeSettings started;
+    started.maxUploadBytes = 1024;
+    ServedContest served(started, {}, [](const fs::path& file) {
         return fs::exists(file) ? adjudication::ReadRulesFile(file)
                                 : std::variant<adjudication::CheckRules, std::string>{};
     });
@@ -366,8 +472,9 @@ TEST(ServeHttp, TheSettingsFollowContestTomlWithoutARestart) {
     } steps[] = {
         {"[serve]\ndeadline = 2020-01-01T00:00:00Z\ncontact = \"contest@example.org\"\n", 403,
          "mailto:contest@example.org"},
-        {"[serve]\ndeadline = 2099-01-01T00:00:00Z\nrules_link = \"https://example.org/r\"\n", 201,
-         "2099-01-01 00:00 UTC"},
+        {"[serve]\ndeadline = 2099-01-01T00:00:00Z\nrules_link = \"https://example.org/r\"\n"
+         "max_upload = 1048576\n",
+         201, "2099-01-01 00:00 UTC"},
         {"contest = \"ZELK-CW\"\nstart = 2024-05-11T12:00:00Z\nend = 2024-05-12T12:00:00Z\n"
          "contest_aliases = [\"ZELK\"]\n[serve]\nmax_upload = 1024\n",
          413, "2024-05-11 12:00 UTC to 2024-05-12 12:00 UTC"},

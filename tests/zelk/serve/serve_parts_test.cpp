@@ -1,7 +1,8 @@
 // zelk serve's parts that take hostile text or keep state: the request
 // headers and organiser's fields it reads by hand, times and addresses, the
 // desk's view, the settings under the flags, the upload limits, the form
-// collector and the database's migration.
+// collector, a request read within its limits, the form's fields, and the
+// database's migration.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
@@ -10,9 +11,11 @@
 #include <random>
 
 #include "serve/live_settings.h"
+#include "serve/multipart_form.h"
 #include "serve/organiser_pages.h"
 #include "serve/rate_limiter.h"
 #include "serve/request_parts.h"
+#include "serve/request_reader.h"
 #include "serve/serve_settings.h"
 #include "serve/submissions.h"
 #include "serve/upload_form.h"
@@ -211,32 +214,142 @@ TEST(ServeParts, AnAddressHasAFewUploadsAtOnceAndABucketAnHour) {
 }
 
 TEST(ServeParts, TheUploadFormKeepsWithinItsLimits) {
-    const auto now = UploadFormCollector::Clock::now();
-    UploadFormCollector form(10, now + 1s);
+    UploadFormCollector form(10);
     form.BeginField("email");
-    EXPECT_TRUE(form.Append(" a@b.org \r\n", now));
+    EXPECT_TRUE(form.Append(" a@b.org \r\n"));
     form.BeginField("other");
-    EXPECT_TRUE(form.Append(std::string(1000, 'x'), now));
+    EXPECT_TRUE(form.Append(std::string(1000, 'x')));
     form.BeginField("log");
-    EXPECT_TRUE(form.Append("0123456789", now));
+    EXPECT_TRUE(form.Append("0123456789"));
     EXPECT_EQ(form.Email(), "a@b.org");
     EXPECT_EQ(form.File(), "0123456789");
-    EXPECT_FALSE(form.Append("!", now));
+    EXPECT_FALSE(form.Append("!"));
     EXPECT_EQ(form.Failure(), UploadFormCollector::Problem::kTooLarge);
 
-    UploadFormCollector slow(10, now + 1s);
-    slow.BeginField("log_text");
-    EXPECT_TRUE(slow.Append("a", now));
-    EXPECT_FALSE(slow.Append("b", now + 2s));
-    EXPECT_EQ(slow.Failure(), UploadFormCollector::Problem::kTooSlow);
-
-    UploadFormCollector endless(10, now + 1s);
+    UploadFormCollector endless(10);
     endless.BeginField("email");
-    for (int i = 0; i < 100 && endless.Append(std::string(1000, 'e'), now); ++i) {
+    for (int i = 0; i < 100; ++i) {
+        EXPECT_TRUE(endless.Append(std::string(1000, 'e')));
     }
-    EXPECT_EQ(endless.Failure(), UploadFormCollector::Problem::kTooLarge)
-        << "the body as a whole is bounded too";
-    EXPECT_LE(endless.Email().size(), 300u);
+    EXPECT_LE(endless.Email().size(), 300u) << "an over-long address is kept short";
+}
+
+// A request read whole or refused with its status, the same whether its
+// bytes come at once or one by one.
+TEST(ServeParts, ARequestIsReadWithinItsLimitsInAnyPieces) {
+    const std::string post = "POST /organiser/login HTTP/1.1\r\nHost: x\r\n";
+    std::string manyLines = "GET / HTTP/1.1\r\n";
+    for (int i = 0; i < 101; ++i) {
+        manyLines += "A: b\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string bytes;
+        int refusal;  // 0: read whole
+        std::string path;
+        std::string body;
+    } cases[] = {
+        {"get", "GET /received HTTP/1.1\r\nHost: x\r\n\r\n", 0, "/received", ""},
+        {"decoded", "GET /results/%2E%2E/x?a=1&b=two+words HTTP/1.0\r\n\r\n", 0, "/results/../x",
+         ""},
+        {"length", post + "Content-Length: 5\r\n\r\nhello", 0, "/organiser/login", "hello"},
+        {"chunked",
+         post + "Transfer-Encoding: chunked\r\n\r\n3;x=y\r\nhel\r\n2\r\nlo\r\n0\r\nT: 1\r\n\r\n", 0,
+         "/organiser/login", "hello"},
+        {"length over", post + "Content-Length: 11\r\n\r\n", 413, "", ""},
+        {"chunked over", post + "Transfer-Encoding: chunked\r\n\r\n6\r\nhello!\r\n6\r\nhello!\r\n",
+         413, "", ""},
+        {"both lengths", post + "Content-Length: 5\r\nTransfer-Encoding: chunked\r\n\r\n", 400, "",
+         ""},
+        {"long chunk line", post + "Transfer-Encoding: chunked\r\n\r\n1;" + std::string(9000, 'a'),
+         400, "", ""},
+        {"long head", "GET / HTTP/1.1\r\nX: " + std::string(33 * 1024, 'a'), 431, "", ""},
+        {"many lines", manyLines + "\r\n", 431, "", ""},
+        {"long address", "GET /" + std::string(3000, 'a') + " HTTP/1.1\r\n\r\n", 414, "", ""},
+        {"no address", "OPTIONS * HTTP/1.1\r\n\r\n", 400, "", ""},
+        {"no request", "HELLO\r\n\r\n", 400, "", ""},
+    };
+    for (const auto& c : cases) {
+        for (const std::size_t piece : {c.bytes.size(), std::size_t{1}}) {
+            RequestReader reader;
+            Request head;
+            std::string body;
+            RequestReader::Step step = RequestReader::Step::kMore;
+            for (std::size_t at = 0; at < c.bytes.size() && step == RequestReader::Step::kMore;
+                 at += piece) {
+                step = reader.Feed(std::string_view(c.bytes).substr(at, piece));
+                if (step == RequestReader::Step::kHead) {
+                    head = reader.TakeHead();
+                    step = reader.ReadBody(10);
+                }
+            }
+            const std::string name = std::string(c.name) + " in pieces of " + std::to_string(piece);
+            if (c.refusal != 0) {
+                EXPECT_EQ(step, RequestReader::Step::kRefused) << name;
+                EXPECT_EQ(reader.RefusalStatus(), c.refusal) << name;
+                EXPECT_LE(reader.BodyBytes(), 10u) << name;
+                continue;
+            }
+            ASSERT_EQ(step, RequestReader::Step::kComplete) << name;
+            EXPECT_EQ(head.path, c.path) << name;
+            EXPECT_EQ(reader.TakeBody(), c.body) << name;
+        }
+    }
+    std::string path;
+    Params params;
+    ASSERT_TRUE(ReadTarget("/x%20y?a=1&b=two+words&c&%ZZ=%41", path, params));
+    EXPECT_EQ(path, "/x y");
+    EXPECT_EQ(params, (Params{{"a", "1"}, {"b", "two words"}, {"c", ""}, {"%ZZ", "A"}}));
+}
+
+TEST(ServeParts, AFormsFieldsAreReadOrTheFormRefused) {
+    EXPECT_EQ(MultipartBoundary("multipart/form-data; boundary=abc"), "abc");
+    EXPECT_EQ(MultipartBoundary("multipart/form-data; charset=x; BOUNDARY=\"a b\""), "a b");
+    EXPECT_EQ(MultipartBoundary("multipart/form-data"), std::nullopt);
+    EXPECT_EQ(MultipartBoundary("multipart/form-data; boundary=" + std::string(71, 'b')),
+              std::nullopt);
+
+    const std::string part =
+        "--B\r\nContent-Disposition: form-data; name=\"log\"; "
+        "filename=\"a;b.log\"\r\nContent-Type: text/plain\r\n\r\n";
+    const struct {
+        const char* name;
+        std::string body;
+        bool whole;
+        std::string fields;  // name[file name]=content, each
+    } cases[] = {
+        {"two fields",
+         part + "QSO\r\n--B\r\nContent-Disposition: form-data; name=email\r\n\r\n"
+                "a@b.org\r\n--B--\r\n",
+         true, "log[a;b.log]=QSO;email=a@b.org;"},
+        {"preamble and epilogue", "junk\r\n" + part + "x\r\n--B--\r\njunk", true,
+         "log[a;b.log]=x;"},
+        {"empty content", part + "\r\n--B--", true, "log[a;b.log]=;"},
+        {"no closing boundary", part + "QSO\r\n--B\r\n", false, "log[a;b.log]=QSO;"},
+        {"cut off", part + "QSO", false, ""},
+        {"no name", "--B\r\nContent-Type: text/plain\r\n\r\nx\r\n--B--", false, ""},
+        {"not form-data", "--B\r\nContent-Disposition: attachment; name=x\r\n\r\nx\r\n--B--", false,
+         ""},
+        {"endless part headers", "--B\r\n" + std::string(10000, 'h') + "\r\n\r\nx\r\n--B--", false,
+         ""},
+        {"no boundary", "nothing here", false, ""},
+    };
+    for (const auto& c : cases) {
+        std::string fields;
+        const bool whole = ReadMultipartForm(
+            c.body, "B",
+            [&fields](std::string_view name, std::string_view fileName) {
+                fields += std::string(name) +
+                          (fileName.empty() ? "" : "[" + std::string(fileName) + "]") + "=";
+                return true;
+            },
+            [&fields](std::string_view bytes) {
+                fields += std::string(bytes) + ";";
+                return true;
+            });
+        EXPECT_EQ(whole, c.whole) << c.name;
+        EXPECT_EQ(fields, c.fields) << c.name;
+    }
 }
 
 // Logs of a call arriving in any order, taken out and put back in any

@@ -1,8 +1,8 @@
 // A contest served in the test's own process: `zelk serve`'s App and HTTP
 // server on an ephemeral loopback port, over a temporary contest folder that
-// is removed afterwards; and the clients the tests talk to it with: the
-// library's client for whole requests, a raw socket for the requests no
-// well-behaved client sends (a huge length, a stall, a trickle).
+// is removed afterwards; and the clients the tests talk to it with:
+// cpp-httplib's client for whole requests, a raw socket for the requests no
+// well-behaved client sends (a huge length, a stall, a trickle, a flood).
 #pragma once
 
 #include <httplib.h>
@@ -13,10 +13,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
 #include <variant>
+#include <vector>
 
 #include "serve/app.h"
 #include "serve/http_server.h"
@@ -53,14 +55,21 @@ class ServedContest {
                            const std::string& field = "log",
                            const std::string& fileName = "mylog.log");
 
-    // Sends `request` as it stands and reads the answer until the server
-    // closes or `wait` passes; the bytes read, and whether it closed.
+    // The lines the server logged so far.
+    std::vector<std::string> LogLines();
+
+    // Sends `request` as it stands, then `drip` again and again, `every` so
+    // often (as fast as the server takes it when zero), and reads the
+    // answer until the server closes or `wait` passes; the bytes read,
+    // whether it closed, and when.
     struct RawAnswer {
         std::string bytes;
         bool closed = false;
         std::chrono::milliseconds after{0};
     };
-    RawAnswer Raw(const std::string& request, std::chrono::milliseconds wait) const;
+    RawAnswer Raw(const std::string& request, std::chrono::milliseconds wait,
+                  const std::string& drip = "",
+                  std::chrono::milliseconds every = std::chrono::milliseconds(0)) const;
 
   private:
     void Start(ServeSettings settings, std::optional<SettingsSource> source);
@@ -69,6 +78,8 @@ class ServedContest {
     ContestDir m_dir;
     std::string m_token;
     std::unique_ptr<App> m_app;
+    std::mutex m_logMutex;
+    std::vector<std::string> m_log;
     std::unique_ptr<HttpServer> m_server;
     int m_port = 0;
     std::thread m_thread;

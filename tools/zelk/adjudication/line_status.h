@@ -15,16 +15,19 @@
 namespace zelk::adjudication {
 
 // In the order of their precedence on a line: what its own log says alone
-// (x_qso, not_cw, out_of_period, other_band), then dupe, then what the partner's log says
+// (unreadable, x_qso, not_cw, out_of_period, out_of_band, other_band), then dupe, then what
+// the partner's log says
 // (confirmed, busted_exchange), then busted calls (busted_call, and partner_busted_call on the
 // other side), then what is left (nil, no_log_credited, unique). The check pairs the lines first
 // and decides the dupes after, so a dupe is the line of a repeat that the partner's log does not
 // back.
 enum class LineStatus : uint8_t {
-    kPending,  // not decided yet; never left on a line once the check is done
+    kPending,     // not decided yet; never left on a line once the check is done
+    kUnreadable,  // a QSO line that cannot be read, kept for pairing: not credited, no penalty
     kXQso,
     kNotCw,
     kOutOfPeriod,  // outside the contest period: not credited, no penalty
+    kOutOfBand,    // a frequency in no amateur band: not credited, no penalty
     kOtherBand,    // a single-band entry's line on another band: not scored, no penalty
     kDupe,
     kConfirmed,
@@ -35,7 +38,7 @@ enum class LineStatus : uint8_t {
     kNoLogCredited,
     kUnique,
 };
-inline constexpr std::size_t kStatusCount = 13;
+inline constexpr std::size_t kStatusCount = 15;
 
 // "confirmed", "busted_exchange", ... ("pending" for kPending).
 std::string_view StatusName(LineStatus status);
@@ -43,8 +46,9 @@ std::string_view StatusName(LineStatus status);
 // Whether the line's own log decides its status alone; such a line still
 // takes part in pairing, so that it can confirm the partner's line.
 inline bool IsOwnLogStatus(LineStatus status) {
-    return status == LineStatus::kXQso || status == LineStatus::kNotCw ||
-           status == LineStatus::kOutOfPeriod || status == LineStatus::kOtherBand;
+    return status == LineStatus::kUnreadable || status == LineStatus::kXQso ||
+           status == LineStatus::kNotCw || status == LineStatus::kOutOfPeriod ||
+           status == LineStatus::kOutOfBand || status == LineStatus::kOtherBand;
 }
 
 // Whether the partner's log backs the line: the partner logged the QSO with

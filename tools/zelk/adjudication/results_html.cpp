@@ -229,6 +229,9 @@ std::string Notes(const ContestCheck& contest, bool reviewLists) {
             headers.push_back("<code>" + Escape(entrant.log.name) + "</code>: " + Escape(note));
         }
     }
+    for (const ClockTie& tie : contest.clockTies) {
+        clocks.push_back(Escape(ClockTieText(contest, tie)));
+    }
     std::vector<std::string> stale;
     for (const StaleDecision& decision : contest.staleDecisions) {
         stale.push_back(Escape(decision.decision.source) + ": " + Escape(decision.decision.call) +
@@ -241,7 +244,7 @@ std::string Notes(const ContestCheck& contest, bool reviewLists) {
                     fromQsoLines) +
            FileList("Missing logs (calls without a log in 2 or more logs)", missing) +
            FileList("Logs that cost others NILs", costly) +
-           FileList("Clocks corrected (QSOs matched with the corrected times)", clocks) +
+           FileList("Clocks corrected (QSOs matched with the corrected times) or not", clocks) +
            FileList("Headers", headers);
 }
 

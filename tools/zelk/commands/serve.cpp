@@ -36,15 +36,20 @@ struct ServeOptions {
     CLI::Option* uploadsPerHour = nullptr;
 };
 
-// SIGINT and SIGTERM, taken by one thread that stops the server: blocked
-// before any other thread exists, so that none of them is interrupted.
+// SIGINT and SIGTERM, blocked before any other thread exists (the server's
+// workers start with it), so that none of them is interrupted; then taken by
+// one thread that stops the server.
+sigset_t StopSignals() {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    return signals;
+}
+
 class StopOnSignal {
   public:
     explicit StopOnSignal(serve::HttpServer& server) {
-        sigemptyset(&m_signals);
-        sigaddset(&m_signals, SIGINT);
-        sigaddset(&m_signals, SIGTERM);
-        pthread_sigmask(SIG_BLOCK, &m_signals, nullptr);
         m_waiter = std::thread([this, &server] {
             int signal = 0;
             sigwait(&m_signals, &signal);
@@ -60,7 +65,7 @@ class StopOnSignal {
     StopOnSignal& operator=(const StopOnSignal&) = delete;
 
   private:
-    sigset_t m_signals{};
+    const sigset_t m_signals = StopSignals();
     std::thread m_waiter;
 };
 
@@ -115,6 +120,8 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
     }
     // A client that goes away mid-answer must not end the server.
     signal(SIGPIPE, SIG_IGN);
+    const sigset_t stopSignals = StopSignals();
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     try {
         const serve::ContestDir dir(options.folder);
         options.rules->SetUsualRulesFile(dir.root / kRulesFileName);
@@ -147,6 +154,11 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
         const std::size_t exports = serve::RemoveExportLeftovers(dir);
         serve::HttpServer server(app);
         const int port = server.Bind(*address);
+        if (server.ConnectionLimit() < static_cast<std::size_t>(options.settings.maxConnections)) {
+            err << kCommand << "warning: the process may open too few files for "
+                << options.settings.maxConnections << " connections; it holds "
+                << server.ConnectionLimit() << " (raise LimitNOFILE)\n";
+        }
 
         const std::shared_ptr<const serve::ServeSettings> settings = app.settings.Current();
         const std::string host = address->host.find(':') != std::string::npos
@@ -269,7 +281,9 @@ Subcommand DeclareServe(CLI::App& app) {
             ->capture_default_str();
     command
         ->add_option("--read-timeout", settings.readTimeoutSeconds,
-                     "Seconds a client may send nothing before it is dropped")
+                     "Seconds a request's head may take from the connection (and any request "
+                     "but an upload, whole), and an upload's longest pause; a client slower "
+                     "is dropped")
         ->check(CLI::Range(1, 600))
         ->capture_default_str();
     command
@@ -277,8 +291,14 @@ Subcommand DeclareServe(CLI::App& app) {
                      "Seconds one upload may take in all")
         ->check(CLI::Range(1, 3600))
         ->capture_default_str();
-    command->add_option("--threads", settings.threads, "Requests served at once")
+    command->add_option("--threads", settings.threads, "Requests answered at once")
         ->check(CLI::Range(1, 1024))
+        ->capture_default_str();
+    command
+        ->add_option("--max-connections", settings.maxConnections,
+                     "Connections held at once; beyond them the one that has waited longest "
+                     "for its request is dropped")
+        ->check(CLI::Range(16, 100000))
         ->capture_default_str();
     command->add_flag("--behind-proxy", settings.behindProxy,
                       "Served through a reverse proxy on this machine: the client's address is "

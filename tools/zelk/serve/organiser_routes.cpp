@@ -17,7 +17,7 @@ namespace {
 using Via = OrganiserAuth::Via;
 using Caller = OrganiserAuth::Caller;
 
-Caller Authenticate(const App& app, const httplib::Request& request) {
+Caller Authenticate(const App& app, const Request& request) {
     return app.auth.Authenticate(request.get_header_value("Authorization"),
                                  request.get_header_value("Cookie"), OrganiserAuth::Clock::now());
 }
@@ -27,8 +27,7 @@ std::string ContestName(App& app) {
 }
 
 // The caller, or nullopt once a refusal is sent.
-std::optional<Caller> Organiser(App& app, const httplib::Request& request,
-                                httplib::Response& response) {
+std::optional<Caller> Organiser(App& app, const Request& request, Response& response) {
     Caller caller = Authenticate(app, request);
     if (caller.via != Via::kNone) {
         return caller;
@@ -43,8 +42,7 @@ std::optional<Caller> Organiser(App& app, const httplib::Request& request,
 }
 
 // For a request that changes something: the organiser, from the organiser's page.
-std::optional<Caller> GenuineOrganiser(App& app, const httplib::Request& request,
-                                       httplib::Response& response) {
+std::optional<Caller> GenuineOrganiser(App& app, const Request& request, Response& response) {
     auto caller = Organiser(app, request, response);
     if (caller && !OrganiserAuth::FormIsGenuine(*caller, request.get_param_value("form"),
                                                 request.get_header_value("Origin"),
@@ -57,7 +55,7 @@ std::optional<Caller> GenuineOrganiser(App& app, const httplib::Request& request
     return caller;
 }
 
-Desk MakeDesk(App& app, const Caller& caller, const httplib::Request& request) {
+Desk MakeDesk(App& app, const Caller& caller, const Request& request) {
     const auto settings = app.settings.Current();
     Desk desk;
     desk.contestName = settings->ContestName();
@@ -82,7 +80,7 @@ Desk MakeDesk(App& app, const Caller& caller, const httplib::Request& request) {
     return desk;
 }
 
-void Login(App& app, const httplib::Request& request, httplib::Response& response) {
+void Login(App& app, const Request& request, Response& response) {
     const std::string origin = request.get_header_value("Origin");
     if (!origin.empty() && !SameOrigin(origin, request.get_header_value("Host"))) {
         SendPage(response, 403,
@@ -100,8 +98,7 @@ void Login(App& app, const httplib::Request& request, httplib::Response& respons
     SendRedirect(response, "/organiser");
 }
 
-void RunCheck(App& app, const Caller& caller, const httplib::Request& request,
-              httplib::Response& response) {
+void RunCheck(App& app, const Caller& caller, const Request& request, Response& response) {
     CheckOutcome outcome;
     try {
         outcome = app.checker.Run(Now());
@@ -124,9 +121,8 @@ void RunCheck(App& app, const Caller& caller, const httplib::Request& request,
 
 // The answer to an action the organiser took: JSON for a script, else the
 // submission's page (or the desk) saying what was done.
-void SendDone(App& app, const Caller& caller, const httplib::Request& request,
-              httplib::Response& response, int64_t id, const std::string& problem,
-              const std::string& notice) {
+void SendDone(App& app, const Caller& caller, const Request& request, Response& response,
+              int64_t id, const std::string& problem, const std::string& notice) {
     if (!problem.empty()) {
         SendRefusal(request, response, 409, "Nothing was changed", problem,
                     "/organiser/submissions/" + std::to_string(id));
@@ -143,8 +139,7 @@ void SendDone(App& app, const Caller& caller, const httplib::Request& request,
 }
 
 // remove, restore, category: on submission `id`, with a reason.
-void ActOn(App& app, const httplib::Request& request, httplib::Response& response,
-           const std::string& action) {
+void ActOn(App& app, const Request& request, Response& response, const std::string& action) {
     const auto caller = GenuineOrganiser(app, request, response);
     if (!caller) {
         return;
@@ -191,7 +186,7 @@ void ActOn(App& app, const httplib::Request& request, httplib::Response& respons
     }
 }
 
-void MakeNewToken(App& app, const httplib::Request& request, httplib::Response& response) {
+void MakeNewToken(App& app, const Request& request, Response& response) {
     if (!GenuineOrganiser(app, request, response)) {
         return;
     }
@@ -224,9 +219,8 @@ std::string ActionsJson(const std::vector<OrganiserAction>& actions) {
 
 }  // namespace
 
-void AddOrganiserRoutes(httplib::Server& server, App& app) {
-    server.Get("/organiser",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+void AddOrganiserRoutes(Router& server, App& app) {
+    server.Get("/organiser", Guarded([&app](const Request& request, Response& response) {
                    // The desk's address is the login page's too: an answer a
                    // browser takes as any page.
                    if (Authenticate(app, request).via == Via::kNone && !ClientWantsJson(request) &&
@@ -236,12 +230,10 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
                        SendPage(response, 200, DeskPage(MakeDesk(app, *caller, request)));
                    }
                }));
-    server.Post("/organiser/login",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/login", Guarded([&app](const Request& request, Response& response) {
                     Login(app, request, response);
                 }));
-    server.Post("/organiser/logout",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/logout", Guarded([&app](const Request& request, Response& response) {
                     if (const auto caller = GenuineOrganiser(app, request, response)) {
                         app.auth.LogOut(*caller);
                         response.set_header("Set-Cookie", OrganiserAuth::ClearCookie(
@@ -249,18 +241,15 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
                         SendRedirect(response, "/organiser");
                     }
                 }));
-    server.Post("/organiser/token",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/token", Guarded([&app](const Request& request, Response& response) {
                     MakeNewToken(app, request, response);
                 }));
-    server.Post("/organiser/check",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/check", Guarded([&app](const Request& request, Response& response) {
                     if (const auto caller = GenuineOrganiser(app, request, response)) {
                         RunCheck(app, *caller, request, response);
                     }
                 }));
-    server.Post("/organiser/publish",
-                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/organiser/publish", Guarded([&app](const Request& request, Response& response) {
                     if (!GenuineOrganiser(app, request, response)) {
                         return;
                     }
@@ -278,7 +267,7 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
                     }
                 }));
     server.Get(R"(/organiser/submissions/(\d+))",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+               Guarded([&app](const Request& request, Response& response) {
                    const auto caller = Organiser(app, request, response);
                    if (!caller) {
                        return;
@@ -297,14 +286,13 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
                }));
     for (const char* action : {"remove", "restore", "category"}) {
         server.Post(std::string(R"(/organiser/submissions/(\d+)/)") + action,
-                    Guarded([&app, action = std::string(action)](const httplib::Request& request,
-                                                                 httplib::Response& response) {
+                    Guarded([&app, action = std::string(action)](const Request& request,
+                                                                 Response& response) {
                         ActOn(app, request, response, action);
                     }));
     }
     server.Get(
-        R"(/organiser/logs/(\d+))",
-        Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+        R"(/organiser/logs/(\d+))", Guarded([&app](const Request& request, Response& response) {
             if (!Organiser(app, request, response)) {
                 return;
             }
@@ -321,19 +309,19 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
             response.set_content(app.files.Read(row->storedName), "application/octet-stream");
         }));
     server.Get("/organiser/submissions.json",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+               Guarded([&app](const Request& request, Response& response) {
                    if (Organiser(app, request, response)) {
                        SendJson(response, 200, SubmissionsJson(app.submissions.All()));
                    }
                }));
     server.Get("/organiser/actions.json",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+               Guarded([&app](const Request& request, Response& response) {
                    if (Organiser(app, request, response)) {
                        SendJson(response, 200, ActionsJson(app.submissions.Actions()));
                    }
                }));
     server.Get(R"(/organiser/results/(ubn/)?([^/]+))",
-               Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+               Guarded([&app](const Request& request, Response& response) {
                    if (!Organiser(app, request, response)) {
                        return;
                    }

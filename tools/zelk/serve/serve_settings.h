@@ -31,9 +31,12 @@ struct ServeSettings {
     std::size_t maxUploadBytes = std::size_t{5} << 20;  // the log itself; more gets 413
     int uploadsAtOnce = 3;                              // per client address; more get 429
     int uploadsPerHour = 30;                            // per client address; more get 429
-    int readTimeoutSeconds = 10;  // a client that sends nothing for this long is dropped
-    int uploadSeconds = 120;      // the most one upload may take, however it trickles
-    int threads = 16;             // requests served at once
+    // The most a request's head may take from the connection, and any other
+    // request whole; in an upload's body, the longest pause between bytes.
+    int readTimeoutSeconds = 10;
+    int uploadSeconds = 120;    // the most one upload may take, however it trickles
+    int threads = 16;           // requests answered at once (the workers)
+    int maxConnections = 1000;  // connections held at once
     // Behind a reverse proxy on this machine: the client's address is the
     // one X-Forwarded-For ends with, and the organiser's cookie is Secure.
     bool behindProxy = false;

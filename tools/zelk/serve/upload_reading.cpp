@@ -66,12 +66,14 @@ std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log,
                  "CATEGORY-BAND: and CATEGORY-POWER: lines"});
     }
     std::vector<std::string> notes = adjudication::HeaderNotes(log, category, reading.call);
-    // The transmitter is told, not ranked: a log without it alone (most
-    // single-operator logs) has nothing to put right. The note on missing
-    // tags is the first.
+    // The first note is the one on the category's source: a category read
+    // from the 2.0 line is told above, with its line and what to do; the
+    // transmitter is told, not ranked, so a log without it alone (most
+    // single-operator logs) has nothing to put right.
     const auto& defaulted = category.defaulted;
-    if (defaulted[static_cast<std::size_t>(adjudication::CategoryPart::kTransmitter)] &&
-        std::count(defaulted.begin(), defaulted.end(), true) == 1) {
+    if (!category.version2Line.empty() ||
+        (defaulted[static_cast<std::size_t>(adjudication::CategoryPart::kTransmitter)] &&
+         std::count(defaulted.begin(), defaulted.end(), true) == 1)) {
         notes.erase(notes.begin());
     }
     for (std::string& note : notes) {
@@ -172,10 +174,9 @@ std::variant<UploadReading, Refusal> ReadUpload(std::string_view bytes,
         report_scoring::LogReportSettings settings;
         settings.contestant = host::Contestant("", mapped);
         settings.category = reading.category;
-        const host::StationChoice station =
-            host::ChooseStation(reading.station, "", std::nullopt, std::nullopt);
-        settings.latitude = station.latitude.value_or(0.0);
-        settings.longitude = station.longitude.value_or(0.0);
+        // Scored from the sent coordinate's text, as the check scores it.
+        settings.storedCoordinate =
+            host::ChooseStation(reading.station, "", std::nullopt, std::nullopt).coordinate;
         settings.contestDate = host::DateOf(mapped.contacts.front().time);
         reading.score =
             report_scoring::BuildLogReport(mapped.contacts, settings).model.score.claimedScore;
