@@ -31,8 +31,9 @@ void CheckForm(std::string_view body, std::string_view contentType) {
     std::size_t contents = 0;
     ReadMultipartForm(
         body, boundary,
-        [&](std::string_view name) {
-            Require(name.size() <= body.size(), "a field's name comes from the body");
+        [&](std::string_view name, std::string_view fileName) {
+            Require(name.size() <= body.size() && fileName.size() <= body.size(),
+                    "a field's name and file name come from the body");
             ++fields;
             return true;
         },

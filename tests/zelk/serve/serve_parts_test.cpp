@@ -1,14 +1,18 @@
 // zelk serve's parts that take hostile text or keep state: the request
-// headers it reads by hand, times and addresses, the upload limits, the form
+// headers and organiser's fields it reads by hand, times and addresses, the
+// desk's view, the settings under the flags, the upload limits, the form
 // collector, a request read within its limits, the form's fields, and the
 // database's migration.
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <random>
 
+#include "serve/live_settings.h"
 #include "serve/multipart_form.h"
+#include "serve/organiser_pages.h"
 #include "serve/rate_limiter.h"
 #include "serve/request_parts.h"
 #include "serve/request_reader.h"
@@ -76,6 +80,23 @@ TEST(ServeParts, RequestHeadersAreReadWhateverTheyHold) {
     for (const char* bad : {"", "0", "-1", "+1", "1x", "99999999999999999999"}) {
         EXPECT_EQ(ParseId(bad), std::nullopt) << bad;
     }
+    // The organiser's reason and category.
+    EXPECT_EQ(std::get<std::string>(ReadReason("  a prank \t")), "a prank");
+    EXPECT_EQ(std::get<std::string>(ReadReason("caf\u00e9 \\ <b>")), "caf\u00e9 \\ <b>");
+    for (const std::string& bad : {std::string(" "), std::string(501, 'x'), std::string("a\nb"),
+                                   std::string("a\xFF"), std::string("a\0b", 3)}) {
+        EXPECT_TRUE(std::holds_alternative<Refused>(ReadReason(bad))) << bad;
+    }
+    const auto known = adjudication::BuiltInCategories();
+    EXPECT_EQ(std::get<std::string>(CategoryFromForm({"single-op", " 40M", "QRP"}, known)),
+              "SINGLE-OP 40M QRP");
+    for (const std::array<std::string, 3>& bad :
+         {std::array<std::string, 3>{"SINGLE-OP", "41M", "QRP"},
+          {"", "ALL", "LOW"},
+          {"SINGLE-OP ALL", "ALL", "LOW"}}) {
+        EXPECT_TRUE(std::holds_alternative<Refused>(CategoryFromForm(bad, known))) << bad[0];
+    }
+
     EXPECT_EQ(DownloadName("R3ABC/P", 4), "R3ABC_P-4.log");
     EXPECT_EQ(DownloadName("\"; x=../..", 5), "___x______-5.log");
 }
@@ -99,6 +120,72 @@ TEST(ServeParts, TimesAndAddressesAreReadOnlyWhenWhole) {
     for (const char* bad : {"8080", "127.0.0.1", "::1:8080", "[::1]", ":80", "h:65536", "h:-1"}) {
         EXPECT_EQ(ParseListen(bad), std::nullopt) << bad;
     }
+}
+
+// The desk's view from whatever its address holds, and the order it lists in.
+TEST(ServeParts, TheDeskFiltersAndSortsByAnyColumn) {
+    const auto row = [](int64_t id, std::string call, int64_t qsos, int64_t unreadable,
+                        bool removed) {
+        Submission submission;
+        submission.id = id;
+        submission.call = std::move(call);
+        submission.qsos = qsos;
+        submission.unreadableCount = unreadable;
+        submission.removed = removed;
+        submission.arrival = 100 - id;  // the first id arrived last
+        return submission;
+    };
+    const std::vector<Submission> rows = {row(1, "UA2TV", 17, 0, false),
+                                          row(2, "RK7P", 11, 3, true), row(3, "A/B", 11, 1, false)};
+    const struct {
+        const char* show;
+        const char* sort;
+        const char* order;
+        std::vector<int64_t> ids;
+    } views[] = {
+        {"", "", "", {3, 2, 1}},  // by id, latest first
+        {"problems", "", "", {3, 2}},
+        {"", "call", "asc", {3, 2, 1}},
+        {"", "call", "desc", {1, 2, 3}},
+        {"", "qsos", "asc", {3, 2, 1}},  // equal keys: latest first
+        {"", "received", "desc", {1, 2, 3}},
+        {"", "state", "desc", {2, 3, 1}},
+        {"problems", "problems", "desc", {2, 3}},
+        {"<script>", "../../x", "sideways", {3, 2, 1}},
+    };
+    for (const auto& view : views) {
+        std::vector<int64_t> ids;
+        for (const Submission& shown :
+             InView(rows, ReadDeskView(view.show, view.sort, view.order))) {
+            ids.push_back(shown.id);
+        }
+        EXPECT_EQ(ids, view.ids) << view.show << " " << view.sort << " " << view.order;
+    }
+}
+
+// The rules file's [serve] keys over the settings, and the flags over those.
+TEST(ServeParts, FlagsOverrideTheRulesFilesServeKeys) {
+    adjudication::CheckRules rules;
+    rules.contest = "ZELK-CW";
+    rules.intake.deadline = 28'000'000;  // minutes
+    rules.intake.maxUploadBytes = 4096;
+    rules.intake.uploadsPerHour = 5;
+    ServeSettings base;
+    base.uploadsAtOnce = 7;
+    const ServeSettings fileOnly = WithRules(base, rules, {});
+    EXPECT_EQ(fileOnly.ContestName(), "ZELK-CW");
+    EXPECT_EQ(fileOnly.deadline, UtcTime{std::chrono::minutes{28'000'000}});
+    EXPECT_EQ(fileOnly.maxUploadBytes, 4096u);
+    EXPECT_EQ(fileOnly.uploadsAtOnce, 7) << "the file does not say";
+    EXPECT_EQ(fileOnly.uploadsPerHour, 5);
+    ServeFlags flags;
+    flags.deadline = ParseUtc("2030-01-01T00:00");
+    flags.maxUploadBytes = 8192;
+    flags.uploadsPerHour = 50;
+    const ServeSettings flagged = WithRules(base, rules, flags);
+    EXPECT_EQ(flagged.deadline, flags.deadline);
+    EXPECT_EQ(flagged.maxUploadBytes, 8192u);
+    EXPECT_EQ(flagged.uploadsPerHour, 50);
 }
 
 TEST(ServeParts, AnAddressHasAFewUploadsAtOnceAndABucketAnHour) {
@@ -229,15 +316,16 @@ TEST(ServeParts, AFormsFieldsAreReadOrTheFormRefused) {
         const char* name;
         std::string body;
         bool whole;
-        std::string fields;  // name=content, each
+        std::string fields;  // name[file name]=content, each
     } cases[] = {
         {"two fields",
          part + "QSO\r\n--B\r\nContent-Disposition: form-data; name=email\r\n\r\n"
                 "a@b.org\r\n--B--\r\n",
-         true, "log=QSO;email=a@b.org;"},
-        {"preamble and epilogue", "junk\r\n" + part + "x\r\n--B--\r\njunk", true, "log=x;"},
-        {"empty content", part + "\r\n--B--", true, "log=;"},
-        {"no closing boundary", part + "QSO\r\n--B\r\n", false, "log=QSO;"},
+         true, "log[a;b.log]=QSO;email=a@b.org;"},
+        {"preamble and epilogue", "junk\r\n" + part + "x\r\n--B--\r\njunk", true,
+         "log[a;b.log]=x;"},
+        {"empty content", part + "\r\n--B--", true, "log[a;b.log]=;"},
+        {"no closing boundary", part + "QSO\r\n--B\r\n", false, "log[a;b.log]=QSO;"},
         {"cut off", part + "QSO", false, ""},
         {"no name", "--B\r\nContent-Type: text/plain\r\n\r\nx\r\n--B--", false, ""},
         {"not form-data", "--B\r\nContent-Disposition: attachment; name=x\r\n\r\nx\r\n--B--", false,
@@ -250,8 +338,9 @@ TEST(ServeParts, AFormsFieldsAreReadOrTheFormRefused) {
         std::string fields;
         const bool whole = ReadMultipartForm(
             c.body, "B",
-            [&fields](std::string_view name) {
-                fields += std::string(name) + "=";
+            [&fields](std::string_view name, std::string_view fileName) {
+                fields += std::string(name) +
+                          (fileName.empty() ? "" : "[" + std::string(fileName) + "]") + "=";
                 return true;
             },
             [&fields](std::string_view bytes) {
@@ -261,6 +350,58 @@ TEST(ServeParts, AFormsFieldsAreReadOrTheFormRefused) {
         EXPECT_EQ(whole, c.whole) << c.name;
         EXPECT_EQ(fields, c.fields) << c.name;
     }
+}
+
+// Logs of a call arriving in any order, taken out and put back in any
+// order: each row not removed points at the next by arrival, and the last is
+// current, as a plain list sorted by arrival says.
+TEST(ServeParts, TheCurrentLogIsTheLastArrivedOfThoseNotRemoved) {
+    std::random_device random;
+    const fs::path folder =
+        fs::temp_directory_path() / ("zelk-serve-chain-" + std::to_string(random()));
+    fs::create_directories(folder);
+    SubmissionStore store(folder / "submissions.sqlite");
+    std::mt19937 pick(7);
+    struct Row {
+        int64_t id, arrival;
+        std::string call;
+        bool removed = false;
+    };
+    std::vector<Row> rows;
+    for (int step = 0; step < 200; ++step) {
+        const int what = static_cast<int>(pick() % 4);
+        if (what < 2 || rows.empty()) {
+            NewSubmission row;
+            row.call = pick() % 2 == 0 ? "UA2TV" : "RK7P";
+            row.arrival = static_cast<int64_t>(pick() % 100000);  // in any order
+            row.sha256 = "aa";
+            rows.push_back({store.Add(row).id, row.arrival, row.call});
+        } else {
+            Row& row = rows[pick() % rows.size()];
+            const std::string problem = row.removed ? store.Restore(row.id, "why", "at")
+                                                    : store.Remove(row.id, "why", "at");
+            ASSERT_EQ(problem, "");
+            row.removed = !row.removed;
+        }
+        for (const std::string call : {"UA2TV", "RK7P"}) {
+            std::vector<const Row*> live;
+            for (const Row& row : rows) {
+                if (row.call == call && !row.removed) {
+                    live.push_back(&row);
+                }
+            }
+            std::sort(live.begin(), live.end(), [](const Row* a, const Row* b) {
+                return std::pair(a->arrival, a->id) < std::pair(b->arrival, b->id);
+            });
+            for (std::size_t i = 0; i < live.size(); ++i) {
+                const auto next =
+                    i + 1 < live.size() ? std::optional(live[i + 1]->id) : std::nullopt;
+                ASSERT_EQ(store.Find(live[i]->id)->replacedBy, next) << "step " << step;
+            }
+        }
+    }
+    EXPECT_EQ(store.IntegrityCheck(), "ok");
+    fs::remove_all(folder);
 }
 
 // The database as the first release left it: schema version 1.
@@ -274,7 +415,10 @@ void MakeVersionOne(const fs::path& file) {
             replaced_by INTEGER REFERENCES submissions(id), summary TEXT NOT NULL);
         CREATE UNIQUE INDEX submissions_current ON submissions(call) WHERE replaced_by IS NULL;
         INSERT INTO submissions VALUES (1, 'UA2TV', 'SO', '', '2024-05-19T10:00:00Z', 10, 'aa',
-                                        'aa.log', NULL, '{}');
+            'aa.log', NULL, '{"qsos": 17, "claimed_score": null, "score": 2603,
+            "unreadable_lines": [{"line": 28, "reason": "x"}], "warnings": []}');
+        INSERT INTO submissions VALUES (2, 'RK7P', 'SO', '', '2024-05-19T10:00:00Z', 10, 'cc',
+            'cc.log', NULL, 'not JSON');
         PRAGMA user_version = 1;)";
     EXPECT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
@@ -291,18 +435,28 @@ TEST(ServeParts, TheDatabaseIsMigratedForwardAndANewerOneIsRefused) {
         SubmissionStore store(file);
         EXPECT_EQ(store.SchemaVersion(), SubmissionStore::CurrentSchemaVersion());
         const auto old = store.All();
-        ASSERT_EQ(old.size(), 1u);
+        ASSERT_EQ(old.size(), 2u);
         EXPECT_EQ(old[0].call, "UA2TV");
         EXPECT_FALSE(old[0].byOrganiser);
+        // The counts the pages show, from the summaries there were.
+        EXPECT_EQ(old[0].qsos, 17);
+        EXPECT_EQ(old[0].score, 2603);
+        EXPECT_EQ(old[0].claimedScore, std::nullopt);
+        EXPECT_EQ(old[0].unreadableCount, 1);
+        EXPECT_EQ(old[1].qsos, 0);
+        EXPECT_EQ(old[0].receiptKey.size(), 32u);
+        EXPECT_NE(old[0].receiptKey, old[1].receiptKey);
+        EXPECT_LT(old[0].arrival, store.NextArrival());
 
         NewSubmission next = old[0];
         next.sha256 = "bb";
         next.byOrganiser = true;
+        next.arrival = store.NextArrival();
         const Added added = store.Add(next);
         EXPECT_EQ(added.replaces, 1);
         EXPECT_EQ(store.Find(1)->replacedBy, added.id);
-        ASSERT_EQ(store.Current().size(), 1u);
-        EXPECT_TRUE(store.Current()[0].byOrganiser);
+        ASSERT_EQ(store.Current().size(), 2u);
+        EXPECT_TRUE(store.Current()[1].byOrganiser);
         EXPECT_EQ(store.IntegrityCheck(), "ok");
     }
     {

@@ -35,8 +35,18 @@ std::string ReadFile(const fs::path& path) {
 
 ServedContest::ServedContest(ServeSettings settings)
     : m_root(NewRoot()), m_dir(m_root / "contest") {
+    Start(std::move(settings), std::nullopt);
+}
+
+ServedContest::ServedContest(ServeSettings settings, ServeFlags flags, ReadRules read)
+    : m_root(NewRoot()), m_dir(m_root / "contest") {
+    const fs::path file = m_dir.root / "contest.toml";
+    Start(settings, SettingsSource{settings, flags, file, [read, file] { return read(file); }});
+}
+
+void ServedContest::Start(ServeSettings settings, std::optional<SettingsSource> source) {
     m_token = PrepareContestDir(m_dir).token;
-    m_app = std::make_unique<App>(std::move(settings), m_dir, m_token);
+    m_app = std::make_unique<App>(std::move(settings), m_dir, m_token, std::move(source));
     m_server = std::make_unique<HttpServer>(*m_app, [this](const std::string& line) {
         const std::lock_guard lock(m_logMutex);
         m_log.push_back(line);
@@ -70,11 +80,11 @@ httplib::Client ServedContest::Client() const {
 
 httplib::Result ServedContest::Upload(const std::string& log, const std::string& email,
                                       const httplib::Headers& headers, const std::string& accept,
-                                      const std::string& field) {
+                                      const std::string& field, const std::string& fileName) {
     httplib::Headers all = headers;
     all.emplace("Accept", accept);
     const httplib::MultipartFormDataItems items = {
-        {field, log, "mylog.log", "application/octet-stream"},
+        {field, log, fileName, "application/octet-stream"},
         {"email", email, "", ""},
     };
     return Client().Post("/api/logs", all, items);
@@ -139,6 +149,44 @@ int StatusOf(const std::string& answer) {
         return 0;
     }
     return std::atoi(answer.c_str() + 9);
+}
+
+std::string Example(const std::string& name) {
+    return ReadFile(fs::path(ZELK_EXAMPLES) / "contest" / name);
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+    const auto at = text.find(from);
+    if (at == std::string::npos) {
+        throw std::runtime_error("the text holds no \"" + from + "\"");
+    }
+    return text.replace(at, from.size(), to);
+}
+
+nlohmann::json Body(const httplib::Result& result) {
+    return nlohmann::json::parse(result->body);
+}
+
+httplib::Headers Bearer(const std::string& token) {
+    return {{"Authorization", "Bearer " + token}};
+}
+
+Session LogIn(ServedContest& served, const std::string& token) {
+    auto answer = served.Client().Post("/organiser/login",
+                                       "token=" + (token.empty() ? served.token() : token),
+                                       "application/x-www-form-urlencoded");
+    if (!answer || answer->status != 303) {
+        throw std::runtime_error("the login was not taken");
+    }
+    std::string cookie = answer->get_header_value("Set-Cookie");
+    cookie = cookie.substr(0, cookie.find(';'));
+    const std::string desk = served.Client().Get("/organiser", {{"Cookie", cookie}})->body;
+    const std::string field = "name=\"form\" value=\"";
+    const auto at = desk.find(field);
+    if (at == std::string::npos) {
+        throw std::runtime_error("the desk has no form");
+    }
+    return {cookie, desk.substr(at + field.size(), 64)};
 }
 
 }  // namespace zelk::serve::testing

@@ -7,12 +7,17 @@
 
 #include <httplib.h>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "serve/app.h"
@@ -26,6 +31,11 @@ std::string ReadFile(const std::filesystem::path& path);
 class ServedContest {
   public:
     explicit ServedContest(ServeSettings settings = {});
+    // Settings that follow the contest folder's contest.toml as zelk serve's
+    // do, read with `read` (the file's path is given), under `flags`.
+    using ReadRules = std::function<std::variant<adjudication::CheckRules, std::string>(
+        const std::filesystem::path&)>;
+    ServedContest(ServeSettings settings, ServeFlags flags, ReadRules read);
     ~ServedContest();
     ServedContest(const ServedContest&) = delete;
     ServedContest& operator=(const ServedContest&) = delete;
@@ -42,7 +52,8 @@ class ServedContest {
     httplib::Result Upload(const std::string& log, const std::string& email = "",
                            const httplib::Headers& headers = {},
                            const std::string& accept = "application/json",
-                           const std::string& field = "log");
+                           const std::string& field = "log",
+                           const std::string& fileName = "mylog.log");
 
     // The lines the server logged so far.
     std::vector<std::string> LogLines();
@@ -61,6 +72,8 @@ class ServedContest {
                   std::chrono::milliseconds every = std::chrono::milliseconds(0)) const;
 
   private:
+    void Start(ServeSettings settings, std::optional<SettingsSource> source);
+
     std::filesystem::path m_root;
     ContestDir m_dir;
     std::string m_token;
@@ -74,5 +87,20 @@ class ServedContest {
 
 // The status code of a raw answer ("HTTP/1.1 413 ..."), or 0.
 int StatusOf(const std::string& answer);
+
+// An example contest's log, by its file name.
+std::string Example(const std::string& name);
+// `text` with the first `from` made `to`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to);
+nlohmann::json Body(const httplib::Result& result);
+httplib::Headers Bearer(const std::string& token);
+
+// A session of the login form: its cookie, and the form value its desk's
+// forms carry.
+struct Session {
+    std::string cookie;
+    std::string formValue;
+};
+Session LogIn(ServedContest& served, const std::string& token = "");
 
 }  // namespace zelk::serve::testing

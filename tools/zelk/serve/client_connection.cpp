@@ -198,6 +198,7 @@ void ClientConnection::OnHead() {
 
 void ClientConnection::ReadBody(const BodyRules& rules) {
     m_phase = Phase::kBody;
+    m_server.KeepRoomFor(rules.limit);
     if (rules.within) {
         m_deadline = m_accepted + *rules.within;
         m_stallLimited = true;

@@ -10,6 +10,7 @@
 // a worker while it sends, however slowly.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <boost/asio/io_context.hpp>
@@ -34,8 +35,12 @@ class ClientConnection;
 struct ServerCore {
     using Clock = std::chrono::steady_clock;
 
-    ServerCore(std::size_t threads, std::size_t bodyBudget)
-        : bodyBudget(bodyBudget), workers(threads) {}
+    // Room for the bodies of this many requests of the largest body limit
+    // a route has admitted.
+    static constexpr std::size_t kLargestBodiesAtOnce = 4;
+
+    ServerCore(std::size_t threads, std::size_t leastBodyBudget)
+        : bodyBudget(leastBodyBudget), workers(threads) {}
 
     Router router;
     Headers defaultHeaders;  // on every answer unless it sets them itself
@@ -47,8 +52,10 @@ struct ServerCore {
     // Open connections, oldest first (the I/O thread's alone).
     std::list<std::weak_ptr<ClientConnection>> connections;
     bool stopping = false;
-    // The bytes of request bodies held at once, across connections.
-    const std::size_t bodyBudget;
+    // The bytes of request bodies held at once, across connections: at
+    // least as given, and grown with the body limits admitted (the upload
+    // limit follows the contest's settings while serving).
+    std::size_t bodyBudget;
     std::atomic<std::size_t> bodyBytes{0};
     // Where every connection reads into, one after another on the I/O thread.
     std::array<char, 16 * 1024> readBuffer{};
@@ -62,6 +69,10 @@ struct ServerCore {
     // when they would pass it.
     bool ReserveBody(std::size_t bytes);
     void ReleaseBody(std::size_t bytes) { bodyBytes -= bytes; }
+    // Keeps room in the budget for the largest bodies of `limit` bytes.
+    void KeepRoomFor(std::size_t limit) {
+        bodyBudget = std::max(bodyBudget, kLargestBodiesAtOnce * limit);
+    }
 };
 
 class ClientConnection : public std::enable_shared_from_this<ClientConnection> {

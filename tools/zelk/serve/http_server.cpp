@@ -65,7 +65,8 @@ std::size_t RoomForConnections(std::size_t wanted) {
 struct HttpServer::Impl {
     Impl(const ServeSettings& settings)
         : core(static_cast<std::size_t>(std::max(settings.threads, 1)),
-               std::max(kLeastBodyBudget, 4 * UploadBodyLimit(settings.maxUploadBytes))),
+               std::max(kLeastBodyBudget, ServerCore::kLargestBodiesAtOnce *
+                                              UploadBodyLimit(settings.maxUploadBytes))),
           acceptor(core.io),
           pause(core.io),
           connectionLimit(
@@ -150,11 +151,14 @@ void HttpServer::Impl::BeginStop() {
 }
 
 HttpServer::HttpServer(App& app, std::function<void(const std::string&)> log)
-    : m_impl(std::make_unique<Impl>(app.settings)) {
+    : m_impl(std::make_unique<Impl>(*app.settings.Current())) {
+    // What stays as started; the upload's limits its admission takes from
+    // the settings of the moment (public_routes.cpp).
+    const std::shared_ptr<const ServeSettings> started = app.settings.Current();
     ServerCore& core = m_impl->core;
-    core.readTimeout = std::chrono::seconds(app.settings.readTimeoutSeconds);
-    core.writeTimeout = std::chrono::seconds(app.settings.uploadSeconds);
-    core.behindProxy = app.settings.behindProxy;
+    core.readTimeout = std::chrono::seconds(started->readTimeoutSeconds);
+    core.writeTimeout = std::chrono::seconds(started->uploadSeconds);
+    core.behindProxy = started->behindProxy;
     core.log = log ? std::move(log) : [](const std::string& line) {
         std::cout << line << '\n' << std::flush;
     };

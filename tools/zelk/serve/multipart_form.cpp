@@ -2,6 +2,7 @@
 #include "serve/multipart_form.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "text/text.h"
 
@@ -64,8 +65,13 @@ std::optional<std::string> Parameter(std::string_view value, std::string_view na
     return std::nullopt;
 }
 
-// The form-data name a part's headers give it.
-std::optional<std::string> PartName(std::string_view headers) {
+struct PartHead {
+    std::string name;
+    std::string fileName;  // empty when the part is no file
+};
+
+// The form-data name (and file name) a part's headers give it.
+std::optional<PartHead> ReadPartHead(std::string_view headers) {
     while (!headers.empty()) {
         const std::size_t end = std::min(headers.find(kLineEnd), headers.size());
         const std::string_view line = headers.substr(0, end);
@@ -80,7 +86,11 @@ std::optional<std::string> PartName(std::string_view headers) {
                          "form-data")) {
             return std::nullopt;
         }
-        return Parameter(value, "name");
+        auto name = Parameter(value, "name");
+        if (!name) {
+            return std::nullopt;
+        }
+        return PartHead{std::move(*name), Parameter(value, "filename").value_or("")};
     }
     return std::nullopt;
 }
@@ -95,9 +105,10 @@ std::optional<std::string> MultipartBoundary(std::string_view contentType) {
     return boundary;
 }
 
-bool ReadMultipartForm(std::string_view body, std::string_view boundary,
-                       const std::function<bool(std::string_view name)>& field,
-                       const std::function<bool(std::string_view bytes)>& content) {
+bool ReadMultipartForm(
+    std::string_view body, std::string_view boundary,
+    const std::function<bool(std::string_view name, std::string_view fileName)>& field,
+    const std::function<bool(std::string_view bytes)>& content) {
     if (boundary.empty()) {
         return false;
     }
@@ -134,13 +145,13 @@ bool ReadMultipartForm(std::string_view body, std::string_view boundary,
             }
             headEnd += at + kLineEnd.size();
         }
-        const auto name = PartName(body.substr(at, headEnd - at));
+        const auto part = ReadPartHead(body.substr(at, headEnd - at));
         const std::size_t start = headEnd + kLineEnd.size();
         const std::size_t end = body.find(nextPart, start);
-        if (!name || end == std::string_view::npos) {
+        if (!part || end == std::string_view::npos) {
             return false;
         }
-        if (!field(*name) || !content(body.substr(start, end - start))) {
+        if (!field(part->name, part->fileName) || !content(body.substr(start, end - start))) {
             return false;
         }
         at = end + nextPart.size();

@@ -17,13 +17,15 @@ namespace zelk::serve {
 // it is longer than the 70 characters a boundary may have.
 std::optional<std::string> MultipartBoundary(std::string_view contentType);
 
-// Calls `field` with each part's name, then `content` with its bytes, in
+// Calls `field` with each part's name and file name (empty for a part that
+// is no file), then `content` with its bytes, in
 // order. False when the body is no whole form: no boundary line, a part's
 // headers unterminated or longer than 8 KiB, a part without a form-data
 // name, no closing boundary; or when a callback returns false (the reading
 // stops there).
-bool ReadMultipartForm(std::string_view body, std::string_view boundary,
-                       const std::function<bool(std::string_view name)>& field,
-                       const std::function<bool(std::string_view bytes)>& content);
+bool ReadMultipartForm(
+    std::string_view body, std::string_view boundary,
+    const std::function<bool(std::string_view name, std::string_view fileName)>& field,
+    const std::function<bool(std::string_view bytes)>& content);
 
 }  // namespace zelk::serve

@@ -8,12 +8,13 @@
 
 namespace zelk::serve {
 
-// GET /, POST /api/logs, GET /received, GET /api/logs, GET /results/...
+// GET /, POST /api/logs, GET /receipts/<id>/<key>, GET /received, GET /api/logs,
+// GET /results/...
 void AddPublicRoutes(Router& server, App& app);
 // /organiser, its login, logout, check, publish, downloads and results.
 void AddOrganiserRoutes(Router& server, App& app);
 
 // The client's address, as the upload limits count it.
-std::string ClientOf(const Request& request, const App& app);
+std::string ClientOf(const Request& request, App& app);
 
 }  // namespace zelk::serve

@@ -9,16 +9,18 @@ namespace {
 // enough to be refused as too long.
 constexpr std::size_t kEmailLimit = 300;
 constexpr std::size_t kFormValueLimit = 128;
+constexpr std::size_t kFileNameLimit = 100;
 
 }  // namespace
 
 UploadFormCollector::UploadFormCollector(std::size_t maxLogBytes) : m_maxLogBytes(maxLogBytes) {}
 
-void UploadFormCollector::BeginField(std::string_view name) {
+void UploadFormCollector::BeginField(std::string_view name, std::string_view fileName) {
     m_field = nullptr;
     if (name == "log") {
         m_field = &m_file;
         m_fieldLimit = m_maxLogBytes;
+        m_fileName = fileName.substr(0, kFileNameLimit);
     } else if (name == "log_text") {
         m_field = &m_text;
         m_fieldLimit = m_maxLogBytes;

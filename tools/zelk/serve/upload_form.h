@@ -25,8 +25,9 @@ class UploadFormCollector {
     // `maxLogBytes`: the most a log may hold.
     explicit UploadFormCollector(std::size_t maxLogBytes);
 
-    // A new part of the form begins.
-    void BeginField(std::string_view name);
+    // A new part of the form begins; `fileName`: the name the browser gives
+    // a file part (empty when no file was chosen).
+    void BeginField(std::string_view name, std::string_view fileName = {});
     // More bytes of the current part; false once the log's limit is passed
     // (the form is then read no further).
     bool Append(std::string_view bytes);
@@ -38,6 +39,9 @@ class UploadFormCollector {
     // The e-mail address without the blanks around it.
     std::string Email() const;
     const std::string& FormValue() const { return m_formValue; }
+    // The name of the file chosen for the log (cut to 100 bytes), so that an
+    // empty file can be told from none; empty when none was.
+    const std::string& FileName() const { return m_fileName; }
 
   private:
     std::size_t m_maxLogBytes;
@@ -48,6 +52,7 @@ class UploadFormCollector {
     std::string m_text;
     std::string m_email;
     std::string m_formValue;
+    std::string m_fileName;
 };
 
 }  // namespace zelk::serve
