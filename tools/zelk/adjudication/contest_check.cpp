@@ -149,7 +149,11 @@ ContestMatch MatchContest(const LogFile& log, const CheckRules& rules) {
     if (log.contest.empty()) {
         return ContestMatch::kUnnamed;
     }
-    return log.contest == Upper(rules.contest) ? ContestMatch::kThis : ContestMatch::kOther;
+    const auto named = [&log](const std::string& name) { return log.contest == Upper(name); };
+    return named(rules.contest) ||
+                   std::any_of(rules.contestAliases.begin(), rules.contestAliases.end(), named)
+               ? ContestMatch::kThis
+               : ContestMatch::kOther;
 }
 
 ContestCheck::LineRef ContestCheck::Line(uint32_t number) const {

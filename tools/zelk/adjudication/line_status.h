@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "adjudication/contest_categories.h"
+#include "adjudication/intake_rules.h"
 
 namespace zelk::adjudication {
 
@@ -80,6 +81,8 @@ struct Decision {
 // its rules file.
 struct CheckRules {
     std::string contest = "ZELK";  // the contest's name, as CONTEST: gives it (any case)
+    // The other names a log's CONTEST: may give for this contest (any case).
+    std::vector<std::string> contestAliases;
     // The contest period in minutes since 1970-01-01 00:00 UTC: a QSO counts
     // when start <= its time < end. Without them nothing is out of period.
     std::optional<int64_t> start;
@@ -91,6 +94,8 @@ struct CheckRules {
     std::vector<Decision> decisions;  // --overrides: the adjudicator's decisions, in file order
     // The rules file's [categories]: the values each part of a category may take.
     ContestCategories categories = BuiltInCategories();
+    // The rules file's [serve] table, for zelk serve.
+    IntakeRules intake;
     // Where the rules and the decisions were read from, as given (the
     // decisions file a rules file names: joined to the rules file's folder);
     // empty where none was. results.json echoes them.
