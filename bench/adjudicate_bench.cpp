@@ -8,7 +8,7 @@
 // Beside it, on the 100,000 lines already read, the check against the
 // plain baseline that searches from the front (plain_check.h).
 //
-//   adjudicate_bench [--smoke | --largest]
+//   adjudicate_bench [--smoke | --largest [ZELK...]]
 //
 // --smoke runs everything once on a tiny contest and checks that the plain
 // baseline agrees with the check (for the test command; no figure is judged).
@@ -17,8 +17,11 @@
 // (8,442 files, 5.5 million QSO lines, 453 MB), three times in turn beside
 // the reading baseline of the same files: `cat FILES | wc -l`, and every
 // byte read once by this program on two threads. Each run of the check
-// tells its time (wall and processor) and resident memory part by part. The
+// tells its time (wall and processor) and resident memory part by part. Each
+// ZELK given (another build of zelk, e.g. an older one) runs `ZELK adjudicate
+// LOGS -o OUT` in the same round, its wall time and peak memory beside. The
 // contest is made under TMPDIR (a disk, or /dev/shm to leave the disk out).
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -34,6 +37,7 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "adjudication/contest_check.h"
@@ -188,8 +192,8 @@ Measured RunMeasured(const char* self, const fs::path& logs, const fs::path& out
         if (line.starts_with("part ")) {
             const std::size_t bar = line.find('|');
             Part part{line.substr(5, bar - 5)};
-            if (std::sscanf(line.c_str() + bar + 1, "%lf %lf %lf", &part.seconds,
-                            &part.processor, &part.resident) == 3) {
+            if (std::sscanf(line.c_str() + bar + 1, "%lf %lf %lf", &part.seconds, &part.processor,
+                            &part.resident) == 3) {
                 m.parts.push_back(std::move(part));
             }
         } else if (line.starts_with("total ")) {
@@ -290,9 +294,38 @@ double ReadInProcess(const char* self, const fs::path& folder, std::size_t& byte
     return seconds;
 }
 
+// `zelk adjudicate LOGS -o OUTPUT` by the program `zelk`, its output let go:
+// its wall seconds and peak memory in bytes.
+std::pair<double, long> RunZelk(const std::string& zelk, const fs::path& logs,
+                                const fs::path& output) {
+    const auto start = Clock::now();
+    const pid_t child = fork();
+    if (child == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        dup2(null, 2);
+        execl(zelk.c_str(), zelk.c_str(), "adjudicate", logs.c_str(), "-o", output.c_str(),
+              static_cast<char*>(nullptr));
+        std::_Exit(127);
+    }
+    if (child < 0) {
+        std::fprintf(stderr, "adjudicate_bench: %s cannot be started\n", zelk.c_str());
+        std::exit(1);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    const double seconds = Seconds(Clock::now() - start);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) {
+        std::fprintf(stderr, "adjudicate_bench: %s adjudicate failed\n", zelk.c_str());
+        std::exit(1);
+    }
+    return {seconds, usage.ru_maxrss * 1024};
+}
+
 // The largest contests' size, three times in turn beside the reading
-// baseline.
-int Largest(const char* self) {
+// baseline and the programs `others`.
+int Largest(const char* self, const std::vector<std::string>& others) {
     const fs::path root = fs::temp_directory_path() /
                           ("zelk-adjudicate-bench-" + std::to_string(std::random_device{}()));
     const fs::path logs = root / "logs";
@@ -316,6 +349,13 @@ int Largest(const char* self) {
             std::printf("    %-24s %7.1f ms, processor %7.1f ms, resident after %6.1f MB\n",
                         part.name.c_str(), part.seconds * 1000, part.processor * 1000,
                         part.resident);
+        }
+        for (const std::string& zelk : others) {
+            const fs::path theirs = root / ("their-results-" + std::to_string(round));
+            const auto [seconds, peak] = RunZelk(zelk, logs, theirs);
+            std::printf("    %s adjudicate: %.3f s = %.2f x cat | wc -l, peak %.1f MB\n",
+                        zelk.c_str(), seconds, seconds / cat, static_cast<double>(peak) / 1e6);
+            fs::remove_all(theirs);
         }
         std::fflush(stdout);
         fs::remove_all(output);
@@ -380,11 +420,12 @@ int main(int argc, char** argv) {
         return zelk::bench::ReadEveryByte(argv[2]);
     }
     const bool smoke = argc == 2 && std::strcmp(argv[1], "--smoke") == 0;
-    const bool largest = argc == 2 && std::strcmp(argv[1], "--largest") == 0;
-    if (argc > 1 && !smoke && !largest) {
-        std::fprintf(stderr, "usage: adjudicate_bench [--smoke | --largest]\n");
+    const bool largest = argc >= 2 && std::strcmp(argv[1], "--largest") == 0;
+    if ((argc > 1 && !smoke && !largest) || (smoke && argc > 2)) {
+        std::fprintf(stderr, "usage: adjudicate_bench [--smoke | --largest [ZELK...]]\n");
         return 2;
     }
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-    return largest ? zelk::bench::Largest(self.c_str()) : zelk::bench::Main(self.c_str(), smoke);
+    return largest ? zelk::bench::Largest(self.c_str(), {argv + 2, argv + argc})
+                   : zelk::bench::Main(self.c_str(), smoke);
 }

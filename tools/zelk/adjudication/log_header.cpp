@@ -68,6 +68,17 @@ LogCategory ReadCategory(const logfile::CabrilloLog& log) {
     return category;
 }
 
+OwnCalls CountOwnCalls(const logfile::CabrilloLog& log, std::string_view call) {
+    OwnCalls counted;
+    for (const auto* qsos : {&log.qsos, &log.partlyRead}) {
+        counted.lines += qsos->size();
+        for (const logfile::CabrilloQso& qso : *qsos) {
+            counted.unlike += qso.OwnCall() != call ? 1 : 0;
+        }
+    }
+    return counted;
+}
+
 std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogCategory& category,
                                      OwnCalls ownCalls) {
     std::vector<std::string> notes;

@@ -69,6 +69,9 @@ struct OwnCalls {
     std::size_t lines = 0;
     std::size_t unlike = 0;
 };
+// The same counted over a log read whole (its qsos and partlyRead), against
+// the entrant's `call`.
+OwnCalls CountOwnCalls(const logfile::CabrilloLog& log, std::string_view call);
 
 // What the organiser is told about a log's header, one sentence each; the
 // category's values the contest does not know are told by
