@@ -311,6 +311,25 @@ TEST(Bands, SameBandWholeMegahertzAndDesignators) {
     EXPECT_EQ(logfile::Bands()[logfile::BandOfName("20m")].upperHz, 14350000u);
 }
 
+TEST(CabrilloReader, EachLineHasTheBandOfItsOwnFrequency) {
+    // The reader remembers the last line's band: a line in no band, or in
+    // another band, between two of one band must not take or leave it.
+    const uint32_t frequencies[] = {7001,  353,  7008, 7010, 29701, 29699, 28000,
+                                    14000, 3450, 3500, 7000, 7300,  7301,  7000};
+    std::string log = "START-OF-LOG: 3.0\nCALLSIGN: R3ZLK\n";
+    for (const uint32_t kHz : frequencies) {
+        log +=
+            "QSO: " + std::to_string(kHz) + " CW 2024-05-11 1200 R3ZLK 1 55N37O RW1AMG 2 65N25O\n";
+    }
+    log += "END-OF-LOG:\n";
+    const logfile::CabrilloLog read = Read(log);
+    ASSERT_EQ(read.qsos.size(), std::size(frequencies));
+    for (const logfile::CabrilloQso& qso : read.qsos) {
+        EXPECT_EQ(qso.band, logfile::BandOfKHz(qso.freqKHz))
+            << qso.lineNumber << " " << qso.freqKHz;
+    }
+}
+
 TEST(Bands, OneBandIsOneGroupNamedByItsLowerEdge) {
     const std::pair<uint64_t, std::string_view>
         groups[] = {{28000, "28"},         {29699, "28"},   {29700, "28"},

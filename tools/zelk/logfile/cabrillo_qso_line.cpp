@@ -369,12 +369,16 @@ BandIndex QsoLineCache::BandOf(uint32_t kHz) {
         return m_band;
     }
     m_band = BandOfKHz(kHz);
-    if (m_band != kNoBand) {
-        // Every kHz step inside the band lies in it and in no band before it.
-        const Band& band = Bands()[m_band];
-        m_bandLow = static_cast<uint32_t>(std::min<uint64_t>((band.lowerHz + 999) / 1000, UINT32_MAX));
-        m_bandHigh = static_cast<uint32_t>(std::min<uint64_t>(band.upperHz / 1000, UINT32_MAX));
+    if (m_band == kNoBand) {
+        // Nothing remembered: the range is the last band's, not this one's.
+        m_bandLow = 1;
+        m_bandHigh = 0;
+        return m_band;
     }
+    // Every kHz step inside the band lies in it and in no band before it.
+    const Band& band = Bands()[m_band];
+    m_bandLow = static_cast<uint32_t>(std::min<uint64_t>((band.lowerHz + 999) / 1000, UINT32_MAX));
+    m_bandHigh = static_cast<uint32_t>(std::min<uint64_t>(band.upperHz / 1000, UINT32_MAX));
     return m_band;
 }
 
