@@ -4,6 +4,7 @@
 // the rest is published; report names are names every system can make.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -12,6 +13,7 @@
 #include <span>
 
 #include "adjudication/contest_check.h"
+#include "adjudication/log_folder.h"
 #include "adjudication/output_folder.h"
 
 namespace zelk::adjudication {
@@ -190,6 +192,47 @@ TEST_F(OutputFolder, AReportThatCannotBeWrittenIsNamedAndTheRestIsPublished) {
             EXPECT_EQ(entrant["ubn"].is_null(), isLost) << entrant["call"];
             EXPECT_EQ(entrant.contains("ubn_not_written"), isLost) << entrant["call"];
         }
+    }
+}
+
+// The reports quote lines read again from the logs' files: a log written
+// after the check read it (another size; or the same size, its write time
+// moved) stops the run before anything is made, naming the file; unchanged,
+// its lines are quoted.
+TEST_F(OutputFolder, ALogChangedAfterTheCheckReadItStopsTheRun) {
+    const fs::path logs = out_.parent_path() / "logs";
+    const std::vector<std::string> calls = {"DL1ABC", "R3ABC", "SP5QQ"};
+    const std::string changes[] = {"", Log("DL1ABC", "UA9XYZ"), Log("DL1ABC", "R3ABD")};
+    for (const std::string& change : changes) {
+        SCOPED_TRACE(change);
+        fs::remove_all(logs);
+        fs::create_directories(logs);
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            std::ofstream(logs / (calls[i] + ".log"), std::ios::binary)
+                << Log(calls[i], calls[(i + 1) % calls.size()]);
+        }
+        auto read = ReadLogFolder(logs, nullptr);
+        const ContestCheck contest =
+            CheckContest(std::get<std::vector<LogFile>>(std::move(read)), {});
+        if (change.empty()) {
+            WriteResults(contest, out_);
+            EXPECT_NE(Read(out_ / "ubn" / "DL1ABC.ubn").find("DL1ABC.log line 3"),
+                      std::string::npos);
+            previous_ = Entries(out_);
+            continue;
+        }
+        const auto written = fs::last_write_time(logs / "DL1ABC.log");
+        std::ofstream(logs / "DL1ABC.log", std::ios::binary | std::ios::trunc) << change;
+        fs::last_write_time(logs / "DL1ABC.log", written + std::chrono::seconds(1));
+        try {
+            WriteResults(contest, out_);
+            ADD_FAILURE() << "the change was not seen";
+        } catch (const std::runtime_error& problem) {
+            EXPECT_EQ(std::string(problem.what()),
+                      "DL1ABC.log: the file changed after the check read it, so its lines cannot "
+                      "be quoted; check the contest again");
+        }
+        EXPECT_EQ(Entries(out_), previous_);
     }
 }
 
