@@ -14,6 +14,29 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// A reverse proxy sends the whole body, which it has read and bounded
+// already (nginx's client_max_body_size), before it reads the answer: a
+// refusal that leaves the body unread breaks its write, and it answers 502
+// in zelk's place. Behind a proxy a refused body of up to this much is read
+// and dropped first; a larger one, or any without a proxy, is never read.
+constexpr uint64_t kProxiedBodyDropped = uint64_t{64} << 20;
+
+// Reads the rest of a refused upload's body and drops it, behind a proxy and
+// within the bound above.
+void DropProxiedBody(const App& app, const httplib::Request& request,
+                     const httplib::ContentReader& reader) {
+    if (!app.settings.behindProxy || !request.has_header("Content-Length") ||
+        request.get_header_value<uint64_t>("Content-Length") > kProxiedBodyDropped) {
+        return;
+    }
+    const auto drop = [](const char*, std::size_t) { return true; };
+    if (request.is_multipart_form_data()) {
+        reader([](const httplib::MultipartFormData&) { return true; }, drop);
+    } else {
+        reader(drop);
+    }
+}
+
 // A refusal given before the body is read: the connection is closed after
 // it, so the unread body is never taken for the next request.
 void RefuseUnread(const httplib::Request& request, httplib::Response& response, int status,
@@ -35,6 +58,7 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
                                                          request.get_header_value("Cookie"));
     const bool signedIn = via != OrganiserAuth::Via::kNone;
     if (!signedIn && !app.intake.Open(Now())) {
+        DropProxiedBody(app, request, reader);
         return RefuseUnread(request, response, 403, "Logs are no longer received",
                             app.intake.ClosedSentence());
     }
@@ -44,12 +68,14 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
                                  "Check that you chose the right file.";
     if (request.has_header("Content-Length") &&
         request.get_header_value<uint64_t>("Content-Length") > settings.maxUploadBytes + 65536) {
+        DropProxiedBody(app, request, reader);
         return RefuseUnread(request, response, 413, "The file is too large", tooLarge);
     }
     std::optional<RateLimiter::Slot> slot;
     if (!signedIn) {
         auto admitted = app.limiter.Admit(ClientOf(request, app), Clock::now());
         if (auto* refused = std::get_if<RateLimiter::Refused>(&admitted)) {
+            DropProxiedBody(app, request, reader);
             response.set_header("Retry-After", std::to_string(refused->retryAfterSeconds));
             return RefuseUnread(
                 request, response, 429, "Too many uploads",
@@ -63,6 +89,7 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
         slot.emplace(std::get<RateLimiter::Slot>(std::move(admitted)));
     }
     if (!request.is_multipart_form_data()) {
+        DropProxiedBody(app, request, reader);
         return RefuseUnread(request, response, 415, "Not a form",
                             "Send the log as a form (multipart/form-data) with the file in the "
                             "field \"log\".");
@@ -72,14 +99,18 @@ void UploadLog(App& app, const httplib::Request& request, httplib::Response& res
     Clock::time_point lastBytes = start;
     UploadFormCollector form(settings.maxUploadBytes,
                              start + std::chrono::seconds(settings.uploadSeconds));
+    // A log too large is dropped from there on; behind a proxy the body is
+    // still read to its end, which its length (checked above) bounds.
+    const bool readToTheEnd = settings.behindProxy && request.has_header("Content-Length");
     const bool complete = reader(
         [&form](const httplib::MultipartFormData& part) {
             form.BeginField(part.name);
             return true;
         },
-        [&form, &lastBytes](const char* data, std::size_t size) {
+        [&form, &lastBytes, readToTheEnd](const char* data, std::size_t size) {
             lastBytes = Clock::now();
-            return form.Append(std::string_view(data, size), lastBytes);
+            return form.Append(std::string_view(data, size), lastBytes) ||
+                   (readToTheEnd && form.Failure() == UploadFormCollector::Problem::kTooLarge);
         });
     if (form.Failure() == UploadFormCollector::Problem::kTooLarge) {
         return RefuseUnread(request, response, 413, "The file is too large", tooLarge);
