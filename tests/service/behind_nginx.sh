@@ -8,12 +8,20 @@
 # zelk's limit (but below nginx's) gets zelk's own 413 page; the upload
 # limit counts each entrant's address, not the proxy's, and a client's own
 # X-Forwarded-For or X-Real-IP does not get it round the limit; without
-# --behind-proxy zelk trusts no X-Forwarded-For at all.
+# --behind-proxy zelk trusts no X-Forwarded-For at all. And docs/server.md
+# quotes the nginx file and the Caddyfile as they are.
 # Exit 77 (skipped) without nginx.
 #   behind_nginx.sh NGINX_CONF ZELK LOG WORK_DIR
 set -euo pipefail
 site=$1 zelk=$2 log=$3 work=$4
 name=logs.example.org
+
+# docs/server.md quotes the nginx and Caddy files whole, as code blocks.
+doc=$(cat "$(dirname "$0")/../../docs/server.md")
+for file in "$site" "$(dirname "$site")/../caddy/Caddyfile"; do
+    quoted=$(sed 's/^\(.\)/    \1/' "$file")
+    [[ $doc == *"$quoted"* ]] || { echo "docs/server.md does not quote $file as it is"; exit 1; }
+done
 
 nginx=$(command -v nginx || echo /usr/sbin/nginx)
 [ -x "$nginx" ] || { echo "no nginx: skipped"; exit 77; }
