@@ -124,9 +124,11 @@ if ! zcat "$work/root/usr/share/man/man1/zelk.1.gz" | groff -man -Tutf8 -ww \
 fi
 grep -q 'zelk - score, draw and check ZELK contest logs' "$work/man.txt" || problem "the man page has no NAME line"
 grep -q "zelk $version" "$work/man.txt" || problem "the man page does not name version $version"
-# SEE ALSO names the documents where they are installed.
+# SEE ALSO names the documents where they are installed (in the page's
+# source, where no line break splits a path).
 for file in README.md docs/server.md docs/operator.md docs/organiser.md docs/plugin.md; do
-    grep -q "/$doc/$file" "$work/man.txt" || problem "the man page does not name /$doc/$file"
+    zcat "$work/root/usr/share/man/man1/zelk.1.gz" | grep -q "/$doc/$file" ||
+        problem "the man page does not name /$doc/$file"
 done
 
 # Debian's copyright format: its Format line, and a paragraph with the text
