@@ -23,7 +23,7 @@ set_name=${1:-test}
 build=(
   build-essential cmake pkg-config
   libcli11-dev nlohmann-json3-dev libtomlplusplus-dev
-  libcpp-httplib-dev libsqlite3-dev libssl-dev
+  libcpp-httplib-dev libboost-dev libsqlite3-dev libssl-dev
 )
 package=(help2man file g++-mingw-w64-i686 binutils-mingw-w64-i686)
 test=(

@@ -188,9 +188,18 @@ for n in 1 2; do
     [ "$status" = "$expected" ] || problem "direct upload $n with its own X-Forwarded-For: $status, not $expected"
 done
 
+# The server's log names each entrant's own address, never one a client
+# claimed.
+for line in '127.0.0.2 POST /api/logs 201' '127.0.0.2 POST /api/logs 429' '127.0.0.3 POST /api/logs 201' \
+    '127.0.0.4 POST /api/logs 413'; do
+    grep -q "Z $line\$" "$work/behind.txt" || problem "the log behind nginx lacks '$line'"
+done
+grep -q 'Z 127.0.0.2 POST /api/logs 429$' "$work/direct.txt" || problem "the direct log lacks the address of the connection"
+! grep -q '203\.0\.113\.' "$work/behind.txt" "$work/direct.txt" || problem "a log line names an address a client claimed"
+
 if [ ${#problems[@]} -ne 0 ]; then
     echo "behind nginx: ${#problems[@]} problem(s)"
     tail -n 20 "$ngx/error.log" "$work/behind.txt" 2>/dev/null || true
     exit 1
 fi
-echo "behind nginx (IPv6: $ipv6): redirect, receipt with HSTS, zelk's 413, the limit per entrant, no trust in a client's X-Forwarded-For"
+echo "behind nginx (IPv6: $ipv6): redirect, receipt with HSTS, zelk's 413, the limit per entrant, no trust in a client's X-Forwarded-For, the entrants' addresses in the log"

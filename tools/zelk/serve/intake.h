@@ -1,10 +1,11 @@
 // Taking in one uploaded log, whatever the door (the public form, the API,
-// the organiser's page): the deadline, the e-mail address and the reading
-// decide whether it is taken; a log taken is stored on disk first and then
-// committed to the database, and only then is there a receipt. A log
-// refused leaves nothing behind.
+// the organiser's page): the deadline, the e-mail address, the reading and
+// the contest it names decide whether it is taken; a log taken is stored on
+// disk first and then committed to the database, and only then is there a
+// receipt. A log refused leaves nothing behind.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -20,6 +21,13 @@ struct UploadForm {
     std::string email;
 };
 
+// When an upload's body was complete: the time, and its place in the order
+// of arrival, which decides the current log of a call.
+struct Arrival {
+    UtcTime at;
+    int64_t order = 0;
+};
+
 struct IntakeOutcome {
     int status = 0;                  // 201 taken, 403 after the deadline, 422 refused
     std::optional<Receipt> receipt;  // when taken
@@ -28,20 +36,25 @@ struct IntakeOutcome {
 
 class Intake {
   public:
-    Intake(const ServeSettings& settings, SubmissionStore& submissions, const LogStore& files)
-        : m_settings(settings), m_submissions(submissions), m_files(files) {}
+    Intake(SubmissionStore& submissions, const LogStore& files)
+        : m_submissions(submissions), m_files(files) {}
 
     // Whether the public may still upload at `now`.
-    bool Open(UtcTime now) const { return !m_settings.deadline || now <= *m_settings.deadline; }
-    std::string ClosedSentence() const;
+    static bool Open(const ServeSettings& settings, UtcTime now) {
+        return !settings.deadline || now <= *settings.deadline;
+    }
+    static std::string ClosedSentence(const ServeSettings& settings);
+
+    // The arrival of a body complete now.
+    Arrival Arrive() { return {Now(), m_submissions.NextArrival()}; }
 
     // Takes the log, or says why not. The organiser may add logs after the
-    // deadline. Throws when the disk or the database fails (nothing is then
-    // acknowledged).
-    IntakeOutcome Receive(const UploadForm& form, bool byOrganiser, UtcTime now);
+    // deadline, and logs of other contests. Throws when the disk or the
+    // database fails (nothing is then acknowledged).
+    IntakeOutcome Receive(const UploadForm& form, bool byOrganiser, const ServeSettings& settings,
+                          const Arrival& arrival);
 
   private:
-    const ServeSettings& m_settings;
     SubmissionStore& m_submissions;
     const LogStore& m_files;
 };
