@@ -41,11 +41,13 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# A loopback port nothing listens on.
+# A loopback port nothing listens on, below the kernel's range for
+# ephemeral ports (32768 and up), which the other tests' servers and
+# connections take theirs from.
 free_port() {
     local port
     while :; do
-        port=$((20000 + RANDOM % 40000))
+        port=$((20000 + RANDOM % 12000))
         if ! (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
             echo "$port"
             return
@@ -131,10 +133,12 @@ fi
     { cat "$work/nginx-t.txt"; echo "nginx -t refuses the configuration"; exit 1; }
 "${as_user[@]}" "$nginx" -c "$ngx/nginx.conf" -p "$ngx" -g 'daemon off;' 2>"$work/nginx-stderr.txt" &
 pids+=($!)
-for _ in $(seq 100); do
-    curl -s -o /dev/null "http://127.0.0.1:$http/" && break
+up=no
+for _ in $(seq 400); do
+    curl -s -o /dev/null "http://127.0.0.1:$http/" && { up=yes; break; }
     sleep 0.05
 done
+[ $up = yes ] || { cat "$work/nginx-stderr.txt" "$ngx/error.log" 2>/dev/null; echo "nginx did not start"; exit 1; }
 
 # A request from a loopback address of its own (one entrant each), to the
 # name nginx serves; the answer's headers and body are kept under OUT, and
