@@ -194,8 +194,8 @@ std::string Dump(const std::variant<CabrilloLog, NotCabrillo>& result) {
                 std::to_string(q.freqKHz) + "|" + std::to_string(q.band) + "|" +
                 std::string(ModeCode(q.mode)) + "|" + std::to_string(q.minutes) + "|" +
                 std::to_string(q.transmitter) + "|" + std::string(q.Normalised(q.sent)) + "|" +
-                std::string(q.Normalised(q.received)) + "|" + std::to_string(q.sent.latitude) + "," +
-                std::to_string(q.received.longitude) + "\n";
+                std::string(q.Normalised(q.received)) + "|" + std::to_string(q.sent.latitude) +
+                "," + std::to_string(q.received.longitude) + "\n";
     }
     for (const UnreadableLine& problem : log.unreadable) {
         dump += problem.Describe() + "|" + std::to_string(static_cast<int>(problem.kind)) + "|" +

@@ -146,31 +146,34 @@ void MatchPartners(ContestCheck& contest, const PartnerIndex& index) {
     // on the check's threads, each writing lines no other touches.
     std::vector<std::vector<Candidate>> candidatesOf(kCheckThreads);
     const auto entrants = static_cast<uint32_t>(contest.entrants.size());
-    InParallelOnThreads(entrants, kCheckThreads, [&](std::size_t e, unsigned thread) {
-        const auto a = static_cast<uint32_t>(e);
-        std::vector<Candidate>& candidates = candidatesOf[thread];
-        const std::vector<uint32_t>& sent = contest.entrants[a].sentCalls;
-        ForEachKey(index.Of(a), [&](std::span<const PartnerIndex::Entry> ours) {
-            // A partner before us in order has looked at this pair already.
-            const uint32_t b = contest.SenderOf(PartnerIndex::CallOf(ours.front().key));
-            const uint8_t band = PartnerIndex::BandOf(ours.front().key);
-            if (b == ContestCheck::kNoEntrant || b <= a || band == logfile::kNoBand) {
-                return;
-            }
-            // The partner's lines that logged a call we sent: mostly one
-            // call. A call that names another entrant (its CALLSIGN:, or
-            // sent by one before us) is that entrant's to pair.
-            for (uint32_t call : sent) {
-                if (contest.SenderOf(call) != a) {
-                    continue;
+    InParallelOnThreads(
+        entrants, kCheckThreads,
+        [&](std::size_t e, unsigned thread) {
+            const auto a = static_cast<uint32_t>(e);
+            std::vector<Candidate>& candidates = candidatesOf[thread];
+            const std::vector<uint32_t>& sent = contest.entrants[a].sentCalls;
+            ForEachKey(index.Of(a), [&](std::span<const PartnerIndex::Entry> ours) {
+                // A partner before us in order has looked at this pair already.
+                const uint32_t b = contest.SenderOf(PartnerIndex::CallOf(ours.front().key));
+                const uint8_t band = PartnerIndex::BandOf(ours.front().key);
+                if (b == ContestCheck::kNoEntrant || b <= a || band == logfile::kNoBand) {
+                    return;
                 }
-                const std::span<const PartnerIndex::Entry> theirs = index.Find(b, call, band);
-                if (!theirs.empty()) {
-                    PairRuns(contest, a, ours, b, theirs, candidates);
+                // The partner's lines that logged a call we sent: mostly one
+                // call. A call that names another entrant (its CALLSIGN:, or
+                // sent by one before us) is that entrant's to pair.
+                for (uint32_t call : sent) {
+                    if (contest.SenderOf(call) != a) {
+                        continue;
+                    }
+                    const std::span<const PartnerIndex::Entry> theirs = index.Find(b, call, band);
+                    if (!theirs.empty()) {
+                        PairRuns(contest, a, ours, b, theirs, candidates);
+                    }
                 }
-            }
-        });
-    }, [](std::size_t) {});
+            });
+        },
+        [](std::size_t) {});
     PairWithoutBand(contest, index);
 }
 
