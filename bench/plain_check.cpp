@@ -31,7 +31,7 @@ struct Plain {
     adjudication::CheckRules rules;
 
     std::string_view Call(std::size_t log, std::size_t line) const {
-        return logs[log]->CallText(Line(log, line));
+        return logs[log]->calls->Text(Line(log, line).call);
     }
     const CheckedLine& Line(std::size_t log, std::size_t line) const {
         return logs[log]->lines[line];

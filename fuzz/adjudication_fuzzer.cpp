@@ -68,7 +68,7 @@ void CheckMapping(const std::string& bytes) {
     std::size_t c = 0;
     for (const logfile::CabrilloQso& qso : log->qsos) {
         if (!qso.xQso) {
-            Require(mapped.contacts[c].exchRcvd == qso.received.Normalised(),
+            Require(mapped.contacts[c].exchRcvd == qso.Normalised(qso.received),
                     "a received exchange handed over otherwise than read");
             Require(mapped.contacts[c].record == qso.lineNumber, "a contact's line number");
             ++c;
@@ -118,6 +118,7 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
     Require(contest.entrants.size() + contest.notRead.size() + contest.superseded.size() ==
                 pieces.size(),
             "a file neither an entrant, superseded nor not read");
+    const QuotedLines quoted = QuotedLines::Of(contest);
     for (const Entrant& entrant : contest.entrants) {
         uint32_t counted = 0;
         for (std::size_t s = 0; s < kStatusCount; ++s) {
@@ -173,7 +174,7 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
                         "a busted call and its partner's line do not name each other");
             }
         }
-        UbnReport(contest, entrant);
+        UbnReport(contest, entrant, quoted);
     }
     std::vector<UbnFile> ubnFiles = UbnFiles(contest);
     CheckReportNames(ubnFiles);

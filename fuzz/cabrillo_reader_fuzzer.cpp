@@ -79,8 +79,8 @@ void CheckExchange(const CabrilloQso& qso, const CabrilloExchange& e, std::strin
           stored[stored.size() - coordinate.size() - 1] == ' ')) {
         stored = NormaliseReceivedExchange(std::string(serial) + " " + std::string(coordinate));
     }
-    Require(e.Normalised() == stored, where + ": normalised '" + std::string(e.Normalised()) +
-                                          "', the plug-in stores '" + stored + "'");
+    Require(qso.Normalised(e) == stored, where + ": normalised '" + qso.Normalised(e) +
+                                             "', the plug-in stores '" + stored + "'");
     Require(ParseCoordinate(coordinate) == Coordinate{e.latitude, e.longitude},
             where + ": degrees otherwise than the plug-in reads them");
     std::string east(coordinate);
@@ -193,9 +193,9 @@ std::string Dump(const std::variant<CabrilloLog, NotCabrillo>& result) {
         dump += std::to_string(q.lineNumber) + (q.xQso ? " X " : " ") + std::string(q.line) + "|" +
                 std::to_string(q.freqKHz) + "|" + std::to_string(q.band) + "|" +
                 std::string(ModeCode(q.mode)) + "|" + std::to_string(q.minutes) + "|" +
-                std::to_string(q.transmitter) + "|" + std::string(q.sent.Normalised()) + "|" +
-                std::string(q.received.Normalised()) + "|" + std::to_string(q.sent.latitude) + "," +
-                std::to_string(q.received.longitude) + "\n";
+                std::to_string(q.transmitter) + "|" + std::string(q.Normalised(q.sent)) + "|" +
+                std::string(q.Normalised(q.received)) + "|" + std::to_string(q.sent.latitude) +
+                "," + std::to_string(q.received.longitude) + "\n";
     }
     for (const UnreadableLine& problem : log.unreadable) {
         dump += problem.Describe() + "|" + std::to_string(static_cast<int>(problem.kind)) + "|" +

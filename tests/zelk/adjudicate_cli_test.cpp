@@ -266,9 +266,16 @@ TEST_F(Adjudicate, CheckedScoreIsWhatZelkScoreGivesTheCreditedLines) {
     int fallbacks = 0;
     for (const adjudication::Entrant& entrant : check.entrants) {
         std::string log = "START-OF-LOG: 3.0\nCALLSIGN: " + entrant.log.call + "\n";
+        // The log's lines by number, from the bytes it keeps.
+        std::vector<std::string_view> texts;
+        logfile::CabrilloLines split(*entrant.log.source.bytes);
+        std::string_view text;
+        for (std::size_t begin = 0; split.Next(text, begin);) {
+            texts.push_back(text);
+        }
         for (const adjudication::CheckedLine& line : entrant.log.lines) {
             if (adjudication::IsCredited(line.status)) {
-                log += std::string(entrant.log.LineText(line)) + "\n";
+                log += std::string(texts.at(line.lineNumber - 1)) + "\n";
             }
         }
         WriteFile(root_ / "credited.log", log + "END-OF-LOG:\n");

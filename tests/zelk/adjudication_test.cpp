@@ -728,7 +728,7 @@ TEST(UbnReport, SaysWhatTheLogsShow) {
         ASSERT_LT(id, check.entrants.size());
         // Sentences are wrapped at 78 columns: compare with one blank between words.
         std::string report;
-        for (const char ch : UbnReport(check, check.entrants[id])) {
+        for (const char ch : UbnReport(check, check.entrants[id], QuotedLines::Of(check))) {
             const bool blank = ch == ' ' || ch == '\n';
             if (!blank || (!report.empty() && report.back() != ' ')) {
                 report += blank ? ' ' : ch;

@@ -59,12 +59,12 @@ void ExpectQso(const logfile::CabrilloQso& q, const Expected& e) {
     EXPECT_EQ(q.Text(q.sent.report), e.sentReport);
     EXPECT_EQ(q.Text(q.sent.serialText), e.sentSerialText);
     EXPECT_EQ(q.sent.serial, e.sentSerial);
-    EXPECT_EQ(q.sent.Normalised(), e.sentNormalised);
+    EXPECT_EQ(q.Normalised(q.sent), e.sentNormalised);
     EXPECT_EQ(q.Call(), e.call);
     EXPECT_EQ(q.Text(q.received.report), e.receivedReport);
     EXPECT_EQ(q.Text(q.received.serialText), e.receivedSerialText);
     EXPECT_EQ(q.received.serial, e.receivedSerial);
-    EXPECT_EQ(q.received.Normalised(), e.receivedNormalised);
+    EXPECT_EQ(q.Normalised(q.received), e.receivedNormalised);
     EXPECT_EQ(q.transmitter, e.transmitter);
     EXPECT_EQ(q.xQso, e.xQso);
 }
@@ -129,11 +129,11 @@ TEST(CabrilloReader, ReadsBackTheQsoLinesOfOurWriter) {
         EXPECT_EQ(q.freqKHz, static_cast<uint32_t>(rows[i].freqKHz));
         EXPECT_EQ(q.Text(q.date), "2024-05-12");
         EXPECT_EQ(q.Text(q.time), "0600");
-        EXPECT_EQ(q.sent.Normalised(), "001 50N30O");
+        EXPECT_EQ(q.Normalised(q.sent), "001 50N30O");
         EXPECT_EQ(q.Text(q.received.report), rows[i].report);
         EXPECT_EQ(q.Text(q.received.serialText), rows[i].serialText);
         EXPECT_EQ(q.received.serial, rows[i].serial);
-        EXPECT_EQ(q.received.Normalised(), rows[i].normalised);
+        EXPECT_EQ(q.Normalised(q.received), rows[i].normalised);
     }
     EXPECT_EQ(log.qsos[3].received.latitude, 66);  // as the plug-in scores it
     EXPECT_EQ(log.qsos[3].received.longitude, 10);
@@ -309,6 +309,25 @@ TEST(Bands, SameBandWholeMegahertzAndDesignators) {
     EXPECT_EQ(logfile::BandOfDesignator("3500"), logfile::kNoBand);
     EXPECT_EQ(logfile::BandOfKHz(7500000000), logfile::BandOfName("SUBMM"));
     EXPECT_EQ(logfile::Bands()[logfile::BandOfName("20m")].upperHz, 14350000u);
+}
+
+TEST(CabrilloReader, EachLineHasTheBandOfItsOwnFrequency) {
+    // The reader remembers the last line's band: a line in no band, or in
+    // another band, between two of one band must not take or leave it.
+    const uint32_t frequencies[] = {7001,  353,  7008, 7010, 29701, 29699, 28000,
+                                    14000, 3450, 3500, 7000, 7300,  7301,  7000};
+    std::string log = "START-OF-LOG: 3.0\nCALLSIGN: R3ZLK\n";
+    for (const uint32_t kHz : frequencies) {
+        log +=
+            "QSO: " + std::to_string(kHz) + " CW 2024-05-11 1200 R3ZLK 1 55N37O RW1AMG 2 65N25O\n";
+    }
+    log += "END-OF-LOG:\n";
+    const logfile::CabrilloLog read = Read(log);
+    ASSERT_EQ(read.qsos.size(), std::size(frequencies));
+    for (const logfile::CabrilloQso& qso : read.qsos) {
+        EXPECT_EQ(qso.band, logfile::BandOfKHz(qso.freqKHz))
+            << qso.lineNumber << " " << qso.freqKHz;
+    }
 }
 
 TEST(Bands, OneBandIsOneGroupNamedByItsLowerEdge) {

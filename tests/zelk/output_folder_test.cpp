@@ -4,13 +4,16 @@
 // the rest is published; report names are names every system can make.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
+#include <span>
 
 #include "adjudication/contest_check.h"
+#include "adjudication/log_folder.h"
 #include "adjudication/output_folder.h"
 
 namespace zelk::adjudication {
@@ -49,11 +52,13 @@ ContestCheck Contest(const std::vector<std::string>& calls) {
 }
 
 // The system's steps, but the `failing`-th of the counted kind fails (and,
-// with `stuck`, every one after it too).
+// with `stuck`, every one after it too); of the reports, which are written on
+// several threads, the one of that name.
 struct FailingSteps {
-    enum Kind { kRename, kDurableWrite, kReportWrite } kind;
+    enum Kind { kRename, kResultsWrite, kFlush, kReportWrite } kind;
     int failing;
     bool stuck = false;
+    std::string report = {};  // kReportWrite: the report that cannot be written
     int seen = 0;
 
     OutputSteps Steps() {
@@ -62,10 +67,17 @@ struct FailingSteps {
             return counted == kind && ++seen >= failing && (stuck || seen == failing);
         };
         const std::error_code noSpace = std::make_error_code(std::errc::no_space_on_device);
-        return {[=](const fs::path& path, const std::string& bytes, bool durable) {
-                    return fails(durable ? kDurableWrite : kReportWrite)
-                               ? noSpace
-                               : system.write(path, bytes, durable);
+        return {[=, this](const fs::path& path, const std::string& bytes) {
+                    const bool isReport = path.parent_path().filename() == kUbnFolder;
+                    if (isReport ? kind == kReportWrite && path.filename() == report
+                                 : fails(kResultsWrite)) {
+                        return noSpace;
+                    }
+                    return system.write(path, bytes);
+                },
+                [=](const fs::path& folder, std::span<const fs::path> files,
+                    std::span<const fs::path> folders) {
+                    return fails(kFlush) ? noSpace : system.flush(folder, files, folders);
                 },
                 [=](const fs::path& from, const fs::path& to) {
                     return fails(kRename) ? noSpace : system.rename(from, to);
@@ -90,7 +102,8 @@ class OutputFolder : public ::testing::Test {
 
 TEST_F(OutputFolder, EveryFailedStepLeavesThePreviousResultsWhole) {
     const ContestCheck next = Contest({"DL1ABC", "UA9XYZ"});  // without the page
-    for (const auto kind : {FailingSteps::kRename, FailingSteps::kDurableWrite}) {
+    for (const auto kind :
+         {FailingSteps::kRename, FailingSteps::kResultsWrite, FailingSteps::kFlush}) {
         int failed = 0;
         for (int step = 1;; ++step) {
             SCOPED_TRACE("kind " + std::to_string(kind) + ", step " + std::to_string(step));
@@ -107,8 +120,10 @@ TEST_F(OutputFolder, EveryFailedStepLeavesThePreviousResultsWhole) {
             previous_ = Entries(out_);
             break;  // no step of this kind was left to fail
         }
-        // Renames: ubn/, csv, json, txt each moved aside and in, the page aside.
-        EXPECT_EQ(failed, kind == FailingSteps::kRename ? 9 : 3);
+        // Renames: ubn/, csv, json, txt each moved aside and in, the page
+        // aside; the three results files; the flush of the files written and
+        // the one of the moves.
+        EXPECT_EQ(failed, kind == FailingSteps::kRename ? 9 : kind == FailingSteps::kFlush ? 2 : 3);
     }
     const auto written = Entries(out_);
     EXPECT_FALSE(written.contains("results.html"));
@@ -132,10 +147,9 @@ TEST_F(OutputFolder, EveryFailedStepLeavesThePreviousResultsWhole) {
     }
 }
 
-// Among three entrants and among 600 (reports are made in batches on several
-// threads; the 300th is in the second batch): the report that cannot be
-// written is named, in the results too, and each other file holds its own
-// entrant's report.
+// Among three entrants and among 600 (reports are made and written on
+// several threads): the report that cannot be written is named, in the
+// results too, and each other file holds its own entrant's report.
 TEST_F(OutputFolder, AReportThatCannotBeWrittenIsNamedAndTheRestIsPublished) {
     std::vector<std::string> many;
     for (int i = 0; i < 600; ++i) {
@@ -146,7 +160,8 @@ TEST_F(OutputFolder, AReportThatCannotBeWrittenIsNamedAndTheRestIsPublished) {
     for (const auto& [calls, failed] : cases) {
         SCOPED_TRACE(calls.size());
         const ContestCheck contest = Contest(calls);
-        FailingSteps failing{FailingSteps::kReportWrite, failed};
+        FailingSteps failing{FailingSteps::kReportWrite, 0, false,
+                             contest.entrants[failed - 1].log.call + ".ubn"};
         const WrittenResults written = WriteResults(contest, out_, {.html = true}, failing.Steps());
         ASSERT_EQ(written.ubnFiles.size(), calls.size());
         const auto entries = Entries(out_);
@@ -177,6 +192,47 @@ TEST_F(OutputFolder, AReportThatCannotBeWrittenIsNamedAndTheRestIsPublished) {
             EXPECT_EQ(entrant["ubn"].is_null(), isLost) << entrant["call"];
             EXPECT_EQ(entrant.contains("ubn_not_written"), isLost) << entrant["call"];
         }
+    }
+}
+
+// The reports quote lines read again from the logs' files: a log written
+// after the check read it (another size; or the same size, its write time
+// moved) stops the run before anything is made, naming the file; unchanged,
+// its lines are quoted.
+TEST_F(OutputFolder, ALogChangedAfterTheCheckReadItStopsTheRun) {
+    const fs::path logs = out_.parent_path() / "logs";
+    const std::vector<std::string> calls = {"DL1ABC", "R3ABC", "SP5QQ"};
+    const std::string changes[] = {"", Log("DL1ABC", "UA9XYZ"), Log("DL1ABC", "R3ABD")};
+    for (const std::string& change : changes) {
+        SCOPED_TRACE(change);
+        fs::remove_all(logs);
+        fs::create_directories(logs);
+        for (std::size_t i = 0; i < calls.size(); ++i) {
+            std::ofstream(logs / (calls[i] + ".log"), std::ios::binary)
+                << Log(calls[i], calls[(i + 1) % calls.size()]);
+        }
+        auto read = ReadLogFolder(logs, nullptr);
+        const ContestCheck contest =
+            CheckContest(std::get<std::vector<LogFile>>(std::move(read)), {});
+        if (change.empty()) {
+            WriteResults(contest, out_);
+            EXPECT_NE(Read(out_ / "ubn" / "DL1ABC.ubn").find("DL1ABC.log line 3"),
+                      std::string::npos);
+            previous_ = Entries(out_);
+            continue;
+        }
+        const auto written = fs::last_write_time(logs / "DL1ABC.log");
+        std::ofstream(logs / "DL1ABC.log", std::ios::binary | std::ios::trunc) << change;
+        fs::last_write_time(logs / "DL1ABC.log", written + std::chrono::seconds(1));
+        try {
+            WriteResults(contest, out_);
+            ADD_FAILURE() << "the change was not seen";
+        } catch (const std::runtime_error& problem) {
+            EXPECT_EQ(std::string(problem.what()),
+                      "DL1ABC.log: the file changed after the check read it, so its lines cannot "
+                      "be quoted; check the contest again");
+        }
+        EXPECT_EQ(Entries(out_), previous_);
     }
 }
 

@@ -116,9 +116,9 @@ TEST(UnreadableLine, EastWrittenEIsReadAsThePluginReadsIt) {
     ASSERT_TRUE(log.unreadable.empty()) << log.unreadable[0].Describe();
     ASSERT_EQ(log.qsos.size(), 2u);
     const CabrilloQso& east = log.qsos[0];
-    EXPECT_EQ(east.sent.Normalised(), "001 50N10E");
-    EXPECT_EQ(east.received.Normalised(), NormaliseReceivedExchange("1255N137E"));
-    EXPECT_EQ(east.received.Normalised(), "012 55N137E");
+    EXPECT_EQ(east.Normalised(east.sent), "001 50N10E");
+    EXPECT_EQ(east.Normalised(east.received), NormaliseReceivedExchange("1255N137E"));
+    EXPECT_EQ(east.Normalised(east.received), "012 55N137E");
     EXPECT_EQ(east.received.longitude, log.qsos[1].received.longitude);
     for (auto exchange : {&CabrilloQso::sent, &CabrilloQso::received}) {
         EXPECT_EQ(CoordinateKey(east.Text((east.*exchange).coordinate)),

@@ -2,6 +2,7 @@
 // POSIX systems.
 #include "platform/posix/file_io.h"
 #include "platform/file_replace.h"
+#include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -217,6 +218,141 @@ std::error_code ReplaceFileWhole(const std::string& path, std::string_view conte
         }
     }
     return {};
+}
+
+namespace {
+
+std::error_code LastErrno() {
+    return {errno != 0 ? errno : EIO, std::generic_category()};
+}
+
+FileIdentity IdentityOf(const struct stat& info) {
+    constexpr int64_t kNanoseconds = 1000000000;
+    return {static_cast<uint64_t>(info.st_dev), static_cast<uint64_t>(info.st_ino),
+            static_cast<uint64_t>(info.st_size),
+            int64_t{info.st_mtim.tv_sec} * kNanoseconds + info.st_mtim.tv_nsec,
+            int64_t{info.st_ctim.tv_sec} * kNanoseconds + info.st_ctim.tv_nsec};
+}
+
+// Reads up to `size` bytes into `into`; how many were read, or -1.
+ssize_t ReadUpTo(int fd, char* into, std::size_t size) {
+    std::size_t got = 0;
+    while (got < size) {
+        const ssize_t count = ::read(fd, into + got, size - got);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count < 0) {
+            return -1;
+        }
+        if (count == 0) {
+            break;
+        }
+        got += static_cast<std::size_t>(count);
+    }
+    return static_cast<ssize_t>(got);
+}
+
+}  // namespace
+
+FileRead ReadFileWhole(const std::filesystem::path& path, std::uintmax_t limit,
+                       std::string& bytes) {
+    using posix::FileDescriptor;
+    FileRead read;
+    bytes.clear();
+    errno = 0;
+    // Looked at before it is opened: opening a pipe would wait for a writer.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        read.error = LastErrno();
+        return read;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        read.regular = false;
+        return read;
+    }
+    // O_NONBLOCK: should a pipe be put in its place meanwhile, the open
+    // still returns, and the look below refuses it.
+    FileDescriptor file(posix::OpenRetrying(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY));
+    if (!file.valid() || ::fstat(file.get(), &info) != 0) {
+        read.error = LastErrno();
+        return read;
+    }
+    read.identity = IdentityOf(info);
+    if (!S_ISREG(info.st_mode)) {
+        read.regular = false;
+        return read;
+    }
+    if (read.identity.size > limit) {
+        read.tooLarge = true;
+        return read;
+    }
+    bytes.resize(static_cast<std::size_t>(read.identity.size));
+    char beyond = 0;
+    const ssize_t got = ReadUpTo(file.get(), bytes.data(), bytes.size());
+    const ssize_t more = got < 0 ? 0 : ReadUpTo(file.get(), &beyond, 1);
+    if (got < 0 || more < 0) {
+        read.error = LastErrno();
+        bytes.clear();
+        return read;
+    }
+    struct stat after {};
+    read.changed = static_cast<std::size_t>(got) != bytes.size() || more != 0 ||
+                   ::fstat(file.get(), &after) != 0 || IdentityOf(after) != read.identity;
+    return read;
+}
+
+std::error_code WriteNewFile(const std::filesystem::path& path, std::string_view content) {
+    using posix::FileDescriptor;
+    errno = 0;
+    FileDescriptor file(posix::OpenRetrying(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
+    if (!file.valid()) {
+        return LastErrno();
+    }
+    if (!posix::WriteAll(file.get(), content) || !file.Close()) {
+        const std::error_code error = LastErrno();
+        ::unlink(path.c_str());
+        return error;
+    }
+    return {};
+}
+
+std::error_code FlushToDisk(const std::filesystem::path& folder,
+                            std::span<const std::filesystem::path> files,
+                            std::span<const std::filesystem::path> folders) {
+    using posix::FileDescriptor;
+    errno = 0;
+#ifdef __linux__
+    // One flush of the whole file system: every file written, and every
+    // folder entry made, is on the disk when it returns.
+    (void)files;
+    (void)folders;
+    FileDescriptor where(posix::OpenRetrying(folder.c_str(), O_RDONLY | O_DIRECTORY));
+    if (!where.valid() || ::syncfs(where.get()) != 0) {
+        return LastErrno();
+    }
+    return {};
+#else
+    (void)folder;
+    auto flush = [](const std::filesystem::path& path, int flags) -> std::error_code {
+        FileDescriptor file(posix::OpenRetrying(path.c_str(), flags));
+        if (!file.valid() || ::fsync(file.get()) != 0) {
+            return LastErrno();
+        }
+        return {};
+    };
+    for (const std::filesystem::path& path : files) {
+        if (const std::error_code error = flush(path, O_RDONLY)) {
+            return error;
+        }
+    }
+    for (const std::filesystem::path& path : folders) {
+        if (const std::error_code error = flush(path, O_RDONLY | O_DIRECTORY)) {
+            return error;
+        }
+    }
+    return {};
+#endif
 }
 
 }  // namespace zelk

@@ -2,11 +2,13 @@
 // own programs use it: streams opened with deny-none sharing so the operator
 // can view a file while the plug-in writes it.
 #include "platform/file_replace.h"
+#include "platform/files.h"
 #include "platform/win32/win32_platform.h"
 
 #include <io.h>
 #include <share.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <memory>
@@ -118,6 +120,140 @@ std::error_code ReplaceFileWhole(const std::string& path, std::string_view conte
         const std::error_code error = systemError();
         DeleteFileA(temporary);
         return error;
+    }
+    return {};
+}
+
+namespace {
+
+// Closes a file handle on every path.
+class Handle {
+  public:
+    explicit Handle(HANDLE handle) : m_handle(handle) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle() {
+        if (valid()) {
+            CloseHandle(m_handle);
+        }
+    }
+    HANDLE get() const { return m_handle; }
+    bool valid() const { return m_handle != INVALID_HANDLE_VALUE; }
+    // After the handle was closed by other means.
+    void Release() { m_handle = INVALID_HANDLE_VALUE; }
+
+  private:
+    HANDLE m_handle;
+};
+
+std::error_code LastSystemError() {
+    return {static_cast<int>(GetLastError()), std::system_category()};
+}
+
+int64_t Ticks(FILETIME time) {
+    return static_cast<int64_t>(uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime);
+}
+
+// The identity of an open file; false when the system cannot tell it.
+bool IdentityOf(HANDLE file, FileIdentity& identity) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    FILE_BASIC_INFO basic{};
+    if (!GetFileInformationByHandle(file, &info) ||
+        !GetFileInformationByHandleEx(file, FileBasicInfo, &basic, sizeof basic)) {
+        return false;
+    }
+    identity.device = info.dwVolumeSerialNumber;
+    identity.file = uint64_t{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
+    identity.size = uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+    identity.modified = Ticks(info.ftLastWriteTime);
+    identity.changed = basic.ChangeTime.QuadPart;
+    return true;
+}
+
+}  // namespace
+
+FileRead ReadFileWhole(const std::filesystem::path& path, std::uintmax_t limit,
+                       std::string& bytes) {
+    FileRead read;
+    bytes.clear();
+    // Others may read, write or delete it meanwhile: the identity tells.
+    Handle file(CreateFileW(path.c_str(), GENERIC_READ,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        read.error = LastSystemError();
+        return read;
+    }
+    if (GetFileType(file.get()) != FILE_TYPE_DISK) {
+        read.regular = false;
+        return read;
+    }
+    if (!IdentityOf(file.get(), read.identity)) {
+        read.error = LastSystemError();
+        return read;
+    }
+    if (read.identity.size > limit) {
+        read.tooLarge = true;
+        return read;
+    }
+    bytes.resize(static_cast<std::size_t>(read.identity.size));
+    std::size_t got = 0;
+    while (got < bytes.size()) {
+        const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - got, 1 << 30));
+        DWORD count = 0;
+        if (!::ReadFile(file.get(), bytes.data() + got, ask, &count, nullptr)) {
+            read.error = LastSystemError();
+            bytes.clear();
+            return read;
+        }
+        if (count == 0) {
+            break;
+        }
+        got += count;
+    }
+    char beyond = 0;
+    DWORD more = 0;
+    FileIdentity after;
+    read.changed = got != bytes.size() || !::ReadFile(file.get(), &beyond, 1, &more, nullptr) ||
+                   more != 0 || !IdentityOf(file.get(), after) || after != read.identity;
+    return read;
+}
+
+std::error_code WriteNewFile(const std::filesystem::path& path, std::string_view content) {
+    Handle file(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                            FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.valid()) {
+        return LastSystemError();
+    }
+    std::size_t written = 0;
+    while (written < content.size()) {
+        const DWORD ask =
+            static_cast<DWORD>(std::min<std::size_t>(content.size() - written, 1 << 30));
+        DWORD count = 0;
+        if (!WriteFile(file.get(), content.data() + written, ask, &count, nullptr)) {
+            const std::error_code error = LastSystemError();
+            CloseHandle(file.get());
+            DeleteFileW(path.c_str());
+            file.Release();
+            return error;
+        }
+        written += count;
+    }
+    return {};
+}
+
+std::error_code FlushToDisk(const std::filesystem::path&,
+                            std::span<const std::filesystem::path> files,
+                            std::span<const std::filesystem::path>) {
+    // Windows flushes one file at a time; the folders' entries are kept by
+    // the file system's own journal.
+    for (const std::filesystem::path& path : files) {
+        Handle file(CreateFileW(path.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file.valid() || !FlushFileBuffers(file.get())) {
+            return LastSystemError();
+        }
     }
     return {};
 }

@@ -16,6 +16,7 @@
 #include <unordered_map>
 
 #include "adjudication/check_steps.h"
+#include "adjudication/in_parallel.h"
 #include "adjudication/near_calls.h"
 
 namespace zelk::adjudication {
@@ -95,45 +96,62 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
         }
     }
     const NearCalls nearCalls(std::move(texts), contest.rules.callDistance);
-    std::unordered_map<uint32_t, std::vector<NearEntrant>> nearByCall;
-    std::vector<Candidate> candidates;
-    for (uint32_t a = 0; a < contest.entrants.size(); ++a) {
-        const Entrant& ours = contest.entrants[a];
-        for (const PartnerIndex::Entry& entry : index.Of(a)) {
-            const CheckedLine& line = ours.log.lines[entry.line];
-            const bool sentByEntrant = contest.SenderOf(line.call) != ContestCheck::kNoEntrant;
-            // A call without a log that enough logs hold stands as a real
-            // station; a copy that cannot be read is no evidence.
-            if (!Unpaired(line) || !line.receivedRead || contest.SenderOf(line.ownCall) != a ||
-                (!sentByEntrant && contest.appearances[line.call] >= least)) {
-                continue;
-            }
-            auto near = nearByCall.find(line.call);
-            if (near == nearByCall.end()) {
-                near = nearByCall.emplace(line.call, nearCalls.Of(contest.calls.Text(line.call)))
-                           .first;
-            }
-            const int demotes = sentByEntrant ? 1 : 0;
-            for (const NearEntrant& n : near->second) {
-                const uint32_t sent = sentCalls[n.entrant];
-                const uint32_t d = contest.senderOf[sent];
-                if (d == a) {
+    // The candidates are looked for on the check's threads, the lines only
+    // read; then put in their order and taken on one.
+    struct Found {
+        std::unordered_map<uint32_t, std::vector<NearEntrant>> nearByCall;
+        std::vector<Candidate> candidates;
+    };
+    std::vector<Found> found(kCheckThreads);
+    InParallelOnThreads(
+        contest.entrants.size(), kCheckThreads,
+        [&](std::size_t e, unsigned thread) {
+            const auto a = static_cast<uint32_t>(e);
+            auto& [nearByCall, candidates] = found[thread];
+            const Entrant& ours = contest.entrants[a];
+            // In file order: the candidates are put in their own order below.
+            for (uint32_t i = 0; i < ours.log.lines.size(); ++i) {
+                const CheckedLine& line = ours.log.lines[i];
+                const bool sentByEntrant = contest.SenderOf(line.call) != ContestCheck::kNoEntrant;
+                // A call without a log that enough logs hold stands as a real
+                // station; a copy that cannot be read is no evidence.
+                if (!Unpaired(line) || !line.receivedRead || contest.SenderOf(line.ownCall) != a ||
+                    (!sentByEntrant && contest.appearances[line.call] >= least)) {
                     continue;
                 }
-                const Entrant& other = contest.entrants[d];
-                // D's lines that logged the call we sent, on the band, that
-                // nothing paired; and we copied D's exchange as D sent it.
-                for (const PartnerIndex::Entry& theirs : index.Find(d, line.ownCall, line.band)) {
-                    const CheckedLine& found = other.log.lines[theirs.line];
-                    const int64_t apart = std::llabs(found.minute - line.minute);
-                    if (found.match == kNoLine && found.ownCall == sent && apart <= window &&
-                        CopiedExactly(line, found)) {
-                        candidates.push_back({demotes, apart, n.edits, ours.firstLine + entry.line,
-                                              other.firstLine + theirs.line});
+                auto near = nearByCall.find(line.call);
+                if (near == nearByCall.end()) {
+                    near =
+                        nearByCall.emplace(line.call, nearCalls.Of(contest.calls.Text(line.call)))
+                            .first;
+                }
+                const int demotes = sentByEntrant ? 1 : 0;
+                for (const NearEntrant& n : near->second) {
+                    const uint32_t sent = sentCalls[n.entrant];
+                    const uint32_t d = contest.senderOf[sent];
+                    if (d == a) {
+                        continue;
+                    }
+                    const Entrant& other = contest.entrants[d];
+                    // D's lines that logged the call we sent, on the band, that
+                    // nothing paired; and we copied D's exchange as D sent it.
+                    for (const PartnerIndex::Entry& theirs :
+                         index.Find(d, line.ownCall, line.band)) {
+                        const CheckedLine& logged = other.log.lines[theirs.line];
+                        const int64_t apart = std::llabs(logged.minute - line.minute);
+                        if (logged.match == kNoLine && logged.ownCall == sent && apart <= window &&
+                            CopiedExactly(line, logged)) {
+                            candidates.push_back({demotes, apart, n.edits, ours.firstLine + i,
+                                                  other.firstLine + theirs.line});
+                        }
                     }
                 }
             }
-        }
+        },
+        [](std::size_t) {});
+    std::vector<Candidate> candidates = std::move(found[0].candidates);
+    for (std::size_t t = 1; t < found.size(); ++t) {
+        candidates.insert(candidates.end(), found[t].candidates.begin(), found[t].candidates.end());
     }
     std::sort(candidates.begin(), candidates.end());
     for (const Candidate& candidate : candidates) {

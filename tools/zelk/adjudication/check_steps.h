@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string>
 #include <string_view>
@@ -24,9 +25,11 @@ namespace zelk::adjudication {
 // then by time: several lines per call and band where the log repeats a QSO.
 class PartnerIndex {
   public:
+    // Eight bytes, one per line of the contest: a line's place in its log
+    // fits in 24 bits (log_file.h).
     struct Entry {
-        uint64_t key = 0;   // call id << 8 | band
-        uint32_t line = 0;  // in the entrant's log
+        uint64_t key : 40 = 0;   // call id << 8 | band
+        uint64_t line : 24 = 0;  // in the entrant's log
     };
 
     static uint64_t Key(uint32_t call, uint8_t band) { return uint64_t{call} << 8 | band; }
@@ -43,9 +46,13 @@ class PartnerIndex {
                                             m_begin[entrant + 1] - m_begin[entrant]);
     }
 
-    void Reserve(std::size_t entries, std::size_t entrants);
-    // Adds the next entrant's entries, sorted by key, then time.
-    void AddEntrant(std::span<const Entry> entries);
+    // Room for each entrant's entries, `sizes` of them.
+    void Allocate(std::span<const std::size_t> sizes);
+    // The entrant's entries to fill, and sort by key, then time (Resort).
+    std::span<Entry> Entries(uint32_t entrant) {
+        return std::span(m_entries).subspan(m_begin[entrant],
+                                            m_begin[entrant + 1] - m_begin[entrant]);
+    }
     // Sorts the entrant's entries again, by key, then by the lines' times.
     void Resort(uint32_t entrant, const std::vector<CheckedLine>& lines);
 
@@ -67,7 +74,8 @@ void ForEachKey(std::span<const PartnerIndex::Entry> entries, Visit&& visit) {
     }
 }
 
-// Indexes every line of every log by its worked call and band.
+// Indexes every line of every log by its worked call and band, the logs on
+// the check's threads.
 PartnerIndex IndexLines(const ContestCheck& contest);
 
 // Each log's clock, once the lines are paired with their times as logged:
@@ -82,7 +90,7 @@ bool CorrectClocks(ContestCheck& contest, PartnerIndex& index);
 void ForgetDecisions(ContestCheck& contest);
 
 // unreadable, x_qso, not_cw, out_of_period, out_of_band and other_band,
-// from each log alone.
+// from each log alone, the logs on the check's threads.
 void DecideOwnLogs(ContestCheck& contest);
 
 // confirmed and busted_exchange: each line paired with the partner's line
@@ -100,9 +108,8 @@ LineStatus JudgeCopy(const CheckedLine& ours, const CheckedLine& theirs);
 // whose own log has not decided it is judged by its copy of what the other
 // sent.
 void PairLines(ContestCheck& contest, uint32_t first, uint32_t second);
-// The same, for lines at hand: `x` is line `first`, `y` line `second`.
-void PairLines(ContestCheck& contest, CheckedLine& x, uint32_t first, CheckedLine& y,
-               uint32_t second);
+// The same of two lines at hand, with their numbers.
+void PairLines(CheckedLine& x, uint32_t first, CheckedLine& y, uint32_t second);
 
 // ContestCheck::appearances: per call, the logs that hold it in a readable
 // CW QSO: line.
@@ -134,20 +141,24 @@ void ApplyDecisions(ContestCheck& contest);
 // within each category (check logs are scored, not ranked).
 void ScoreEntrants(ContestCheck& contest);
 
-// The group `zelk score` gives a line: its frequency in whole megahertz, for
-// a band designator its band's lower edge. The texts stay put for the
-// contacts that point into them.
-class GroupTexts {
+// The texts a credited line is scored with, made once each: its group, the
+// one `zelk score` gives it (its frequency in whole megahertz, for a band
+// designator its band's lower edge), and its received exchange as the
+// scoring reads it, which is its coordinate ("55N37O" of "012 55N37O").
+// The texts stay put for the contacts that point into them.
+class ScoredTexts {
   public:
-    std::string_view Of(const CheckedLine& line);
+    std::string_view Group(const CheckedLine& line);
+    std::string_view Received(const CheckedLine& line);
 
   private:
     std::vector<std::string> m_byBand;                  // a band's text, once asked for
     std::unordered_map<uint64_t, std::string> m_texts;  // by megahertz, of frequencies in no band
+    std::deque<std::string> m_received;  // a line's coordinate each, never moved: short texts
 };
 
 // A credited line as the checked score takes it: the worked call, the group
-// and the received exchange, pointing into `contest` and `groups`.
-ScoredContact ScoredLine(const ContestCheck& contest, const CheckedLine& line, GroupTexts& groups);
+// and the received exchange, pointing into `contest` and `texts`.
+ScoredContact ScoredLine(const ContestCheck& contest, const CheckedLine& line, ScoredTexts& texts);
 
 }  // namespace zelk::adjudication

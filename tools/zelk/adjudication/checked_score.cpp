@@ -5,11 +5,12 @@
 #include "adjudication/check_steps.h"
 #include "adjudication/in_parallel.h"
 #include "contest/coordinate.h"
+#include "logfile/sent_coordinate.h"
 #include "scoring/score.h"
 
 namespace zelk::adjudication {
 
-std::string_view GroupTexts::Of(const CheckedLine& line) {
+std::string_view ScoredTexts::Group(const CheckedLine& line) {
     // The group `zelk score` gives the same line: its band's lower edge, one
     // text per band (a line's band is the one its frequency lies in); a
     // frequency in no band is a group of its own megahertz.
@@ -28,8 +29,16 @@ std::string_view GroupTexts::Of(const CheckedLine& line) {
     return it->second;
 }
 
-ScoredContact ScoredLine(const ContestCheck& contest, const CheckedLine& line, GroupTexts& groups) {
-    return {contest.calls.Text(line.call), groups.Of(line), line.Received()};
+std::string_view ScoredTexts::Received(const CheckedLine& line) {
+    // The scoring reads the degrees of the coordinate after the exchange's
+    // blank (ExchangeCoordinateText, ParseCoordinate); a coordinate read
+    // has one or two digits of latitude and one to three of longitude, which
+    // its key holds whole, so its key's text reads as the line's own.
+    return m_received.emplace_back(logfile::CoordinateKeyText(line.receivedCoordinate));
+}
+
+ScoredContact ScoredLine(const ContestCheck& contest, const CheckedLine& line, ScoredTexts& texts) {
+    return {contest.calls.Text(line.call), texts.Group(line), texts.Received(line)};
 }
 
 uint32_t Entrant::QsosClaimed() const {
@@ -71,15 +80,16 @@ std::vector<uint32_t> Rank(const ContestCheck& contest, std::vector<uint32_t> ra
 
 // One entrant's counts and checked score.
 void ScoreEntrant(const ContestCheck& contest, Entrant& entrant) {
-    GroupTexts groups;
+    ScoredTexts texts;
     std::vector<ScoredContact> credited;
+    credited.reserve(entrant.log.lines.size());
     entrant.statusCounts.fill(0);
     entrant.nils = 0;
     for (uint32_t i = 0; i < entrant.log.lines.size(); ++i) {
         const CheckedLine& line = entrant.log.lines[i];
         ++entrant.statusCounts[static_cast<std::size_t>(line.status)];
         if (contest.Credited(entrant.firstLine + i, line)) {
-            credited.push_back(ScoredLine(contest, line, groups));
+            credited.push_back(ScoredLine(contest, line, texts));
         } else if (line.status == LineStatus::kNil) {
             ++entrant.nils;  // a NIL the adjudicator credits costs nothing
         }

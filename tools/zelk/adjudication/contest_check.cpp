@@ -4,6 +4,7 @@
 #include "adjudication/contest_check.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 #include "adjudication/check_steps.h"
 #include "text/text.h"
@@ -63,34 +64,58 @@ void ChooseEntrants(std::vector<LogFile>& files, ContestCheck& contest) {
 }
 
 // Numbers the lines through the contest and the calls: the entrants' calls
-// first, so that a call id below the entrants' count names that entrant.
+// first, so that a call id below the entrants' count names that entrant,
+// then every other call in the order the entrants' lines first name it (a
+// line's worked call, then its own). The logs' calls were interned into the
+// tables they were read with; each of those tables' ids is numbered once,
+// when first met, so this is a pass over numbers.
 void NumberLinesAndCalls(ContestCheck& contest) {
     std::size_t lines = 0;
+    std::size_t calls = contest.entrants.size();
+    std::unordered_map<const CallTable*, std::vector<uint32_t>> numbering;
+    contest.lineStarts.clear();
     for (Entrant& entrant : contest.entrants) {
         entrant.firstLine = static_cast<uint32_t>(lines);
+        contest.lineStarts.push_back(entrant.firstLine);
         lines += entrant.log.lines.size();
+        if (const CallTable* table = entrant.log.calls.get();
+            table != nullptr && numbering.try_emplace(table).second) {
+            calls += table->Size();
+        }
     }
-    contest.calls.Reserve(contest.entrants.size() * 2);
+    contest.lineStarts.push_back(static_cast<uint32_t>(lines));
+    contest.calls.Reserve(calls);
     for (const Entrant& entrant : contest.entrants) {
         contest.calls.Intern(entrant.log.call);
     }
     for (Entrant& entrant : contest.entrants) {
-        // A log's lines mostly send one call: looked up once.
-        std::string_view lastText;
+        if (entrant.log.lines.empty()) {
+            entrant.log.calls.reset();
+            continue;
+        }
+        const CallTable& table = *entrant.log.calls;
+        std::vector<uint32_t>& ids = numbering[&table];
+        ids.resize(table.Size(), CallTable::kNoCall);
+        auto number = [&](uint32_t read) {
+            uint32_t& id = ids[read];
+            if (id == CallTable::kNoCall) {
+                id = contest.calls.Intern(table.Text(read));
+            }
+            return id;
+        };
         uint32_t lastSent = CallTable::kNoCall;
         for (CheckedLine& line : entrant.log.lines) {
-            line.call = contest.calls.Intern(entrant.log.CallText(line));
-            const std::string_view own = entrant.log.OwnCallText(line);
-            if (lastSent == CallTable::kNoCall || own != lastText) {
-                lastText = own;
-                lastSent = contest.calls.Intern(own);
+            line.call = number(line.call);
+            line.ownCall = number(line.ownCall);
+            if (line.ownCall != lastSent) {
+                lastSent = line.ownCall;
                 if (std::find(entrant.sentCalls.begin(), entrant.sentCalls.end(), lastSent) ==
                     entrant.sentCalls.end()) {
                     entrant.sentCalls.push_back(lastSent);
                 }
             }
-            line.ownCall = lastSent;
         }
+        entrant.log.calls.reset();
     }
     // A call names the entrant whose CALLSIGN: it is, else the entrant whose
     // lines send it (the first in order of call).
@@ -132,19 +157,25 @@ ContestMatch MatchContest(const LogFile& log, const CheckRules& rules) {
 }
 
 ContestCheck::LineRef ContestCheck::Line(uint32_t number) const {
-    const auto after =
-        std::upper_bound(entrants.begin(), entrants.end(), number,
-                         [](uint32_t n, const Entrant& entrant) { return n < entrant.firstLine; });
-    if (after == entrants.begin()) {
+    // The first lines in an array of their own: a search through the
+    // entrants themselves would touch one of them at every step.
+    if (lineStarts.size() != entrants.size() + 1 || number >= lineStarts.back()) {
         return {};
     }
-    const Entrant& entrant = *(after - 1);
+    const auto after = std::upper_bound(lineStarts.begin(), lineStarts.end(), number);
+    const Entrant& entrant = entrants[static_cast<std::size_t>(after - lineStarts.begin()) - 1];
     const uint32_t local = number - entrant.firstLine;
     return local < entrant.log.lines.size() ? LineRef{&entrant, &entrant.log.lines[local]}
                                             : LineRef{};
 }
 
-ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
+ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules,
+                          const PartDone& done) {
+    const auto tell = [&done](std::string_view part) {
+        if (done) {
+            done(part);
+        }
+    };
     ContestCheck contest;
     contest.rules = rules;
     contest.files = files.size();
@@ -153,22 +184,30 @@ ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
     for (Entrant& entrant : contest.entrants) {
         AddUnknownCategoryNotes(entrant.log.category, rules.categories, entrant.log.headerNotes);
     }
+    tell("entrants chosen");
     NumberLinesAndCalls(contest);
+    tell("calls numbered");
     PartnerIndex index = IndexLines(contest);
+    tell("index");
     DecideOwnLogs(contest);
     MatchPartners(contest, index);
+    tell("matching");
     if (CorrectClocks(contest, index)) {
         ForgetDecisions(contest);
         DecideOwnLogs(contest);
         MatchPartners(contest, index);
     }
+    tell("clocks");
     CountAppearances(contest);
     FindBustedCalls(contest, index);
+    tell("busted calls");
     DecideDupes(contest, index);
     DecideTheRest(contest, index);
     ReviewForTheOrganiser(contest);
     ApplyDecisions(contest);
+    tell("dupes, NILs, the rest");
     ScoreEntrants(contest);
+    tell("scores");
     return contest;
 }
 

@@ -68,6 +68,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -178,6 +179,7 @@ struct ContestCheck {
     CheckRules rules;
     CallTable calls;                          // entrants' calls first: id i is entrants[i]'s call
     std::vector<Entrant> entrants;            // in order of call
+    std::vector<uint32_t> lineStarts;         // each entrant's firstLine, then the lines' count
     std::vector<uint32_t> ranking;            // ranked entrants by place, equal places in order of
                                               // call; check logs are not ranked
     std::vector<CategoryRanking> categories;  // in the results' order of categories
@@ -233,8 +235,13 @@ struct ContestCheck {
 // or changed is one edit), or `limit` + 1 when it exceeds `limit`.
 int EditDistance(std::string_view a, std::string_view b, int limit);
 
+// Told as each part of the check (and of writing its results) is done,
+// with the part's name ("matching"); the benchmark times the parts by it.
+using PartDone = std::function<void(std::string_view part)>;
+
 // Checks the contest of these files (in order of name, as ReadLogFolder
 // gives them).
-ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules);
+ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules,
+                          const PartDone& done = {});
 
 }  // namespace zelk::adjudication

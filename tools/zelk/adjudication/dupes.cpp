@@ -4,11 +4,14 @@
 // our call), else the earliest; the others are dupes of it. So a QSO that
 // both sides logged is never lost for a repeat that only one side logged.
 #include "adjudication/check_steps.h"
+#include "adjudication/in_parallel.h"
 
 namespace zelk::adjudication {
 
 void DecideDupes(ContestCheck& contest, const PartnerIndex& index) {
-    for (uint32_t a = 0; a < contest.entrants.size(); ++a) {
+    // Each log's own lines: the logs on the check's threads.
+    InParallel(contest.entrants.size(), kCheckThreads, [&](std::size_t e) {
+        const auto a = static_cast<uint32_t>(e);
         Entrant& entrant = contest.entrants[a];
         std::vector<CheckedLine>& lines = entrant.log.lines;
         ForEachKey(index.Of(a), [&](std::span<const PartnerIndex::Entry> run) {
@@ -39,7 +42,7 @@ void DecideDupes(ContestCheck& contest, const PartnerIndex& index) {
                 }
             }
         });
-    }
+    });
 }
 
 }  // namespace zelk::adjudication

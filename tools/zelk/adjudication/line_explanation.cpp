@@ -69,14 +69,14 @@ std::string LineExplanation::Why(const CheckedLine& line) const {
                   Difference(line, *other.line) + ").";
             break;
         case LineStatus::kBustedCall: {
-            const std::string sent = Shown(other.entrant->log.OwnCallText(*other.line));
+            const std::string sent = Shown(m_contest.calls.Text(other.line->ownCall));
             why = "busted call, not credited: " + call +
                   (m_contest.SenderOf(line.call) != ContestCheck::kNoEntrant
                        ? "'s log holds no QSO with you there"
                        : " sent no log") +
                   ", but " + sent + " (" +
                   Counted(EditDistance(m_contest.calls.Text(line.call),
-                                       other.entrant->log.OwnCallText(*other.line), 1 << 20),
+                                       m_contest.calls.Text(other.line->ownCall), 1 << 20),
                           "edit", "edits") +
                   " from " + call + ") logged you on " + band + ", " +
                   Minutes(std::llabs(other.line->minute - line.minute)) +
@@ -90,7 +90,7 @@ std::string LineExplanation::Why(const CheckedLine& line) const {
         }
         case LineStatus::kPartnerBustedCall:
             why = "credited without confirmation: " + call + " logged your call as " +
-                  Shown(other.entrant->log.CallText(*other.line)) +
+                  Shown(m_contest.calls.Text(other.line->call)) +
                   "; the QSO counts for you, not for " + call + ".";
             break;
         case LineStatus::kNil:

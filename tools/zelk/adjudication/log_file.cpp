@@ -2,7 +2,6 @@
 #include "adjudication/log_file.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "logfile/sent_coordinate.h"
 #include "text/text.h"
@@ -11,60 +10,74 @@ namespace zelk::adjudication {
 
 namespace {
 
-CheckedLine Pack(const logfile::CabrilloQso& qso, const std::string& text) {
-    CheckedLine line;
-    line.minute = qso.minutes;
-    line.textBegin = static_cast<uint32_t>(qso.line.data() - text.data());
-    line.textSize = static_cast<uint16_t>(qso.line.size());
-    line.lineNumber = qso.lineNumber;
-    line.callBegin = qso.call.begin;
-    line.callSize = qso.call.size;
-    line.ownCallBegin = qso.ownCall.begin;
-    line.ownCallSize = qso.ownCall.size;
-    line.sentRead = qso.sentRead;
-    line.receivedRead = qso.receivedRead;
-    line.freqKHz = qso.freqKHz;
-    line.band = qso.band;
-    line.mode = qso.mode;
-    line.xQso = qso.xQso;
-    if (qso.sentRead) {
-        line.sentSerial = qso.sent.serial;
-        line.sentCoordinate = logfile::CoordinateKey(qso.Text(qso.sent.coordinate));
+// Packs each QSO line as the reader hands it over, its calls interned as
+// they come (a log's lines mostly send one call: the last one is
+// remembered).
+class LinePacker final : public logfile::QsoSink {
+  public:
+    LinePacker(std::vector<CheckedLine>& lines, CallTable& calls)
+        : m_lines(lines), m_calls(calls) {}
+
+    void Qso(const logfile::CabrilloQso& qso, bool partlyRead) override {
+        CheckedLine& line = m_lines.emplace_back();
+        line.minute = qso.minutes;
+        line.lineNumber = qso.lineNumber;
+        line.call = m_calls.Intern(qso.Call());
+        const std::string_view own = qso.OwnCall();
+        if (own != m_lastOwn || m_lastOwnId == CallTable::kNoCall) {
+            m_lastOwnId = m_calls.Intern(own);
+            m_lastOwn = m_calls.Text(m_lastOwnId);
+        }
+        line.ownCall = m_lastOwnId;
+        line.freqKHz = qso.freqKHz;
+        line.band = qso.band;
+        line.mode = qso.mode;
+        line.xQso = qso.xQso;
+        line.unreadable = partlyRead;
+        line.sentRead = qso.sentRead;
+        line.receivedRead = qso.receivedRead;
+        if (qso.sentRead) {
+            line.sentSerial = qso.sent.serial;
+            line.sentCoordinate = logfile::CoordinateKey(qso.Text(qso.sent.coordinate));
+        }
+        if (qso.receivedRead) {
+            line.receivedSerial = qso.received.serial;
+            line.receivedCoordinate = logfile::CoordinateKey(qso.Text(qso.received.coordinate));
+        }
     }
-    if (qso.receivedRead) {
-        line.receivedSerial = qso.received.serial;
-        line.receivedCoordinate = logfile::CoordinateKey(qso.Text(qso.received.coordinate));
-    }
-    // A normalised exchange is at most 14 characters (cabrillo_exchange.cpp).
-    static_assert(sizeof line.received >= 6 + 1 + 7);
-    std::memcpy(line.received, qso.received.normalised,
-                std::min<std::size_t>(qso.received.normalisedSize, sizeof line.received));
-    return line;
-}
+
+  private:
+    std::vector<CheckedLine>& m_lines;
+    CallTable& m_calls;
+    std::string_view m_lastOwn;  // in the table
+    uint32_t m_lastOwnId = CallTable::kNoCall;
+};
 
 }  // namespace
 
-LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
+LogFile ReadLogFile(std::string name, int64_t modified, LogReader& reader) {
     LogFile file;
     file.name = std::move(name);
     file.modified = modified;
-    if (bytes.size() > kMaxLogBytes) {
-        file.notRead = LogTooLargeReason(bytes.size());
+    if (reader.bytes.size() > kMaxLogBytes) {
+        file.notRead = LogTooLargeReason(reader.bytes.size());
         return file;
     }
-    auto read = logfile::ReadCabrillo(std::move(bytes));
+    // The lines go through the reader's buffer, and the log keeps an exact
+    // copy: a contest's lines are most of its memory.
+    std::vector<CheckedLine>& packed = reader.lines;
+    packed.clear();
+    CallTable& calls = *reader.calls;
+    LinePacker packer(packed, calls);
+    auto read = logfile::ReadCabrilloInPlace(reader.bytes, packer);
     if (auto* notCabrillo = std::get_if<logfile::NotCabrillo>(&read)) {
         file.notRead = std::move(notCabrillo->reason);
         return file;
     }
     logfile::CabrilloLog& log = std::get<logfile::CabrilloLog>(read);
     file.call = Upper(log.Callsign());
-    if (file.call.empty() && (!log.qsos.empty() || !log.partlyRead.empty())) {
-        const bool readFirst =
-            !log.qsos.empty() && (log.partlyRead.empty() ||
-                                  log.qsos.front().lineNumber < log.partlyRead.front().lineNumber);
-        file.call =
-            std::string(readFirst ? log.qsos.front().OwnCall() : log.partlyRead.front().OwnCall());
+    if (file.call.empty() && !packed.empty()) {
+        file.call = std::string(calls.Text(packed.front().ownCall));
         file.callFromQsoLines = true;
     }
     if (file.call.empty()) {
@@ -74,30 +87,40 @@ LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
     file.contest = Upper(log.Contest());
     file.claimedScore = log.ClaimedScore();
     file.category = ReadCategory(log);
-    file.headerNotes = HeaderNotes(log, file.category, file.call);
-    file.stationCoordinate = logfile::StationCoordinateSent(log.qsos);
-    // The lines read and those partly read, merged in file order.
-    file.lines.reserve(log.qsos.size() + log.partlyRead.size());
-    auto partly = log.partlyRead.begin();
-    for (const logfile::CabrilloQso& qso : log.qsos) {
-        for (; partly != log.partlyRead.end() && partly->lineNumber < qso.lineNumber; ++partly) {
-            file.lines.push_back(Pack(*partly, *log.text));
-            file.lines.back().unreadable = true;
+    // The QSO lines' own calls, of the lines that cannot be read too.
+    const uint32_t call = calls.Intern(file.call);
+    const auto unlike = static_cast<std::size_t>(std::count_if(
+        packed.begin(), packed.end(), [call](const CheckedLine& l) { return l.ownCall != call; }));
+    file.headerNotes = HeaderNotes(log, file.category, {packed.size(), unlike});
+    // The coordinate sent, of the lines read (X-QSO lines included).
+    std::vector<uint32_t> sent;
+    sent.reserve(packed.size());
+    for (const CheckedLine& line : packed) {
+        if (!line.unreadable) {
+            sent.push_back(line.sentCoordinate);
+        } else {
+            ++file.partlyRead;
         }
-        file.lines.push_back(Pack(qso, *log.text));
     }
-    for (; partly != log.partlyRead.end(); ++partly) {
-        file.lines.push_back(Pack(*partly, *log.text));
-        file.lines.back().unreadable = true;
-    }
+    file.stationCoordinate = logfile::StationCoordinateOfKeys(sent);
+    file.lines.assign(packed.begin(), packed.end());
     file.unreadable = std::move(log.unreadable);
-    file.text = std::move(log.text);
+    file.calls = reader.calls;
+    return file;
+}
+
+LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
+    LogReader reader;
+    reader.bytes = std::move(bytes);
+    LogFile file = ReadLogFile(std::move(name), modified, reader);
+    if (file.IsLog()) {
+        file.source.bytes = std::make_shared<const std::string>(std::move(reader.bytes));
+    }
     return file;
 }
 
 std::size_t ReadableLines(const LogFile& log) {
-    return static_cast<std::size_t>(std::count_if(
-        log.lines.begin(), log.lines.end(), [](const CheckedLine& l) { return !l.unreadable; }));
+    return log.lines.size() - log.partlyRead;
 }
 
 std::string LogTooLargeReason(std::uintmax_t bytes) {

@@ -1,21 +1,24 @@
 // One file of the contest folder as the check keeps it: for a log, its
 // entrant's call, claimed score, station coordinate and every QSO line packed
-// into what the rules compare, beside the file's bytes; for any other file,
-// why it is no log. A line here is a fifth of the reader's QSO, so a contest
-// of a million lines fits in memory with its text.
+// into what the rules compare; for any other file, why it is no log. A log's
+// bytes are not kept once it is read: a line is 48 bytes, its calls numbers,
+// so a contest of five million lines fits in a quarter of a gigabyte, and the
+// few lines a report quotes are read again from the file (LineSource).
 #pragma once
 
 #include <cstdint>
-#include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "adjudication/call_table.h"
 #include "adjudication/line_status.h"
 #include "adjudication/log_header.h"
 #include "logfile/cabrillo_reader.h"
+#include "platform/files.h"
 
 namespace zelk::adjudication {
 
@@ -24,25 +27,20 @@ namespace zelk::adjudication {
 inline constexpr uint32_t kNoLine = UINT32_MAX;
 
 struct CheckedLine {
-    int64_t minute = 0;       // date and time as minutes since 1970-01-01 00:00 UTC
-    uint32_t textBegin = 0;   // of the line in its log's text
-    uint32_t lineNumber = 0;  // in the file, from 1
-    uint32_t call = 0;        // the worked call: its id in the contest's CallTable
-    uint32_t ownCall = 0;     // the call the line says was sent: its id in the CallTable
-    uint32_t freqKHz = 0;     // 0 when the line gives a band designator
-    uint32_t sentSerial = 0;
-    uint32_t sentCoordinate = 0;  // as CoordinateKey packs it
-    uint32_t receivedSerial = 0;
-    uint32_t receivedCoordinate = 0;
-    uint32_t decidedBy = kNoLine;  // the line that decided the status, where one did
+    int64_t minute = 0;  // date and time as minutes since 1970-01-01 00:00 UTC
+    // The worked call and the call the line says was sent: ids in the
+    // contest's CallTable (until the check numbers them, in LogFile::calls).
+    uint32_t call = 0;
+    uint32_t ownCall = 0;
     uint32_t match = kNoLine;      // the partner's line paired with this one, matched or busted
-    uint16_t textSize = 0;
-    uint16_t callBegin = 0;  // the worked call's place in the line
-    uint16_t callSize = 0;
-    uint16_t ownCallBegin = 0;  // the own call's
-    uint16_t ownCallSize = 0;
-    logfile::BandIndex band = logfile::kNoBand;
-    logfile::CabrilloMode mode = logfile::CabrilloMode::kCw;
+    uint32_t decidedBy = kNoLine;  // the line that decided the status, where one did
+    uint32_t sentCoordinate = 0;   // as CoordinateKey packs it
+    uint32_t receivedCoordinate = 0;
+    uint32_t freqKHz = 0;     // 0 when the line gives a band designator
+    uint32_t lineNumber = 0;  // in the file, from 1
+    // A serial has at most six digits (cabrillo_exchange.cpp): 20 bits.
+    uint32_t sentSerial : 20 = 0;
+    logfile::CabrilloMode mode : 3 = logfile::CabrilloMode::kCw;
     bool xQso : 1 = false;
     // A line that could not be read but whose fixed fields and worked call
     // could: it pairs, and is never credited. Where its sent exchange could
@@ -51,19 +49,30 @@ struct CheckedLine {
     bool unreadable : 1 = false;
     bool sentRead : 1 = true;
     bool receivedRead : 1 = true;
-    LineStatus status = LineStatus::kPending;
-    // The received exchange as the plug-in stores it ("012 55N37O"), zero
-    // filled: at most a serial of six digits, a blank and a coordinate of
-    // seven characters, so the line stays 72 bytes.
-    char received[14] = {};
+    // The status is written on the check's threads: the fields above, only
+    // ever read once the line is, lie apart from it in memory.
+    uint32_t : 0;
+    uint32_t receivedSerial : 20 = 0;
+    uint32_t band : 8 = logfile::kNoBand;
+    LineStatus status : 4 = LineStatus::kPending;
 
-    std::string_view Received() const { return {received, strnlen(received, sizeof received)}; }
     // Only readable CW lines of QSO: count; X-QSO: lines are listed, never credited.
     bool Counts() const { return !xQso && !unreadable && mode == logfile::CabrilloMode::kCw; }
 };
 
-// A contest of a million lines keeps its lines in 80 MB.
-static_assert(sizeof(CheckedLine) <= 80);
+// A contest of five million lines keeps its lines in 264 MB.
+static_assert(sizeof(CheckedLine) == 48);
+static_assert(kStatusCount <= 16 && logfile::kNoBand <= 0xFF);
+
+// Where a log's lines are found again when a report quotes one: a log read
+// from memory keeps its bytes; one read from a file keeps which file it was,
+// and the file, read again, must still be that one (the same identity:
+// device, number, size, write and change times), or nothing is quoted.
+struct LineSource {
+    std::shared_ptr<const std::string> bytes;  // a log read from memory
+    std::filesystem::path path;                // a log read from a file
+    FileIdentity identity;                     // of that file, when it was read
+};
 
 struct LogFile {
     std::string name;      // the file's name in the folder
@@ -81,28 +90,40 @@ struct LogFile {
     // (CheckedLine::unreadable), which are listed in `unreadable` too.
     std::vector<CheckedLine> lines;
     std::vector<logfile::UnreadableLine> unreadable;
-    std::shared_ptr<const std::string> text;  // the bytes the lines point into
+    std::size_t partlyRead = 0;  // of `lines`, those that could not be read whole
+    // The table the lines' call ids index while the log is read (shared by
+    // the logs read on one thread); the check numbers the calls of the whole
+    // contest and lets it go.
+    std::shared_ptr<const CallTable> calls;
+    LineSource source;
 
     bool IsLog() const { return notRead.empty(); }
-    std::string_view LineText(const CheckedLine& line) const {
-        return std::string_view(*text).substr(line.textBegin, line.textSize);
-    }
-    std::string_view CallText(const CheckedLine& line) const {
-        return LineText(line).substr(line.callBegin, line.callSize);
-    }
-    std::string_view OwnCallText(const CheckedLine& line) const {
-        return LineText(line).substr(line.ownCallBegin, line.ownCallSize);
-    }
 };
+
+// The largest file read as a log; a contest log is a few hundred kilobytes.
+inline constexpr std::size_t kMaxLogBytes = std::size_t{256} << 20;
+// A line's place in its log fits in 24 bits (PartnerIndex): a QSO line that
+// is kept holds at least eight fields after its tag, so 20 bytes and more.
+static_assert(kMaxLogBytes / 20 < (std::size_t{1} << 24));
 
 // The QSO and X-QSO lines of the log that were read whole.
 std::size_t ReadableLines(const LogFile& log);
 
-// The largest file read as a log; a contest log is a few hundred kilobytes.
-inline constexpr std::size_t kMaxLogBytes = std::size_t{256} << 20;
+// What reading logs one after another on one thread reuses: the buffer of
+// a file's bytes, the buffer of its lines, and the table its calls are
+// interned into (which the logs read share).
+struct LogReader {
+    std::string bytes;
+    std::vector<CheckedLine> lines;
+    std::shared_ptr<CallTable> calls = std::make_shared<CallTable>();
+};
 
-// Reads one file's bytes as a log (the calls of its lines are not yet
-// interned: `call` is 0 until the check numbers them).
+// Reads the file's bytes in reader.bytes as a log, in place: they are left
+// in capitals and not kept (the caller gives the log its LineSource).
+LogFile ReadLogFile(std::string name, int64_t modified, LogReader& reader);
+
+// Reads one file's bytes as a log kept in memory (its bytes are its
+// LineSource), its calls in a table of its own.
 LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified);
 
 // Why a file of that many bytes is not read.

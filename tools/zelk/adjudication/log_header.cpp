@@ -68,8 +68,19 @@ LogCategory ReadCategory(const logfile::CabrilloLog& log) {
     return category;
 }
 
+OwnCalls CountOwnCalls(const logfile::CabrilloLog& log, std::string_view call) {
+    OwnCalls counted;
+    for (const auto* qsos : {&log.qsos, &log.partlyRead}) {
+        counted.lines += qsos->size();
+        for (const logfile::CabrilloQso& qso : *qsos) {
+            counted.unlike += qso.OwnCall() != call ? 1 : 0;
+        }
+    }
+    return counted;
+}
+
 std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogCategory& category,
-                                     std::string_view call) {
+                                     OwnCalls ownCalls) {
     std::vector<std::string> notes;
     std::string missing;
     std::string taken;
@@ -102,21 +113,11 @@ std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogC
         notes.insert(notes.begin(), "no " + missing + (missingCount == 1 ? " line" : " lines") +
                                         "; taken as " + taken);
     }
-    // The QSO lines' own calls, of the lines that cannot be read too.
     const std::string_view written = log.Callsign();
-    const std::size_t lines = log.qsos.size() + log.partlyRead.size();
-    if (!written.empty() && lines != 0) {
-        std::size_t unlike = 0;
-        for (const auto* qsos : {&log.qsos, &log.partlyRead}) {
-            for (const logfile::CabrilloQso& qso : *qsos) {
-                unlike += qso.OwnCall() != call ? 1 : 0;
-            }
-        }
-        if (unlike * 2 > lines) {
-            notes.push_back("CALLSIGN: " + Printable(written) + " differs from the own call of " +
-                            std::to_string(unlike) + " of its " + std::to_string(lines) +
-                            " QSO lines");
-        }
+    if (!written.empty() && ownCalls.lines != 0 && ownCalls.unlike * 2 > ownCalls.lines) {
+        notes.push_back("CALLSIGN: " + Printable(written) + " differs from the own call of " +
+                        std::to_string(ownCalls.unlike) + " of its " +
+                        std::to_string(ownCalls.lines) + " QSO lines");
     }
     const std::string_view claimed = log.Value("CLAIMED-SCORE");
     if (!log.Has("CLAIMED-SCORE")) {

@@ -62,11 +62,22 @@ struct LogCategory {
 
 LogCategory ReadCategory(const logfile::CabrilloLog& log);
 
+// Of a log's QSO lines (the lines that cannot be read but whose own call
+// could, too), how many there are and how many send another call than the
+// entrant's.
+struct OwnCalls {
+    std::size_t lines = 0;
+    std::size_t unlike = 0;
+};
+// The same counted over a log read whole (its qsos and partlyRead), against
+// the entrant's `call`.
+OwnCalls CountOwnCalls(const logfile::CabrilloLog& log, std::string_view call);
+
 // What the organiser is told about a log's header, one sentence each; the
 // category's values the contest does not know are told by
 // UnknownCategoryNotes, once the contest's categories are known.
 std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogCategory& category,
-                                     std::string_view call);
+                                     OwnCalls ownCalls);
 
 // "CATEGORY-POWER: MEDIUM is not a value of this contest; ranked under it as
 // written", for each part whose value `known` does not hold, in the notes

@@ -14,6 +14,7 @@
 #include <cstdlib>
 
 #include "adjudication/check_steps.h"
+#include "adjudication/in_parallel.h"
 
 namespace zelk::adjudication {
 
@@ -47,7 +48,7 @@ void PairRuns(ContestCheck& contest, uint32_t a, std::span<const PartnerIndex::E
         CheckedLine& other = y[theirs[0].line];
         if (NameEachOther(mine, other) && mine.match == kNoLine && other.match == kNoLine &&
             std::llabs(mine.minute - other.minute) <= window) {
-            PairLines(contest, mine, first + ours[0].line, other, partnerFirst + theirs[0].line);
+            PairLines(mine, first + ours[0].line, other, partnerFirst + theirs[0].line);
         }
         return;
     }
@@ -67,8 +68,7 @@ void PairRuns(ContestCheck& contest, uint32_t a, std::span<const PartnerIndex::E
         CheckedLine& mine = x[ours[c.ours].line];
         CheckedLine& other = y[theirs[c.theirs].line];
         if (mine.match == kNoLine && other.match == kNoLine) {
-            PairLines(contest, mine, first + ours[c.ours].line, other,
-                      partnerFirst + theirs[c.theirs].line);
+            PairLines(mine, first + ours[c.ours].line, other, partnerFirst + theirs[c.theirs].line);
         }
     }
 }
@@ -123,10 +123,10 @@ LineStatus JudgeCopy(const CheckedLine& ours, const CheckedLine& theirs) {
 }
 
 void PairLines(ContestCheck& contest, uint32_t first, uint32_t second) {
-    PairLines(contest, contest.LineAt(first), first, contest.LineAt(second), second);
+    PairLines(contest.LineAt(first), first, contest.LineAt(second), second);
 }
 
-void PairLines(ContestCheck&, CheckedLine& x, uint32_t first, CheckedLine& y, uint32_t second) {
+void PairLines(CheckedLine& x, uint32_t first, CheckedLine& y, uint32_t second) {
     x.match = second;
     y.match = first;
     if (x.status == LineStatus::kPending) {
@@ -140,31 +140,40 @@ void PairLines(ContestCheck&, CheckedLine& x, uint32_t first, CheckedLine& y, ui
 }
 
 void MatchPartners(ContestCheck& contest, const PartnerIndex& index) {
-    std::vector<Candidate> candidates;
+    // Each line is paired from one entrant's side only: a line of ours whose
+    // call names a later entrant, and that entrant's lines with a call we
+    // send, are ours to pair, and no one else's. So the entrants are taken
+    // on the check's threads, each writing lines no other touches.
+    std::vector<std::vector<Candidate>> candidatesOf(kCheckThreads);
     const auto entrants = static_cast<uint32_t>(contest.entrants.size());
-    for (uint32_t a = 0; a < entrants; ++a) {
-        const std::vector<uint32_t>& sent = contest.entrants[a].sentCalls;
-        ForEachKey(index.Of(a), [&](std::span<const PartnerIndex::Entry> ours) {
-            // A partner before us in order has looked at this pair already.
-            const uint32_t b = contest.SenderOf(PartnerIndex::CallOf(ours.front().key));
-            const uint8_t band = PartnerIndex::BandOf(ours.front().key);
-            if (b == ContestCheck::kNoEntrant || b <= a || band == logfile::kNoBand) {
-                return;
-            }
-            // The partner's lines that logged a call we sent: mostly one
-            // call. A call that names another entrant (its CALLSIGN:, or
-            // sent by one before us) is that entrant's to pair.
-            for (uint32_t call : sent) {
-                if (contest.SenderOf(call) != a) {
-                    continue;
+    InParallelOnThreads(
+        entrants, kCheckThreads,
+        [&](std::size_t e, unsigned thread) {
+            const auto a = static_cast<uint32_t>(e);
+            std::vector<Candidate>& candidates = candidatesOf[thread];
+            const std::vector<uint32_t>& sent = contest.entrants[a].sentCalls;
+            ForEachKey(index.Of(a), [&](std::span<const PartnerIndex::Entry> ours) {
+                // A partner before us in order has looked at this pair already.
+                const uint32_t b = contest.SenderOf(PartnerIndex::CallOf(ours.front().key));
+                const uint8_t band = PartnerIndex::BandOf(ours.front().key);
+                if (b == ContestCheck::kNoEntrant || b <= a || band == logfile::kNoBand) {
+                    return;
                 }
-                const std::span<const PartnerIndex::Entry> theirs = index.Find(b, call, band);
-                if (!theirs.empty()) {
-                    PairRuns(contest, a, ours, b, theirs, candidates);
+                // The partner's lines that logged a call we sent: mostly one
+                // call. A call that names another entrant (its CALLSIGN:, or
+                // sent by one before us) is that entrant's to pair.
+                for (uint32_t call : sent) {
+                    if (contest.SenderOf(call) != a) {
+                        continue;
+                    }
+                    const std::span<const PartnerIndex::Entry> theirs = index.Find(b, call, band);
+                    if (!theirs.empty()) {
+                        PairRuns(contest, a, ours, b, theirs, candidates);
+                    }
                 }
-            }
-        });
-    }
+            });
+        },
+        [](std::size_t) {});
     PairWithoutBand(contest, index);
 }
 

@@ -10,6 +10,7 @@
 #include <unordered_map>
 
 #include "adjudication/check_steps.h"
+#include "adjudication/in_parallel.h"
 
 namespace zelk::adjudication {
 
@@ -98,7 +99,10 @@ void CountAppearances(ContestCheck& contest) {
 void DecideTheRest(ContestCheck& contest, const PartnerIndex& index) {
     const auto least = static_cast<uint32_t>(std::max(contest.rules.minAppearances, 0));
     contest.noLogCoordinates = NoLogCoordinates(contest, least);
-    for (uint32_t a = 0; a < contest.entrants.size(); ++a) {
+    // Each log's own lines, from what the whole contest says: the logs on
+    // the check's threads.
+    InParallel(contest.entrants.size(), kCheckThreads, [&](std::size_t e) {
+        const auto a = static_cast<uint32_t>(e);
         for (CheckedLine& line : contest.entrants[a].log.lines) {
             if (line.status != LineStatus::kPending) {
                 continue;
@@ -118,7 +122,7 @@ void DecideTheRest(ContestCheck& contest, const PartnerIndex& index) {
                 line.status = differs ? LineStatus::kBustedExchange : LineStatus::kNoLogCredited;
             }
         }
-    }
+    });
 }
 
 void ReviewForTheOrganiser(ContestCheck& contest) {

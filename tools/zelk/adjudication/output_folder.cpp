@@ -3,14 +3,13 @@
 #include "adjudication/output_folder.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <fstream>
 #include <random>
 #include <stdexcept>
 
 #include "adjudication/in_parallel.h"
-#include "platform/file_replace.h"
+#include "adjudication/quoted_lines.h"
+#include "platform/files.h"
 
 namespace zelk::adjudication {
 
@@ -21,30 +20,6 @@ namespace {
 // What a run replaces in the output folder, in the order it is put in place:
 // results.txt, the table an organiser opens first, last.
 const char* const kReplaced[] = {kUbnFolder, kResultsCsv, kResultsJson, kResultsHtml, kResultsText};
-
-std::error_code LastError() {
-    return {errno != 0 ? errno : EIO, std::generic_category()};
-}
-
-// A report into the run's own folder, which no one else writes into. Not
-// flushed to the disk: for thousands of reports that was most of a check's
-// time (ext4), and a report is made again by running the check again.
-std::error_code WriteReportFile(const fs::path& path, const std::string& bytes) {
-    errno = 0;
-    std::ofstream out(path, std::ios::binary);
-    if (!out) {
-        return LastError();
-    }
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        const std::error_code error = LastError();
-        std::error_code ignored;
-        fs::remove(path, ignored);
-        return error;
-    }
-    return {};
-}
 
 void MakeFolder(const fs::path& folder) {
     std::error_code error;
@@ -115,16 +90,17 @@ bool Exists(const fs::path& path) {
 }
 
 // Moves the previous run's files aside and this run's into place, item by
-// item. On a failure every move done is undone, newest first, and the
-// exception says whether the previous results are back whole.
+// item, then flushes the moves to the disk. On a failure every move done is
+// undone, newest first, and the exception says whether the previous results
+// are back whole.
 //
-// A crash (or a power cut: the moves are not flushed to the disk) between
-// two moves leaves the output folder with this run's first items and the
-// previous run's last ones (results.txt, moved last, still the previous
-// run's), and the run's folder .zelk-run-* with the rest of both: new/ this
-// run's files, old/ the previous run's. No file is ever half written. A
-// later run leaves that folder alone (it cannot tell it from the folder of
-// a run still going); the organiser removes it.
+// A crash (or a power cut before the last flush) between two moves leaves
+// the output folder with this run's first items and the previous run's last
+// ones (results.txt, moved last, still the previous run's), and the run's
+// folder .zelk-run-* with the rest of both: new/ this run's files, old/ the
+// previous run's. No file is ever half written: every one was on the disk
+// before the first move. A later run leaves that folder alone (it cannot
+// tell it from the folder of a run still going); the organiser removes it.
 void PutInPlace(const fs::path& output, RunFolder& run, const OutputSteps& steps) {
     struct Move {
         fs::path from, to;
@@ -159,37 +135,46 @@ void PutInPlace(const fs::path& output, RunFolder& run, const OutputSteps& steps
             done.push_back({fresh, current});
         }
     }
+    const fs::path folders[] = {output};
+    if (const std::error_code error = steps.flush(output, {}, folders)) {
+        fail(output, "the results moved into it cannot be flushed to the disk", error);
+    }
 }
 
-// Writes every file of the run into `into`; a report that cannot be written
-// is told in its UbnFile, any other file stops the run.
-WrittenResults WriteFiles(const ContestCheck& contest, const fs::path& into, const fs::path& output,
-                          const ResultsFormats& formats, const OutputSteps& steps) {
+// Writes every file of the run into `into`, the reports on the check's
+// threads; a report that cannot be written is told in its UbnFile, any
+// other file stops the run. Then flushes them all to the disk in one go.
+WrittenResults WriteFiles(const ContestCheck& contest, const QuotedLines& quoted,
+                          const fs::path& into, const fs::path& output,
+                          const ResultsFormats& formats, const OutputSteps& steps,
+                          const PartDone& tell) {
     WrittenResults written;
     written.ubnFiles = UbnFiles(contest);
-    MakeFolder(into / kUbnFolder);
-    // The reports are made on the check's threads (each reads only the
-    // contest), a batch at a time so that few are held, then written in order.
-    constexpr std::size_t kBatch = 256;
-    std::vector<std::string> reports;
-    for (std::size_t first = 0; first < contest.entrants.size(); first += kBatch) {
-        reports.assign(std::min(kBatch, contest.entrants.size() - first), std::string());
-        InParallel(reports.size(), kCheckThreads, [&](std::size_t i) {
-            reports[i] = UbnReport(contest, contest.entrants[first + i]);
-        });
-        for (std::size_t i = 0; i < reports.size(); ++i) {
-            UbnFile& file = written.ubnFiles[first + i];
-            if (const std::error_code error =
-                    steps.write(into / kUbnFolder / file.name, reports[i], false)) {
-                file.notWritten = "cannot be written: " + error.message();
-            }
+    const fs::path reports = into / kUbnFolder;
+    MakeFolder(reports);
+    // Each report reads only the contest: made and written by whichever
+    // thread takes it, and let go at once, so that few are held.
+    InParallel(contest.entrants.size(), kCheckThreads, [&](std::size_t e) {
+        UbnFile& file = written.ubnFiles[e];
+        if (const std::error_code error =
+                steps.write(reports / file.name, UbnReport(contest, contest.entrants[e], quoted))) {
+            file.notWritten = "cannot be written: " + error.message();
+        }
+    });
+    tell("reports");
+    std::vector<fs::path> files;
+    files.reserve(written.ubnFiles.size() + 4);
+    for (const UbnFile& file : written.ubnFiles) {
+        if (file.notWritten.empty()) {
+            files.push_back(reports / file.name);
         }
     }
     auto write = [&](const char* name, const std::string& bytes) {
-        if (const std::error_code error = steps.write(into / name, bytes, true)) {
+        if (const std::error_code error = steps.write(into / name, bytes)) {
             throw std::runtime_error((output / name).string() +
                                      ": cannot be written: " + error.message());
         }
+        files.push_back(into / name);
     };
     written.text = ResultsText(contest, written.ubnFiles);
     write(kResultsText, written.text);
@@ -198,33 +183,51 @@ WrittenResults WriteFiles(const ContestCheck& contest, const fs::path& into, con
     if (formats.html) {
         write(kResultsHtml, ResultsHtml(contest, written.ubnFiles));
     }
+    tell("results files");
+    // Every file whole on the disk before the first is put in place.
+    const fs::path folders[] = {reports, into};
+    if (const std::error_code error = steps.flush(into, files, folders)) {
+        throw std::runtime_error(output.string() +
+                                 ": the results cannot be flushed to the disk: " + error.message());
+    }
+    tell("flushed to the disk");
     return written;
 }
 
 }  // namespace
 
 OutputSteps SystemSteps() {
-    return {[](const fs::path& path, const std::string& bytes, bool durable) {
-                // The durable ones get the whole replace's exclusive create and flush.
-                return durable ? ReplaceFileWhole(path.string(), bytes)
-                               : WriteReportFile(path, bytes);
-            },
-            [](const fs::path& from, const fs::path& to) {
-                std::error_code error;
-                fs::rename(from, to, error);
-                return error;
-            }};
+    return {
+        [](const fs::path& path, const std::string& bytes) { return WriteNewFile(path, bytes); },
+        [](const fs::path& folder, std::span<const fs::path> files,
+           std::span<const fs::path> folders) { return FlushToDisk(folder, files, folders); },
+        [](const fs::path& from, const fs::path& to) {
+            std::error_code error;
+            fs::rename(from, to, error);
+            return error;
+        }};
 }
 
 WrittenResults WriteResults(const ContestCheck& contest, const fs::path& folder,
-                            const ResultsFormats& formats, const OutputSteps& steps) {
+                            const ResultsFormats& formats, const OutputSteps& steps,
+                            const PartDone& done) {
+    const auto tell = [&done](std::string_view part) {
+        if (done) {
+            done(part);
+        }
+    };
+    // Before anything is made: a log that changed stops the run here.
+    const QuotedLines quoted = QuotedLines::Of(contest);
+    tell("quoted lines read again");
     std::error_code error;
     const bool made = !fs::exists(folder, error);
     MakeFolder(folder);
     try {
         RunFolder run(folder);
-        WrittenResults written = WriteFiles(contest, run.New(), folder, formats, steps);
+        WrittenResults written =
+            WriteFiles(contest, quoted, run.New(), folder, formats, steps, tell);
         PutInPlace(folder, run, steps);
+        tell("put in place");
         if (const std::error_code removed = run.Remove()) {
             written.leftOver = run.Path().string() + ": cannot be removed: " + removed.message();
         }

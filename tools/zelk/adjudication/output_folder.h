@@ -1,13 +1,15 @@
 // Writing the result files into the output folder, so that the folder holds
 // one run's results whole at every moment it can: every file of the run is
 // written first into a folder of the run's own inside the output folder,
-// and only then are the files moved into place; when anything fails, what
-// was moved is moved back and the previous results stand as they were. One
+// all of them are put on the disk in one flush, and only then are the files
+// moved into place (and the moves flushed); when anything fails, what was
+// moved is moved back and the previous results stand as they were. One
 // entrant's report that cannot be written does not stop the others.
 #pragma once
 
 #include <filesystem>
 #include <functional>
+#include <span>
 #include <string>
 #include <system_error>
 #include <vector>
@@ -33,12 +35,18 @@ struct ResultsFormats {
 // make any single step fail. Each returns the system's reason, empty on
 // success.
 struct OutputSteps {
-    // Makes a new file inside the run's own folder; `durable`: on the disk
-    // before it returns (the results files; the reports are many and cheap
-    // to make again).
-    std::function<std::error_code(const std::filesystem::path& path, const std::string& bytes,
-                                  bool durable)>
+    // Makes a new file inside the run's own folder, not yet flushed to the
+    // disk: the reports (called from several threads at once) and the
+    // results files.
+    std::function<std::error_code(const std::filesystem::path& path, const std::string& bytes)>
         write;
+    // Puts the files written and the folders on the disk, whole, in one go
+    // (FlushToDisk); before the run's files are moved into place, and once
+    // more for the moves.
+    std::function<std::error_code(const std::filesystem::path& folder,
+                                  std::span<const std::filesystem::path> files,
+                                  std::span<const std::filesystem::path> folders)>
+        flush;
     std::function<std::error_code(const std::filesystem::path& from,
                                   const std::filesystem::path& to)>
         rename;
@@ -56,13 +64,14 @@ struct WrittenResults {
 };
 
 // Writes results.txt, results.csv, results.json, ubn/<CALL>.ubn (the output
-// folder is made when absent), and results.html when asked. Throws
+// folder is made when absent), and results.html when asked; the lines the
+// reports quote are read again from the logs first (QuotedLines). Throws
 // std::runtime_error naming the file and the system's reason when the
-// results cannot be written or put in place; the output folder then holds
-// what it held before.
+// results cannot be written, flushed or put in place, or a log changed
+// since it was read; the output folder then holds what it held before.
 WrittenResults WriteResults(const ContestCheck& contest, const std::filesystem::path& folder,
                             const ResultsFormats& formats = {},
-                            const OutputSteps& steps = SystemSteps());
+                            const OutputSteps& steps = SystemSteps(), const PartDone& done = {});
 
 // Why the results may not be written into `output` for the logs of `logs`:
 // one lies in the other, or the logs lie in a part of `output` that a run

@@ -9,6 +9,7 @@
 #include <span>
 
 #include "adjudication/check_steps.h"
+#include "adjudication/in_parallel.h"
 
 namespace zelk::adjudication {
 
@@ -70,45 +71,43 @@ std::span<const PartnerIndex::Entry> PartnerIndex::WithCall(uint32_t entrant, ui
     return {first, last};
 }
 
-void PartnerIndex::Reserve(std::size_t entries, std::size_t entrants) {
-    m_entries.reserve(entries);
-    m_begin.reserve(entrants + 1);
-}
-
-void PartnerIndex::AddEntrant(std::span<const Entry> entries) {
-    m_entries.insert(m_entries.end(), entries.begin(), entries.end());
-    m_begin.push_back(static_cast<uint32_t>(m_entries.size()));
+void PartnerIndex::Allocate(std::span<const std::size_t> sizes) {
+    m_begin.assign(1, 0);
+    m_begin.reserve(sizes.size() + 1);
+    for (std::size_t size : sizes) {
+        m_begin.push_back(m_begin.back() + static_cast<uint32_t>(size));
+    }
+    m_entries.assign(m_begin.back(), Entry{});
 }
 
 void PartnerIndex::Resort(uint32_t entrant, const std::vector<CheckedLine>& lines) {
-    SortByKeyThenTime(
-        std::span(m_entries).subspan(m_begin[entrant], m_begin[entrant + 1] - m_begin[entrant]),
-        lines);
+    SortByKeyThenTime(Entries(entrant), lines);
 }
 
 PartnerIndex IndexLines(const ContestCheck& contest) {
     PartnerIndex index;
-    std::size_t lines = 0;
+    std::vector<std::size_t> sizes;
+    sizes.reserve(contest.entrants.size());
     for (const Entrant& entrant : contest.entrants) {
-        lines += entrant.log.lines.size();
+        sizes.push_back(entrant.log.lines.size());
     }
-    index.Reserve(lines, contest.entrants.size());
-    std::vector<PartnerIndex::Entry> entries;
-    for (const Entrant& entrant : contest.entrants) {
-        const std::vector<CheckedLine>& lines = entrant.log.lines;
-        entries.clear();
+    index.Allocate(sizes);
+    // Each log's entries are its own: filled and sorted on any thread.
+    InParallel(contest.entrants.size(), kCheckThreads, [&](std::size_t e) {
+        const std::vector<CheckedLine>& lines = contest.entrants[e].log.lines;
+        const std::span<PartnerIndex::Entry> entries = index.Entries(static_cast<uint32_t>(e));
         for (uint32_t i = 0; i < lines.size(); ++i) {
-            entries.push_back({PartnerIndex::Key(lines[i].call, lines[i].band), i});
+            entries[i] = {PartnerIndex::Key(lines[i].call, static_cast<uint8_t>(lines[i].band)), i};
         }
         SortByKeyThenTime(entries, lines);
-        index.AddEntrant(entries);
-    }
+    });
     return index;
 }
 
 void DecideOwnLogs(ContestCheck& contest) {
     const CheckRules& rules = contest.rules;
-    for (Entrant& entrant : contest.entrants) {
+    InParallel(contest.entrants.size(), kCheckThreads, [&](std::size_t e) {
+        Entrant& entrant = contest.entrants[e];
         const logfile::BandIndex entryBand =
             entrant.log.category.EntryBand(contest.rules.categories);
         const bool singleBand =
@@ -129,7 +128,7 @@ void DecideOwnLogs(ContestCheck& contest) {
                 line.status = LineStatus::kOtherBand;
             }
         }
-    }
+    });
 }
 
 }  // namespace zelk::adjudication

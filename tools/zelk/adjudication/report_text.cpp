@@ -5,12 +5,15 @@
 
 #include <chrono>
 #include <cstdio>
+#include <vector>
 
 #include "text/text.h"
 
 namespace zelk::adjudication {
 
-std::string BandText(logfile::BandIndex band) {
+namespace {
+
+std::string MakeBandText(logfile::BandIndex band) {
     if (band == logfile::kNoBand) {
         return "no amateur band";
     }
@@ -28,6 +31,21 @@ std::string BandText(logfile::BandIndex band) {
     return text + " band";
 }
 
+}  // namespace
+
+const std::string& BandText(logfile::BandIndex band) {
+    // Made once: a report names the band of most of the lines it lists.
+    static const std::vector<std::string> texts = [] {
+        std::vector<std::string> all;
+        for (std::size_t b = 0; b < logfile::Bands().size(); ++b) {
+            all.push_back(MakeBandText(static_cast<logfile::BandIndex>(b)));
+        }
+        all.push_back(MakeBandText(logfile::kNoBand));
+        return all;
+    }();
+    return band < texts.size() - 1 ? texts[band] : texts.back();
+}
+
 std::string Percent(double share) {
     char text[32];
     std::snprintf(text, sizeof text, "%.1f%%", share * 100.0);
@@ -43,8 +61,8 @@ std::string QuotedLine(std::string_view line) {
     return Printable(plain, 400);
 }
 
-std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width) {
-    std::string wrapped(indent, ' ');
+void AppendWrapped(std::string& out, std::string_view text, std::size_t indent, std::size_t width) {
+    out.append(indent, ' ');
     std::size_t column = indent;
     bool lineHasWord = false;
     while (true) {
@@ -56,20 +74,26 @@ std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width
         const std::string_view word = text.substr(0, text.find(' '));
         text.remove_prefix(word.size());
         if (lineHasWord && column + 1 + word.size() > width) {
-            wrapped += '\n';
-            wrapped.append(indent, ' ');
+            out += '\n';
+            out.append(indent, ' ');
             column = indent;
             lineHasWord = false;
         }
         if (lineHasWord) {
-            wrapped += ' ';
+            out += ' ';
             ++column;
         }
-        wrapped += word;
+        out += word;
         column += word.size();
         lineHasWord = true;
     }
-    return wrapped + '\n';
+    out += '\n';
+}
+
+std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width) {
+    std::string wrapped;
+    AppendWrapped(wrapped, text, indent, width);
+    return wrapped;
 }
 
 std::string MinuteText(int64_t minutes) {

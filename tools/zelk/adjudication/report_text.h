@@ -12,7 +12,7 @@
 namespace zelk::adjudication {
 
 // "the 40m band", "the 23cm band"; "no amateur band" for kNoBand.
-std::string BandText(logfile::BandIndex band);
+const std::string& BandText(logfile::BandIndex band);
 
 // 0.0833 as "8.3%".
 std::string Percent(double share);
@@ -24,6 +24,9 @@ std::string QuotedLine(std::string_view line);
 // `text` broken at blanks into lines of at most `width` characters (a longer
 // word stands alone), each indented by `indent` blanks; ends with a line end.
 std::string Wrapped(std::string_view text, std::size_t indent, std::size_t width = 78);
+// The same appended to `out`.
+void AppendWrapped(std::string& out, std::string_view text, std::size_t indent,
+                   std::size_t width = 78);
 
 // Why a log was not used: "an older log of DL1AA", "a log of another
 // contest (CQ-WW-CW) of DL1AA". Printable.

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "adjudication/contest_check.h"
+#include "adjudication/quoted_lines.h"
 
 namespace zelk::adjudication {
 
@@ -26,7 +27,9 @@ std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>&
 std::string ResultsCsv(const ContestCheck& contest);
 // {"entrants": [...], "not_read": [...], "settings": {...}}.
 std::string ResultsJson(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles);
-std::string UbnReport(const ContestCheck& contest, const Entrant& entrant);
+// `quoted` holds the lines it quotes (QuotedLines::Of).
+std::string UbnReport(const ContestCheck& contest, const Entrant& entrant,
+                      const QuotedLines& quoted);
 // What a results page holds beyond the results: its title, the site's
 // navigation above them, and whether it lists what is for the organiser's
 // review (files not read or not used, calls taken from QSO lines, missing

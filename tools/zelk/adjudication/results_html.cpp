@@ -104,13 +104,13 @@ std::string ContestDate(const Entrant& entrant) {
 // The entrant's model: its credited lines, in log order, as the checked
 // score took them, and that very result.
 rh::ReportModel EntrantModel(const ContestCheck& contest, const Entrant& entrant) {
-    GroupTexts groups;
+    ScoredTexts texts;
     std::vector<ScoredContact> credited;
     std::vector<std::optional<int64_t>> minutes;
     for (uint32_t i = 0; i < entrant.log.lines.size(); ++i) {
         const CheckedLine& line = entrant.log.lines[i];
         if (contest.Credited(entrant.firstLine + i, line)) {
-            credited.push_back(ScoredLine(contest, line, groups));
+            credited.push_back(ScoredLine(contest, line, texts));
             minutes.emplace_back(line.minute);
         }
     }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "adjudication/line_explanation.h"
+#include "adjudication/quoted_lines.h"
 #include "adjudication/report_text.h"
 #include "adjudication/results_files.h"
 #include "logfile/sent_coordinate.h"
@@ -39,8 +40,8 @@ constexpr StatusWords kNotCredited[] = {
 
 class UbnWriter {
   public:
-    UbnWriter(const ContestCheck& contest, const Entrant& entrant)
-        : m_contest(contest), m_entrant(entrant), m_why(contest, entrant) {}
+    UbnWriter(const ContestCheck& contest, const Entrant& entrant, const QuotedLines& quoted)
+        : m_contest(contest), m_entrant(entrant), m_quoted(quoted), m_why(contest, entrant) {}
 
     std::string Report() {
         Summary();
@@ -151,7 +152,7 @@ class UbnWriter {
             const CheckedLine& line = lines[i];
             const Decision* decision = m_contest.DecisionOn(m_entrant.firstLine + i);
             // Lines that cannot be read are told with the others that cannot.
-            if ((line.status == LineStatus::kConfirmed || line.unreadable) && decision == nullptr) {
+            if (!ListedInReport(line, decision)) {
                 continue;
             }
             if (!any) {
@@ -159,7 +160,7 @@ class UbnWriter {
                 any = true;
             }
             m_text += "\n";
-            Explain(line);
+            Explain(line, m_entrant.firstLine + i);
             if (decision != nullptr) {
                 m_text += Wrapped("  Decision of the adjudicator: " +
                                       std::string(decision->verdict == Decision::Verdict::kCredit
@@ -201,20 +202,34 @@ class UbnWriter {
         }
     }
 
-    void Quote(const LogFile& log, const CheckedLine& line, const std::string& whose) {
-        m_text += "  " + PrintableName(log.name) + " line " + std::to_string(line.lineNumber) +
-                  " (" + whose + "):\n    " + QuotedLine(log.LineText(line)) + "\n";
+    // The line of contest-wide number `number`, of `log`.
+    void Quote(const std::string& name, const CheckedLine& line, uint32_t number,
+               std::string_view whose) {
+        m_text += "  ";
+        m_text += name;
+        m_text += " line ";
+        m_text += std::to_string(line.lineNumber);
+        m_text += " (";
+        m_text += whose;
+        m_text += "):\n    ";
+        m_text += m_quoted.Text(number);
+        m_text += '\n';
     }
 
-    void Explain(const CheckedLine& line) {
+    void Explain(const CheckedLine& line, uint32_t number) {
         const ContestCheck::LineRef other = m_contest.Line(line.decidedBy);
-        const std::string head = "Line " + std::to_string(line.lineNumber) + ", " +
-                                 Shown(m_contest.calls.Text(line.call)) + ": ";
-        m_text += Wrapped(head + m_why.Why(line), 0);
-        Quote(m_entrant.log, line, "yours");
+        m_paragraph = "Line ";
+        m_paragraph += std::to_string(line.lineNumber);
+        m_paragraph += ", ";
+        m_paragraph += Shown(m_contest.calls.Text(line.call));
+        m_paragraph += ": ";
+        m_paragraph += m_why.Why(line);
+        AppendWrapped(m_text, m_paragraph, 0);
+        Quote(m_name, line, number, "yours");
         if (other.line != nullptr) {
             const bool own = other.entrant == &m_entrant;
-            Quote(other.entrant->log, *other.line,
+            Quote(own ? m_name : PrintableName(other.entrant->log.name), *other.line,
+                  line.decidedBy,
                   !own ? Shown(other.entrant->log.call) + "'s"
                   : m_why.IsFirstOfItsCallAndBand(*other.line) ? "the first"
                                                                : "the one that counts");
@@ -264,14 +279,18 @@ class UbnWriter {
 
     const ContestCheck& m_contest;
     const Entrant& m_entrant;
+    const QuotedLines& m_quoted;
     const LineExplanation m_why;
+    const std::string m_name = PrintableName(m_entrant.log.name);  // as a quote names the log
+    std::string m_paragraph;  // the one being made, before it is wrapped
     std::string m_text;
 };
 
 }  // namespace
 
-std::string UbnReport(const ContestCheck& contest, const Entrant& entrant) {
-    return UbnWriter(contest, entrant).Report();
+std::string UbnReport(const ContestCheck& contest, const Entrant& entrant,
+                      const QuotedLines& quoted) {
+    return UbnWriter(contest, entrant, quoted).Report();
 }
 
 }  // namespace zelk::adjudication

@@ -73,7 +73,7 @@ CabrilloContacts MapCabrilloLog(const logfile::CabrilloLog& log) {
         contact.rstSent = std::string(qso.Text(qso.sent.report));
         contact.rstRcvd = std::string(qso.Text(qso.received.report));
         contact.exchSent = SerialText(qso.sent.serial);
-        contact.exchRcvd = std::string(qso.received.Normalised());
+        contact.exchRcvd = qso.Normalised(qso.received);
         contact.group = qso.Group();
         mapped.contacts.push_back(std::move(contact));
     }

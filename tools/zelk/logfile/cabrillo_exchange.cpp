@@ -19,9 +19,6 @@ constexpr std::size_t kMaxSerialDigits = 6;
 constexpr std::size_t kMaxLatitudeDigits = 2;
 constexpr std::size_t kMaxLongitudeDigits = 3;
 constexpr std::size_t kMaxCoordinate = kMaxLatitudeDigits + 1 + kMaxLongitudeDigits + 1;
-// The normalised exchange: the serial (zero-filled to three digits), a
-// blank, the coordinate.
-static_assert(sizeof CabrilloExchange::normalised >= kMaxSerialDigits + 1 + kMaxCoordinate);
 
 constexpr std::string_view kExchangeForms =
     "[report] serial coordinate, e.g. 599 001 55N37O or 1255N37O";
@@ -66,28 +63,20 @@ CoordinateEnd FindCoordinateEnd(std::string_view field) {
     return end;
 }
 
-// `typedStored` is the plug-in's form of the typed field, when the exchange
-// was one.
-void StoreNormalised(std::string_view serial, std::string_view coordinate, std::string typedStored,
-                     CabrilloExchange& exchange) {
-    char typed[kMaxSerialDigits + 1 + kMaxCoordinate];
-    std::memcpy(typed, serial.data(), serial.size());
-    std::memcpy(typed + serial.size(), coordinate.data(), coordinate.size());
-    std::string stored =
-        typedStored.empty()
-            ? NormaliseReceivedExchange(std::string_view(typed, serial.size() + coordinate.size()))
-            : std::move(typedStored);
-    const bool splitsAgain = stored.size() > coordinate.size() && stored.ends_with(coordinate) &&
-                             stored[stored.size() - coordinate.size() - 1] == ' ';
-    if (!splitsAgain) {
-        typed[serial.size()] = ' ';
-        std::memcpy(typed + serial.size() + 1, coordinate.data(), coordinate.size());
-        stored = NormaliseReceivedExchange(
-            std::string_view(typed, serial.size() + 1 + coordinate.size()));
+// The degrees of a coordinate read (one or two digits, N or S, one to three
+// digits, O, E or W), as the plug-in's ParseCoordinate reads them: the
+// digits before the letter N or S, and those after it; no sign.
+Coordinate CoordinateDegrees(std::string_view coordinate) {
+    Coordinate degrees;
+    int32_t* part = &degrees.latitude;
+    for (char c : coordinate) {
+        if (IsDigit(c)) {
+            *part = *part * 10 + (c - '0');
+        } else {
+            part = &degrees.longitude;
+        }
     }
-    exchange.normalisedSize =
-        static_cast<uint8_t>(std::min(stored.size(), sizeof exchange.normalised));
-    std::memcpy(exchange.normalised, stored.data(), exchange.normalisedSize);
+    return degrees;
 }
 
 class ExchangeReader {
@@ -111,7 +100,6 @@ class ExchangeReader {
             return Bad("has a longitude of more than three digits");
         }
         std::size_t coordinateSize = tailText.size();
-        std::string typedStored;
         if (shape.latitudeDigits <= kMaxLatitudeDigits) {
             // serial coordinate, or report serial coordinate
             if (count == 1) {
@@ -126,7 +114,7 @@ class ExchangeReader {
             if (count == 3) {
                 return Bad("is not " + std::string(kExchangeForms));
             }
-            typedStored = NormaliseReceivedExchange(tailText);
+            const std::string typedStored = NormaliseReceivedExchange(tailText);
             const std::size_t blank = typedStored.find(' ');
             if (blank == std::string::npos) {
                 return Bad(
@@ -142,7 +130,7 @@ class ExchangeReader {
         }
         exchange.coordinate = {static_cast<uint16_t>(tail.begin + tailText.size() - coordinateSize),
                                static_cast<uint16_t>(coordinateSize)};
-        return ReadNumbers(std::move(typedStored), exchange);
+        return ReadNumbers(exchange);
     }
 
   private:
@@ -156,8 +144,7 @@ class ExchangeReader {
     }
 
     // The report, serial and coordinate as the exchange's spans found them.
-    std::optional<std::string> ReadNumbers(std::string typedStored,
-                                           CabrilloExchange& exchange) const {
+    std::optional<std::string> ReadNumbers(CabrilloExchange& exchange) const {
         if (exchange.report.size != 0) {
             const std::string_view report = Text(exchange.report);
             if (report.size() > 4 ||
@@ -173,11 +160,9 @@ class ExchangeReader {
             return Bad("has a serial of more than six digits");
         }
         std::from_chars(serial.data(), serial.data() + serial.size(), exchange.serial);
-        const std::string_view coordinate = Text(exchange.coordinate);
-        const Coordinate position = ParseCoordinate(coordinate);
+        const Coordinate position = CoordinateDegrees(Text(exchange.coordinate));
         exchange.latitude = position.latitude;
         exchange.longitude = position.longitude;
-        StoreNormalised(serial, coordinate, std::move(typedStored), exchange);
         return std::nullopt;
     }
 
@@ -187,6 +172,31 @@ class ExchangeReader {
 };
 
 }  // namespace
+
+std::string CabrilloQso::Normalised(const CabrilloExchange& exchange) const {
+    const std::string_view serial = Text(exchange.serialText);
+    const std::string_view coordinate = Text(exchange.coordinate);
+    if (coordinate.empty() || serial.size() > kMaxSerialDigits ||
+        coordinate.size() > kMaxCoordinate) {
+        return {};  // not read
+    }
+    // As typed without a blank (a typed exchange is serial and coordinate,
+    // as written), unless that form does not split them again.
+    char typed[kMaxSerialDigits + 1 + kMaxCoordinate];
+    std::memcpy(typed, serial.data(), serial.size());
+    std::memcpy(typed + serial.size(), coordinate.data(), coordinate.size());
+    std::string stored =
+        NormaliseReceivedExchange(std::string_view(typed, serial.size() + coordinate.size()));
+    const bool splitsAgain = stored.size() > coordinate.size() && stored.ends_with(coordinate) &&
+                             stored[stored.size() - coordinate.size() - 1] == ' ';
+    if (!splitsAgain) {
+        typed[serial.size()] = ' ';
+        std::memcpy(typed + serial.size() + 1, coordinate.data(), coordinate.size());
+        stored = NormaliseReceivedExchange(
+            std::string_view(typed, serial.size() + 1 + coordinate.size()));
+    }
+    return stored;
+}
 
 bool EndsInCoordinate(std::string_view field) {
     return FindCoordinateEnd(field).found;

@@ -30,15 +30,6 @@ struct CabrilloExchange {
     uint32_t serial = 0;    // the serial as a number: "001" and "1" are both 1
     int32_t latitude = 0;   // the coordinate as the plug-in's scoring reads it
     int32_t longitude = 0;  // (ParseCoordinate: magnitudes, letters not applied)
-
-    // The exchange as the plug-in stores a received exchange typed without a
-    // blank, "012 55N37O" for 12 and 55N37O; where that form would not split
-    // serial and coordinate again (a one-digit latitude, a serial of five or
-    // more digits), as it stores one typed with a blank: "12345 55N37O".
-    std::string_view Normalised() const { return {normalised, normalisedSize}; }
-
-    char normalised[15] = {};
-    uint8_t normalisedSize = 0;
 };
 
 // The texts of a QSO are views into its log's bytes: keep the log (or a copy
@@ -65,6 +56,13 @@ struct CabrilloQso {
     bool receivedRead = true;
 
     std::string_view Text(LineSpan span) const { return line.substr(span.begin, span.size); }
+    // One of its exchanges as the plug-in stores a received exchange typed
+    // without a blank, "012 55N37O" for 12 and 55N37O; where that form would
+    // not split serial and coordinate again (a one-digit latitude, a serial of
+    // five or more digits), as it stores one typed with a blank: "12345
+    // 55N37O". Empty for an exchange that was not read. Made when asked: the
+    // check never asks, and every QSO line would pay for it.
+    std::string Normalised(const CabrilloExchange& exchange) const;
     std::string_view OwnCall() const { return Text(ownCall); }
     std::string_view Call() const { return Text(call); }
     // The designator as the table spells it; empty when a frequency was given.

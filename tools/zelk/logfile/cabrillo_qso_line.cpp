@@ -30,17 +30,27 @@ constexpr std::size_t kKeptFields = 16;
 constexpr std::string_view kFieldNames =
     "(frequency, mode, date, time, call, exchange, call, exchange)";
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
-}
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
 // Every call sign has a letter; a field without one is a number out of place.
+// (The line is in capitals.)
 bool HasLetter(std::string_view field) {
-    return field.find_first_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") != std::string_view::npos;
+    return std::any_of(field.begin(), field.end(), [](char c) { return c >= 'A' && c <= 'Z'; });
 }
+
+// What splitting a line looks for, per byte.
+enum ByteKind : uint8_t { kFieldByte, kBlankByte, kControlByte };
+constexpr std::array<uint8_t, 256> kByteKinds = [] {
+    std::array<uint8_t, 256> kinds{};
+    for (std::size_t c = 0; c < 0x20; ++c) {
+        kinds[c] = kControlByte;  // a control byte other than tab
+    }
+    kinds[' '] = kBlankByte;
+    kinds['\t'] = kBlankByte;
+    return kinds;
+}();
 
 bool IsLetter(char c) {
     return c >= 'A' && c <= 'Z';
@@ -103,18 +113,21 @@ std::optional<CabrilloMode> ModeOf(std::string_view text) {
 // reason it cannot be read.
 class QsoLineReader {
   public:
-    QsoLineReader(std::string_view line, std::size_t valueBegin, DateCache& dates)
-        : m_line(line), m_dates(dates), m_control(line.size()) {
+    QsoLineReader(std::string_view line, std::size_t valueBegin, QsoLineCache& cache)
+        : m_line(line), m_cache(cache), m_control(line.size()) {
+        // One look-up a byte: every QSO line of a contest goes through here.
+        const auto kind = [&line](std::size_t i) {
+            return kByteKinds[static_cast<unsigned char>(line[i])];
+        };
         for (std::size_t i = valueBegin; i < line.size();) {
-            while (i < line.size() && IsBlank(line[i])) {
+            while (i < line.size() && kind(i) == kBlankByte) {
                 ++i;
             }
             const std::size_t begin = i;
-            while (i < line.size() && !IsBlank(line[i])) {
-                if (static_cast<unsigned char>(line[i]) < 0x20 && m_control == line.size()) {
+            for (uint8_t k; i < line.size() && (k = kind(i)) != kBlankByte; ++i) {
+                if (k == kControlByte && m_control == line.size()) {
                     m_control = i;
                 }
-                ++i;
             }
             if (i > begin) {
                 if (m_count < m_fields.size()) {
@@ -179,7 +192,7 @@ class QsoLineReader {
             return "mode " + Quoted(mode) + " is not CW, PH, FM, RY or DG";
         }
         qso.mode = *code;
-        const std::optional<int64_t> days = m_dates.Days(Field(2));
+        const std::optional<int64_t> days = m_cache.Days(Field(2));
         if (!days) {
             return "date " + Quoted(Field(2)) + " is not a date yyyy-mm-dd";
         }
@@ -338,12 +351,12 @@ class QsoLineReader {
             return "frequency " + Quoted(text) + " is no frequency";
         }
         qso.freqKHz = kHz;
-        qso.band = BandOfKHz(kHz);
+        qso.band = m_cache.BandOf(kHz);
         return std::nullopt;
     }
 
     std::string_view m_line;
-    DateCache& m_dates;
+    QsoLineCache& m_cache;
     std::array<LineSpan, kKeptFields> m_fields;  // the first m_count of them, at most kKeptFields
     std::size_t m_count = 0;
     std::size_t m_control;  // of the first control byte but tab; the line's size when none
@@ -351,7 +364,25 @@ class QsoLineReader {
 
 }  // namespace
 
-std::optional<int64_t> DateCache::Days(std::string_view text) {
+BandIndex QsoLineCache::BandOf(uint32_t kHz) {
+    if (kHz >= m_bandLow && kHz <= m_bandHigh) {
+        return m_band;
+    }
+    m_band = BandOfKHz(kHz);
+    if (m_band == kNoBand) {
+        // Nothing remembered: the range is the last band's, not this one's.
+        m_bandLow = 1;
+        m_bandHigh = 0;
+        return m_band;
+    }
+    // Every kHz step inside the band lies in it and in no band before it.
+    const Band& band = Bands()[m_band];
+    m_bandLow = static_cast<uint32_t>(std::min<uint64_t>((band.lowerHz + 999) / 1000, UINT32_MAX));
+    m_bandHigh = static_cast<uint32_t>(std::min<uint64_t>(band.upperHz / 1000, UINT32_MAX));
+    return m_band;
+}
+
+std::optional<int64_t> QsoLineCache::Days(std::string_view text) {
     if (text.size() == 10 && std::memcmp(text.data(), m_last, 10) == 0 && m_lastDays) {
         return m_lastDays;
     }
@@ -386,9 +417,9 @@ std::string Quoted(std::string_view text) {
 }
 
 std::optional<QsoLineProblem> ReadQsoFields(std::string_view line, std::size_t valueBegin,
-                                            std::string_view tag, DateCache& dates,
+                                            std::string_view tag, QsoLineCache& cache,
                                             CabrilloQso& qso) {
-    return QsoLineReader(line, valueBegin, dates).Read(tag, qso);
+    return QsoLineReader(line, valueBegin, cache).Read(tag, qso);
 }
 
 }  // namespace zelk::logfile

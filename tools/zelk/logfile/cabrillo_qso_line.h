@@ -11,15 +11,20 @@
 
 namespace zelk::logfile {
 
-// Dates yyyy-mm-dd as days since 1970-01-01. The last one is remembered,
-// since a log's lines mostly share their date.
-class DateCache {
+// What a log's lines mostly share, remembered from line to line: dates
+// yyyy-mm-dd as days since 1970-01-01, and the band of a frequency.
+class QsoLineCache {
   public:
     std::optional<int64_t> Days(std::string_view text);
+    BandIndex BandOf(uint32_t kHz);
 
   private:
     char m_last[10] = {};
     std::optional<int64_t> m_lastDays;
+    // The last band found, and the kHz whose steps lie wholly inside it.
+    BandIndex m_band = kNoBand;
+    uint32_t m_bandLow = 1;
+    uint32_t m_bandHigh = 0;
 };
 
 // Why a QSO line cannot be read, and how far it was read.
@@ -35,7 +40,7 @@ struct QsoLineProblem {
 // "X-QSO") into `qso`; the line must be in capitals and at most 65,535
 // bytes long. On failure returns why.
 std::optional<QsoLineProblem> ReadQsoFields(std::string_view line, std::size_t valueBegin,
-                                            std::string_view tag, DateCache& dates,
+                                            std::string_view tag, QsoLineCache& cache,
                                             CabrilloQso& qso);
 
 // A text from the file as a reason quotes it: printable, in quotes.

@@ -48,59 +48,6 @@ bool IsTagName(std::string_view name) {
     return true;
 }
 
-// ASCII letters to capitals in place, eight bytes at a time: every QSO line
-// goes through here, and a byte-by-byte loop was an eighth of the reading.
-void ToCapitals(char* bytes, std::size_t size) {
-    constexpr uint64_t kOnes = 0x0101010101010101u;
-    constexpr uint64_t kHighBits = 0x8080808080808080u;
-    std::size_t i = 0;
-    for (; i + 8 <= size; i += 8) {
-        uint64_t word;
-        std::memcpy(&word, bytes + i, 8);
-        // Per byte, with its high bit clear: +0x80-'a' sets the high bit from
-        // 'a' up, +0x7F-'z' from above 'z'; where they differ lies 'a'..'z'.
-        const uint64_t low7 = word & ~kHighBits;
-        const uint64_t fromA = low7 + (0x80 - 'a') * kOnes;
-        const uint64_t aboveZ = low7 + (0x7F - 'z') * kOnes;
-        const uint64_t lower = (fromA ^ aboveZ) & ~word & kHighBits;
-        word ^= lower >> 2;  // 0x80 >> 2 is the case bit, 0x20
-        std::memcpy(bytes + i, &word, 8);
-    }
-    for (; i < size; ++i) {
-        bytes[i] = AsciiUpper(bytes[i]);
-    }
-}
-
-// The position of the next line end at or after `from`, remembered so that
-// a file with only CR (or only LF) ends is still read in one pass.
-class LineEnds {
-  public:
-    explicit LineEnds(std::string_view text)
-        : m_text(text), m_nextLf(Find('\n', 0)), m_nextCr(Find('\r', 0)) {}
-
-    std::size_t Next(std::size_t from) {
-        if (m_nextLf < from) {
-            m_nextLf = Find('\n', from);
-        }
-        if (m_nextCr < from) {
-            m_nextCr = Find('\r', from);
-        }
-        return std::min(m_nextLf, m_nextCr);
-    }
-
-  private:
-    std::size_t Find(char c, std::size_t from) const {
-        const void* hit = std::memchr(m_text.data() + from, c, m_text.size() - from);
-        return hit == nullptr
-                   ? m_text.size()
-                   : static_cast<std::size_t>(static_cast<const char*>(hit) - m_text.data());
-    }
-
-    std::string_view m_text;
-    std::size_t m_nextLf;
-    std::size_t m_nextCr;
-};
-
 constexpr std::string_view kUtf16 = "the file is UTF-16 text; a Cabrillo log is plain text (ASCII)";
 
 // Whether text without a byte order mark is UTF-16: of its first bytes, the
@@ -167,23 +114,23 @@ UnreadableLine Unreadable(uint32_t number, QsoLineProblem problem, const Cabrill
     return line;
 }
 
-std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage) {
-    std::string& text = *storage;
+// Reads the log in `text`, in place; each QSO line goes to `sink`, or into
+// the log without one.
+std::variant<CabrilloLog, NotCabrillo> Read(std::string& text, QsoSink* sink) {
     if (auto reason = NotCabrilloReason(text)) {
         return NotCabrillo{std::move(*reason)};
     }
     CabrilloLog log;
-    log.qsos.reserve(text.size() / 80);
-    DateCache dates;
-    LineEnds ends(text);
-    std::size_t pos = text.starts_with("\xEF\xBB\xBF") ? 3 : 0;
-    uint32_t number = 0;
-    while (pos < text.size()) {
-        const std::size_t end = ends.Next(pos);
-        ++number;
-        const std::size_t lineBegin = pos;
-        pos = end + (end + 1 < text.size() && text[end] == '\r' && text[end + 1] == '\n' ? 2 : 1);
-        std::string_view line(text.data() + lineBegin, end - lineBegin);
+    if (sink == nullptr) {
+        log.qsos.reserve(text.size() / 80);
+    }
+    CabrilloQso scratch;  // the line being read, where a sink takes the lines
+    QsoLineCache cache;
+    CabrilloLines lines(text);
+    std::string_view line;
+    std::size_t lineBegin = 0;
+    while (lines.Next(line, lineBegin)) {
+        const uint32_t number = lines.Number();
 
         // A DOS editor's end-of-file mark (Ctrl-Z) is blank too. (A loop, not
         // find_first_not_of: this runs once a line.)
@@ -201,11 +148,15 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
                  .kind = UnreadableKind::kAfterEnd});
             continue;
         }
-        const std::size_t colon = line.find(':', first);
+        // Most lines are QSO: lines, known at a glance.
+        const bool qsoAtOnce = line.size() - first >= 4 && AsciiUpper(line[first]) == 'Q' &&
+                               AsciiUpper(line[first + 1]) == 'S' &&
+                               AsciiUpper(line[first + 2]) == 'O' && line[first + 3] == ':';
+        const std::size_t colon = qsoAtOnce ? first + 3 : line.find(':', first);
         const std::string_view name = colon == std::string_view::npos
                                           ? std::string_view()
                                           : TrimBlanks(line.substr(first, colon - first));
-        const bool isTag = IsTagName(name);
+        const bool isTag = qsoAtOnce || IsTagName(name);
         if (isTag) {
             // The copy is ours: tag names are kept in capitals in place.
             char* letters = text.data() + (name.data() - text.data());
@@ -241,18 +192,27 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
                 continue;
             }
             ToCapitals(text.data() + lineBegin + colon + 1, line.size() - colon - 1);
-            CabrilloQso& qso = log.qsos.emplace_back();
+            if (sink != nullptr) {
+                scratch = CabrilloQso{};
+            }
+            CabrilloQso& qso = sink != nullptr ? scratch : log.qsos.emplace_back();
             qso.line = line;
             qso.lineNumber = number;
             qso.xQso = xQso;
-            if (auto problem = ReadQsoFields(line, colon + 1, xQso ? "X-QSO" : "QSO", dates, qso)) {
+            if (auto problem = ReadQsoFields(line, colon + 1, xQso ? "X-QSO" : "QSO", cache, qso)) {
                 const bool partlyRead =
                     problem->fixedFieldsRead && !problem->otherContest && qso.call.size != 0;
                 log.unreadable.push_back(Unreadable(number, std::move(*problem), qso));
-                if (partlyRead) {
+                if (partlyRead && sink != nullptr) {
+                    sink->Qso(qso, true);
+                } else if (partlyRead) {
                     log.partlyRead.push_back(qso);
                 }
-                log.qsos.pop_back();
+                if (sink == nullptr) {
+                    log.qsos.pop_back();
+                }
+            } else if (sink != nullptr) {
+                sink->Qso(qso, false);
             }
             continue;
         }
@@ -272,11 +232,73 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
     if (log.startLine == 0) {
         return NotCabrillo{NoLogReason(text)};
     }
-    log.text = std::move(storage);
     return log;
 }
 
+// The log of ReadCabrillo, which keeps its bytes.
+std::variant<CabrilloLog, NotCabrillo> ReadKept(std::shared_ptr<std::string> storage) {
+    auto read = Read(*storage, nullptr);
+    if (auto* log = std::get_if<CabrilloLog>(&read)) {
+        log->text = std::move(storage);
+    }
+    return read;
+}
+
 }  // namespace
+
+// Eight bytes at a time: every QSO line goes through here, and a
+// byte-by-byte loop was an eighth of the reading.
+void ToCapitals(char* bytes, std::size_t size) {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kHighBits = 0x8080808080808080u;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, bytes + i, 8);
+        // Per byte, with its high bit clear: +0x80-'a' sets the high bit from
+        // 'a' up, +0x7F-'z' from above 'z'; where they differ lies 'a'..'z'.
+        const uint64_t low7 = word & ~kHighBits;
+        const uint64_t fromA = low7 + (0x80 - 'a') * kOnes;
+        const uint64_t aboveZ = low7 + (0x7F - 'z') * kOnes;
+        const uint64_t lower = (fromA ^ aboveZ) & ~word & kHighBits;
+        word ^= lower >> 2;  // 0x80 >> 2 is the case bit, 0x20
+        std::memcpy(bytes + i, &word, 8);
+    }
+    for (; i < size; ++i) {
+        bytes[i] = AsciiUpper(bytes[i]);
+    }
+}
+
+CabrilloLines::CabrilloLines(std::string_view text)
+    : m_text(text),
+      m_pos(text.starts_with("\xEF\xBB\xBF") ? 3 : 0),
+      m_nextLf(Find('\n', 0)),
+      m_nextCr(Find('\r', 0)) {}
+
+bool CabrilloLines::Next(std::string_view& line, std::size_t& begin) {
+    if (m_pos >= m_text.size()) {
+        return false;
+    }
+    if (m_nextLf < m_pos) {
+        m_nextLf = Find('\n', m_pos);
+    }
+    if (m_nextCr < m_pos) {
+        m_nextCr = Find('\r', m_pos);
+    }
+    const std::size_t end = std::min(m_nextLf, m_nextCr);
+    ++m_number;
+    begin = m_pos;
+    line = m_text.substr(begin, end - begin);
+    const bool crLf = end + 1 < m_text.size() && m_text[end] == '\r' && m_text[end + 1] == '\n';
+    m_pos = end + (crLf ? 2 : 1);
+    return true;
+}
+
+std::size_t CabrilloLines::Find(char c, std::size_t from) const {
+    const void* hit = std::memchr(m_text.data() + from, c, m_text.size() - from);
+    return hit == nullptr ? m_text.size()
+                          : static_cast<std::size_t>(static_cast<const char*>(hit) - m_text.data());
+}
 
 std::string_view ModeCode(CabrilloMode mode) {
     switch (mode) {
@@ -360,11 +382,15 @@ bool IsUtf16Text(std::string_view bytes) {
 }
 
 std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(std::string_view bytes) {
-    return Read(std::make_shared<std::string>(bytes));
+    return ReadKept(std::make_shared<std::string>(bytes));
 }
 
 std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(std::string&& bytes) {
-    return Read(std::make_shared<std::string>(std::move(bytes)));
+    return ReadKept(std::make_shared<std::string>(std::move(bytes)));
+}
+
+std::variant<CabrilloLog, NotCabrillo> ReadCabrilloInPlace(std::string& bytes, QsoSink& sink) {
+    return Read(bytes, &sink);
 }
 
 }  // namespace zelk::logfile

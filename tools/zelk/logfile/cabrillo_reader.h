@@ -106,6 +106,43 @@ struct CabrilloLog {
     std::optional<int64_t> ClaimedScore() const;
 };
 
+// Where a log's QSO lines go when the log does not keep them: each is
+// handed over as it is read, in file order; `partlyRead` where
+// CabrilloLog::partlyRead would keep it (it is in `unreadable` too). The
+// QSO's views point into the bytes being read.
+class QsoSink {
+  public:
+    virtual void Qso(const CabrilloQso& qso, bool partlyRead) = 0;
+
+  protected:
+    ~QsoSink() = default;
+};
+
+// The lines of a file as the reader numbers them: from 1, after a UTF-8
+// byte order mark, each ending in CR LF, LF or a lone CR (the last needs no
+// end), blank ones counted too.
+class CabrilloLines {
+  public:
+    explicit CabrilloLines(std::string_view text);
+    // The next line without its end; false after the last. `begin` is
+    // where it starts in the text.
+    bool Next(std::string_view& line, std::size_t& begin);
+    uint32_t Number() const { return m_number; }  // of the line Next gave
+
+  private:
+    std::size_t Find(char c, std::size_t from) const;
+
+    std::string_view m_text;
+    std::size_t m_pos;
+    std::size_t m_nextLf;  // the next line ends, remembered so that a file with
+    std::size_t m_nextCr;  // only CR (or only LF) ends is read in one pass
+    uint32_t m_number = 0;
+};
+
+// ASCII letters to capitals in place, as the reader turns a QSO line (and a
+// tag's name) before reading it.
+void ToCapitals(char* bytes, std::size_t size);
+
 // A file that is no Cabrillo log at all: empty (or blank), UTF-16 (with a
 // byte order mark, or without one where every other byte is zero), or
 // without a START-OF-LOG: line, told apart as binary data (a zero byte), an
@@ -125,5 +162,11 @@ std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(std::string&& bytes);
 inline std::variant<CabrilloLog, NotCabrillo> ReadCabrillo(const char* bytes) {
     return ReadCabrillo(std::string_view(bytes));
 }
+// Reads the log in `bytes` in place, its letters turned to capitals as
+// ReadCabrillo turns them, handing every QSO line to `sink` instead of
+// keeping it: `qsos` and `partlyRead` stay empty, `text` is null, and the
+// views point into `bytes`, which must outlive the log. For a reader that
+// packs the lines its own way and reuses one buffer for many files.
+std::variant<CabrilloLog, NotCabrillo> ReadCabrilloInPlace(std::string& bytes, QsoSink& sink);
 
 }  // namespace zelk::logfile

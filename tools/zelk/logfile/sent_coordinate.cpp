@@ -2,7 +2,9 @@
 #include "logfile/sent_coordinate.h"
 
 #include <algorithm>
+#include <charconv>
 #include <unordered_map>
+#include <vector>
 
 namespace zelk::logfile {
 
@@ -35,8 +37,13 @@ uint32_t CoordinateKey(std::string_view coordinate) {
 }
 
 std::string CoordinateKeyText(uint32_t key) {
-    return std::to_string(key >> kLatitudeShift) + ((key & kSouth) != 0 ? "S" : "N") +
-           std::to_string(key >> kLongitudeShift & 4095) + ((key & kWest) != 0 ? "W" : "O");
+    // Each number of ten digits at most, each followed by its letter.
+    char text[24];
+    char* end = std::to_chars(text, text + 10, key >> kLatitudeShift).ptr;
+    *end++ = (key & kSouth) != 0 ? 'S' : 'N';
+    end = std::to_chars(end, end + 10, key >> kLongitudeShift & 4095).ptr;
+    *end++ = (key & kWest) != 0 ? 'W' : 'O';
+    return std::string(text, end);
 }
 
 SignedDegrees CoordinateKeyDegrees(uint32_t key) {
@@ -47,16 +54,20 @@ SignedDegrees CoordinateKeyDegrees(uint32_t key) {
 }
 
 std::string StationCoordinateSent(std::span<const CabrilloQso> qsos) {
-    if (qsos.empty()) {
+    std::vector<uint32_t> keys;
+    keys.reserve(qsos.size());
+    for (const CabrilloQso& qso : qsos) {
+        keys.push_back(CoordinateKey(qso.Text(qso.sent.coordinate)));
+    }
+    return StationCoordinateOfKeys(keys);
+}
+
+std::string StationCoordinateOfKeys(std::span<const uint32_t> keys) {
+    if (keys.empty()) {
         return {};
     }
-    auto textOf = [](const CabrilloQso& qso) { return qso.Text(qso.sent.coordinate); };
-    const uint32_t first = CoordinateKey(textOf(qsos.front()));
-    std::size_t sameAsFirst = 0;
-    for (const CabrilloQso& qso : qsos) {
-        sameAsFirst += CoordinateKey(textOf(qso)) == first;
-    }
-    if (sameAsFirst == qsos.size()) {
+    const uint32_t first = keys.front();
+    if (std::all_of(keys.begin(), keys.end(), [first](uint32_t key) { return key == first; })) {
         return CoordinateKeyText(first);  // the usual log: one coordinate throughout
     }
     struct Tally {
@@ -64,9 +75,8 @@ std::string StationCoordinateSent(std::span<const CabrilloQso> qsos) {
         std::size_t firstAt = 0;
     };
     std::unordered_map<uint32_t, Tally> tallies;
-    for (std::size_t i = 0; i < qsos.size(); ++i) {
-        Tally& tally =
-            tallies.try_emplace(CoordinateKey(textOf(qsos[i])), Tally{0, i}).first->second;
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        Tally& tally = tallies.try_emplace(keys[i], Tally{0, i}).first->second;
         ++tally.count;
     }
     uint32_t best = first;

@@ -36,5 +36,7 @@ SignedDegrees CoordinateKeyDegrees(uint32_t key);
 // one, compared by key; of equally frequent ones, the one sent first. Empty
 // when the log has no QSO line.
 std::string StationCoordinateSent(std::span<const CabrilloQso> qsos);
+// The same of the lines' sent coordinates as keys, in file order.
+std::string StationCoordinateOfKeys(std::span<const uint32_t> keys);
 
 }  // namespace zelk::logfile

@@ -65,7 +65,8 @@ std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log,
                  ". If that is not your category, send the log again with CATEGORY-OPERATOR:, "
                  "CATEGORY-BAND: and CATEGORY-POWER: lines"});
     }
-    std::vector<std::string> notes = adjudication::HeaderNotes(log, category, reading.call);
+    std::vector<std::string> notes =
+        adjudication::HeaderNotes(log, category, adjudication::CountOwnCalls(log, reading.call));
     // The first note is the one on the category's source: a category read
     // from the 2.0 line is told above, with its line and what to do; the
     // transmitter is told, not ranked, so a log without it alone (most

@@ -44,9 +44,18 @@ std::optional<std::size_t> Utf8SequenceLength(std::string_view text) {
 }
 
 std::string Printable(std::string_view text, std::size_t limit) {
-    std::string printable;
-    std::size_t characters = 0;
-    for (std::size_t i = 0; i < text.size(); ++characters) {
+    // Most texts are plain printable ASCII: taken whole.
+    std::size_t plain = 0;
+    while (plain < text.size() && plain < limit && text[plain] >= 0x20 && text[plain] < 0x7F &&
+           text[plain] != '\\') {
+        ++plain;
+    }
+    if (plain == text.size()) {
+        return std::string(text);
+    }
+    std::string printable(text.substr(0, plain));
+    std::size_t characters = plain;
+    for (std::size_t i = plain; i < text.size(); ++characters) {
         if (characters == limit) {
             return printable + "...";
         }
