@@ -1,5 +1,5 @@
 // Everything one served contest holds while it runs: its settings and
-// folder, the database, the stored files, the intake, the check, the
+// folder, the database and its outbox, the stored files, the intake, the check, the
 // organiser's credentials and the upload limits. The HTTP routes are thin
 // clients of it.
 #pragma once
@@ -11,6 +11,7 @@
 #include "serve/file_store.h"
 #include "serve/intake.h"
 #include "serve/organiser_auth.h"
+#include "serve/outbox.h"
 #include "serve/rate_limiter.h"
 #include "serve/serve_settings.h"
 #include "serve/submissions.h"
@@ -23,11 +24,14 @@ struct App {
         : settings(std::move(serveSettings)),
           dir(contestDir),
           submissions(dir.database),
+          outbox(dir.database),
           files(dir.logs),
           intake(settings, submissions, files),
           checker(dir, submissions, files, settings),
           auth(std::move(token)),
-          limiter(settings.uploadsAtOnce, settings.uploadsPerHour) {}
+          limiter(settings.uploadsAtOnce, settings.uploadsPerHour) {
+        intake.WriteLetters(settings.lettersOut);
+    }
 
     App(const App&) = delete;
     App& operator=(const App&) = delete;
@@ -35,6 +39,7 @@ struct App {
     const ServeSettings settings;
     const ContestDir dir;
     SubmissionStore submissions;
+    Outbox outbox;
     LogStore files;
     Intake intake;
     ContestChecker checker;

@@ -1,10 +1,35 @@
-// Deadline, e-mail, reading, file, row, receipt: in that order.
+// Deadline, e-mail, reading, file, row (with its letters), receipt: in that
+// order.
 #include "serve/intake.h"
 
+#include "serve/letters.h"
+#include "serve/outbox.h"
 #include "serve/request_parts.h"
 #include "serve/security.h"
+#include "text/text.h"
 
 namespace zelk::serve {
+
+void Intake::QueueIntakeLetters(Connection& connection, const Receipt& receipt,
+                                const NewSubmission& row, UtcTime now) const {
+    if (row.source != "mail" && !row.email.empty()) {
+        QueueLetter(connection, ReceiptLetter(receipt, m_settings.contestName, row.email), now);
+    }
+    if (!receipt.replaces) {
+        return;
+    }
+    Statement earlier = connection.Prepare("SELECT email FROM submissions WHERE id = ?1");
+    earlier.Bind(1, *receipt.replaces);
+    if (earlier.Step()) {
+        const std::string address = earlier.Text(0);
+        if (!address.empty() && Upper(address) != Upper(row.email)) {
+            QueueLetter(connection,
+                        ReplacedNotice(row.call, *receipt.replaces, receipt.id, row.receivedAt,
+                                       m_settings.contestName, address),
+                        now);
+        }
+    }
+}
 
 std::string Intake::ClosedSentence() const {
     return "The deadline for logs of the " + m_settings.contestName + " contest was " +
@@ -13,7 +38,8 @@ std::string Intake::ClosedSentence() const {
            "to the contest's organiser.";
 }
 
-IntakeOutcome Intake::Receive(const UploadForm& form, bool byOrganiser, UtcTime now) {
+IntakeOutcome Intake::Receive(const UploadForm& form, bool byOrganiser, UtcTime now,
+                              const std::function<void(Connection&, const Receipt&)>& alsoThis) {
     IntakeOutcome outcome;
     if (!byOrganiser && !Open(now)) {
         outcome.status = 403;
@@ -52,10 +78,18 @@ IntakeOutcome Intake::Receive(const UploadForm& form, bool byOrganiser, UtcTime 
     row.storedName = LogStore::StoredName(receipt.sha256);
     row.summary = SummaryJson(receipt.reading);
     row.byOrganiser = byOrganiser;
-    const Added added = m_submissions.Add(row);
+    row.source = byOrganiser && form.source == "web" ? "organiser" : form.source;
+    m_submissions.Add(row, [&](Connection& connection, const Added& added) {
+        receipt.id = added.id;
+        receipt.replaces = added.replaces;
+        if (m_letters) {
+            QueueIntakeLetters(connection, receipt, row, now);
+        }
+        if (alsoThis) {
+            alsoThis(connection, receipt);
+        }
+    });
 
-    receipt.id = added.id;
-    receipt.replaces = added.replaces;
     outcome.status = 201;
     outcome.receipt = std::move(receipt);
     return outcome;

@@ -5,6 +5,7 @@
 // refused leaves nothing behind.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,7 @@ namespace zelk::serve {
 struct UploadForm {
     std::string log;  // the file's bytes, or the text pasted in the form
     std::string email;
+    std::string source = "web";  // the door: "web", "organiser" or "mail"
 };
 
 struct IntakeOutcome {
@@ -36,14 +38,26 @@ class Intake {
     std::string ClosedSentence() const;
 
     // Takes the log, or says why not. The organiser may add logs after the
-    // deadline. Throws when the disk or the database fails (nothing is then
+    // deadline. `alsoThis` is committed with the log, in its transaction.
+    // Throws when the disk or the database fails (nothing is then
     // acknowledged).
-    IntakeOutcome Receive(const UploadForm& form, bool byOrganiser, UtcTime now);
+    IntakeOutcome Receive(const UploadForm& form, bool byOrganiser, UtcTime now,
+                          const std::function<void(Connection&, const Receipt&)>& alsoThis = {});
+
+    // From now on every log taken writes its letters to the outbox with it:
+    // the receipt to the address given with a log from the web (a mailed
+    // log is answered by the mail room), and the notice to the earlier
+    // address when a log from another one replaces its log.
+    void WriteLetters(bool on) { m_letters = on; }
 
   private:
+    void QueueIntakeLetters(Connection& connection, const Receipt& receipt,
+                            const NewSubmission& row, UtcTime now) const;
+
     const ServeSettings& m_settings;
     SubmissionStore& m_submissions;
     const LogStore& m_files;
+    bool m_letters = false;
 };
 
 }  // namespace zelk::serve

@@ -10,7 +10,7 @@ namespace {
 
 // Step i brings a database from schema version i to i + 1. Steps are never
 // changed once released; a new column or table is a new step.
-constexpr std::array<std::string_view, 2> kMigrations{
+constexpr std::array<std::string_view, 3> kMigrations{
     // 1: the submissions; at most one current (not replaced) row per call.
     R"(CREATE TABLE submissions (
            id INTEGER PRIMARY KEY,
@@ -31,11 +31,46 @@ constexpr std::array<std::string_view, 2> kMigrations{
            run_at TEXT NOT NULL,
            logs INTEGER NOT NULL,
            published_at TEXT);)",
+    // 3: where each log came from; the letters out (every one written here
+    // before it is sent); the mail taken in, and which of a message's logs
+    // are stored, so that a message fetched again is never taken twice.
+    R"(ALTER TABLE submissions ADD COLUMN source TEXT NOT NULL DEFAULT 'web';
+       UPDATE submissions SET source = 'organiser' WHERE by_organiser = 1;
+       CREATE TABLE outbox (
+           id INTEGER PRIMARY KEY,
+           created_at TEXT NOT NULL,
+           kind TEXT NOT NULL,
+           recipient TEXT NOT NULL,
+           subject TEXT NOT NULL,
+           body TEXT NOT NULL,
+           message_key TEXT NOT NULL,
+           in_reply_to TEXT NOT NULL,
+           submission_id INTEGER REFERENCES submissions(id),
+           status TEXT NOT NULL DEFAULT 'waiting',
+           tries INTEGER NOT NULL DEFAULT 0,
+           next_try_at TEXT NOT NULL,
+           last_answer TEXT NOT NULL DEFAULT '',
+           sent_at TEXT);
+       CREATE INDEX outbox_waiting ON outbox(next_try_at) WHERE status = 'waiting';
+       CREATE INDEX outbox_recipient ON outbox(recipient, created_at);
+       CREATE TABLE mail_messages (
+           id INTEGER PRIMARY KEY,
+           digest TEXT NOT NULL UNIQUE,
+           message_id TEXT NOT NULL,
+           sender TEXT NOT NULL,
+           subject TEXT NOT NULL,
+           received_at TEXT NOT NULL,
+           outcome TEXT NOT NULL);
+       CREATE TABLE mail_parts (
+           digest TEXT NOT NULL,
+           part INTEGER NOT NULL,
+           submission_id INTEGER NOT NULL REFERENCES submissions(id),
+           PRIMARY KEY (digest, part));)",
 };
 
 constexpr const char* kColumns =
     "SELECT id, call, category, email, received_at, size, sha256, stored_name, replaced_by, "
-    "summary, by_organiser FROM submissions ";
+    "summary, by_organiser, source FROM submissions ";
 
 int UserVersion(Connection& connection) {
     Statement statement = connection.Prepare("PRAGMA user_version");
@@ -75,7 +110,7 @@ int SubmissionStore::SchemaVersion() {
     return UserVersion(m_connection);
 }
 
-Added SubmissionStore::Add(const NewSubmission& submission) {
+Added SubmissionStore::Add(const NewSubmission& submission, const InTransaction& alsoThis) {
     std::lock_guard lock(m_mutex);
     Transaction transaction(m_connection);
     Added added;
@@ -89,7 +124,7 @@ Added SubmissionStore::Add(const NewSubmission& submission) {
     }
     Statement insert = m_connection.Prepare(
         "INSERT INTO submissions (call, category, email, received_at, size, sha256, stored_name, "
-        "summary, by_organiser) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9)");
+        "summary, by_organiser, source) VALUES (?1, ?2, ?3, ?4, ?5, ?6, ?7, ?8, ?9, ?10)");
     // The old row steps aside first (pointing at itself for a moment): the
     // index allows one current row a call.
     if (added.replaces) {
@@ -106,6 +141,7 @@ Added SubmissionStore::Add(const NewSubmission& submission) {
         .Bind(7, submission.storedName)
         .Bind(8, submission.summary)
         .Bind(9, int64_t{submission.byOrganiser ? 1 : 0})
+        .Bind(10, submission.source)
         .Run();
     added.id = m_connection.LastInsertId();
     if (added.replaces) {
@@ -113,6 +149,9 @@ Added SubmissionStore::Add(const NewSubmission& submission) {
             .Bind(1, added.id)
             .Bind(2, *added.replaces)
             .Run();
+    }
+    if (alsoThis) {
+        alsoThis(m_connection, added);
     }
     transaction.Commit();
     return added;
@@ -135,6 +174,7 @@ std::vector<Submission> SubmissionStore::Select(const std::string& where) {
         row.replacedBy = statement.OptionalInt(8);
         row.summary = statement.Text(9);
         row.byOrganiser = statement.Int(10) != 0;
+        row.source = statement.Text(11);
         rows.push_back(std::move(row));
     }
     return rows;

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -29,6 +30,7 @@ struct NewSubmission {
     std::string storedName;  // the file's name under logs/
     std::string summary;     // the reading, as JSON (receipt.h)
     bool byOrganiser = false;
+    std::string source = "web";  // "web", "organiser" or "mail": the door it came in by
 };
 
 struct Submission : NewSubmission {
@@ -62,9 +64,15 @@ class SubmissionStore {
     static int CurrentSchemaVersion();
     int SchemaVersion();
 
-    // In one transaction: inserts the row and marks the current row of the
-    // same call as replaced by it. Returns once the commit is on disk.
-    Added Add(const NewSubmission& submission);
+    // Run inside Add's transaction, after the row is in: what must be
+    // committed with the log or not at all (the letters it causes, the mail
+    // it came in). Throwing rolls the whole back.
+    using InTransaction = std::function<void(Connection&, const Added&)>;
+
+    // In one transaction: inserts the row, marks the current row of the
+    // same call as replaced by it, and runs `alsoThis`. Returns once the
+    // commit is on disk.
+    Added Add(const NewSubmission& submission, const InTransaction& alsoThis = {});
 
     std::vector<Submission> All();      // in order of id
     std::vector<Submission> Current();  // the latest row of each call, in order of call
