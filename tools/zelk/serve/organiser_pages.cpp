@@ -35,6 +35,50 @@ std::string Notes(const UploadReading& reading) {
     return html.empty() ? "" : "<ul class=\"notes\">" + html + "</ul>";
 }
 
+std::string SourceText(const Submission& row) {
+    if (row.source == "mail") {
+        return " by mail";
+    }
+    return row.byOrganiser || row.source == "organiser" ? " (added by the organiser)"
+                                                        : " on the web";
+}
+
+std::string OutboxSection(const Desk& desk) {
+    std::string html = "<h2 id=\"outbox\">Letters</h2>\n<div class=\"card\"><p>" +
+                       std::to_string(desk.outboxCounts.waiting) + " waiting, " +
+                       std::to_string(desk.outboxCounts.sent) + " sent, " +
+                       std::to_string(desk.outboxCounts.failed) + " failed. " +
+                       (desk.lettersOut ? std::string("They go out through the relay.")
+                                        : std::string("No relay is set (--smtp): letters wait.")) +
+                       "</p>\n";
+    if (desk.published) {
+        html += ActionForm("/organiser/reports", "Mail each entrant its check report",
+                           desk.formValue, true);
+    }
+    html += "</div>\n";
+    if (desk.outbox.empty()) {
+        return html;
+    }
+    html +=
+        "<div class=\"scroll\"><table class=\"outbox\">\n<thead><tr><th class=\"n\">#</th>"
+        "<th>Written</th><th>What</th><th>To</th><th>Subject</th><th>State</th>"
+        "<th>The relay's answer</th></tr></thead>\n<tbody>\n";
+    for (const OutboxRow& row : desk.outbox) {
+        const std::string state =
+            row.status == "sent"      ? "sent " + TimeText(row.sentAt)
+            : row.status == "waiting" ? "waiting" + (row.tries > 0 ? ", tried " + std::to_string(row.tries) +
+                                                                        " times, next " +
+                                                                        TimeText(row.nextTryAt)
+                                                                  : std::string())
+                                      : Text(row.status, 20);
+        html += "<tr><td class=\"n\">" + std::to_string(row.id) + "</td><td>" +
+                TimeText(row.createdAt) + "</td><td>" + KindName(row.kind) + "</td><td>" +
+                Text(row.to, 254) + "</td><td>" + Text(row.subject, 120) + "</td><td>" + state +
+                "</td><td>" + Text(row.lastAnswer, 300) + "</td></tr>\n";
+    }
+    return html + "</tbody>\n</table></div>\n";
+}
+
 std::string SubmissionsTable(const std::vector<Submission>& submissions) {
     std::string html =
         "<div class=\"scroll\"><table class=\"submissions\">\n<thead><tr><th class=\"n\">#</th>"
@@ -51,7 +95,7 @@ std::string SubmissionsTable(const std::vector<Submission>& submissions) {
                 (reading.claimedScore ? std::to_string(*reading.claimedScore) : "-") +
                 "</td><td class=\"n\">" + std::to_string(reading.score) + "</td><td>" +
                 Text(row->email, 254) + "</td><td>" + TimeText(row->receivedAt) +
-                (row->byOrganiser ? " (added by the organiser)" : "") +
+                SourceText(*row) +
                 (row->replacedBy ? "<br>replaced by " + std::to_string(*row->replacedBy) : "") +
                 "</td><td><a href=\"/organiser/logs/" + id + "\">download</a> (" +
                 std::to_string(row->size) + " bytes)</td><td>" + Notes(reading) + "</td></tr>\n";
@@ -138,6 +182,7 @@ std::string DeskPage(const Desk& desk) {
         "<p class=\"hint\">Logs you add are taken after the deadline too.</p>\n"
         "<button type=\"submit\">Add the log</button>\n</form>\n";
     body += "<h2>Every submission</h2>\n" + SubmissionsTable(desk.submissions);
+    body += OutboxSection(desk);
     return Document(desk.contestName + " contest: organiser", body);
 }
 

@@ -4,6 +4,7 @@
 #include "adjudication/output_folder.h"
 #include "serve/organiser_pages.h"
 #include "serve/receipt.h"
+#include "serve/report_letters.h"
 #include "serve/request_parts.h"
 #include "serve/responses.h"
 #include "serve/routes.h"
@@ -13,6 +14,9 @@ namespace zelk::serve {
 namespace {
 
 using Via = OrganiserAuth::Via;
+
+// The letters the desk lists, newest first.
+constexpr int kOutboxOnDesk = 200;
 
 Via Authenticate(const App& app, const httplib::Request& request) {
     return app.auth.Authenticate(request.get_header_value("Authorization"),
@@ -66,6 +70,9 @@ Desk MakeDesk(App& app) {
         desk.resultsTable = ReadWholeFile(table);
     }
     desk.formValue = app.auth.FormValue();
+    desk.lettersOut = app.settings.lettersOut;
+    desk.outbox = app.outbox.Latest(kOutboxOnDesk);
+    desk.outboxCounts = app.outbox.Counts();
     return desk;
 }
 
@@ -104,6 +111,30 @@ void RunCheck(App& app, const httplib::Request& request, httplib::Response& resp
     desk.notice = "The check ran on " + std::to_string(outcome.logs) +
                   " current logs; its results are below and in results/.";
     desk.problems = outcome.problems;
+    SendPage(response, 200, DeskPage(desk));
+}
+
+void SendReports(App& app, const httplib::Request& request, httplib::Response& response) {
+    ReportLetters letters;
+    try {
+        letters = QueueReportLetters(app, Now());
+    } catch (const std::exception& problem) {
+        SendRefusal(request, response, 409, "No reports were sent", problem.what(), "/organiser");
+        return;
+    }
+    if (ClientWantsJson(request)) {
+        SendJson(response, 200,
+                 "{\"queued\": " + std::to_string(letters.queued) +
+                     ", \"already_queued\": " + std::to_string(letters.alreadyQueued) +
+                     ", \"without_address\": " + std::to_string(letters.withoutAddress) +
+                     ", \"without_report\": " + std::to_string(letters.withoutReport) + "}");
+        return;
+    }
+    Desk desk = MakeDesk(app);
+    desk.notice = std::to_string(letters.queued) + " check reports are in the outbox (" +
+                  std::to_string(letters.alreadyQueued) + " were already, " +
+                  std::to_string(letters.withoutAddress) + " current logs have no address, " +
+                  std::to_string(letters.withoutReport) + " no report).";
     SendPage(response, 200, DeskPage(desk));
 }
 
@@ -150,6 +181,12 @@ void AddOrganiserRoutes(httplib::Server& server, App& app) {
                         SendJson(response, 200, "{\"published\": true}");
                     } else {
                         SendRedirect(response, "/organiser");
+                    }
+                }));
+    server.Post("/organiser/reports",
+                Guarded([&app](const httplib::Request& request, httplib::Response& response) {
+                    if (!RefusedUnlessGenuine(app, request, response)) {
+                        SendReports(app, request, response);
                     }
                 }));
     server.Get(
