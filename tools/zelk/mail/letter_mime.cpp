@@ -64,10 +64,15 @@ std::string RenderLetter(const serve::OutboxRow& letter, const Sender& from) {
         g_mime_data_wrapper_new_with_stream(content.get(), GMIME_CONTENT_ENCODING_DEFAULT));
     g_mime_part_set_content(GMIME_PART(text.get()), wrapper.get());
     g_mime_object_set_content_type_parameter(GMIME_OBJECT(text.get()), "charset", "utf-8");
-    g_mime_part_set_content_encoding(
-        GMIME_PART(text.get()),
-        g_mime_part_get_best_content_encoding(GMIME_PART(text.get()),
-                                              GMIME_ENCODING_CONSTRAINT_7BIT));
+    // Plain ASCII as it is; anything else quoted-printable, which a person
+    // can still read in the raw message (GMime would take base64 for a
+    // short text with many accents).
+    const bool sevenBit = g_mime_part_get_best_content_encoding(
+                              GMIME_PART(text.get()), GMIME_ENCODING_CONSTRAINT_7BIT) ==
+                          GMIME_CONTENT_ENCODING_7BIT;
+    g_mime_part_set_content_encoding(GMIME_PART(text.get()),
+                                     sevenBit ? GMIME_CONTENT_ENCODING_7BIT
+                                              : GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
     g_mime_message_set_mime_part(message.get(), GMIME_OBJECT(text.get()));
 
     GMimeFormatOptions* options = g_mime_format_options_clone(nullptr);

@@ -58,7 +58,9 @@ bool IsLoopbackUrl(const std::string& url) {
         return true;
     }
     host = host.substr(0, host.find(':'));
-    return host == "localhost" || host.rfind("127.", 0) == 0;
+    return host == "localhost" ||
+           (host.rfind("127.", 0) == 0 &&
+            host.find_first_not_of("0123456789.") == std::string::npos);
 }
 
 void StartCurl() {
