@@ -5,7 +5,9 @@
 # for the sanitizer and fuzzing builds, the independent format checkers, and
 # what the release packages need (help2man for the man page, file for
 # cpack's dependency list of the .deb, groff to check that the page renders),
-# and headless Chromium with a font to render the contest report in.
+# headless Chromium with a font to render the contest report in, and for
+# the log robot GMime and libcurl with the mail servers its tests run (an
+# aiosmtpd relay, Dovecot's IMAP server, openssl for their certificate).
 # Safe to run again: it installs only what is missing.
 set -euo pipefail
 
@@ -14,6 +16,7 @@ packages=(
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libtomlplusplus-dev
   libcpp-httplib-dev libsqlite3-dev libssl-dev
+  libgmime-3.0-dev libcurl4-openssl-dev python3-aiosmtpd dovecot-imapd openssl
   clang llvm libclang-rt-14-dev clang-format
   g++-mingw-w64-i686 binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-apps

@@ -42,7 +42,7 @@ def main():
     keeper = Keeper(folder)
     loop = asyncio.new_event_loop()
     server = loop.run_until_complete(
-        loop.create_server(lambda: SMTP(keeper), "127.0.0.1", 0))
+        loop.create_server(lambda: SMTP(keeper, hostname="relay.test"), "127.0.0.1", 0))
     print("port %d" % server.sockets[0].getsockname()[1], flush=True)
     loop.run_forever()
 
