@@ -53,8 +53,9 @@ std::string Base64(const std::string& bytes) {
 }
 
 std::string Multipart(const std::string& headers, const std::vector<std::string>& parts) {
-    std::string message = headers + "MIME-Version: 1.0\nContent-Type: multipart/mixed; "
-                                    "boundary=\"b1\"\n\n";
+    std::string message = headers +
+                          "MIME-Version: 1.0\nContent-Type: multipart/mixed; "
+                          "boundary=\"b1\"\n\n";
     for (const std::string& part : parts) {
         message += "--b1\n" + part + "\n";
     }
@@ -79,34 +80,57 @@ TEST(ReadMail, FindsTheLogsAndTellsAutomaticMail) {
         bool automatic = false;
     };
     const std::vector<Case> cases = {
-        {"a base64 attachment of any name", Multipart(head, {"Content-Type: text/plain\n\nhi",
-                                                             Attachment("my log.txt", log)}),
-         {}, {"my log.txt"}, log},
+        {"a base64 attachment of any name",
+         Multipart(head, {"Content-Type: text/plain\n\nhi", Attachment("my log.txt", log)}),
+         {},
+         {"my log.txt"},
+         log},
         {"the text, quoted-printable in Latin-1, as UTF-8",
          head + "Content-Type: text/plain; charset=iso-8859-1\nContent-Transfer-Encoding: "
                 "quoted-printable\n\nSOAPBOX: caf=E9 =\nsoleil\n",
-         {}, {""}, "SOAPBOX: caf\xC3\xA9 soleil"},
-        {"two attachments", Multipart(head, {Attachment("a.cbr", log), Attachment("b.vcf", "x")}),
-         {}, {"a.cbr", "b.vcf"}, log},
+         {},
+         {""},
+         "SOAPBOX: caf\xC3\xA9 soleil"},
+        {"two attachments",
+         Multipart(head, {Attachment("a.cbr", log), Attachment("b.vcf", "x")}),
+         {},
+         {"a.cbr", "b.vcf"},
+         log},
         {"a forwarded message's attachment",
          Multipart(head, {"Content-Type: message/rfc822\n\n" +
                           Multipart("From: b@example.org\n", {Attachment("f.log", log)})}),
-         {}, {"f.log"}, log},
-        {"Auto-Submitted: no is a person", head + "Auto-Submitted: no\n\nCALLSIGN: X\n", {}, {""},
-         "CALLSIGN", false},
+         {},
+         {"f.log"},
+         log},
+        {"Auto-Submitted: no is a person",
+         head + "Auto-Submitted: no\n\nCALLSIGN: X\n",
+         {},
+         {""},
+         "CALLSIGN",
+         false},
         {"Auto-Submitted", head + "Auto-Submitted: auto-generated\n\nx\n", {}, {""}, "x", true},
         {"Precedence: list", head + "Precedence: list\n\nx\n", {}, {""}, "x", true},
-        {"a list header", head + "List-Unsubscribe: <mailto:u@example.org>\n\nx\n", {}, {""}, "x",
+        {"a list header",
+         head + "List-Unsubscribe: <mailto:u@example.org>\n\nx\n",
+         {},
+         {""},
+         "x",
          true},
         {"an empty envelope sender", head + "\nx\n", std::string(), {""}, "x", true},
         {"an empty Return-Path", "Return-Path: <>\n" + head + "\nx\n", {}, {""}, "x", true},
-        {"an mbox line of the mailer daemon", "From MAILER-DAEMON Thu Jan  1 00:00:00 2026\n" +
-                                                  head + "\nx\n",
-         {}, {""}, "x", true},
+        {"an mbox line of the mailer daemon",
+         "From MAILER-DAEMON Thu Jan  1 00:00:00 2026\n" + head + "\nx\n",
+         {},
+         {""},
+         "x",
+         true},
         {"a delivery report",
          head + "Content-Type: multipart/report; boundary=r\n\n--r\nContent-Type: "
                 "text/plain\n\nx\n--r--\n",
-         {}, {""}, "x", true},
+         {},
+         {""},
+         "x",
+         true},
         {"postmaster", "From: postmaster@example.org\n\nx\n", {}, {""}, "x", true},
     };
     for (const Case& c : cases) {
@@ -131,7 +155,9 @@ TEST(RenderLetter, IsProperMailThatReadsBackAsSent) {
     row.kind = serve::LetterKind::kRefusal;
     row.to = "ann@example.org";
     row.subject = "Log not received: UA2TV \xC3\xA9t\xC3\xA9";
-    row.body = "Gr\xC3\xBC\xC3\x9F" "e, a bad byte \xFF here\nand a second line\n";
+    row.body =
+        "Gr\xC3\xBC\xC3\x9F"
+        "e, a bad byte \xFF here\nand a second line\n";
     row.messageKey = "0123abcd";
     row.inReplyTo = "<m1@example.org>";
     row.createdAt = "2026-05-19T12:00:00Z";
@@ -140,9 +166,8 @@ TEST(RenderLetter, IsProperMailThatReadsBackAsSent) {
          {"From: ZELK robot <logs@contest.example.org>", "To: ann@example.org",
           "Message-Id: <0123abcd@contest.example.org>", "In-Reply-To: <m1@example.org>",
           "References: <m1@example.org>", "Auto-Submitted: auto-replied", "MIME-Version: 1.0",
-          "Content-Type: text/plain; charset=utf-8",
-          "Content-Transfer-Encoding: quoted-printable", "Date: Tue, 19 May 2026 12:00:00 +0000",
-          "Subject: Log not received: UA2TV =?UTF-8?"}) {
+          "Content-Type: text/plain; charset=utf-8", "Content-Transfer-Encoding: quoted-printable",
+          "Date: Tue, 19 May 2026 12:00:00 +0000", "Subject: Log not received: UA2TV =?UTF-8?"}) {
         EXPECT_NE(text.find(header), std::string::npos) << header << " in\n" << text;
     }
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
@@ -153,7 +178,9 @@ TEST(RenderLetter, IsProperMailThatReadsBackAsSent) {
     ASSERT_EQ(back.files.size(), 1u);
     std::string body = back.files[0].bytes;
     std::erase(body, '\r');
-    EXPECT_EQ(body, "Gr\xC3\xBC\xC3\x9F" "e, a bad byte \xEF\xBF\xBD here\nand a second line\n");
+    EXPECT_EQ(body,
+              "Gr\xC3\xBC\xC3\x9F"
+              "e, a bad byte \xEF\xBF\xBD here\nand a second line\n");
 
     row.kind = serve::LetterKind::kReport;
     row.inReplyTo.clear();
@@ -170,7 +197,8 @@ class TakeMailTest : public ::testing::Test {
           m_dir((fs::remove_all(m_root), m_root / "contest")) {
         serve::ServeSettings settings;
         settings.lettersOut = true;
-        m_app = std::make_unique<serve::App>(settings, m_dir, serve::PrepareContestDir(m_dir).token);
+        m_app =
+            std::make_unique<serve::App>(settings, m_dir, serve::PrepareContestDir(m_dir).token);
         m_ledger = std::make_unique<MailLedger>(m_dir.database);
     }
     ~TakeMailTest() override {
@@ -221,8 +249,8 @@ TEST_F(TakeMailTest, TakesEachLogOnceAndAnswersWithinLimits) {
 
     // A robot that writes again and again gets a few answers an hour.
     for (int i = 0; i < serve::kAnswersPerAddressPerHour + 2; ++i) {
-        Take("From: robot@example.org\nMessage-ID: <r" + std::to_string(i) + "@x.org>\n\nnot a log " +
-             std::to_string(i) + "\n");
+        Take("From: robot@example.org\nMessage-ID: <r" + std::to_string(i) +
+             "@x.org>\n\nnot a log " + std::to_string(i) + "\n");
     }
     int toRobot = 0;
     for (const serve::OutboxRow& row : Letters()) {
@@ -232,7 +260,8 @@ TEST_F(TakeMailTest, TakesEachLogOnceAndAnswersWithinLimits) {
 }
 
 TEST(MailServer, CredentialsOnlyFromAFileOfTheOwnersAndTlsOffOnlyAtHome) {
-    const fs::path file = fs::temp_directory_path() / ("zelk-credentials-" + std::to_string(::getpid()));
+    const fs::path file =
+        fs::temp_directory_path() / ("zelk-credentials-" + std::to_string(::getpid()));
     std::ofstream(file) << "robot\npass:word with spaces\r\n";
     ::chmod(file.c_str(), 0644);
     const auto loose = MailServerFrom("imaps://mail.example.org/INBOX", file.string(), "");
@@ -248,7 +277,8 @@ TEST(MailServer, CredentialsOnlyFromAFileOfTheOwnersAndTlsOffOnlyAtHome) {
     EXPECT_TRUE(std::holds_alternative<std::string>(MailServerFrom("http://x/", "", "")));
     fs::remove(file);
 
-    for (auto [url, loopback] : {std::pair{"smtp://127.0.0.1:25", true}, {"smtp://localhost", true},
+    for (auto [url, loopback] : {std::pair{"smtp://127.0.0.1:25", true},
+                                 {"smtp://localhost", true},
                                  {"imap://[::1]:143/INBOX", true},
                                  {"smtp://127.example.org", false},
                                  {"imap://mail.example.org/127.0.0.1", false}}) {

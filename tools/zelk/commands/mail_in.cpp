@@ -78,8 +78,7 @@ int RunMailIn(MailInOptions& options, std::istream& in, std::ostream& out, std::
         out << kCommand << outcome.summary << '\n';
         return kExitOk;
     } catch (const std::exception& problem) {
-        err << kCommand << "not taken (the mail server will try again): " << problem.what()
-            << '\n';
+        err << kCommand << "not taken (the mail server will try again): " << problem.what() << '\n';
         return kExitTempFail;
     }
 }

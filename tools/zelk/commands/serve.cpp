@@ -287,13 +287,15 @@ Subcommand DeclareServe(CLI::App& app) {
     command->add_option("--smtp-credentials", options->smtpCredentials,
                         "File with the relay's user (first line) and password (second); mode "
                         "0600");
-    command->add_option("--smtp-retry", options->smtpRetry,
-                        "Seconds before the first new try of a letter the relay did not take; "
-                        "each next wait is twice the last, up to an hour")
+    command
+        ->add_option("--smtp-retry", options->smtpRetry,
+                     "Seconds before the first new try of a letter the relay did not take; "
+                     "each next wait is twice the last, up to an hour")
         ->check(CLI::Range(1, 3600))
         ->capture_default_str();
-    command->add_option("--letters-per-minute", options->lettersPerMinute,
-                        "The most letters sent a minute")
+    command
+        ->add_option("--letters-per-minute", options->lettersPerMinute,
+                     "The most letters sent a minute")
         ->check(CLI::Range(1, 60000))
         ->capture_default_str();
     command->add_option("--mail-from", options->mailFrom,

@@ -69,11 +69,13 @@ std::optional<std::string> AutomaticReason(GMimeMessage* message, const std::str
     GMimeHeaderList* headers = g_mime_object_get_header_list(object);
     const int count = g_mime_header_list_get_count(headers);
     for (int i = 0; i < count; ++i) {
-        const std::string name = Lower(g_mime_header_get_name(g_mime_header_list_get_header_at(headers, i)));
+        const std::string name =
+            Lower(g_mime_header_get_name(g_mime_header_list_get_header_at(headers, i)));
         if (name.rfind("list-", 0) == 0) {
             return "a mailing list's header (" + Printable(name) + ")";
         }
-        if (name == "x-autoreply" || name == "x-autorespond" || name == "x-auto-response-suppress") {
+        if (name == "x-autoreply" || name == "x-autorespond" ||
+            name == "x-auto-response-suppress") {
             return "an auto-reply's header (" + Printable(name) + ")";
         }
     }
@@ -81,9 +83,8 @@ std::optional<std::string> AutomaticReason(GMimeMessage* message, const std::str
     if (local == "mailer-daemon" || local == "postmaster") {
         return "a mail server's own address (" + Printable(from, 80) + ")";
     }
-    GMimeContentType* type = g_mime_object_get_content_type(g_mime_message_get_mime_part(message)
-                                                                ? g_mime_message_get_mime_part(message)
-                                                                : object);
+    GMimeContentType* type = g_mime_object_get_content_type(
+        g_mime_message_get_mime_part(message) ? g_mime_message_get_mime_part(message) : object);
     if (type != nullptr && g_mime_content_type_is_type(type, "multipart", "report")) {
         return "a delivery report (multipart/report)";
     }

@@ -31,7 +31,7 @@ std::string ValidUtf8(std::string_view text) {
 std::string DomainOf(const std::string& address) {
     const auto at = address.rfind('@');
     return at == std::string::npos || at + 1 == address.size() ? "localhost"
-                                                                : address.substr(at + 1);
+                                                               : address.substr(at + 1);
 }
 
 std::string RenderLetter(const serve::OutboxRow& letter, const Sender& from) {
@@ -67,12 +67,12 @@ std::string RenderLetter(const serve::OutboxRow& letter, const Sender& from) {
     // Plain ASCII as it is; anything else quoted-printable, which a person
     // can still read in the raw message (GMime would take base64 for a
     // short text with many accents).
-    const bool sevenBit = g_mime_part_get_best_content_encoding(
-                              GMIME_PART(text.get()), GMIME_ENCODING_CONSTRAINT_7BIT) ==
-                          GMIME_CONTENT_ENCODING_7BIT;
-    g_mime_part_set_content_encoding(GMIME_PART(text.get()),
-                                     sevenBit ? GMIME_CONTENT_ENCODING_7BIT
-                                              : GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
+    const bool sevenBit =
+        g_mime_part_get_best_content_encoding(
+            GMIME_PART(text.get()), GMIME_ENCODING_CONSTRAINT_7BIT) == GMIME_CONTENT_ENCODING_7BIT;
+    g_mime_part_set_content_encoding(
+        GMIME_PART(text.get()),
+        sevenBit ? GMIME_CONTENT_ENCODING_7BIT : GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE);
     g_mime_message_set_mime_part(message.get(), GMIME_OBJECT(text.get()));
 
     GMimeFormatOptions* options = g_mime_format_options_clone(nullptr);

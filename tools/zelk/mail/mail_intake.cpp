@@ -176,7 +176,8 @@ MailOutcome TakeMail(std::string_view bytes, serve::App& app, MailLedger& ledger
                 receipt->sha256 = row->sha256;
                 receipt->size = row->size;
                 receipt->replaces = std::nullopt;
-                receipt->reading = serve::ReadingFromSummary(row->call, row->category, row->summary);
+                receipt->reading =
+                    serve::ReadingFromSummary(row->call, row->category, row->summary);
                 if (answerTo.empty()) {
                     answerTo = row->email;
                 }
@@ -239,8 +240,8 @@ MailOutcome TakeMail(std::string_view bytes, serve::App& app, MailLedger& ledger
     } else if (answerTo.empty()) {
         summary += "; no address to answer";
     } else {
-        letter = serve::MailAnswerLetter(answer, app.settings.contestName, answerTo,
-                                         mail.messageId, mail.subject);
+        letter = serve::MailAnswerLetter(answer, app.settings.contestName, answerTo, mail.messageId,
+                                         mail.subject);
     }
     MailLedger::Record record{digest, mail.messageId, mail.from, Printable(mail.subject, 200),
                               summary};

@@ -83,8 +83,8 @@ bool MailRobot::SendOne() {
         return false;
     }
     SmtpRelay relay(*m_settings.relay);
-    const SendResult result = relay.Send(m_settings.from.address, letter->to,
-                                         RenderLetter(*letter, m_settings.from));
+    const SendResult result =
+        relay.Send(m_settings.from.address, letter->to, RenderLetter(*letter, m_settings.from));
     const std::string what = "mail out: letter " + std::to_string(letter->id) + " (" +
                              serve::KindName(letter->kind) + ") to " + letter->to;
     switch (result.outcome) {

@@ -28,7 +28,7 @@ struct RobotSettings {
     std::chrono::seconds fetchEvery{60};
     std::chrono::seconds firstRetry{60};
     std::chrono::milliseconds betweenLetters{1000};  // the pace
-    int tries = 30;  // then the letter is failed
+    int tries = 30;                                  // then the letter is failed
 };
 
 class MailRobot {

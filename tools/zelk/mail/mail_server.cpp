@@ -31,13 +31,14 @@ std::variant<MailServer, std::string> MailServerFrom(const std::string& url,
     }
     if ((status.st_mode & 077) != 0) {
         return credentialsFile + ": others may read it (mode " +
-               std::to_string((status.st_mode >> 6) & 7) + std::to_string((status.st_mode >> 3) & 7) +
-               std::to_string(status.st_mode & 7) + "); make it the owner's alone: chmod 600 " +
-               credentialsFile;
+               std::to_string((status.st_mode >> 6) & 7) +
+               std::to_string((status.st_mode >> 3) & 7) + std::to_string(status.st_mode & 7) +
+               "); make it the owner's alone: chmod 600 " + credentialsFile;
     }
     std::ifstream in(credentialsFile, std::ios::binary);
     if (!std::getline(in, server.user) || !std::getline(in, server.password)) {
-        return credentialsFile + ": needs the user on its first line and the password on its second";
+        return credentialsFile +
+               ": needs the user on its first line and the password on its second";
     }
     for (std::string* line : {&server.user, &server.password}) {
         if (!line->empty() && line->back() == '\r') {
@@ -58,9 +59,8 @@ bool IsLoopbackUrl(const std::string& url) {
         return true;
     }
     host = host.substr(0, host.find(':'));
-    return host == "localhost" ||
-           (host.rfind("127.", 0) == 0 &&
-            host.find_first_not_of("0123456789.") == std::string::npos);
+    return host == "localhost" || (host.rfind("127.", 0) == 0 &&
+                                   host.find_first_not_of("0123456789.") == std::string::npos);
 }
 
 void StartCurl() {

@@ -47,7 +47,8 @@ std::string ReceiptText(const Receipt& receipt, const std::string& contestName,
     const UploadReading& reading = receipt.reading;
     std::string text = Field("Receipt", std::to_string(receipt.id));
     text += Field("Call", Printable(reading.call));
-    text += Field("Category", reading.category.empty() ? "none given" : Printable(reading.category, 80));
+    text += Field("Category",
+                  reading.category.empty() ? "none given" : Printable(reading.category, 80));
     text += Field("QSOs", std::to_string(reading.qsos));
     text += Field("Claimed score",
                   reading.claimedScore ? std::to_string(*reading.claimedScore) : "none given");
@@ -62,9 +63,10 @@ std::string ReceiptText(const Receipt& receipt, const std::string& contestName,
     if (!link.empty()) {
         text += Field("Receipt page", link);
     }
-    text += NotesText("Lines that could not be read (not scored; correct them and send the log "
-                      "again)",
-                      reading.unreadable);
+    text += NotesText(
+        "Lines that could not be read (not scored; correct them and send the log "
+        "again)",
+        reading.unreadable);
     text += NotesText("Warnings", reading.warnings);
     return text;
 }
@@ -86,8 +88,8 @@ Letter ReceiptLetter(const Receipt& receipt, const std::string& contestName, std
     return letter;
 }
 
-Letter MailAnswerLetter(const MailAnswer& answer, const std::string& contestName,
-                        std::string to, std::string inReplyTo, const std::string& subject) {
+Letter MailAnswerLetter(const MailAnswer& answer, const std::string& contestName, std::string to,
+                        std::string inReplyTo, const std::string& subject) {
     Letter letter;
     letter.kind = answer.anyTaken ? LetterKind::kReceipt : LetterKind::kRefusal;
     letter.to = std::move(to);
@@ -136,8 +138,8 @@ Letter ReplacedNotice(const std::string& call, int64_t oldId, int64_t newId,
 }
 
 Letter ReportLetter(const std::string& call, const std::string& report,
-                    const std::string& resultsLink, const std::string& contestName,
-                    std::string to, int64_t submissionId) {
+                    const std::string& resultsLink, const std::string& contestName, std::string to,
+                    int64_t submissionId) {
     Letter letter;
     letter.kind = LetterKind::kReport;
     letter.to = std::move(to);

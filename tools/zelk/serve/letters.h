@@ -28,8 +28,8 @@ struct MailAnswer {
     std::vector<std::string> notes;
     bool anyTaken = false;
 };
-Letter MailAnswerLetter(const MailAnswer& answer, const std::string& contestName,
-                        std::string to, std::string inReplyTo, const std::string& subject);
+Letter MailAnswerLetter(const MailAnswer& answer, const std::string& contestName, std::string to,
+                        std::string inReplyTo, const std::string& subject);
 
 Letter ReplacedNotice(const std::string& call, int64_t oldId, int64_t newId,
                       const std::string& receivedAt, const std::string& contestName,
@@ -37,7 +37,7 @@ Letter ReplacedNotice(const std::string& call, int64_t oldId, int64_t newId,
 
 // The check report the results hold for an entrant, with the results' link.
 Letter ReportLetter(const std::string& call, const std::string& report,
-                    const std::string& resultsLink, const std::string& contestName,
-                    std::string to, int64_t submissionId);
+                    const std::string& resultsLink, const std::string& contestName, std::string to,
+                    int64_t submissionId);
 
 }  // namespace zelk::serve

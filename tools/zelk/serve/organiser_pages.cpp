@@ -65,12 +65,12 @@ std::string OutboxSection(const Desk& desk) {
         "<th>The relay's answer</th></tr></thead>\n<tbody>\n";
     for (const OutboxRow& row : desk.outbox) {
         const std::string state =
-            row.status == "sent"      ? "sent " + TimeText(row.sentAt)
-            : row.status == "waiting" ? "waiting" + (row.tries > 0 ? ", tried " + std::to_string(row.tries) +
-                                                                        " times, next " +
-                                                                        TimeText(row.nextTryAt)
-                                                                  : std::string())
-                                      : Text(row.status, 20);
+            row.status == "sent" ? "sent " + TimeText(row.sentAt)
+            : row.status == "waiting"
+                ? "waiting" + (row.tries > 0 ? ", tried " + std::to_string(row.tries) +
+                                                   " times, next " + TimeText(row.nextTryAt)
+                                             : std::string())
+                : Text(row.status, 20);
         html += "<tr><td class=\"n\">" + std::to_string(row.id) + "</td><td>" +
                 TimeText(row.createdAt) + "</td><td>" + KindName(row.kind) + "</td><td>" +
                 Text(row.to, 254) + "</td><td>" + Text(row.subject, 120) + "</td><td>" + state +
@@ -94,8 +94,7 @@ std::string SubmissionsTable(const std::vector<Submission>& submissions) {
                 "</td><td class=\"n\">" + std::to_string(reading.qsos) + "</td><td class=\"n\">" +
                 (reading.claimedScore ? std::to_string(*reading.claimedScore) : "-") +
                 "</td><td class=\"n\">" + std::to_string(reading.score) + "</td><td>" +
-                Text(row->email, 254) + "</td><td>" + TimeText(row->receivedAt) +
-                SourceText(*row) +
+                Text(row->email, 254) + "</td><td>" + TimeText(row->receivedAt) + SourceText(*row) +
                 (row->replacedBy ? "<br>replaced by " + std::to_string(*row->replacedBy) : "") +
                 "</td><td><a href=\"/organiser/logs/" + id + "\">download</a> (" +
                 std::to_string(row->size) + " bytes)</td><td>" + Notes(reading) + "</td></tr>\n";

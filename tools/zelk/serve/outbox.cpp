@@ -142,7 +142,8 @@ void Outbox::MarkFailed(int64_t id, const std::string& answer) {
     std::lock_guard lock(m_mutex);
     m_connection
         .Prepare(
-            "UPDATE outbox SET status = 'failed', tries = tries + 1, last_answer = ?1 WHERE id = ?2")
+            "UPDATE outbox SET status = 'failed', tries = tries + 1, last_answer = ?1 WHERE id = "
+            "?2")
         .Bind(1, answer)
         .Bind(2, id)
         .Run();

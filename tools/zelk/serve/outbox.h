@@ -24,8 +24,8 @@ std::string KindName(LetterKind kind);
 struct Letter {
     LetterKind kind = LetterKind::kReceipt;
     std::string to;
-    std::string subject;  // UTF-8
-    std::string body;     // UTF-8 plain text, lines ended by '\n'
+    std::string subject;    // UTF-8
+    std::string body;       // UTF-8 plain text, lines ended by '\n'
     std::string inReplyTo;  // the Message-ID answered, "<...>", or empty
     std::optional<int64_t> submissionId;
 };

@@ -32,11 +32,11 @@ ReportLetters QueueReportLetters(App& app, UtcTime now) {
             }
         }
     }
-    const std::string resultsLink =
-        app.settings.publicUrl.empty()
-            ? ""
-            : app.settings.publicUrl + (app.settings.publicUrl.back() == '/' ? "" : "/") +
-                  "results/";
+    const std::string resultsLink = app.settings.publicUrl.empty()
+                                        ? ""
+                                        : app.settings.publicUrl +
+                                              (app.settings.publicUrl.back() == '/' ? "" : "/") +
+                                              "results/";
     ReportLetters done;
     for (const Submission& row : app.submissions.Current()) {
         if (row.email.empty()) {
