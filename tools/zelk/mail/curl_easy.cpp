@@ -29,7 +29,8 @@ CurlEasy::CurlEasy(const MailServer& server) : m_handle(curl_easy_init()) {
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, m_error);
     curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, 20L);
-    curl_easy_setopt(handle, CURLOPT_TIMEOUT, 300L);
+    // A stop waits for a transfer under way: no transfer takes longer.
+    curl_easy_setopt(handle, CURLOPT_TIMEOUT, 120L);
     curl_easy_setopt(handle, CURLOPT_USE_SSL,
                      IsLoopbackUrl(server.url) ? CURLUSESSL_TRY : CURLUSESSL_ALL);
     curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "smtp,smtps,imap,imaps");
