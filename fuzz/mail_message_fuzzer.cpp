@@ -40,6 +40,7 @@ void Check(std::string_view bytes) {
     Require(mail.files.size() <= kFilesPerMessage, "more files than the limit");
     Require(OneLine(mail.messageId) && OneLine(mail.from) && OneLine(mail.replyTo),
             "a header read holds a line break");
+    Require(mail.messageId.find(' ') == std::string::npos, "a Message-ID with a blank");
     for (const MailFile& file : mail.files) {
         Require(OneLine(file.name), "a file name holds a line break");
     }
@@ -55,10 +56,10 @@ void Check(std::string_view bytes) {
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1)) {
         Require(at > 0 && text[at - 1] == '\r', "a bare line feed in an answer");
     }
-    const std::string head = text.substr(0, text.find("\r\n\r\n"));
-    Require(Count(head, "\r\nTo: ") + (head.rfind("To: ", 0) == 0 ? 1 : 0) == 1,
-            "an answer with more than one To:");
-    Require(Count(head, "In-Reply-To:") <= 1, "an answer with more than one In-Reply-To:");
+    // Header lines begin after a line end; a folded line begins with a blank.
+    const std::string head = "\r\n" + text.substr(0, text.find("\r\n\r\n"));
+    Require(Count(head, "\r\nTo: ") == 1, "an answer with more than one To:");
+    Require(Count(head, "\r\nIn-Reply-To:") <= 1, "an answer with more than one In-Reply-To:");
     const IncomingMail back = ReadMail(text);
     Require(back.automatic.has_value(), "an answer that does not read as automatic mail");
     Require(back.files.size() == 1, "an answer that does not read back as one text");

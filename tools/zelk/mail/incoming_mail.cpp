@@ -91,6 +91,18 @@ std::optional<std::string> AutomaticReason(GMimeMessage* message, const std::str
     return std::nullopt;
 }
 
+// A Message-ID an answer may name in In-Reply-To: visible ASCII without
+// blanks or angle brackets, as RFC 5322 has it; anything else is not named.
+bool IsMessageId(const char* id) {
+    if (id == nullptr) {
+        return false;
+    }
+    const std::string_view text(id);
+    return !text.empty() && text.size() <= 250 && std::all_of(text.begin(), text.end(), [](char c) {
+        return c > ' ' && c < 0x7F && c != '<' && c != '>';
+    });
+}
+
 bool IsPlainCharset(const char* charset) {
     if (charset == nullptr) {
         return true;
@@ -187,8 +199,8 @@ IncomingMail ReadMail(std::string_view bytes, const std::optional<std::string>& 
         return mail;
     }
     GMimeObject* object = GMIME_OBJECT(message.get());
-    if (const char* id = g_mime_message_get_message_id(message.get()); id != nullptr && *id) {
-        mail.messageId = "<" + Printable(id, 250) + ">";
+    if (const char* id = g_mime_message_get_message_id(message.get()); IsMessageId(id)) {
+        mail.messageId = "<" + std::string(id) + ">";
     }
     mail.from = FirstAddress(g_mime_message_get_from(message.get()));
     mail.replyTo = FirstAddress(g_mime_message_get_reply_to(message.get()));
