@@ -12,8 +12,10 @@
 # log is told from its older version by the files' times, which git does not
 # keep, so the example has none (zelk-contest-sim makes one by default). The
 # faults of the organiser's rules (--organiser-rules: contacts out of the
-# period, categories, clocks off, logs of another contest) are not in it;
-# its truth gives each entrant's category, checked score and place all the
+# period, categories, clocks off, logs of another contest) and the shapes
+# real logs hold (--real-log-shapes: unreadable lines, frequencies in no
+# band, portable and near calls ...) are not in it; its truth gives each
+# entrant's category, checked score, place and unreadable lines all the
 # same.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)

@@ -131,6 +131,9 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
         for (const CheckedLine& line : entrant.log.lines) {
             Require(line.status != LineStatus::kNil || line.match == kNoLine,
                     "a NIL whose partner logged the QSO");
+            Require(line.unreadable == (line.status == LineStatus::kUnreadable),
+                    "a line that cannot be read is not unreadable, or one read is");
+            Require(!IsCredited(line.status) || line.Counts(), "a line credited that never counts");
             if (line.decidedBy == kNoLine) {
                 continue;
             }
@@ -145,6 +148,22 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
             if (line.status == LineStatus::kDupe) {
                 Require(other.entrant == &entrant && other.line != &line,
                         "a dupe not decided by another line of its own log");
+            }
+            // A miscopied call pairs only on the evidence of an exchange
+            // copied exactly, and its other side scores only when it copied
+            // right: a miscopy never scores.
+            if (line.status == LineStatus::kBustedCall) {
+                Require(line.receivedRead && other.line->sentRead &&
+                            line.receivedSerial == other.line->sentSerial &&
+                            line.receivedCoordinate == other.line->sentCoordinate,
+                        "a busted call paired without its exchange copied exactly");
+            }
+            if (line.status == LineStatus::kPartnerBustedCall ||
+                line.status == LineStatus::kConfirmed) {
+                Require(!other.line->sentRead ||
+                            (line.receivedSerial == other.line->sentSerial &&
+                             line.receivedCoordinate == other.line->sentCoordinate),
+                        "a line credited on a copy that differs from what was sent");
             }
             if (line.status == LineStatus::kBustedCall ||
                 line.status == LineStatus::kPartnerBustedCall) {
@@ -164,8 +183,10 @@ void CheckContestOf(const std::vector<std::string>& pieces, uint8_t choice, bool
         ubnFiles[0].notWritten = "cannot be written: No space left on device";
     }
     const std::string text = ResultsText(contest, ubnFiles);
-    Require(!missing || text.find("No space left on device") != std::string::npos,
-            "a report not written is not named in results.txt");
+    Require(
+        !missing || text.find("ubn/" + ubnFiles[0].name +
+                              ": cannot be written: No space left on device") != std::string::npos,
+        "a report not written is not named in results.txt");
     ResultsCsv(contest);
     const auto json = nlohmann::json::parse(ResultsJson(contest, ubnFiles));
     Require(json["entrants"].size() == contest.entrants.size(), "an entrant missing in JSON");

@@ -148,6 +148,34 @@ void CheckLog(const CabrilloLog& log, std::string_view bytes) {
         CheckExchange(qso, qso.sent, "sent");
         CheckExchange(qso, qso.received, "received");
     }
+    // A line partly read is an unreadable QSO line of this contest, with its
+    // fixed fields and call, and the exchanges it says it read.
+    previous = 0;
+    for (const CabrilloQso& qso : log.partlyRead) {
+        const std::string where = "partly read line " + std::to_string(qso.lineNumber);
+        Require(qso.lineNumber > previous, where + ": out of order");
+        previous = qso.lineNumber;
+        const auto unread =
+            std::find_if(log.unreadable.begin(), log.unreadable.end(),
+                         [&](const UnreadableLine& u) { return u.line == qso.lineNumber; });
+        Require(unread != log.unreadable.end() && unread->kind == UnreadableKind::kQsoLine &&
+                    unread->minutes == qso.minutes && unread->call == qso.Call(),
+                where + ": not listed as an unreadable QSO line with its time and call");
+        Require(inText(qso.line), where + ": its text outside the log's bytes");
+        for (LineSpan span : {qso.frequency, qso.date, qso.time, qso.ownCall, qso.call}) {
+            Require(span.size > 0 && span.begin + span.size <= qso.line.size(),
+                    where + ": a field outside its line");
+        }
+        Require(!(qso.sentRead && qso.receivedRead) ||
+                    unread->reason.find("after the received") != std::string::npos,
+                where + ": both exchanges read, yet unreadable for them: " + unread->reason);
+        if (qso.sentRead) {
+            CheckExchange(qso, qso.sent, "sent");
+        }
+        if (qso.receivedRead) {
+            CheckExchange(qso, qso.received, "received");
+        }
+    }
 }
 
 // Everything a reader's caller sees, as text.

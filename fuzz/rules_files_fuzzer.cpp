@@ -4,7 +4,9 @@
 // - the same bytes give the same rules, decisions or message;
 // - a message names the file and a line of it, and is one printable line;
 // - the rules read lie in the flags' ranges, the period's end after its
-//   start, each category list non-empty, in capitals and without repeats;
+//   start, each category list non-empty, in capitals and without repeats,
+//   the contest's other names names, the [serve] table's contact an address,
+//   its rules link a web address and its limits in their ranges;
 // - every decision names a line from 1, a verdict, a printable reason and
 //   its source in the file, and no call and line is decided twice.
 // A broken invariant aborts, which libFuzzer reports as a finding.
@@ -61,6 +63,30 @@ void CheckRulesRead(std::string_view bytes) {
     }
     Require(ContestNameProblem(rules.contest).empty(), "the contest's name can be a flag's");
     Require(!rules.start || !rules.end || *rules.start < *rules.end, "the end after the start");
+    for (const std::string& alias : rules.contestAliases) {
+        Require(ContestNameProblem(alias).empty(), "another name of the contest is a name");
+    }
+    // What zelk serve puts on its pages and in its limits.
+    const IntakeRules& intake = rules.intake;
+    Require(
+        intake.contact.empty() || (IsOneLineText(intake.contact) &&
+                                   intake.contact.find_first_of(" <>\"'") == std::string::npos &&
+                                   intake.contact.find('@') != std::string::npos),
+        "a contact is an address: " + Printable(intake.contact, 80));
+    Require(intake.rulesLink.empty() ||
+                ((intake.rulesLink.starts_with("https://") ||
+                  intake.rulesLink.starts_with("http://")) &&
+                 IsOneLineText(intake.rulesLink) &&
+                 intake.rulesLink.find_first_of(" <>\"'`\\") == std::string::npos),
+            "a rules link is a web address: " + Printable(intake.rulesLink, 80));
+    Require(!intake.maxUploadBytes ||
+                (*intake.maxUploadBytes >= 1024 && *intake.maxUploadBytes <= (256u << 20)),
+            "the upload limit in its range");
+    Require(!intake.uploadsAtOnce || (*intake.uploadsAtOnce >= 1 && *intake.uploadsAtOnce <= 10000),
+            "uploads at once in their range");
+    Require(!intake.uploadsPerHour ||
+                (*intake.uploadsPerHour >= 1 && *intake.uploadsPerHour <= 1000000),
+            "uploads an hour in their range");
     for (const auto& values : rules.categories.values) {
         Require(!values.empty(), "a category list holds a value");
         std::set<std::string> seen;

@@ -1,15 +1,19 @@
-// libFuzzer target for what zelk serve reads from strangers: each input is
-// six header lines (Cookie, Authorization, Accept, Origin, Host,
-// X-Forwarded-For), an e-mail address line, and the uploaded file's bytes.
-// Beyond running clean under the sanitizers:
+// libFuzzer target for what zelk serve reads from strangers and the
+// organiser's forms: each input is six header lines (Cookie, Authorization,
+// Accept, Origin, Host, X-Forwarded-For), an e-mail address line, and the
+// uploaded file's bytes. Beyond running clean under the sanitizers:
 // - every hand-read header answers with a piece of what it was given;
+// - the organiser's reason, category and desk view are read whatever they
+//   hold, and two calls are exported under one name only when they are one;
 // - the form collector keeps the log whole up to its limit and refuses it
 //   beyond, whatever the chunks it arrives in;
-// - a file is refused with a reason, or read into a receipt whose JSON
+// - a file is refused with a reason, or read into a receipt that keeps at
+//   most kNotesKept notes of each kind and counts them all, whose JSON
 //   parses with the reading's numbers, whose summary reads back the same,
-//   and whose pages (receipt, received list, organiser's desk) get no markup
-//   from any text of the log or the form.
+//   and whose pages (receipt, received list, organiser's desk and the
+//   submission's page) get no markup from any text of the log or the form.
 // A broken invariant aborts, which libFuzzer reports as a finding.
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -18,7 +22,9 @@
 #include <string_view>
 #include <vector>
 
+#include "adjudication/contest_categories.h"
 #include "fuzz_invariants.h"
+#include "serve/check_run.h"
 #include "serve/organiser_pages.h"
 #include "serve/public_pages.h"
 #include "serve/receipt.h"
@@ -63,16 +69,34 @@ void CheckHeaders(const std::vector<std::string_view>& lines) {
     }
     const std::string name = DownloadName(lines[1], 7);
     Require(name.find_first_of("/\\\"; ") == std::string::npos, "a download's name is plain");
+
+    // The organiser's fields.
+    const auto reasonRead = ReadReason(lines[2]);
+    if (const auto* reason = std::get_if<std::string>(&reasonRead)) {
+        Require(!reason->empty() && reason->size() <= 500 && Inside(lines[2], *reason),
+                "a reason is what was given");
+    }
+    const auto category =
+        CategoryFromForm({std::string(lines[3]), std::string(lines[4]), std::string(lines[5])},
+                         adjudication::BuiltInCategories());
+    if (const auto* set = std::get_if<std::string>(&category)) {
+        Require(std::count(set->begin(), set->end(), ' ') == 2, "a category of three parts");
+    }
+    ReadDeskView(lines[3], lines[4], lines[5]);
+    const std::string first = ExportName(lines[0], 1);
+    const std::string second = ExportName(lines[1], 2);
+    Require(first.find('/') == std::string::npos && !first.starts_with(".") && first.size() <= 120,
+            "an export's name is a plain file name");
+    Require(first != second || lines[0] == lines[1], "two calls, two export names");
 }
 
 void CheckCollector(std::string_view log) {
-    const auto now = UploadFormCollector::Clock::now();
-    UploadFormCollector form(kLimit, now + std::chrono::hours(1));
+    UploadFormCollector form(kLimit);
     form.BeginField("log");
     bool going = true;
     for (std::size_t at = 0, step = 1; going && at < log.size();
          at += step, step = step * 3 % 17 + 1) {
-        going = form.Append(log.substr(at, step), now);
+        going = form.Append(log.substr(at, step));
     }
     if (log.size() <= kLimit) {
         Require(going && form.File() == log, "a log within the limit is kept whole");
@@ -114,14 +138,21 @@ Pages PagesOf(const UploadReading& reading, const std::string& email) {
     row.category = reading.category;
     row.email = email;
     row.summary = SummaryJson(reading);
+    row.categorySet = reading.category;
+    const OrganiserAction action{1,    "2024-05-19T12:00:00Z", OrganiserAction::kSetCategory,
+                                 2,    reading.call,           reading.category,
+                                 email};
     Desk desk;
     desk.contestName = "ZELK";
     desk.submissions = {row};
-    return {ReceiptPage(receipt, "ZELK"), ReceivedPage({row}, "ZELK"), DeskPage(desk)};
+    desk.actions = {action};
+    return {ReceiptPage(receipt, "ZELK"), ReceivedPage({row}, "ZELK"),
+            DeskPage(desk) + ReceiptPage(receipt, "ZELK", true, reading.call) +
+                SubmissionPage(row, {action}, adjudication::BuiltInCategories(), "f", "")};
 }
 
 void CheckReading(std::string_view log, const std::string& email) {
-    auto read = ReadUpload(log, "ZELK");
+    auto read = ReadUpload(log, ContestNames{"ZELK", {"ZELK-CW"}});
     if (auto* refusal = std::get_if<Refusal>(&read)) {
         Require(!refusal->reason.empty(), "a refusal says why");
         return;
@@ -129,20 +160,33 @@ void CheckReading(std::string_view log, const std::string& email) {
     const UploadReading& reading = std::get<UploadReading>(read);
     Require(!reading.call.empty(), "a log taken names its call");
     Require(reading.qsos >= 0 && reading.score >= 0, "counts are not negative");
+    Require(reading.unreadable.size() <= kNotesKept && reading.warnings.size() <= kNotesKept &&
+                reading.unreadableCount >= static_cast<int64_t>(reading.unreadable.size()) &&
+                reading.warningCount >= static_cast<int64_t>(reading.warnings.size()),
+            "the notes kept are the first, and all are counted");
+    for (const auto* notes : {&reading.unreadable, &reading.warnings}) {
+        for (const LineNote& note : *notes) {
+            Require(note.text.size() <= kNoteCharacters + 3, "a note is cut to its length");
+        }
+    }
 
     Receipt receipt;
     receipt.reading = reading;
     const auto json = nlohmann::json::parse(ReceiptJson(receipt), nullptr, false);
     Require(!json.is_discarded(), "the receipt is JSON");
     Require(json["qsos"] == reading.qsos && json["score"] == reading.score &&
-                json["unreadable_lines"].size() == reading.unreadable.size(),
+                json["unreadable_lines"].size() == reading.unreadable.size() &&
+                json["unreadable_count"] == reading.unreadableCount &&
+                json["warning_count"] == reading.warningCount,
             "the receipt holds the reading's numbers");
     const UploadReading back =
         ReadingFromSummary(reading.call, reading.category, SummaryJson(reading));
     Require(back.qsos == reading.qsos && back.score == reading.score &&
                 back.claimedScore == reading.claimedScore &&
                 back.unreadable.size() == reading.unreadable.size() &&
-                back.warnings.size() == reading.warnings.size(),
+                back.warnings.size() == reading.warnings.size() &&
+                back.unreadableCount == reading.unreadableCount &&
+                back.warningCount == reading.warningCount,
             "the stored summary reads back as the reading");
 
     const Pages pages = PagesOf(reading, email);

@@ -15,7 +15,7 @@ packages=(
   build-essential cmake ninja-build pkg-config git
   googletest libgtest-dev libgmock-dev libbenchmark-dev
   libcli11-dev nlohmann-json3-dev libtomlplusplus-dev
-  libcpp-httplib-dev libsqlite3-dev libssl-dev
+  libcpp-httplib-dev libboost-dev libsqlite3-dev libssl-dev
   libgmime-3.0-dev libcurl4-openssl-dev python3-aiosmtpd dovecot-imapd openssl
   clang llvm libclang-rt-14-dev clang-format
   g++-mingw-w64-i686 binutils-mingw-w64-i686

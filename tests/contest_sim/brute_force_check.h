@@ -1,9 +1,10 @@
 // The rules of the organiser's check applied by brute force to the files a
-// simulated contest wrote, read back with zelk's own Cabrillo reader: which
-// log of each call is used, each log's clock correction, the status of
-// every line, each entrant's category, checked score and place. Plain
-// searches, and every decision expected to have one candidate only: the
-// simulator places its faults so that they do.
+// simulated contest wrote, read back with zelk's own Cabrillo reader (the
+// lines it reads and those it reads in part): which log of each call is
+// used, each log's clock correction, the status of every line, each
+// entrant's category, checked score and place. Plain searches, and every
+// decision expected to have one candidate only: the simulator places its
+// faults so that they do.
 #pragma once
 
 #include <cstdint>
@@ -35,7 +36,14 @@ struct BruteForceResult {
     std::map<std::string, bool> categoryInCapitals;  // its category values all in capitals
     std::set<std::string> uniqueCalls;               // calls of unique lines
     int confirmedByOutOfPeriod = 0;  // confirmed lines paired with an out_of_period line
-    int unreadableLines = 0;         // in the logs used
+    std::map<std::string, int> unreadableLines;  // per log used, partly read or not
+    int partlyReadLines = 0;                     // in the logs used
+    int portableLogs = 0;              // logs used whose lines send another call than CALLSIGN:
+    int cabrillo2Logs = 0;             // logs used whose category is a CATEGORY: line
+    int newerWithoutContest = 0;       // logs used without CONTEST: over an older one of ZELK
+    int symmetricClockPairs = 0;       // two logs whose pairs are all with each other, off
+    std::set<std::string> splitCalls;  // calls without a log whose logs agree on no place
+    std::set<std::string> nearCalls;   // such calls in enough logs, near an entrant's call
 };
 
 // Fails the current test (with a message) where a rule finds two candidates.

@@ -77,15 +77,18 @@ TEST_F(ContestSimProgram, WritesTheLibrarysContestWithNewerLogsNewerOnDisk) {
     EXPECT_EQ(superseded, p.faults.resubmissions + p.faults.otherContestLogs);
 }
 
-// --organiser-rules gives each rule's fault the preset's number unless its
-// own option says otherwise; the truth file's entrant rows say what the
-// contest's entrants do.
-TEST_F(ContestSimProgram, OrganiserRulesOptionMakesThePresetsContest) {
+// --organiser-rules and --real-log-shapes give each of their faults the
+// preset's number unless its own option says otherwise; the truth file's
+// entrant rows say what the contest's entrants do.
+TEST_F(ContestSimProgram, PresetOptionsMakeThePresetsContest) {
     SimulationParameters p = WithOrganiserRules(4);
+    p.faults = WithRealLogShapes(p.faults);
     p.faults.checkLogs = 2;
+    p.faults.outOfBand = 3;
     const SimulatedContest contest = Simulate(p);
-    ASSERT_EQ(Run("--seed 4 --organiser-rules --check-logs 2 --out " + (root_ / "logs").string() +
-                  " --truth " + (root_ / "truth.tsv").string()),
+    ASSERT_EQ(Run("--seed 4 --organiser-rules --real-log-shapes --check-logs 2 --out-of-band 3 "
+                  "--out " +
+                  (root_ / "logs").string() + " --truth " + (root_ / "truth.tsv").string()),
               0)
         << Read(root_ / "stdout");
     const std::string truth = Read(root_ / "truth.tsv");
@@ -116,7 +119,8 @@ TEST_F(ContestSimProgram, OrganiserRulesOptionMakesThePresetsContest) {
                                                    e.categoryTransmitter,
                                                    std::to_string(e.checkedScore),
                                                    place,
-                                                   std::to_string(e.clockOffsetMinutes)};
+                                                   std::to_string(e.clockOffsetMinutes),
+                                                   std::to_string(e.unreadableLines)};
         EXPECT_EQ(columns, expected);
     }
     EXPECT_EQ(entrant, contest.entrants.size());

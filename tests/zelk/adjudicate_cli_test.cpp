@@ -76,7 +76,7 @@ TEST_F(Adjudicate, HandWorkedContestsGiveTheirFixtureResultsOnEveryRun) {
          "",
          {{"SP5QQ-first.log", 1715544000}},
          {"letter.txt: not read: the file has no START-OF-LOG: line",
-          "SP5QQ-first.log not used (SP5QQ.log is a newer log of SP5QQ)"}},
+          "SP5QQ-first.log not used (an older log of SP5QQ)"}},
         {"adjudicate-rules",
          " --rules contest.toml",
          {{"FF6FF-sprint.log", 1716199200}},
@@ -127,12 +127,15 @@ TEST_F(Adjudicate, HandWorkedContestsGiveTheirFixtureResultsOnEveryRun) {
 }
 
 // Without the organiser's rules and with them (a period, categories, check
-// logs, single-band entries, clocks off, logs of another contest), the
-// period given as the flags take it.
+// logs, single-band entries, clocks off, logs of another contest), and with
+// the shapes real logs hold (lines that cannot be read, frequencies in no
+// band ...), the period given as the flags take it.
 TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
     sim::SimulationParameters plain;
     plain.seed = 7;
-    for (const sim::SimulationParameters& p : {plain, sim::WithOrganiserRules(8)}) {
+    sim::SimulationParameters shapes = sim::WithOrganiserRules(9);
+    shapes.faults = sim::WithRealLogShapes(shapes.faults);
+    for (const sim::SimulationParameters& p : {plain, sim::WithOrganiserRules(8), shapes}) {
         SCOPED_TRACE(sim::CommandLine(p));
         const sim::SimulatedContest contest = sim::Simulate(p);
         fs::remove_all(root_ / "logs");
@@ -165,7 +168,9 @@ TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
             {"not_cw", "not_cw"},
             {"x_qso", "x_qso"},
             {"out_of_period", "out_of_period"},
-            {"other_band", "other_band"}};
+            {"other_band", "other_band"},
+            {"unreadable", "unreadable_matched"},
+            {"out_of_band", "out_of_band"}};
         std::map<std::string, const sim::EntrantTruth*> entrants;
         for (const sim::EntrantTruth& entrant : contest.entrants) {
             entrants[contest.files[entrant.file].name] = &entrant;
@@ -184,6 +189,8 @@ TEST_F(Adjudicate, SimulatedContestGivesTheCountsOfItsTruth) {
                 << file;
             EXPECT_EQ(entrant["clock_offset_minutes"].get<int>(),
                       entrants[file]->clockOffsetMinutes)
+                << file;
+            EXPECT_EQ(entrant["unreadable_lines"].get<uint32_t>(), entrants[file]->unreadableLines)
                 << file;
         }
         int notRead = 0;

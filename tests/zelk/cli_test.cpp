@@ -503,6 +503,20 @@ std::string Squeezed(const std::string& text) {
     return squeezed;
 }
 
+// A log has one score wherever zelk scores it by its own rules: from the
+// coordinate its lines sent, or from the same coordinate stored in the
+// contest folder, for a station west of Greenwich too (its claimed score).
+TEST_F(ZelkCli, ReportScoresTheSentCoordinateAsTheStoredOne) {
+    Init("69N46W");
+    const std::string log = Quote((kExamples / "contest" / "OX1HFH.log").string());
+    const ZelkRun sent = Zelk("report " + log + " --summary -o sent.html");
+    const ZelkRun stored = Zelk("report " + log + " -C contest --summary -o stored.html");
+    ASSERT_EQ(sent.status, 0) << sent.err;
+    ASSERT_EQ(stored.status, 0) << stored.err;
+    EXPECT_EQ(LineHolding(sent.out, "Score:"), LineHolding(stored.out, "Score:"));
+    EXPECT_TRUE(LineHolding(sent.out, "Score:").ends_with("= 1212")) << sent.out;
+}
+
 // zelk report scores by the core's rules without the plug-in: its table and
 // score must be the plug-in's, for ADIF and Cabrillo logs alike, and the
 // page must list what err.txt lists.

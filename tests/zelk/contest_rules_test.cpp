@@ -23,8 +23,10 @@ struct RulesCase {
 
 TEST(RulesFile, ReadsEveryKeyAndNamesTheFileLineAndKeyOfEachFault) {
     const std::string keys =
-        "no such key; the keys are contest, start, end, time_window, call_distance, "
-        "nil_penalty, min_appearances, overrides and the table [categories]";
+        "no such key; the keys are contest, contest_aliases, start, end, time_window, "
+        "call_distance, nil_penalty, min_appearances, overrides and the tables [categories] and "
+        "[serve]";
+    const std::string size = "must be a size from 1KiB to 256MiB, as 5242880 or \"5MiB\", not ";
     const RulesCase cases[] = {
         {"", "", [](const CheckRules& r) { EXPECT_EQ(r.contest, "ZELK"); }},
         {"contest = \"ZELK-CW\"\nstart = 2024-05-12T08:00:00+02:00\nend = \"2024-05-12T13:00Z\"\n"
@@ -100,6 +102,55 @@ TEST(RulesFile, ReadsEveryKeyAndNamesTheFileLineAndKeyOfEachFault) {
          "line 2, column 3: not TOML: a character that is not ASCII after a backslash in a "
          "\"\"\" string"},
         {"categories = 3", "line 1: categories: must be a table, [categories], not a whole number"},
+        // The names the contest also answers to, and what zelk serve takes.
+        {"contest_aliases = [\"ZELK-CW\", \"zelk test\"]\n[serve]\n"
+         "deadline = 2024-05-19T23:59:00Z\ncontact = \"contest@example.org\"\n"
+         "rules_link = \"https://example.org/rules\"\nmax_upload = \"2MiB\"\n"
+         "uploads_at_once = 2\nuploads_per_hour = 10\n"
+         "public_url = \"https://logs.example.org/\"\n",
+         "",
+         [](const CheckRules& r) {
+             EXPECT_EQ(r.contestAliases, (std::vector<std::string>{"ZELK-CW", "zelk test"}));
+             EXPECT_EQ(r.intake.deadline, kMay12 + 7 * 1440 + 23 * 60 + 59);
+             EXPECT_EQ(r.intake.contact, "contest@example.org");
+             EXPECT_EQ(r.intake.rulesLink, "https://example.org/rules");
+             EXPECT_EQ(r.intake.maxUploadBytes, 2u << 20);
+             EXPECT_EQ(r.intake.uploadsAtOnce, 2);
+             EXPECT_EQ(r.intake.uploadsPerHour, 10);
+             EXPECT_EQ(r.intake.publicUrl, "https://logs.example.org/");
+         }},
+        {"[serve]\nmax_upload = 4096", "",
+         [](const CheckRules& r) {
+             EXPECT_EQ(r.intake.maxUploadBytes, 4096u);
+             EXPECT_FALSE(r.intake.deadline);
+         }},
+        {"contest_aliases = \"ZELK-CW\"",
+         "line 1: contest_aliases: must be a list of names, such as [\"ZELK-CW\"], not a text"},
+        {"contest_aliases = [\"\"]",
+         "line 1: contest_aliases: the contest's name must not be empty"},
+        {"[serve]\ndeadline = 2024-05-19",
+         "line 2: serve.deadline: must be a date and time, UTC, as 2024-05-12T06:00:00Z or "
+         "\"2024-05-12T06:00\", not a date without a time"},
+        {"[serve]\ncontact = \"contest at example.org\"",
+         "line 2: serve.contact: \"contest at example.org\" is no e-mail address such as "
+         "contest@example.org"},
+        {"[serve]\nrules_link = \"javascript:alert(1)\"",
+         "line 2: serve.rules_link: \"javascript:alert(1)\" is no web address such as "
+         "https://example.org/rules"},
+        {"[serve]\nrules_link = \"https://example.org/\\\"x\"",
+         "line 2: serve.rules_link: \"https://example.org/\"x\" is no web address such as "
+         "https://example.org/rules"},
+        {"[serve]\nmax_upload = \"5GiB\"", "line 2: serve.max_upload: " + size + "\"5GiB\""},
+        {"[serve]\nmax_upload = 512", "line 2: serve.max_upload: " + size + "512 bytes"},
+        {"[serve]\nuploads_at_once = 0",
+         "line 2: serve.uploads_at_once: must be a whole number from 1 to 10000, not 0"},
+        {"[serve]\nthreads = 4",
+         "line 2: serve.threads: no such key of [serve]; the keys are deadline, contact, "
+         "rules_link, public_url, max_upload, uploads_at_once and uploads_per_hour"},
+        {"[serve]\npublic_url = \"logs.example.org\"",
+         "line 2: serve.public_url: \"logs.example.org\" is no web address such as "
+         "https://logs.example.org/"},
+        {"serve = 1", "line 1: serve: must be a table, [serve], not a whole number"},
     };
     const fs::path file = fs::path("rules") / "contest.toml";
     for (const RulesCase& c : cases) {

@@ -3,13 +3,26 @@
 
 namespace zelk::sim {
 
-const AmateurBand* CategoryBandOf(int32_t kHz) {
-    for (const AmateurBand& band : kCategoryBands) {
+namespace {
+
+template <std::size_t N>
+const AmateurBand* BandOf(const std::array<AmateurBand, N>& bands, int32_t kHz) {
+    for (const AmateurBand& band : bands) {
         if (band.lowKHz <= kHz && kHz <= band.highKHz) {
             return &band;
         }
     }
     return nullptr;
+}
+
+}  // namespace
+
+const AmateurBand* CategoryBandOf(int32_t kHz) {
+    return BandOf(kCategoryBands, kHz);
+}
+
+const AmateurBand* AmateurBandOf(int32_t kHz) {
+    return BandOf(kAmateurBands, kHz);
 }
 
 int32_t GroupMHz(int32_t kHz) {

@@ -1,10 +1,14 @@
 // The builder of a simulated contest, shared by the files that hold its
 // steps: contest_builder.cpp (stations, true contacts, the logs' order and
 // the plain statuses), fault_placement.cpp (the faults of the check's own
-// rules) and period_and_clocks.cpp (out-of-period contacts and the clock
-// rule's pairs).
+// rules), period_and_clocks.cpp (out-of-period contacts and the clock
+// rule's pairs) and real_log_shapes.cpp (lines that cannot be read,
+// frequencies in no band, calls sent otherwise than CALLSIGN: says, near
+// calls, stations without a log copied at several places, symmetric clock
+// pairs).
 #pragma once
 
+#include <functional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -36,6 +40,12 @@ class Builder {
     void BalanceClockPairs();
     void AddOutOfPeriodContacts();
 
+    // real_log_shapes.cpp
+    void ChooseSentCalls();
+    void AddSymmetricClockPairs();
+    void AddShapeContacts();
+    void PlaceShapeFaults();
+
   private:
     uint32_t RandomBand() { return m_random.Below(static_cast<uint32_t>(m_p.bandsKHz.size())); }
     int32_t TrueMinute();
@@ -55,6 +65,9 @@ class Builder {
     void AddCleanPair(uint32_t entrant);
 
     uint32_t NextCandidate(bool takesPair);
+    // The next fault contact that fits, taking its clean pair; the ones
+    // passed over stay for later faults.
+    uint32_t NextCandidateWhere(const std::function<bool(uint32_t)>& fits);
     struct CopierAndPartner {
         Side& copier;
         Side& partner;
@@ -63,6 +76,20 @@ class Builder {
     void AddRepeat(bool oneSided);
     uint32_t MiscopySerial(uint32_t sent);
     void MiscopyCoordinate(const Station& worked, Side& copier);
+
+    void PlaceBustedCall(uint32_t contact, uint32_t side, const std::string& busted);
+
+    // real_log_shapes.cpp
+    bool Ordinary(uint32_t entrant) const;
+    bool AloneInTime(uint32_t contact) const;
+    void MakePortable(std::vector<uint32_t>& ordinary);
+    void MakeNearCall(std::vector<uint32_t>& ordinary, std::vector<uint32_t>& stations);
+    void AddNearCallClaim(const Model::NearCall& near);
+    void PlaceUnreadableLines();
+    void PlaceOutOfBand();
+    void PlaceDissents();
+    void PlaceSplits();
+    void PlaceClaims();
 
     void AddOutsideThePeriod(int ordinal);
     void AddAcrossAnEdge();
@@ -84,6 +111,7 @@ class Builder {
     std::size_t m_nextCandidate = 0;
     std::size_t m_trueContacts = 0;
     uint32_t m_plainEntrants = 0;
+    uint32_t m_reservedCallId = 0;  // ids of calls in the near-call index that no station has
 };
 
 }  // namespace zelk::sim

@@ -19,7 +19,8 @@ void ClockPairs::Count(const Model& model) {
         if (a >= model.entrants || b >= model.entrants) {
             continue;
         }
-        const bool clean = model.Plain(contact.sides[0]) && model.Plain(contact.sides[1]);
+        const bool clean =
+            model.Plain(contact.sides[0]) && model.Plain(contact.sides[1]) && Seen(model, a, b);
         for (const auto& [own, other] : {std::pair{a, b}, std::pair{b, a}}) {
             if (model.CorrectedClock(other)) {
                 ++m_far[own];
@@ -37,10 +38,14 @@ bool ClockPairs::Holds(const Model& model, uint32_t entrant, int32_t near, int32
     return far == 0 || near >= far + 2;
 }
 
+bool ClockPairs::Seen(const Model& model, uint32_t a, uint32_t b) {
+    return !model.Portable(a) && !model.Portable(b);
+}
+
 bool ClockPairs::MayTake(const Model& model, const Contact& contact) const {
     const uint32_t a = contact.sides[0].station;
     const uint32_t b = contact.sides[1].station;
-    if (!m_active || a >= model.entrants || b >= model.entrants) {
+    if (!m_active || a >= model.entrants || b >= model.entrants || !Seen(model, a, b)) {
         return true;
     }
     for (const auto& [own, other] : {std::pair{a, b}, std::pair{b, a}}) {
@@ -54,7 +59,7 @@ bool ClockPairs::MayTake(const Model& model, const Contact& contact) const {
 void ClockPairs::Take(const Model& model, const Contact& contact) {
     const uint32_t a = contact.sides[0].station;
     const uint32_t b = contact.sides[1].station;
-    if (!m_active || a >= model.entrants || b >= model.entrants) {
+    if (!m_active || a >= model.entrants || b >= model.entrants || !Seen(model, a, b)) {
         return;
     }
     for (const auto& [own, other] : {std::pair{a, b}, std::pair{b, a}}) {

@@ -8,7 +8,10 @@
 //   (near pairs: within the window), so its median stays among the near.
 // A clean pair is a contact between two entrants that both log, in CW, each
 // side copied right, neither a repeat nor out of the period nor on another
-// band. Far pairs are counted whatever they are.
+// band. Far pairs are counted whatever they are. A portable entrant's pairs
+// are not counted as clean: whether the clock rule matches a partner's copy
+// with the call sent or with CALLSIGN:, the others' medians hold (and it
+// works no log whose clock is off).
 #pragma once
 
 #include <cstdint>
@@ -44,6 +47,9 @@ class ClockPairs {
     bool Holds(const Model& model, uint32_t entrant, int32_t near, int32_t far) const;
 
   private:
+    // Whether the pairs of a and b are counted as clean.
+    static bool Seen(const Model& model, uint32_t a, uint32_t b);
+
     bool m_active = false;
     std::vector<int32_t> m_near;
     std::vector<int32_t> m_far;

@@ -22,15 +22,19 @@ void Builder::MakeStations() {
     m_model.stations = sim::MakeStations(m_random, m_p.stations, PolarCount(m_p.stations), m_index);
     m_model.entrants = static_cast<uint32_t>(m_p.logs);
     m_model.uniqueEnd = m_model.entrants + static_cast<uint32_t>(f.uniqueStations);
-    m_plainEntrants = m_model.entrants - static_cast<uint32_t>(f.resubmissions);
+    m_plainEntrants = m_model.entrants - static_cast<uint32_t>(TwoLogEntrants(f));
     m_model.plainEntrants = m_plainEntrants;
+    m_model.splitStart = static_cast<uint32_t>(m_p.stations - f.noLogSplits);
     m_model.logs.resize(m_model.stations.size());
+    m_reservedCallId = static_cast<uint32_t>(m_model.stations.size());
 }
 
 void Builder::MakeTrueContacts() {
+    // Worked at random: all but the few-times-worked stations, the split
+    // ones and the symmetric clock pairs, whose contacts are made for them.
     std::vector<uint32_t> active;
-    for (uint32_t s = 0; s < m_model.stations.size(); ++s) {
-        if (s < m_model.entrants || s >= m_model.uniqueEnd) {
+    for (uint32_t s = 0; s < m_model.splitStart; ++s) {
+        if ((s < m_model.entrants && !m_model.Isolated(s)) || s >= m_model.uniqueEnd) {
             active.push_back(s);
         }
     }
@@ -46,7 +50,8 @@ void Builder::MakeTrueContacts() {
         }
     }
     // Stations without a log: the few-times-worked ones with 1 .. min-1
-    // entrants, every other one with at least min. Entrants who send two
+    // entrants, the split ones with exactly 2 * SplitHalf, every other one
+    // with at least min. Entrants who send two
     // logs are left out, so that counting either of their files gives the
     // same number, and so are check logs, so that counting them or not does.
     for (uint32_t s = m_model.entrants; s < m_model.stations.size(); ++s) {
@@ -54,7 +59,8 @@ void Builder::MakeTrueContacts() {
         const std::size_t wanted =
             s < m_model.uniqueEnd
                 ? 1 + m_random.Below(static_cast<uint32_t>(m_p.minAppearances - 1))
-                : static_cast<std::size_t>(m_p.minAppearances);
+            : s >= m_model.splitStart ? static_cast<std::size_t>(2 * SplitHalf(m_p.minAppearances))
+                                      : static_cast<std::size_t>(m_p.minAppearances);
         while (partners.size() < wanted) {
             const uint32_t e = m_random.Below(m_plainEntrants);
             if (std::find(partners.begin(), partners.end(), e) == partners.end() &&
@@ -66,6 +72,7 @@ void Builder::MakeTrueContacts() {
             m_appearances.push_back(static_cast<uint32_t>(partners.size()));
         }
     }
+    AddSymmetricClockPairs();
     BalanceClockPairs();
     m_trueContacts = m_model.contacts.size();
 }
@@ -103,7 +110,9 @@ void Builder::SetPlainStatuses() {
             Side& side = contact.sides[s];
             const Side& other = contact.sides[s ^ 1];
             const uint32_t partner = other.station;
-            if (!contact.cw) {
+            if (side.broken != Broken::None) {
+                side.status = LineStatus::Unreadable;
+            } else if (!contact.cw) {
                 side.status = LineStatus::NotCw;
             } else if (contact.xQso && s == 0) {
                 side.status = LineStatus::XQso;
@@ -145,6 +154,13 @@ uint64_t Builder::Key(uint32_t a, uint32_t b, uint32_t band) {
 
 bool Builder::MayWork(uint32_t a, uint32_t b) const {
     if (m_model.ClockErrorOf(a) != 0 && m_model.ClockErrorOf(b) != 0) {
+        return false;
+    }
+    // A symmetric clock pair's contacts are made for it alone; a portable
+    // entrant, whose pairs the clock rule may not see, works no clock off.
+    if (m_model.Isolated(a) || m_model.Isolated(b) ||
+        (m_model.Portable(a) && m_model.ClockErrorOf(b) != 0) ||
+        (m_model.Portable(b) && m_model.ClockErrorOf(a) != 0)) {
         return false;
     }
     return !(m_model.CorrectedClock(a) && m_model.SingleBand(b)) &&
@@ -245,9 +261,11 @@ void BuildContest(Model& model, Random& random) {
     Builder builder(model, random);
     builder.MakeStations();
     ChooseEntrantSetups(model, random);
+    builder.ChooseSentCalls();
     builder.MakeTrueContacts();
     builder.ChooseFaultContacts();
     builder.AddExtraContacts();
+    builder.AddShapeContacts();
     builder.AddOutOfPeriodContacts();
     builder.OrderLogs();
     builder.SetPlainStatuses();

@@ -12,13 +12,14 @@ namespace {
 
 constexpr int kOlderLogPercent = 70;  // a superseded log holds this share of the newer one
 
+// The logger's claim: its readable CW QSO: lines as logged.
 int64_t ScoreOf(const Model& model, uint32_t station, const std::vector<uint32_t>& entries) {
     std::vector<ClaimedContact> contacts;
     contacts.reserve(entries.size());
     for (uint32_t entry : entries) {
         const Contact& contact = model.contacts[entry >> 1];
         const Side& side = model.SideOf(entry);
-        if (!contact.cw || (contact.xQso && (entry & 1) == 0)) {
+        if (!contact.cw || (contact.xQso && (entry & 1) == 0) || side.broken != Broken::None) {
             continue;
         }
         const Station& worked = model.stations[model.PartnerOf(entry).station];
@@ -52,17 +53,21 @@ std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
         }
     };
     for (uint32_t e = 0; e < model.entrants; ++e) {
-        const Station& station = model.stations[e];
+        const std::string& call = model.HeaderCall(e);
+        const EntrantSetup& setup = model.setups[e];
         logged(e);
         const WriterStyle style = ChooseStyle(random, e);
         PendingFile log;
-        log.file.call = station.call;
-        log.file.bytes =
-            WriteCabrillo(model, e, entries, style, ScoreOf(model, e, entries), clock, lineNumbers);
+        log.file.call = call;
+        log.file.bytes = WriteCabrillo(model, e, entries, style, setup.contest,
+                                       ScoreOf(model, e, entries), clock, lineNumbers);
         log.truth.reserve(entries.size());
-        const std::string clockNote = ClockNote(model.setups[e]);
+        const std::string clockNote = ClockNote(setup);
         for (std::size_t i = 0; i < entries.size(); ++i) {
             const Side& side = model.SideOf(entries[i]);
+            if (side.broken == Broken::Time) {
+                continue;  // not even partly read: no row (EntrantTruth::unreadableLines counts it)
+            }
             std::string note = model.notes[side.note];
             if (!clockNote.empty()) {
                 note += (note.empty() ? "" : "; ") + clockNote;
@@ -70,13 +75,13 @@ std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
             log.truth.push_back({0, lineNumbers[i], side.status, std::move(note)});
         }
         if (e < model.plainEntrants) {
-            log.file.name = LogFileName(station.call, style);
+            log.file.name = LogFileName(call, style);
             files.push_back(std::move(log));
-            if (model.setups[e].otherContestLog) {
+            if (setup.otherContestLog) {
                 // The same entrant's log of another contest, sent later.
                 PendingFile other;
-                other.file.call = station.call;
-                other.file.name = LogFileName(station.call, style, "-cqww");
+                other.file.call = call;
+                other.file.name = LogFileName(call, style, "-cqww");
                 other.file.bytes = WriteOtherContestLog(model, e, style, clock, random);
                 other.file.status = FileStatus::Superseded;
                 other.file.note = "a log of another contest (" + std::string(kOtherContest) +
@@ -87,15 +92,18 @@ std::vector<PendingFile> WriteFiles(const Model& model, Random& random) {
             continue;
         }
         // An entrant who sent the log twice: the older holds its first part.
-        log.file.name = LogFileName(station.call, style, "-2");
+        log.file.name = LogFileName(call, style, "-2");
         entries.resize(std::max<std::size_t>(1, entries.size() * kOlderLogPercent / 100));
         PendingFile older;
-        older.file.call = station.call;
-        older.file.name = LogFileName(station.call, style);
-        older.file.bytes =
-            WriteCabrillo(model, e, entries, style, ScoreOf(model, e, entries), clock, lineNumbers);
+        older.file.call = call;
+        older.file.name = LogFileName(call, style);
+        older.file.bytes = WriteCabrillo(model, e, entries, style, setup.olderLogContest,
+                                         ScoreOf(model, e, entries), clock, lineNumbers);
         older.file.status = FileStatus::Superseded;
-        older.file.note = "an older log of " + station.call + "; " + log.file.name + " is used";
+        older.file.note = "an older log of " + call + "; " + log.file.name + " is used";
+        if (setup.contest != setup.olderLogContest) {
+            older.file.note += " (it says CONTEST: ZELK, the newer none)";
+        }
         newer.emplace_back(files.size(), files.size() + 1);
         files.push_back(std::move(older));
         files.push_back(std::move(log));

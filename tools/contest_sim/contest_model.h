@@ -3,6 +3,7 @@
 // sides as each logs it, and each station's log in its own order.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -29,11 +30,28 @@ inline int32_t ShortestRepeatGap(const SimulationParameters& p) {
     return 2 * p.timeWindowMinutes + 2 * ClockError(p) + 1;
 }
 
+// The entrants who send an older and a newer log.
+inline int TwoLogEntrants(const FaultCounts& f) {
+    return f.resubmissions + f.newerWithoutContest;
+}
+
+// Every fourth entrant writes its log as the plug-in does (ChooseStyle).
+inline bool PluginLayout(uint32_t entrant) {
+    return entrant % 4 == 0;
+}
+
+// How many logs copy each of the two coordinates of a station split on its
+// coordinate: two each at least, and together min-appearances.
+inline int SplitHalf(int minAppearances) {
+    return std::max(2, (minAppearances + 1) / 2);
+}
+
 // How a log writes its category lines.
 enum class CategoryText : uint8_t {
     Capitals,   // as the plug-in writes them
     MixedCase,  // "Single-Op", "40m"
     Missing,    // no CATEGORY-OPERATOR, -BAND, -POWER or -TRANSMITTER line
+    Cabrillo2,  // START-OF-LOG: 2.0 and one CATEGORY: line (EntrantSetup::categoryLine)
 };
 
 // What a log's CONTEST: line says.
@@ -54,10 +72,24 @@ struct EntrantSetup {
     int32_t clockError = 0;        // minutes its clock is ahead of the true time
     int32_t clockCorrection = 0;   // what the check takes off: the error beyond the window
     ContestTag contest = ContestTag::Zelk;
-    bool otherContestLog = false;  // also sends a newer log of another contest
+    ContestTag olderLogContest = ContestTag::Zelk;  // of the older log, when it sends two
+    bool otherContestLog = false;                   // also sends a newer log of another contest
+    std::string categoryLine;                       // the words of a Cabrillo 2.0 CATEGORY: line
+    // CALLSIGN: where its QSO lines send another call (a portable station's
+    // bare call); empty when they send this one.
+    std::string headerCall;
+    int32_t onlyPartner = -1;  // the one entrant it works (a symmetric clock pair); -1: any
 
     bool SingleBand() const { return bandHighKHz != 0; }
     bool CheckLog() const { return categoryOperator == "CHECKLOG"; }
+};
+
+// How a QSO line is written so that it cannot be read.
+enum class Broken : uint8_t {
+    None,
+    ReceivedCoordinate,  // the received coordinate lost a letter: still pairs
+    SentCoordinate,  // the sent coordinate lost a letter: still pairs, the copy of it not judged
+    Time,            // the time written "07:00": the line is not even partly read
 };
 
 struct Side {
@@ -67,6 +99,8 @@ struct Side {
     uint32_t serial = 0;        // the serial this side sent
     uint32_t copiedSerial = 0;  // the partner's serial as this side logged it; 0: right
     bool coordinateMiscopied = false;
+    Broken broken = Broken::None;  // (beside the flag above: a contest holds millions of sides)
+    uint8_t breakAt = 0;         // 0: the latitude's letter lost; 1: the longitude's (O typed as 0)
     int32_t copiedLatitude = 0;  // the partner's coordinate as logged, when miscopied
     int32_t copiedLongitude = 0;
     int32_t bustedCall = -1;  // index into Model::bustedCalls: the call logged instead
@@ -97,6 +131,16 @@ struct Model {
     std::vector<std::string> bustedCalls;
     std::vector<std::string> notes{""};
     std::vector<std::vector<uint32_t>> logs;  // per station: contact * 2 + side, in log order
+    uint32_t splitStart =
+        0;  // stations [splitStart, size) are worked by few, split on a coordinate
+    // Each near-call claim: the station without a log, and the entrant one
+    // letter from it who claims a QSO.
+    struct NearCall {
+        uint32_t station = 0;
+        uint32_t claimant = 0;
+    };
+    std::vector<NearCall> nearCalls;
+    std::vector<uint32_t> claims;  // the contacts claimed by them, logged by side 0 only
 
     const Side& SideOf(uint32_t entry) const { return contacts[entry >> 1].sides[entry & 1]; }
     const Side& PartnerOf(uint32_t entry) const {
@@ -119,6 +163,18 @@ struct Model {
     }
     bool CheckLog(uint32_t station) const {
         return station < setups.size() && setups[station].CheckLog();
+    }
+    // An entrant whose QSO lines send another call than its CALLSIGN:.
+    bool Portable(uint32_t station) const {
+        return station < setups.size() && !setups[station].headerCall.empty();
+    }
+    // One of a symmetric clock pair, which works nobody else.
+    bool Isolated(uint32_t station) const {
+        return station < setups.size() && setups[station].onlyPartner >= 0;
+    }
+    // What CALLSIGN: says.
+    const std::string& HeaderCall(uint32_t station) const {
+        return Portable(station) ? setups[station].headerCall : stations[station].call;
     }
     // The side's time as the check reads it after its clock correction.
     int32_t CheckedMinute(const Side& side) const {

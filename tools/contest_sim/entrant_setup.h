@@ -10,6 +10,20 @@
 
 namespace zelk::sim {
 
+// The Cabrillo 2.0 CATEGORY: lines the entrants with such a header write,
+// in turn.
+enum class Cabrillo2Category : uint8_t {
+    SingleBandQrp,  // SINGLE-OP 80M QRP CW: a single-band entry
+    CheckLog,       // CHECKLOG
+    MultiOne,       // MULTI-ONE ALL LOW: MULTI-OP, transmitter ONE
+    MultiTwo,       // MULTI-TWO: MULTI-OP, TWO, the band and power by default
+    MultiMulti,     // MULTI-MULTI ALL LOW CW: MULTI-MULTI, UNLIMITED
+    Assisted,       // SINGLE-OP-ASSISTED ALL HIGH: an operator the check does not know
+    Count,
+};
+// How many of the entrants with a Cabrillo 2.0 header write `kind`.
+int Cabrillo2Count(const FaultCounts& faults, Cabrillo2Category kind);
+
 // Why the entrants cannot hold the roles asked for; empty when they can.
 std::string CheckEntrantRoles(const SimulationParameters& parameters);
 

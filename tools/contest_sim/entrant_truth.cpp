@@ -25,10 +25,13 @@ int64_t CheckedScore(const Model& model, uint32_t entrant) {
         if (!side.logged || !Credited(side.status)) {
             continue;
         }
-        // A credited line logged the call and the coordinate right.
+        // A credited line logged the call right, and the coordinate too but
+        // where the logs that worked a station without a log split on it.
         const Station& worked = model.stations[model.PartnerOf(entry).station];
         credited.push_back(
-            {worked.call, side.freqKHz, std::abs(worked.latitude), std::abs(worked.longitude)});
+            {worked.call, side.freqKHz,
+             std::abs(side.coordinateMiscopied ? side.copiedLatitude : worked.latitude),
+             std::abs(side.coordinateMiscopied ? side.copiedLongitude : worked.longitude)});
     }
     const Station& own = model.stations[entrant];
     const int64_t score =
@@ -36,10 +39,31 @@ int64_t CheckedScore(const Model& model, uint32_t entrant) {
     return std::max<int64_t>(0, score - int64_t{model.parameters.nilPenalty} * 50 * nils);
 }
 
-std::string Note(const EntrantSetup& setup) {
+uint32_t UnreadableLines(const Model& model, uint32_t entrant) {
+    uint32_t lines = 0;
+    for (uint32_t entry : model.logs[entrant]) {
+        const Side& side = model.SideOf(entry);
+        lines += side.logged && side.broken != Broken::None;
+    }
+    return lines;
+}
+
+std::string Note(const Model& model, uint32_t entrant) {
+    const EntrantSetup& setup = model.setups[entrant];
     std::vector<std::string> parts;
+    if (setup.onlyPartner >= 0) {
+        parts.push_back("worked only " +
+                        model.stations[static_cast<uint32_t>(setup.onlyPartner)].call);
+    }
     if (setup.clockError != 0) {
         parts.push_back(ClockNote(setup));
+    }
+    if (model.Portable(entrant)) {
+        parts.push_back("CALLSIGN: " + setup.headerCall + ", every line sends " +
+                        model.stations[entrant].call);
+    }
+    if (setup.categoryText == CategoryText::Cabrillo2) {
+        parts.push_back("a Cabrillo 2.0 header: CATEGORY: " + setup.categoryLine);
     }
     if (setup.CheckLog()) {
         parts.push_back("a check log: no place");
@@ -58,6 +82,9 @@ std::string Note(const EntrantSetup& setup) {
         parts.push_back(std::string("also sent a newer log of ") + std::string(kOtherContest) +
                         "; this one says " +
                         (setup.contest == ContestTag::Missing ? "no CONTEST:" : "CONTEST: zelk"));
+    }
+    if (entrant >= model.plainEntrants && setup.contest != setup.olderLogContest) {
+        parts.push_back("its newer log has no CONTEST:, the older says CONTEST: ZELK");
     }
     if (setup.contest == ContestTag::Other) {
         parts.push_back("its log names CONTEST: " + std::string(kOtherContest) +
@@ -92,7 +119,8 @@ std::vector<EntrantTruth> FindEntrantTruths(const Model& model) {
         t.categoryTransmitter = setup.categoryTransmitter;
         t.checkedScore = CheckedScore(model, e);
         t.clockOffsetMinutes = setup.clockCorrection;
-        t.note = Note(setup);
+        t.unreadableLines = UnreadableLines(model, e);
+        t.note = Note(model, e);
     }
     PlaceInCategories(entrants);
     return entrants;

@@ -15,7 +15,7 @@ void Builder::ChooseFaultContacts() {
         const Contact& contact = m_model.contacts[c];
         if (contact.sides[0].station < m_model.entrants &&
             contact.sides[1].station < m_model.entrants && m_model.Plain(contact.sides[0]) &&
-            m_model.Plain(contact.sides[1])) {
+            m_model.Plain(contact.sides[1]) && !m_model.Isolated(contact.sides[0].station)) {
             m_candidates.push_back(c);
         }
     }
@@ -50,14 +50,7 @@ void Builder::PlaceCopyingFaults() {
         if (!busted) {
             continue;
         }
-        m_model.bustedCalls.push_back(*busted);
-        Side& copier = m_model.contacts[c].sides[s];
-        Side& partner = m_model.contacts[c].sides[s ^ 1];
-        copier.bustedCall = static_cast<int32_t>(m_model.bustedCalls.size() - 1);
-        copier.status = LineStatus::BustedCall;
-        copier.note = m_model.Note("logged " + *busted + " for " + Call(partner));
-        partner.status = LineStatus::PartnerBustedCall;
-        partner.note = m_model.Note(Call(copier) + " logged " + *busted);
+        PlaceBustedCall(c, s, *busted);
         ++i;
     }
     for (int i = 0; i < f.bustedSerials; ++i) {
@@ -82,6 +75,20 @@ void Builder::PlaceCopyingFaults() {
         copier.status = LineStatus::Nil;
         copier.note = m_model.Note("not in " + Call(partner) + "'s log");
     }
+    PlaceShapeFaults();
+}
+
+// Side `side` of the contact logged `busted` for the partner's call, and
+// copied the partner's exchange right.
+void Builder::PlaceBustedCall(uint32_t contact, uint32_t side, const std::string& busted) {
+    m_model.bustedCalls.push_back(busted);
+    Side& copier = m_model.contacts[contact].sides[side];
+    Side& partner = m_model.contacts[contact].sides[side ^ 1];
+    copier.bustedCall = static_cast<int32_t>(m_model.bustedCalls.size() - 1);
+    copier.status = LineStatus::BustedCall;
+    copier.note = m_model.Note("logged " + busted + " for " + Call(partner));
+    partner.status = LineStatus::PartnerBustedCall;
+    partner.note = m_model.Note(Call(copier) + " logged " + busted);
 }
 
 // The next fault contact; one whose clean pair the fault spoils only where
@@ -103,6 +110,20 @@ uint32_t Builder::NextCandidate(bool takesPair) {
             return c;
         }
     }
+}
+
+uint32_t Builder::NextCandidateWhere(const std::function<bool(uint32_t)>& fits) {
+    for (std::size_t i = m_nextCandidate; i < m_candidates.size(); ++i) {
+        const Contact& contact = m_model.contacts[m_candidates[i]];
+        if (fits(m_candidates[i]) && m_clockPairs.MayTake(m_model, contact)) {
+            m_clockPairs.Take(m_model, contact);
+            std::swap(m_candidates[i], m_candidates[m_nextCandidate]);
+            return m_candidates[m_nextCandidate++];
+        }
+    }
+    throw std::invalid_argument(
+        "the contest has too few contacts between two entrants that fit the shapes asked for; "
+        "ask for more contacts or fewer shapes");
 }
 
 Builder::CopierAndPartner Builder::NextCopierAndPartner() {

@@ -133,11 +133,12 @@ class CabrilloText {
 
 // The CONTEST: line and the category lines, as the entrant's logger writes
 // them. The plug-in writes every category tag; other loggers leave out a
-// transmitter of ONE.
-void WriteHeadTags(CabrilloText& text, const EntrantSetup& setup, std::string_view call,
-                   bool plugin) {
-    text.Tag("START-OF-LOG", "3.0");
-    switch (setup.contest) {
+// transmitter of ONE; a logger of Cabrillo 2.0 writes one CATEGORY: line.
+void WriteHeadTags(CabrilloText& text, const EntrantSetup& setup, ContestTag contest,
+                   std::string_view call, bool plugin) {
+    const bool version2 = setup.categoryText == CategoryText::Cabrillo2;
+    text.Tag("START-OF-LOG", version2 ? "2.0" : "3.0");
+    switch (contest) {
         case ContestTag::Zelk:
             text.Tag("CONTEST", "ZELK");
             break;
@@ -151,6 +152,10 @@ void WriteHeadTags(CabrilloText& text, const EntrantSetup& setup, std::string_vi
             break;
     }
     text.Tag("CALLSIGN", call);
+    if (version2) {
+        text.Tag("CATEGORY", setup.categoryLine);
+        return;
+    }
     const bool written = setup.categoryText != CategoryText::Missing;
     auto tag = [&](std::string_view name, const std::string& value) {
         text.Tag(name, setup.categoryText == CategoryText::MixedCase ? MixedCase(value) : value);
@@ -167,6 +172,21 @@ void WriteHeadTags(CabrilloText& text, const EntrantSetup& setup, std::string_vi
                                setup.categoryText == CategoryText::MixedCase))) {
         tag("CATEGORY-TRANSMITTER", setup.categoryTransmitter);
     }
+}
+
+// A coordinate written with a letter lost, so that no coordinate is left:
+// the latitude's N or S ("5537O"), or the longitude's O typed as a zero
+// ("55N370") or W left out ("33S70").
+std::string BrokenCoordinate(std::string_view text, uint8_t at) {
+    std::string broken(text);
+    if (at == 0) {
+        broken.erase(broken.find_first_of("NS"), 1);
+    } else if (broken.back() == 'O') {
+        broken.back() = '0';
+    } else {
+        broken.pop_back();
+    }
+    return broken;
 }
 
 }  // namespace
@@ -190,6 +210,11 @@ LineFields FieldsOf(const Model& model, uint32_t entry) {
                      : worked.coordinate,
                  contact.cw,
                  contact.xQso && (entry & 1) == 0};
+    if (side.broken == Broken::ReceivedCoordinate) {
+        f.receivedCoordinate = BrokenCoordinate(f.receivedCoordinate, side.breakAt);
+    } else if (side.broken == Broken::SentCoordinate) {
+        f.ownCoordinate = BrokenCoordinate(f.ownCoordinate, side.breakAt);
+    }
     return f;
 }
 
@@ -247,14 +272,14 @@ std::string LogFileName(std::string_view call, const WriterStyle& style, std::st
 
 std::string WriteCabrillo(const Model& model, uint32_t station,
                           const std::vector<uint32_t>& entries, const WriterStyle& style,
-                          int64_t claimedScore, const ContestClock& clock,
+                          ContestTag contest, int64_t claimedScore, const ContestClock& clock,
                           std::vector<uint32_t>& lineNumbers) {
-    const std::string& call = model.stations[station].call;
+    const std::string& call = model.HeaderCall(station);
     const std::string score = std::to_string(claimedScore);
     const bool plugin = style.layout == WriterStyle::Layout::PluginColumns;
     CabrilloText text(style);
     text.Reserve(1024 + entries.size() * 96);
-    WriteHeadTags(text, model.setups[station], call, plugin);
+    WriteHeadTags(text, model.setups[station], contest, call, plugin);
     if (plugin) {
         // The plug-in's header, every tag in its order, unset ones empty.
         text.Tag("CLAIMED-SCORE", score);
@@ -280,9 +305,15 @@ std::string WriteCabrillo(const Model& model, uint32_t station,
     lineNumbers.clear();
     lineNumbers.reserve(entries.size());
     for (uint32_t entry : entries) {
-        const int32_t minute = model.SideOf(entry).minute;
+        const Side& side = model.SideOf(entry);
         lineNumbers.push_back(text.NextLine());
-        text.Qso(FieldsOf(model, entry), clock.Date(minute), clock.Time(minute));
+        std::string_view time = clock.Time(side.minute);
+        std::string colon;
+        if (side.broken == Broken::Time) {  // "07:00"
+            colon = std::string(time.substr(0, 2)) + ":" + std::string(time.substr(2));
+            time = colon;
+        }
+        text.Qso(FieldsOf(model, entry), clock.Date(side.minute), time);
     }
     text.EndOfLog();
     return text.Take();

@@ -47,7 +47,7 @@ struct LineFields {
     std::string_view mode;
     std::string_view ownCall;
     uint32_t sentSerial;
-    std::string_view ownCoordinate;
+    std::string ownCoordinate;  // as written: it may have lost a letter (Broken)
     std::string_view call;
     uint32_t receivedSerial;
     std::string receivedCoordinate;
@@ -57,10 +57,11 @@ struct LineFields {
 LineFields FieldsOf(const Model& model, uint32_t entry);
 
 // The Cabrillo file of `station` holding `entries` (contact * 2 + side, in
-// log order); lineNumbers receives the 1-based line of each entry.
+// log order), with the CONTEST: line `contest` gives; lineNumbers receives
+// the 1-based line of each entry.
 std::string WriteCabrillo(const Model& model, uint32_t station,
                           const std::vector<uint32_t>& entries, const WriterStyle& style,
-                          int64_t claimedScore, const ContestClock& clock,
+                          ContestTag contest, int64_t claimedScore, const ContestClock& clock,
                           std::vector<uint32_t>& lineNumbers);
 
 // A log of another contest a fortnight before (kOtherContest: signal report

@@ -70,8 +70,11 @@ int main(int argc, char** argv) {
         "coordinates, NILs, dupes, stations that send no log, X-QSO and phone lines, a file "
         "that is not Cabrillo and an entrant who sent two logs, in known numbers; with "
         "--organiser-rules (or each of its options) also contacts out of the contest period, "
-        "categories of every kind, clocks that are off and logs of another contest. Writes the "
-        "logs into --out (dated: a newer log is newer on disk) and the status every QSO line "
+        "categories of every kind, clocks that are off and logs of another contest; with "
+        "--real-log-shapes (or each of its options) also lines that cannot be read, frequencies "
+        "in no band, portable calls, near calls, stations without a log copied at other places, "
+        "resubmissions without CONTEST:, a symmetric clock pair and Cabrillo 2.0 headers. Writes "
+        "the logs into --out (dated: a newer log is newer on disk) and the status every QSO line "
         "must get, and each entrant's category, checked score and place, into --truth.",
         "zelk-contest-sim"};
     app.allow_windows_style_options(false);
@@ -167,6 +170,34 @@ int main(int argc, char** argv) {
         {"--misnamed-logs", &FaultCounts::misnamedLogs,
          "Entrants whose only log names another contest but holds this contest's lines"},
     };
+    const Kind shapes[] = {
+        {"--unreadable-received", &FaultCounts::unreadableReceived,
+         "Lines whose received coordinate lost a letter (unreadable; the partner's line judged)"},
+        {"--unreadable-sent", &FaultCounts::unreadableSent,
+         "Lines whose sent coordinate lost a letter (unreadable; the partner's copy not judged)"},
+        {"--unreadable-x-qsos", &FaultCounts::unreadableXQsos,
+         "X-QSO: lines that cannot be read (unreadable)"},
+        {"--unreadable-times", &FaultCounts::unreadableTimes,
+         "Lines whose time cannot be read (not even partly read: no truth row)"},
+        {"--out-of-band", &FaultCounts::outOfBand,
+         "Frequencies typed with a digit lost or added, in no band (out_of_band)"},
+        {"--portable-calls", &FaultCounts::portableCalls,
+         "Entrants whose every line sends CALL/P under CALLSIGN: CALL; one partner copies CALL"},
+        {"--busted-call-exchanges", &FaultCounts::bustedCallExchanges,
+         "Busted calls whose other side miscopied the exchange (busted_exchange)"},
+        {"--no-log-dissents", &FaultCounts::noLogDissents,
+         "Stations without a log that one log copied at another coordinate (busted_exchange)"},
+        {"--no-log-splits", &FaultCounts::noLogSplits,
+         "Stations without a log copied at two coordinates by equally many logs (credited)"},
+        {"--near-call-claims", &FaultCounts::nearCallClaims,
+         "Entrants one letter from a station without a log, claiming a QSO never logged (nil)"},
+        {"--newer-without-contest", &FaultCounts::newerWithoutContest,
+         "Entrants who sent an older log with CONTEST: ZELK and a newer one without CONTEST:"},
+        {"--symmetric-clock-pairs", &FaultCounts::symmetricClockPairs,
+         "Two logs that worked only each other, one clock an hour off outside the period"},
+        {"--cabrillo2-headers", &FaultCounts::cabrillo2Headers,
+         "Logs with a Cabrillo 2.0 CATEGORY: line, each of its categories in turn"},
+    };
     using Given = std::vector<std::pair<CLI::Option*, int FaultCounts::*>>;
     auto addCounts = [&app, &f](const auto& list) {
         Given options;
@@ -184,6 +215,11 @@ int main(int argc, char** argv) {
                  "Each fault kind of the organiser's rules below in a small number (each option "
                  "below overrides it)");
     const Given givenRules = addCounts(rules);
+    bool realLogShapes = false;
+    app.add_flag("--real-log-shapes", realLogShapes,
+                 "Each shape below that real logs hold in a small number (each option below "
+                 "overrides it)");
+    const Given givenShapes = addCounts(shapes);
     app.add_option("--out", out, "Folder for the logs (made when absent; must be empty)")
         ->required();
     app.add_option("--truth", truth, "Truth file (TSV), outside --out")->required();
@@ -196,13 +232,18 @@ int main(int argc, char** argv) {
             }
         }
     }
-    if (organiserRules) {
-        const FaultCounts preset = zelk::sim::WithOrganiserRules(FaultCounts{});
-        for (const auto& [option, count] : givenRules) {
+    auto preset = [&f](const Given& given, const FaultCounts& counts) {
+        for (const auto& [option, count] : given) {
             if (option->count() == 0) {
-                f.*count = preset.*count;
+                f.*count = counts.*count;
             }
         }
+    };
+    if (organiserRules) {
+        preset(givenRules, zelk::sim::WithOrganiserRules(FaultCounts{}));
+    }
+    if (realLogShapes) {
+        preset(givenShapes, zelk::sim::WithRealLogShapes(FaultCounts{}));
     }
     p.bandsKHz.clear();
     for (double mhz : bandsMHz) {

@@ -21,14 +21,15 @@ void Builder::BalanceClockPairs() {
     if (!m_clockPairs.Active()) {
         return;
     }
+    // A symmetric clock pair's clean pairs are its own six.
     for (uint32_t e = 0; e < m_model.entrants; ++e) {
-        while (m_model.ClockErrorOf(e) != 0 &&
+        while (!m_model.Isolated(e) && m_model.ClockErrorOf(e) != 0 &&
                m_clockPairs.Near(e) < kLeastClockPairs + kSparePairs) {
             AddCleanPair(e);
         }
     }
     for (uint32_t e = 0; e < m_model.entrants; ++e) {
-        while (m_model.ClockErrorOf(e) == 0 && m_clockPairs.Far(e) > 0 &&
+        while (!m_model.Isolated(e) && m_model.ClockErrorOf(e) == 0 && m_clockPairs.Far(e) > 0 &&
                m_clockPairs.Near(e) < m_clockPairs.Far(e) + 2 + kSparePairs) {
             AddCleanPair(e);
         }
@@ -38,7 +39,8 @@ void Builder::BalanceClockPairs() {
 void Builder::AddCleanPair(uint32_t entrant) {
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         const uint32_t other = m_random.Below(m_model.entrants);
-        if (other == entrant || m_model.ClockErrorOf(other) != 0 || m_model.SingleBand(other)) {
+        if (other == entrant || m_model.ClockErrorOf(other) != 0 || m_model.SingleBand(other) ||
+            m_model.Portable(other)) {
             continue;
         }
         const uint32_t band = RandomBand();
@@ -68,7 +70,8 @@ void Builder::AddOutOfPeriodContacts() {
 void Builder::AddOutsideThePeriod(int ordinal) {
     uint32_t hourOff = m_model.entrants;
     for (uint32_t e = 0; ordinal == 0 && e < m_model.entrants; ++e) {
-        if (m_model.CorrectedClock(e) && std::abs(m_model.ClockErrorOf(e)) == 60) {
+        if (m_model.CorrectedClock(e) && std::abs(m_model.ClockErrorOf(e)) == 60 &&
+            !m_model.Isolated(e)) {
             hourOff = e;
             break;
         }

@@ -6,6 +6,7 @@
 #include <unordered_map>
 
 #include "amateur_bands.h"
+#include "clock_pairs.h"
 #include "contest_builder.h"
 #include "contest_clock.h"
 #include "contest_files.h"
@@ -55,7 +56,20 @@ std::string CheckParameters(const SimulationParameters& p) {
                       f.clocksMinutesOff,
                       f.clocksWithinWindow,
                       f.otherContestLogs,
-                      f.misnamedLogs}) {
+                      f.misnamedLogs,
+                      f.unreadableReceived,
+                      f.unreadableSent,
+                      f.unreadableXQsos,
+                      f.unreadableTimes,
+                      f.outOfBand,
+                      f.portableCalls,
+                      f.bustedCallExchanges,
+                      f.noLogDissents,
+                      f.noLogSplits,
+                      f.nearCallClaims,
+                      f.newerWithoutContest,
+                      f.symmetricClockPairs,
+                      f.cabrillo2Headers}) {
         if (count < 0) {
             return "a fault count is negative";
         }
@@ -66,16 +80,27 @@ std::string CheckParameters(const SimulationParameters& p) {
     if (p.logs < 2 || p.logs > p.stations) {
         return "the number of logs must be 2 to the number of stations";
     }
-    if (p.stations - p.logs < f.uniqueStations + f.notCabrillo) {
+    if (p.stations - p.logs <
+        f.uniqueStations + f.notCabrillo + f.noLogSplits + f.nearCallClaims + f.noLogDissents) {
         return "the stations without a log (" + std::to_string(p.stations - p.logs) +
-               ") must include the few-times-worked ones and the senders of files that are not "
-               "Cabrillo";
+               ") must include the few-times-worked ones, the senders of files that are not "
+               "Cabrillo, and one each for the splits, near calls and dissents";
     }
-    if (p.minAppearances < 1 || (f.uniqueStations > 0 && p.minAppearances < 2)) {
-        return "min-appearances must be 1 or more, 2 or more with unique stations";
+    // A call in one log only (a portable station's bare call as one partner
+    // copied it) must not stand as a station without a log.
+    if (p.minAppearances < 1 ||
+        ((f.uniqueStations > 0 || f.portableCalls > 0) && p.minAppearances < 2)) {
+        return "min-appearances must be 1 or more, 2 or more with unique stations or portable "
+               "calls";
     }
-    if (p.logs - f.resubmissions < std::max(2, p.minAppearances) || f.resubmissions >= p.logs) {
+    const int twoLogs = TwoLogEntrants(f);
+    if (p.logs - twoLogs < std::max(2, p.minAppearances) || twoLogs >= p.logs) {
         return "the entrants who send one log must be at least 2 and at least min-appearances";
+    }
+    if (f.symmetricClockPairs > 0 &&
+        (p.bandsKHz.size() < std::size_t{kLeastClockPairs} || p.timeWindowMinutes >= 59)) {
+        return "a symmetric clock pair works once on each band: it needs " +
+               std::to_string(kLeastClockPairs) + " bands or more, and a window under 59 minutes";
     }
     if (p.bandsKHz.empty() || p.bandsKHz.size() > 64) {
         return "give 1 to 64 bands";
@@ -86,12 +111,12 @@ std::string CheckParameters(const SimulationParameters& p) {
             return "each band is a distinct lower edge of 1000 to 1000000 kHz";
         }
         // The check's band is the amateur band: two of ours in one would be
-        // one band to it, and contacts beyond its edge on none.
-        const AmateurBand* amateur = CategoryBandOf(band);
+        // one band to it, and contacts beyond its edge out of band.
+        const AmateurBand* amateur = AmateurBandOf(band);
         const bool shared = std::any_of(p.bandsKHz.begin(), p.bandsKHz.end(), [&](int other) {
-            return other != band && amateur != nullptr && CategoryBandOf(other) == amateur;
+            return other != band && AmateurBandOf(other) == amateur;
         });
-        if (shared || (amateur != nullptr && band + kCwSegmentKHz > amateur->highKHz)) {
+        if (amateur == nullptr || shared || band + kCwSegmentKHz > amateur->highKHz) {
             return "each band must lie in an amateur band of its own, its lowest " +
                    std::to_string(kCwSegmentKHz) + " kHz inside it";
         }
@@ -122,7 +147,6 @@ std::string CheckParameters(const SimulationParameters& p) {
         return "the NIL penalty must be 0 to " + std::to_string(kMaxNilPenalty);
     }
     return CheckEntrantRoles(p);
-    return {};
 }
 
 int PeriodEnd(const SimulationParameters& p) {
@@ -144,6 +168,23 @@ FaultCounts WithOrganiserRules(FaultCounts f) {
     f.clocksWithinWindow = 1;
     f.otherContestLogs = 2;
     f.misnamedLogs = 1;
+    return f;
+}
+
+FaultCounts WithRealLogShapes(FaultCounts f) {
+    f.unreadableReceived = 2;
+    f.unreadableSent = 2;
+    f.unreadableXQsos = 1;
+    f.unreadableTimes = 1;
+    f.outOfBand = 2;
+    f.portableCalls = 1;
+    f.bustedCallExchanges = 1;
+    f.noLogDissents = 1;
+    f.noLogSplits = 1;
+    f.nearCallClaims = 1;
+    f.newerWithoutContest = 1;
+    f.symmetricClockPairs = 1;
+    f.cabrillo2Headers = 3;
     return f;
 }
 
@@ -186,7 +227,7 @@ SimulatedContest Simulate(const SimulationParameters& parameters) {
     contest.truth.reserve(lines);
     std::unordered_map<std::string, uint32_t> entrantOfCall;
     for (uint32_t e = 0; e < model.entrants; ++e) {
-        entrantOfCall.emplace(model.stations[e].call, e);
+        entrantOfCall.emplace(model.HeaderCall(e), e);
     }
     for (PendingFile& p : pending) {
         const uint32_t index = static_cast<uint32_t>(contest.files.size());

@@ -65,13 +65,79 @@
 //   the one used. An entrant may send only a log whose CONTEST: names another
 //   contest but that holds ZELK lines: it is checked as ZELK's. The plug-in's
 //   layout always says CONTEST: ZELK.
-// - Statuses take precedence in this order: x_qso, not_cw, out_of_period,
-//   other_band, dupe, then the pairing's. The check's own faults (busted
-//   calls and exchanges, NILs, repeats) are placed only on contacts whose two
-//   lines are neither out of the period nor on another band.
-// - No two bands of the contest lie in one of the bands above, and one that
-//   starts in one has its lowest 60 kHz (where its contacts are) inside it:
-//   the check's band is the amateur band.
+// - Statuses take precedence in this order: unreadable, x_qso, not_cw,
+//   out_of_period, out_of_band, other_band, dupe, then the pairing's. The
+//   check's own faults (busted calls and exchanges, NILs, repeats) are
+//   placed only on contacts whose two lines are neither out of the period
+//   nor on another band.
+// - Each band of the contest has its lowest 60 kHz (where its contacts are)
+//   inside an amateur band, and no two lie in one: the check's band is the
+//   amateur band.
+//
+// Shapes real logs hold (all off unless asked for; WithRealLogShapes turns
+// them on in small numbers), each on a contact of its own between two
+// entrants, placed as the check's own faults are unless said otherwise:
+// - Lines that cannot be read: a received coordinate that lost a letter
+//   ("5037O", "50N370": O typed as a zero), unreadable; the partner's line
+//   pairs with it and is confirmed, or busted_exchange where it miscopied
+//   the serial (every other one). A sent coordinate that lost a letter,
+//   unreadable; the worked call (never ZELK, which is not shaped like a
+//   call) is still found before the received coordinate, and the partner's
+//   copy of an exchange that cannot be read is not judged: confirmed, even
+//   where it miscopied the serial (every other one). An X-QSO: line whose
+//   received coordinate lost a letter (its partner did not log it):
+//   unreadable, not x_qso. A line whose time is written "07:00" (its
+//   partner did not log it) is not even read in part: it has no row in the
+//   truth, and only the entrant's count of unreadable lines holds it.
+// - A frequency typed with a digit lost (1401 for 14010) or, where that is
+//   in a band, one added: out_of_band. Its partner's line pairs with it
+//   across the band (the two stations have no other contact within a
+//   repeat's gap on any band) and is confirmed, or busted_exchange where it
+//   miscopied the serial (every other one).
+// - Portable calls: an entrant of plain role (clock right, all bands, no
+//   check log, one log of this contest, not the plug-in's layout) whose
+//   CALLSIGN: says CALL and whose every line sends CALL/P; its partners copy
+//   CALL/P, one copies CALL: busted_call, the entrant's line
+//   partner_busted_call. CALL/P is two edits from CALL and three from every
+//   other call. It works no log whose clock is off, and its pairs are not
+//   among those that keep the clock rule's medians, so that the rule finds
+//   the truth whether it matches a copy with the call sent or with
+//   CALLSIGN:. min-appearances is 2 or more, so CALL, in one log, stands as
+//   no station without a log.
+// - Busted calls whose other side miscopied the busted side's exchange (the
+//   serial or the coordinate, in turn): busted_call and busted_exchange.
+//   The busted side copied the other's exchange right.
+// - A station without a log (in enough logs) that one log copied at
+//   another coordinate while two other logs or more, without check logs,
+//   copied it right: that line busted_exchange. A station without a log
+//   worked by exactly 2 * SplitHalf(min-appearances) entrants of all kinds
+//   but check logs, half of them copying one wrong coordinate: no
+//   coordinate has more logs, every line no_log_credited.
+// - Near-call claims: a station without a log takes a call one letter from
+//   an entrant of plain role (three edits or more from every other call);
+//   the entrant logs a QSO with a partner of that station (clock right, no
+//   check log) two minutes (at most the window) after the partner's line
+//   with the station, on its band, with an exchange the partner never sent;
+//   the partner did not log it. The partner's line stays no_log_credited
+//   (the station stands, and the partner copied no exchange of the
+//   claimant), the claimant's is nil.
+// - Newer logs without CONTEST:: of the entrants who send two logs (not in
+//   the plug-in's layout), the older says CONTEST: ZELK and the newer, the
+//   one used, has none.
+// - Symmetric clock pairs: two entrants with no other role who work only each
+//   other, once on each band (five bands at least), in the period's last
+//   hour; one's clock an hour fast, its lines after the period's end (or,
+//   every other pair, an hour slow in the first hour, its lines before the
+//   start). The evidence is symmetric; the period tells the log off: it is
+//   corrected by its error and every line confirmed. The truth holds for a
+//   check given the period.
+// - Cabrillo 2.0 headers: START-OF-LOG: 2.0 and one CATEGORY: line instead
+//   of the CATEGORY- lines, in turn "SINGLE-OP <band> QRP CW" (a single-band
+//   entry), "CHECKLOG", "MULTI-ONE ALL LOW", "MULTI-TWO" (band and power by
+//   default), "MULTI-MULTI ALL LOW CW" and "SINGLE-OP-ASSISTED ALL HIGH"
+//   (ranked as written).
+// Only the portable bare call (two edits from CALL/P) and the near calls
+// (one letter) break "every call three edits from the next", on purpose.
 //
 // The truth as a TSV file (TruthTsv): a comment line "# zelk-contest-sim
 // ..." with every parameter as the program's options (the time window, the
@@ -81,20 +147,22 @@
 //
 //   file  line  call  status  note  [entrant rows only: operator  band  power
 //                                    transmitter  checked_score
-//                                    category_place  clock_offset_minutes]
+//                                    category_place  clock_offset_minutes
+//                                    unreadable_lines]
 //
 //   file    the file name in the contest folder
 //   line    1-based line number of the QSO line (empty on file and entrant rows)
-//   call    the entrant whose file it is
+//   call    the entrant whose file it is (as its CALLSIGN: says)
 //   status  for a QSO line one of: confirmed, partner_busted_call,
 //           no_log_credited, busted_exchange, busted_call, nil, unique, dupe,
-//           not_cw, x_qso, out_of_period, other_band; for a file: not_read
-//           (not a Cabrillo log) or superseded (an older log of an entrant
-//           who sent a newer one, or a log of another contest); for the log
-//           used of an entrant: entrant
+//           not_cw, x_qso, out_of_period, other_band, unreadable (read in
+//           part: its fixed fields and worked call), out_of_band; for a
+//           file: not_read (not a Cabrillo log) or superseded (an older log
+//           of an entrant who sent a newer one, or a log of another
+//           contest); for the log used of an entrant: entrant
 //   note    what the fault was, for a person reading the file
 //
-// An entrant row (after all other rows, in order of file) has seven columns
+// An entrant row (after all other rows, in order of file) has eight columns
 // more: its category as the check must read it (in capitals), its checked
 // score (ScoreContacts of the core over its lines confirmed,
 // partner_busted_call and no_log_credited: the call, the group the amateur
@@ -102,8 +170,10 @@
 // coordinate it sent; less the NIL penalty, never below 0), its place in
 // its category (operator, band, power; ranked by checked score, equal scores
 // sharing a place and the next place skipped: 1, 1, 3; empty for a check
-// log), and the minutes the check must take off its times (the clock's
-// error when more than the window, logged minus true time; else 0).
+// log), the minutes the check must take off its times (the clock's error
+// when more than the window, logged minus true time; else 0), and its QSO
+// lines that cannot be read (those read in part, which have rows, and those
+// whose time cannot be read, which have none).
 #pragma once
 
 #include <cstdint>
@@ -127,6 +197,8 @@ enum class LineStatus : uint8_t {
     XQso,
     OutOfPeriod,
     OtherBand,
+    Unreadable,
+    OutOfBand,
 };
 std::string_view StatusName(LineStatus status);
 
@@ -161,6 +233,21 @@ struct FaultCounts {
     int clocksWithinWindow = 0;   // logs whose clock is off by less: never corrected
     int otherContestLogs = 0;     // entrants who also send a newer log of another contest
     int misnamedLogs = 0;         // entrants whose only log names another contest
+
+    // Shapes real logs hold: none unless asked for (see WithRealLogShapes).
+    int unreadableReceived = 0;   // a received coordinate that lost a letter: unreadable
+    int unreadableSent = 0;       // a sent coordinate that lost a letter: unreadable
+    int unreadableXQsos = 0;      // X-QSO: lines that cannot be read: unreadable, not x_qso
+    int unreadableTimes = 0;      // lines whose time cannot be read: listed, no truth row
+    int outOfBand = 0;            // a frequency typed in no band: out_of_band
+    int portableCalls = 0;        // entrants whose lines send CALL/P; one partner copies CALL
+    int bustedCallExchanges = 0;  // busted calls whose other side miscopied the exchange
+    int noLogDissents = 0;        // stations without a log that one log copied elsewhere
+    int noLogSplits = 0;          // stations without a log copied at two places, as many each
+    int nearCallClaims = 0;       // an entrant one letter from a station without a log claims
+    int newerWithoutContest = 0;  // an older log with CONTEST: ZELK, a newer without CONTEST:
+    int symmetricClockPairs = 0;  // two logs that worked only each other, one clock an hour off
+    int cabrillo2Headers = 0;     // logs whose category is a Cabrillo 2.0 CATEGORY: line
 };
 
 struct SimulationParameters {
@@ -192,6 +279,9 @@ FaultCounts WithOrganiserRules(FaultCounts faults);
 // The default contest of `seed` with the organiser's rules' faults.
 SimulationParameters WithOrganiserRules(uint64_t seed);
 
+// `faults` with each shape that real logs hold in a small number.
+FaultCounts WithRealLogShapes(FaultCounts faults);
+
 // The reason the parameters make no contest, or empty when they do.
 std::string CheckParameters(const SimulationParameters& parameters);
 
@@ -221,11 +311,14 @@ struct EntrantTruth {
     int64_t checkedScore = 0;
     uint32_t categoryPlace = 0;      // 1 for the best; 0: none (a check log)
     int32_t clockOffsetMinutes = 0;  // the check takes this off the log's times
+    // Its QSO lines that cannot be read, those without a truth row (their
+    // time cannot be read) included.
+    uint32_t unreadableLines = 0;
     std::string note;
 };
 
 struct SimulatedStation {
-    std::string call;
+    std::string call;  // as it sends it on the air (a portable entrant's CALLSIGN: lacks the /P)
     std::string coordinate;
     bool sentLog = false;  // a Cabrillo log of it is read
 };

@@ -33,8 +33,6 @@ constexpr std::array kPolarRegions{
     Region{"OH", 67, 26},  Region{"LA", 69, 19}, Region{"UA", 69, 88},
 };
 
-constexpr std::string_view kPortable = "/P";
-
 char Letter(Random& random) {
     return static_cast<char>('A' + random.Below(26));
 }

@@ -22,6 +22,7 @@ struct Station {
 };
 
 inline constexpr std::string_view kBonusCall = "ZELK";
+inline constexpr std::string_view kPortable = "/P";  // a call's suffix when portable
 inline constexpr int32_t kPolarLatitude = 66;
 
 // "55N37O": the magnitudes with N/S and O/W, as the plug-in formats them.

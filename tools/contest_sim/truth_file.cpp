@@ -31,6 +31,10 @@ std::string_view StatusName(LineStatus status) {
             return "out_of_period";
         case LineStatus::OtherBand:
             return "other_band";
+        case LineStatus::Unreadable:
+            return "unreadable";
+        case LineStatus::OutOfBand:
+            return "out_of_band";
     }
     return "?";
 }
@@ -105,6 +109,19 @@ std::string CommandLine(const SimulationParameters& p) {
     option("clocks-within-window", std::to_string(f.clocksWithinWindow));
     option("other-contest-logs", std::to_string(f.otherContestLogs));
     option("misnamed-logs", std::to_string(f.misnamedLogs));
+    option("unreadable-received", std::to_string(f.unreadableReceived));
+    option("unreadable-sent", std::to_string(f.unreadableSent));
+    option("unreadable-x-qsos", std::to_string(f.unreadableXQsos));
+    option("unreadable-times", std::to_string(f.unreadableTimes));
+    option("out-of-band", std::to_string(f.outOfBand));
+    option("portable-calls", std::to_string(f.portableCalls));
+    option("busted-call-exchanges", std::to_string(f.bustedCallExchanges));
+    option("no-log-dissents", std::to_string(f.noLogDissents));
+    option("no-log-splits", std::to_string(f.noLogSplits));
+    option("near-call-claims", std::to_string(f.nearCallClaims));
+    option("newer-without-contest", std::to_string(f.newerWithoutContest));
+    option("symmetric-clock-pairs", std::to_string(f.symmetricClockPairs));
+    option("cabrillo2-headers", std::to_string(f.cabrillo2Headers));
     return line;
 }
 
@@ -140,7 +157,8 @@ std::string TruthTsv(const SimulatedContest& contest) {
         }
         out += '\t' + std::to_string(entrant.checkedScore) + '\t' +
                (entrant.categoryPlace != 0 ? std::to_string(entrant.categoryPlace) : "") + '\t' +
-               std::to_string(entrant.clockOffsetMinutes) + '\n';
+               std::to_string(entrant.clockOffsetMinutes) + '\t' +
+               std::to_string(entrant.unreadableLines) + '\n';
     }
     return out;
 }

@@ -1,11 +1,14 @@
 // The log robot's parts: messages read (attachments, encodings, charsets,
 // automatic mail), letters drawn, a message taken into a contest folder
 // (several files, the subject's call, a message taken twice, the answers an
-// address may get, the notice to an earlier address), the credentials file
+// address may get, the notice to an earlier address, the refusals and the
+// receipt's link as the upload's), the credentials file
 // and the mailbox's search answer.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <sstream>
 
@@ -195,8 +198,13 @@ class TakeMailTest : public ::testing::Test {
     TakeMailTest()
         : m_root(fs::temp_directory_path() / ("zelk-mail-" + std::to_string(::getpid()))),
           m_dir((fs::remove_all(m_root), m_root / "contest")) {
-        serve::ServeSettings settings;
+        Start({});
+    }
+    // The contest served again with these settings, as zelk mail-in takes them.
+    void Start(serve::ServeSettings settings) {
         settings.lettersOut = true;
+        m_ledger.reset();
+        m_app.reset();
         m_app =
             std::make_unique<serve::App>(settings, m_dir, serve::PrepareContestDir(m_dir).token);
         m_ledger = std::make_unique<MailLedger>(m_dir.database);
@@ -257,6 +265,42 @@ TEST_F(TakeMailTest, TakesEachLogOnceAndAnswersWithinLimits) {
         toRobot += row.to == "robot@example.org" ? 1 : 0;
     }
     EXPECT_EQ(toRobot, serve::kAnswersPerAddressPerHour);
+}
+
+// A mailed log is refused for what an upload is refused for, in the same
+// words; one taken is answered with its receipt's own page.
+TEST_F(TakeMailTest, RefusesAsTheUploadDoesAndLinksTheReceiptsPage) {
+    serve::ServeSettings settings;
+    settings.publicUrl = "https://logs.example.org/";
+    Start(settings);
+    Take("From: ann@example.org\nMessage-ID: <l1@example.org>\n\n" + ExampleLog());
+    ASSERT_EQ(m_app->submissions.All().size(), 1u);
+    const serve::Submission row = m_app->submissions.All()[0];
+    const std::string link =
+        "https://logs.example.org/receipts/" + std::to_string(row.id) + "/" + row.receiptKey + " ";
+    EXPECT_NE(Letters()[0].body.find(link), std::string::npos) << Letters()[0].body;
+
+    std::string other = ExampleLog("RK7P");
+    other.replace(other.find("CONTEST: ZELK"), 13, "CONTEST: CQ-WW-CW");
+    settings.deadline = serve::Now() - std::chrono::hours(1);
+    for (const bool late : {false, true}) {
+        SCOPED_TRACE(late ? "after the deadline" : "another contest");
+        Start(late ? settings : serve::ServeSettings{});
+        const std::string log = late ? ExampleLog("RK7P") : other;
+        const serve::IntakeOutcome web =
+            m_app->intake.Receive({log, "", "web"}, false, *m_app->settings.Current(),
+                                  {serve::Now(), m_app->submissions.NextArrival()});
+        EXPECT_EQ(web.status, late ? 403 : 422);
+        Take("From: bob@example.org\nMessage-ID: <late" + std::to_string(late) +
+             "@example.org>\n\n" + log);
+        const serve::OutboxRow answer = Letters()[0];
+        EXPECT_EQ(answer.to, "bob@example.org");
+        EXPECT_EQ(answer.kind, serve::LetterKind::kRefusal);
+        std::string body = answer.body;
+        std::replace(body.begin(), body.end(), '\n', ' ');
+        EXPECT_NE(body.find(web.refusal), std::string::npos) << web.refusal << "\n" << body;
+    }
+    EXPECT_EQ(m_app->submissions.All().size(), 1u);
 }
 
 TEST(MailServer, CredentialsOnlyFromAFileOfTheOwnersAndTlsOffOnlyAtHome) {

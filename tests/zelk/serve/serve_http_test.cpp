@@ -8,10 +8,15 @@
 #include <sys/wait.h>
 
 #include <fstream>
+#include <future>
 #include <nlohmann/json.hpp>
+#include <optional>
+#include <sstream>
 
 #include "adjudication/contest_rules.h"
 #include "adjudication/decisions_file.h"
+#include "adjudication/log_header.h"
+#include "logfile/cabrillo_reader.h"
 #include "serve/security.h"
 #include "served_contest.h"
 
@@ -24,32 +29,6 @@ using namespace std::chrono_literals;
 
 const fs::path kExamples = ZELK_EXAMPLES;
 
-std::string Example(const std::string& name) {
-    return ReadFile(kExamples / "contest" / name);
-}
-
-json Body(const httplib::Result& result) {
-    return json::parse(result->body);
-}
-
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-    text.replace(text.find(from), from.size(), to);
-    return text;
-}
-
-httplib::Headers Bearer(const std::string& token) {
-    return {{"Authorization", "Bearer " + token}};
-}
-
-// The organiser's cookie, as the login form sets it.
-std::string LogIn(ServedContest& served) {
-    auto answer = served.Client().Post("/organiser/login", "token=" + served.token(),
-                                       "application/x-www-form-urlencoded");
-    EXPECT_EQ(answer->status, 303);
-    const std::string cookie = answer->get_header_value("Set-Cookie");
-    return cookie.substr(0, cookie.find(';'));
-}
-
 TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
     ServedContest served;
     const std::string log = Example("UA2TV.log");
@@ -57,7 +36,7 @@ TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
     ASSERT_EQ(first->status, 201) << first->body;
     const json receipt = Body(first);
     EXPECT_EQ(receipt["call"], "UA2TV");
-    EXPECT_EQ(receipt["category"], "SINGLE-OP ALL CW LOW");
+    EXPECT_EQ(receipt["category"], "SINGLE-OP ALL LOW") << "as the check ranks it";
     EXPECT_EQ(receipt["qsos"], 17);
     EXPECT_EQ(receipt["claimed_score"], 2603);
     EXPECT_TRUE(receipt["replaces"].is_null());
@@ -95,6 +74,61 @@ TEST(ServeHttp, ReceiptTellsWhatWasReadAndANewLogOfACallReplacesTheOld) {
     EXPECT_EQ(all["submissions"][0]["email"], "ua2tv@example.org");
 }
 
+// A file of junk lines costs a receipt of a few kilobytes: the first
+// unreadable lines and their count, in the receipt, the row and the pages.
+// The receipt shows again at its link, to whoever has the whole link; its
+// category is the check's reading of the header, told when it comes from a
+// Cabrillo 2.0 CATEGORY: line.
+TEST(ServeHttp, TheReceiptKeepsTheFirstUnreadableLinesAndShowsAgainAtItsLink) {
+    ServedContest served;
+    std::string junk;
+    for (int i = 0; i < 5000; ++i) {
+        junk += "JUNK " + std::to_string(i) + "\r\n";
+    }
+    std::string log = Replaced(Example("UA2TV.log"), "END-OF-LOG:", junk + "END-OF-LOG:");
+    log = Replaced(log, "CATEGORY-OPERATOR: SINGLE-OP", "CATEGORY: SINGLE-OP ALL LOW CW");
+    log = Replaced(log, "CATEGORY-BAND: ALL", "X-BAND: ALL");
+    log = Replaced(log, "CATEGORY-POWER: LOW", "X-POWER: LOW");
+    auto answer = served.Upload(log);
+    ASSERT_EQ(answer->status, 201);
+    EXPECT_LT(answer->body.size(), 40000u);
+    const json receipt = Body(answer);
+    EXPECT_EQ(receipt["unreadable_lines"].size(), kNotesKept);
+    EXPECT_EQ(receipt["unreadable_count"], 5000);
+    auto read = logfile::ReadCabrillo(log);
+    const auto category =
+        adjudication::ReadCategory(std::get<logfile::CabrilloLog>(read)).RankedName();
+    EXPECT_EQ(receipt["category"], "SINGLE-OP ALL LOW");
+    EXPECT_EQ(receipt["category"], category);
+    const std::string said = receipt.dump();
+    const auto told = said.find(
+        "Cabrillo 2.0 CATEGORY: line (SINGLE-OP ALL LOW CW); the check "
+        "takes it as " +
+        category);
+    EXPECT_NE(told, std::string::npos);
+    EXPECT_EQ(said.find("Cabrillo 2.0", told + 1), std::string::npos) << "told once";
+    const auto row = served.app().submissions.Find(receipt["id"]);
+    EXPECT_EQ(row->unreadableCount, 5000);
+    EXPECT_LT(row->summary.size(), 40000u);
+
+    const std::string link = receipt["receipt_link"];
+    EXPECT_EQ(Body(served.Client().Get(link, {{"Accept", "application/json"}})), receipt);
+    EXPECT_NE(served.Client().Get(link)->body.find("and 4900 more"), std::string::npos);
+    ASSERT_EQ(served.Upload(Example("UA2JOI.log"))->status, 201);
+    const std::string key = link.substr(link.rfind('/') + 1);
+    for (const std::string& wrong :
+         {"/receipts/1/" + std::string(32, '0'), "/receipts/2/" + key, std::string("/receipts/1/"),
+          "/receipts/1/" + key.substr(0, 31)}) {
+        EXPECT_EQ(served.Client().Get(wrong)->status, 404) << wrong;
+    }
+
+    // The desk filtered to logs with problems: this one, not UA2JOI's.
+    const std::string problems =
+        served.Client().Get("/organiser?show=problems", Bearer(served.token()))->body;
+    EXPECT_NE(problems.find("id=\"submission-1\""), std::string::npos);
+    EXPECT_EQ(problems.find("id=\"submission-2\""), std::string::npos);
+}
+
 TEST(ServeHttp, WhatIsNoCabrilloLogIsRefusedAndLeavesNothingBehind) {
     ServedContest served;
     const std::string utf16("\xFF\xFES\0T\0A\0R\0T\0", 12);
@@ -107,17 +141,20 @@ TEST(ServeHttp, WhatIsNoCabrilloLogIsRefusedAndLeavesNothingBehind) {
         std::string log;
         std::string email;
         const char* reason;
+        std::string fileName = "mylog.log";
     } cases[] = {
         {"ADIF", Example("KL2OYT.adi"), "", "is an ADIF log"},
         {"UTF-16", utf16, "", "UTF-16"},
         {"binary", binary, "", "binary data"},
         {"blank", " \r\n\r\n", "", "is empty"},
-        {"empty field", "", "", "No log arrived"},
+        {"empty file", "", "", "The file you chose, mylog.log, is empty"},
+        {"no file chosen", "", "", "No log arrived: choose the log file", ""},
         {"no call", "START-OF-LOG: 3.0\nEND-OF-LOG:\n", "", "names no call"},
         {"bad e-mail", Example("UA2TV.log"), "ua2tv at home", "not an e-mail address"},
     };
     for (const auto& refused : cases) {
-        auto answer = served.Upload(refused.log, refused.email);
+        auto answer = served.Upload(refused.log, refused.email, {}, "application/json", "log",
+                                    refused.fileName);
         ASSERT_TRUE(answer) << refused.name;
         EXPECT_EQ(answer->status, 422) << refused.name;
         EXPECT_NE(Body(answer)["error"].get<std::string>().find(refused.reason), std::string::npos)
@@ -127,53 +164,148 @@ TEST(ServeHttp, WhatIsNoCabrilloLogIsRefusedAndLeavesNothingBehind) {
     EXPECT_TRUE(served.app().submissions.All().empty());
 }
 
-TEST(ServeHttp, OversizedUploadsGet413WithoutTheirBodyBeingRead) {
+TEST(ServeHttp, ALogOfTheLimitIsTakenAndOneByteMoreIsNot) {
     ServeSettings settings;
     settings.maxUploadBytes = 4096;
     ServedContest served(settings);
-    // A length of 10 GiB with no body sent: refused from the headers alone.
-    const auto huge = served.Raw(
-        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
-        "Content-Length: 10737418240\r\n\r\n",
-        5s);
-    EXPECT_EQ(StatusOf(huge.bytes), 413);
-    EXPECT_TRUE(huge.closed);
-    EXPECT_LT(huge.after, 2s);
-
-    // Without a length (chunked), the count of what arrives stops it.
-    std::string chunked =
-        "POST /api/logs HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n"
-        "Content-Type: multipart/form-data; boundary=B\r\n\r\n";
-    const std::string head =
-        "--B\r\nContent-Disposition: form-data; name=\"log\"; "
-        "filename=\"a.log\"\r\n\r\n";
-    chunked += "1000\r\n" + head + std::string(4096 - head.size(), 'x') + "\r\n";
-    chunked += "1000\r\n" + std::string(4096, 'x') + "\r\n";
-    EXPECT_EQ(StatusOf(served.Raw(chunked, 5s).bytes), 413);
-
-    // At the limit a log is taken; one byte more is not.
     const std::string log = Example("UA2TV.log");
     const std::string padded = log + std::string(4096 - log.size(), '\n');
     EXPECT_EQ(served.Upload(padded)->status, 201);
     EXPECT_EQ(served.Upload(padded + "\n")->status, 413);
+    // A client that waits to be told before it sends the body (curl does) is told.
+    const auto told = served.Raw(
+        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
+        "Content-Length: 1000\r\nExpect: 100-continue\r\n\r\n",
+        500ms);
+    EXPECT_EQ(told.bytes, "HTTP/1.1 100 Continue\r\n\r\n");
 }
 
-TEST(ServeHttp, ClientsThatStallAreDropped) {
+// Clients that send too much, too slowly or nothing: each is answered (or
+// dropped) and closed within a bound, all at once, while an honest upload
+// is still received; beyond the connections held, room is made for an
+// honest client; and the server stops at once with hostile clients
+// connected.
+TEST(ServeHttp, HostileClientsAreCutOffAndHonestOnesStillServed) {
     ServeSettings settings;
+    settings.maxUploadBytes = 4096;
     settings.readTimeoutSeconds = 1;
-    ServedContest served(settings);
-    const auto inHeaders = served.Raw("POST /api/logs HTTP/1.1\r\nHost: x\r\n", 5s);
-    EXPECT_TRUE(inHeaders.closed);
-    EXPECT_LT(inHeaders.after, 3s);
+    settings.uploadSeconds = 3;
+    settings.threads = 2;
+    settings.uploadsAtOnce = 10;
+    std::optional<ServedContest> served(std::in_place, settings);
+    const std::string upload =
+        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n";
+    const auto chunk = [](const std::string& bytes) {
+        std::ostringstream size;
+        size << std::hex << bytes.size();
+        return size.str() + "\r\n" + bytes + "\r\n";
+    };
+    std::string headerLines;
+    while (headerLines.size() < 1024) {
+        headerLines += "X-Part: 0123456789abcdef\r\n";
+    }
+    std::string manyLines = "GET / HTTP/1.1\r\nHost: x\r\n";
+    for (int i = 0; i < 120; ++i) {
+        manyLines += "A: b\r\n";
+    }
+    const struct {
+        const char* name;
+        std::string request;
+        std::string drip;
+        std::chrono::milliseconds every;
+        int status;  // 0: closed without an answer
+        std::chrono::seconds within;
+    } clients[] = {
+        {"idle", "", "", 0ms, 0, 4s},
+        {"head trickled", "GET / HTTP/1.1\r\nHost: x\r\n", "X", 200ms, 408, 4s},
+        {"body trickled", upload + "Content-Length: 60000\r\n\r\n--B\r\n", "x", 200ms, 408, 7s},
+        {"endless part headers", upload + "Transfer-Encoding: chunked\r\n\r\n" + chunk("--B\r\n"),
+         chunk(headerLines), 0ms, 413, 4s},
+        {"header flood", "GET / HTTP/1.1\r\n", "X-Flood: " + std::string(1000, 'a') + "\r\n", 0ms,
+         431, 4s},
+        {"too many header lines", manyLines + "\r\n", "", 0ms, 431, 4s},
+        {"chunked flood to the login",
+         "POST /organiser/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n",
+         chunk(std::string(1024, 'x')), 0ms, 413, 4s},
+        {"chunked flood to no page",
+         "POST /nowhere HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n",
+         chunk(std::string(1024, 'x')), 0ms, 404, 4s},
+        {"endless chunk size line",
+         "POST /organiser/login HTTP/1.1\r\nHost: x\r\nTransfer-Encoding: chunked\r\n\r\n1;",
+         std::string(1000, 'a'), 0ms, 400, 4s},
+        {"huge length for an upload", upload + "Content-Length: 10737418240\r\n\r\n", "", 0ms, 413,
+         4s},
+        {"huge length for the login",
+         "POST /organiser/login HTTP/1.1\r\nHost: x\r\nContent-Length: 10737418240\r\n\r\n", "",
+         0ms, 413, 4s},
+    };
+    std::vector<std::future<ServedContest::RawAnswer>> answers;
+    for (const auto& client : clients) {
+        answers.push_back(std::async(std::launch::async, [&served, &client] {
+            return served->Raw(client.request, 15s, client.drip, client.every);
+        }));
+    }
+    std::this_thread::sleep_for(300ms);
+    const auto honest = served->Upload(Example("UA2TV.log"));
+    ASSERT_TRUE(honest);
+    EXPECT_EQ(honest->status, 201) << "an honest upload is received meanwhile";
+    for (std::size_t i = 0; i < std::size(clients); ++i) {
+        const auto answer = answers[i].get();
+        EXPECT_EQ(StatusOf(answer.bytes), clients[i].status) << clients[i].name;
+        EXPECT_TRUE(answer.closed) << clients[i].name;
+        EXPECT_LT(answer.after, clients[i].within) << clients[i].name;
+    }
 
-    const auto inBody = served.Raw(
-        "POST /api/logs HTTP/1.1\r\nHost: x\r\nContent-Type: multipart/form-data; boundary=B\r\n"
-        "Content-Length: 1000\r\n\r\n--B\r\nContent-Disposition: form-data; name=\"log\"\r\n\r\n"
-        "START-OF-LOG: 3.0\r\n",
-        5s);
-    EXPECT_EQ(StatusOf(inBody.bytes), 408) << inBody.bytes;
-    EXPECT_TRUE(inBody.closed);
-    EXPECT_LT(inBody.after, 3s);
+    served.reset();
+
+    // With the usual time for a head (10 s): more tricklers than the
+    // connections held; a client that sends its request at once still gets
+    // in, and a stop waits for none of them.
+    ServeSettings usual;
+    usual.maxConnections = 16;
+    served.emplace(usual);
+    std::vector<std::future<ServedContest::RawAnswer>> lingering;
+    for (int i = 0; i < 20; ++i) {
+        lingering.push_back(std::async(std::launch::async, [&served] {
+            return served->Raw("GET / HTTP/1.1\r\n", 15s, "X", 100ms);
+        }));
+    }
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(served->Upload(Example("UA2TV.log"))->status, 201);
+    const auto stopping = std::chrono::steady_clock::now();
+    served.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - stopping, 3s) << "a stop waits for no client";
+    for (auto& answer : lingering) {
+        EXPECT_TRUE(answer.get().closed);
+    }
+}
+
+// Behind a proxy the log and the upload limits name the entrant's address
+// (the last of X-Forwarded-For); without one a client's X-Forwarded-For is
+// not believed.
+TEST(ServeHttp, TheClientsAddressIsTheProxysWordOnlyBehindAProxy) {
+    for (const bool behindProxy : {true, false}) {
+        ServeSettings settings;
+        settings.behindProxy = behindProxy;
+        settings.uploadsPerHour = 1;
+        ServedContest served(settings);
+        const auto from = [&](const char* address) {
+            return served.Upload(Example("UA2TV.log"), "", {{"X-Forwarded-For", address}})->status;
+        };
+        EXPECT_EQ(from("203.0.113.9"), 201) << behindProxy;
+        EXPECT_EQ(from("198.51.100.7"), behindProxy ? 201 : 429) << behindProxy;
+        EXPECT_EQ(from("203.0.113.9"), 429) << behindProxy;
+        const std::vector<std::string> lines = served.LogLines();
+        ASSERT_EQ(lines.size(), 3u);
+        EXPECT_NE(
+            lines[0].find(behindProxy ? " 203.0.113.9 POST /api/logs 201" : " 127.0.0.1 POST"),
+            std::string::npos)
+            << lines[0];
+        for (const std::string& line : lines) {
+            EXPECT_EQ(line.find(behindProxy ? "127.0.0.1" : "203.0.113.9"), std::string::npos)
+                << line;
+        }
+    }
 }
 
 TEST(ServeHttp, ManyUploadsFromOneAddressGet429) {
@@ -219,10 +351,9 @@ TEST(ServeHttp, AfterTheDeadlineOnlyTheOrganiserAddsLogs) {
     EXPECT_EQ(Body(byToken)["by_organiser"], true);
 
     // From the organiser's page: the cookie and the form's hidden value.
-    const std::string cookie = LogIn(served);
-    const httplib::MultipartFormDataItems withValue = {
-        {"log", Example("UA2JOI.log"), "a.log", ""},
-        {"form", served.app().auth.FormValue(), "", ""}};
+    const auto [cookie, value] = LogIn(served);
+    const httplib::MultipartFormDataItems withValue = {{"log", Example("UA2JOI.log"), "a.log", ""},
+                                                       {"form", value, "", ""}};
     auto fromDesk = served.Client().Post("/api/logs", {{"Cookie", cookie}}, withValue);
     EXPECT_EQ(fromDesk->status, 201);
     // The cookie alone, as a page elsewhere could make a browser send it, is no organiser.
@@ -245,11 +376,13 @@ TEST(ServeHttp, TheOrganisersPagesNeedTheToken) {
         {"/organiser/submissions.json", Bearer(served.token()), 200},
         {"/organiser/logs/1", {}, 401},
         {"/organiser/results/results.txt", {{"Cookie", "zelk_organiser=" + served.token()}}, 401},
-        {"/organiser", {}, 401},
+        {"/organiser", {}, 200},  // the login page, not the desk
+        {"/organiser/submissions/1", {}, 401},
     };
     for (const auto& request : cases) {
-        EXPECT_EQ(served.Client().Get(request.path, request.headers)->status, request.status)
-            << request.path;
+        const auto answer = served.Client().Get(request.path, request.headers);
+        EXPECT_EQ(answer->status, request.status) << request.path;
+        EXPECT_EQ(answer->body.find("Every submission"), std::string::npos) << request.path;
     }
     auto wrong = served.Client().Post("/organiser/login", "token=guess",
                                       "application/x-www-form-urlencoded");
@@ -269,8 +402,7 @@ TEST(ServeHttp, TheOrganisersPagesNeedTheToken) {
 
 TEST(ServeHttp, FormsFromAnotherSiteChangeNothing) {
     ServedContest served;
-    const std::string cookie = LogIn(served);
-    const std::string value = served.app().auth.FormValue();
+    const auto [cookie, value] = LogIn(served);
     const struct {
         std::string form;
         std::string origin;
@@ -319,6 +451,47 @@ TEST(ServeHttp, TextsFromALogAreShownAsTextAndPagesForbidScripts) {
             served.Client().Get(path)->get_header_value("Content-Security-Policy");
         EXPECT_NE(policy.find("default-src 'none'"), std::string::npos) << path;
         EXPECT_EQ(policy.find("script-src"), std::string::npos) << path;
+    }
+}
+
+// The deadline, the contest's information and the upload limits follow
+// contest.toml as it changes (the upload limit above the one started with
+// too); a change that cannot be read leaves them as they were, and the desk
+// says why.
+TEST(ServeHttp, TheSettingsFollowContestTomlWithoutARestart) {
+    ServeSettings started;
+    started.maxUploadBytes = 1024;
+    ServedContest served(started, {}, [](const fs::path& file) {
+        return fs::exists(file) ? adjudication::ReadRulesFile(file)
+                                : std::variant<adjudication::CheckRules, std::string>{};
+    });
+    const struct {
+        std::string toml;
+        int upload;
+        std::string page;  // on the upload page, or (after a fault) on the desk
+    } steps[] = {
+        {"[serve]\ndeadline = 2020-01-01T00:00:00Z\ncontact = \"contest@example.org\"\n", 403,
+         "mailto:contest@example.org"},
+        {"[serve]\ndeadline = 2099-01-01T00:00:00Z\nrules_link = \"https://example.org/r\"\n"
+         "max_upload = 1048576\n",
+         201, "2099-01-01 00:00 UTC"},
+        {"contest = \"ZELK-CW\"\nstart = 2024-05-11T12:00:00Z\nend = 2024-05-12T12:00:00Z\n"
+         "contest_aliases = [\"ZELK\"]\n[serve]\nmax_upload = 1024\n",
+         413, "2024-05-11 12:00 UTC to 2024-05-12 12:00 UTC"},
+        {"[serve]\nmax_upload = \"a lot\"\n", 413, "contest.toml line 2: serve.max_upload"},
+    };
+    for (const auto& step : steps) {
+        SCOPED_TRACE(step.toml);
+        std::ofstream(served.dir().root / "contest.toml") << step.toml;
+        std::this_thread::sleep_for(1100ms);  // the file is looked at once a second
+        EXPECT_EQ(served.Upload(Example("UA2TV.log"))->status, step.upload);
+        const std::string page =
+            served.Client()
+                .Get(step.upload == 413 && step.page.starts_with("contest.toml") ? "/organiser"
+                                                                                 : "/",
+                     Bearer(served.token()))
+                ->body;
+        EXPECT_NE(page.find(step.page), std::string::npos) << page;
     }
 }
 
@@ -378,9 +551,22 @@ TEST(ServeHttp, TheCheckIsZelkAdjudicateOnTheCurrentLogsAndPublishingShowsIt) {
     auto publish =
         served.Client().Post("/organiser/publish", Bearer(served.token()), "", "text/plain");
     ASSERT_EQ(publish->status, 303);
-    EXPECT_EQ(served.Client().Get("/results/")->body,
-              ReadFile(served.dir().results / "results.html"));
+    // The public page: the site's navigation, no lists for the organiser's review.
+    const std::string page = served.Client().Get("/results/")->body;
+    EXPECT_TRUE(page == ReadFile(served.dir().results / "results-public.html"));
+    EXPECT_NE(page.find("<a href=\"/received\">"), std::string::npos);
+    EXPECT_EQ(page.find("Logs that cost others NILs"), std::string::npos);
+    EXPECT_NE(ReadFile(served.dir().results / "results.html").find("Logs that cost others NILs"),
+              std::string::npos);
     EXPECT_EQ(served.Client().Get("/results/ubn/UA2TV.ubn")->status, 200);
+    EXPECT_EQ(served.Client().Get("/results/results.json")->status, 404) << "it holds them too";
+    // Published with them when the organiser chooses.
+    publish = served.Client().Post("/organiser/publish", Bearer(served.token()), "review=1",
+                                   "application/x-www-form-urlencoded");
+    ASSERT_EQ(publish->status, 303);
+    EXPECT_NE(served.Client().Get("/results/")->body.find("Logs that cost others NILs"),
+              std::string::npos);
+    EXPECT_EQ(served.Client().Get("/results/results.json")->status, 200);
     for (const char* path :
          {"/results/ubn/..%2F..%2Forganiser-token", "/results/..%2Forganiser-token",
           "/results/%2E%2E/submissions.sqlite"}) {

@@ -1,11 +1,15 @@
 // The step after matching: busted calls. A line left unpaired may be a call
-// copied wrong: then another entrant D, a few edits from the call we
-// logged, logged us on the band within the time window, in a line left
-// unpaired too. Every such pair of lines is a candidate. A line whose call
-// is exactly an entrant's is taken to be right where it can be: a pair in
-// which it is the line copied right wins over a pair in which it would be
-// the busted one; then the pairs nearest in time are taken first, and each
-// line takes part in one pair at most.
+// copied wrong: then another entrant D, whose line sent a call a few edits
+// from the one we logged, logged the call we sent on the band within the
+// time window, in a line left unpaired too, and we copied D's exchange
+// exactly as D sent it (the evidence that it is the same QSO). Every such
+// pair of lines is a candidate. A call without a log that enough logs hold
+// stands as a real station and is never taken for a busted call. A line
+// whose call is exactly one an entrant sends is taken to be right where it
+// can be: a pair in which it is the line copied right wins over a pair in
+// which it would be the busted one; then the pairs nearest in time are
+// taken first, and each line takes part in one pair at most. D's copy of
+// our exchange is then judged as in any pair.
 #include <algorithm>
 #include <array>
 #include <cstdlib>
@@ -23,8 +27,8 @@ namespace {
 constexpr std::size_t kLongestComparedCall = 32;
 
 struct Candidate {
-    // 1 when the line taken as busted names an entrant's call exactly: a
-    // pair that keeps it right comes first.
+    // 1 when the line taken as busted names a call an entrant sends: a pair
+    // that keeps it right comes first.
     int demotesExactCall = 0;
     int64_t apart = 0;  // minutes between the two lines
     int edits = 0;
@@ -35,6 +39,13 @@ struct Candidate {
 
 bool Unpaired(const CheckedLine& line) {
     return line.match == kNoLine && line.band != logfile::kNoBand;
+}
+
+// The evidence that a near call is the same QSO: the side that copied the
+// call wrong copied the other's exchange exactly as it was sent.
+bool CopiedExactly(const CheckedLine& ours, const CheckedLine& theirs) {
+    return ours.receivedRead && theirs.sentRead && ours.receivedSerial == theirs.sentSerial &&
+           ours.receivedCoordinate == theirs.sentCoordinate;
 }
 
 }  // namespace
@@ -73,18 +84,28 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
         return;
     }
     const int64_t window = contest.rules.timeWindowMinutes;
-    std::vector<std::string_view> entrantCalls;
-    for (const Entrant& entrant : contest.entrants) {
-        entrantCalls.push_back(entrant.log.call);
+    const auto least = static_cast<uint32_t>(std::max(contest.rules.minAppearances, 0));
+    // The calls the entrants' lines send: a call is copied wrong from one of them.
+    std::vector<uint32_t> sentCalls;
+    std::vector<std::string_view> texts;
+    for (uint32_t call = 0; call < contest.senderOf.size(); ++call) {
+        if (contest.senderOf[call] != ContestCheck::kNoEntrant) {
+            sentCalls.push_back(call);
+            texts.push_back(contest.calls.Text(call));
+        }
     }
-    const NearCalls nearCalls(std::move(entrantCalls), contest.rules.callDistance);
+    const NearCalls nearCalls(std::move(texts), contest.rules.callDistance);
     std::unordered_map<uint32_t, std::vector<NearEntrant>> nearByCall;
     std::vector<Candidate> candidates;
     for (uint32_t a = 0; a < contest.entrants.size(); ++a) {
         const Entrant& ours = contest.entrants[a];
         for (const PartnerIndex::Entry& entry : index.Of(a)) {
             const CheckedLine& line = ours.log.lines[entry.line];
-            if (!Unpaired(line)) {
+            const bool sentByEntrant = contest.SenderOf(line.call) != ContestCheck::kNoEntrant;
+            // A call without a log that enough logs hold stands as a real
+            // station; a copy that cannot be read is no evidence.
+            if (!Unpaired(line) || !line.receivedRead || contest.SenderOf(line.ownCall) != a ||
+                (!sentByEntrant && contest.appearances[line.call] >= least)) {
                 continue;
             }
             auto near = nearByCall.find(line.call);
@@ -92,18 +113,22 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
                 near = nearByCall.emplace(line.call, nearCalls.Of(contest.calls.Text(line.call)))
                            .first;
             }
-            const int demotes = line.call < contest.entrants.size() ? 1 : 0;
-            for (const NearEntrant& d : near->second) {
-                if (d.entrant == a) {
+            const int demotes = sentByEntrant ? 1 : 0;
+            for (const NearEntrant& n : near->second) {
+                const uint32_t sent = sentCalls[n.entrant];
+                const uint32_t d = contest.senderOf[sent];
+                if (d == a) {
                     continue;
                 }
-                const Entrant& other = contest.entrants[d.entrant];
-                // D's lines with our call on the band that nothing paired.
-                for (const PartnerIndex::Entry& theirs : index.Find(d.entrant, a, line.band)) {
+                const Entrant& other = contest.entrants[d];
+                // D's lines that logged the call we sent, on the band, that
+                // nothing paired; and we copied D's exchange as D sent it.
+                for (const PartnerIndex::Entry& theirs : index.Find(d, line.ownCall, line.band)) {
                     const CheckedLine& found = other.log.lines[theirs.line];
                     const int64_t apart = std::llabs(found.minute - line.minute);
-                    if (found.match == kNoLine && apart <= window) {
-                        candidates.push_back({demotes, apart, d.edits, ours.firstLine + entry.line,
+                    if (found.match == kNoLine && found.ownCall == sent && apart <= window &&
+                        CopiedExactly(line, found)) {
+                        candidates.push_back({demotes, apart, n.edits, ours.firstLine + entry.line,
                                               other.firstLine + theirs.line});
                     }
                 }
@@ -123,8 +148,11 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index) {
             mine.status = LineStatus::kBustedCall;
             mine.decidedBy = candidate.theirs;
         }
+        // The other side is judged as in a match: its copy of our exchange.
         if (theirs.status == LineStatus::kPending) {
-            theirs.status = LineStatus::kPartnerBustedCall;
+            theirs.status = JudgeCopy(theirs, mine) == LineStatus::kConfirmed
+                                ? LineStatus::kPartnerBustedCall
+                                : LineStatus::kBustedExchange;
             theirs.decidedBy = candidate.ours;
         }
     }

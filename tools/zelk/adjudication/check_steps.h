@@ -14,11 +14,11 @@
 
 namespace zelk::adjudication {
 
-// Every line takes part in pairing, whatever its status will be: an X-QSO,
-// non-CW, out-of-period or other-band line still confirms the partner's
-// line (the partner is not to blame for our mode, hours or entry), and a
-// repeat's lines pair too (the line the partner backs is then the one that
-// counts).
+// Every line takes part in pairing, whatever its status will be: an
+// unreadable (but partly read), X-QSO, non-CW, out-of-period, out-of-band or
+// other-band line still confirms the partner's line (the partner is not to
+// blame for our typo, mode, hours or entry), and a repeat's lines pair too
+// (the line the partner backs is then the one that counts).
 
 // Per entrant, its lines that take part in pairing, by worked call and band,
 // then by time: several lines per call and band where the log repeats a QSO.
@@ -81,15 +81,35 @@ bool CorrectClocks(ContestCheck& contest, PartnerIndex& index);
 // Every line back to pending and unpaired.
 void ForgetDecisions(ContestCheck& contest);
 
-// x_qso, not_cw, out_of_period and other_band, from each log alone.
+// unreadable, x_qso, not_cw, out_of_period, out_of_band and other_band,
+// from each log alone.
 void DecideOwnLogs(ContestCheck& contest);
 
 // confirmed and busted_exchange: each line paired with the partner's line
 // with our call on the band within the time window, the nearest in time
-// first.
+// first; then a line whose frequency lies in no band with the partner's
+// line on any band.
 void MatchPartners(ContestCheck& contest, const PartnerIndex& index);
 
-// busted_call, and partner_busted_call on the other side, among the lines
+// confirmed when `ours` copied the serial (as a number) and the coordinate
+// that `theirs` sent, else busted_exchange; confirmed too where what
+// `theirs` sent could not be read (the copy is then not judged).
+LineStatus JudgeCopy(const CheckedLine& ours, const CheckedLine& theirs);
+
+// Pairs two lines (contest-wide numbers): each names the other, and a line
+// whose own log has not decided it is judged by its copy of what the other
+// sent.
+void PairLines(ContestCheck& contest, uint32_t first, uint32_t second);
+// The same, for lines at hand: `x` is line `first`, `y` line `second`.
+void PairLines(ContestCheck& contest, CheckedLine& x, uint32_t first, CheckedLine& y,
+               uint32_t second);
+
+// ContestCheck::appearances: per call, the logs that hold it in a readable
+// CW QSO: line.
+void CountAppearances(ContestCheck& contest);
+
+// busted_call, and on the other side partner_busted_call (or
+// busted_exchange, where that side miscopied the exchange), among the lines
 // left unpaired.
 void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index);
 
@@ -97,7 +117,9 @@ void FindBustedCalls(ContestCheck& contest, const PartnerIndex& index);
 // partner's log backs counts, else the earliest; the others are dupes.
 void DecideDupes(ContestCheck& contest, const PartnerIndex& index);
 
-// nil, no_log_credited and unique, for every line still pending.
+// nil, no_log_credited and unique, for every line still pending; and
+// busted_exchange where the logs that worked a call without a log agree on
+// a coordinate the line's copy differs from.
 void DecideTheRest(ContestCheck& contest, const PartnerIndex& index);
 
 // What the organiser reviews: how many NILs each log cost the others, and

@@ -33,7 +33,8 @@ ScoredContact ScoredLine(const ContestCheck& contest, const CheckedLine& line, G
 }
 
 uint32_t Entrant::QsosClaimed() const {
-    return static_cast<uint32_t>(log.lines.size()) - Count(LineStatus::kXQso);
+    return static_cast<uint32_t>(log.lines.size()) - Count(LineStatus::kXQso) -
+           Count(LineStatus::kUnreadable);
 }
 
 double Entrant::ErrorRate() const {

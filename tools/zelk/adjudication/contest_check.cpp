@@ -23,19 +23,21 @@ void ChooseEntrants(std::vector<LogFile>& files, ContestCheck& contest) {
             contest.notRead.push_back({files[i].name, files[i].notRead});
         }
     }
-    // By call; this contest's logs first, then the newest; of equal times the
-    // name that sorts last.
+    // By call; logs of another contest last; then the newest (a log without
+    // CONTEST: is one of this contest); of equal times the name that sorts
+    // last.
     const CheckRules& rules = contest.rules;
-    std::sort(logs.begin(), logs.end(), [&files, &rules](std::size_t a, std::size_t b) {
+    auto another = [&rules](const LogFile& log) {
+        return MatchContest(log, rules) == ContestMatch::kOther;
+    };
+    std::sort(logs.begin(), logs.end(), [&files, &another](std::size_t a, std::size_t b) {
         const LogFile& x = files[a];
         const LogFile& y = files[b];
         if (x.call != y.call) {
             return x.call < y.call;
         }
-        const ContestMatch cx = MatchContest(x, rules);
-        const ContestMatch cy = MatchContest(y, rules);
-        if (cx != cy) {
-            return cx < cy;
+        if (another(x) != another(y)) {
+            return another(y);
         }
         return x.modified != y.modified ? x.modified > y.modified : x.name > y.name;
     });
@@ -44,9 +46,14 @@ void ChooseEntrants(std::vector<LogFile>& files, ContestCheck& contest) {
         if (!contest.entrants.empty() && contest.entrants.back().log.call == file.call) {
             Entrant& used = contest.entrants.back();
             used.supersededFiles.push_back(file.name);
-            const bool lostOnContest = MatchContest(file, rules) > MatchContest(used.log, rules);
-            contest.superseded.push_back(
-                {file.name, file.call, used.log.name, lostOnContest ? file.contest : ""});
+            Superseded superseded{file.name, file.call, used.log.name, ""};
+            if (another(file) && !another(used.log)) {
+                superseded.contest = file.contest;
+            } else {
+                superseded.why = file.modified < used.log.modified ? SupersededWhy::kOlder
+                                                                   : SupersededWhy::kNameSortsFirst;
+            }
+            contest.superseded.push_back(std::move(superseded));
             continue;
         }
         contest.entrants.emplace_back().log = std::move(file);
@@ -68,8 +75,35 @@ void NumberLinesAndCalls(ContestCheck& contest) {
         contest.calls.Intern(entrant.log.call);
     }
     for (Entrant& entrant : contest.entrants) {
+        // A log's lines mostly send one call: looked up once.
+        std::string_view lastText;
+        uint32_t lastSent = CallTable::kNoCall;
         for (CheckedLine& line : entrant.log.lines) {
             line.call = contest.calls.Intern(entrant.log.CallText(line));
+            const std::string_view own = entrant.log.OwnCallText(line);
+            if (lastSent == CallTable::kNoCall || own != lastText) {
+                lastText = own;
+                lastSent = contest.calls.Intern(own);
+                if (std::find(entrant.sentCalls.begin(), entrant.sentCalls.end(), lastSent) ==
+                    entrant.sentCalls.end()) {
+                    entrant.sentCalls.push_back(lastSent);
+                }
+            }
+            line.ownCall = lastSent;
+        }
+    }
+    // A call names the entrant whose CALLSIGN: it is, else the entrant whose
+    // lines send it (the first in order of call).
+    const auto entrants = static_cast<uint32_t>(contest.entrants.size());
+    contest.senderOf.assign(contest.calls.Size(), ContestCheck::kNoEntrant);
+    for (uint32_t e = 0; e < entrants; ++e) {
+        contest.senderOf[e] = e;
+    }
+    for (uint32_t e = 0; e < entrants; ++e) {
+        for (uint32_t call : contest.entrants[e].sentCalls) {
+            if (contest.senderOf[call] == ContestCheck::kNoEntrant) {
+                contest.senderOf[call] = e;
+            }
         }
     }
 }
@@ -90,7 +124,11 @@ ContestMatch MatchContest(const LogFile& log, const CheckRules& rules) {
     if (log.contest.empty()) {
         return ContestMatch::kUnnamed;
     }
-    return log.contest == Upper(rules.contest) ? ContestMatch::kThis : ContestMatch::kOther;
+    const auto named = [&log](const std::string& name) { return log.contest == Upper(name); };
+    return named(rules.contest) ||
+                   std::any_of(rules.contestAliases.begin(), rules.contestAliases.end(), named)
+               ? ContestMatch::kThis
+               : ContestMatch::kOther;
 }
 
 ContestCheck::LineRef ContestCheck::Line(uint32_t number) const {
@@ -124,6 +162,7 @@ ContestCheck CheckContest(std::vector<LogFile> files, const CheckRules& rules) {
         DecideOwnLogs(contest);
         MatchPartners(contest, index);
     }
+    CountAppearances(contest);
     FindBustedCalls(contest, index);
     DecideDupes(contest, index);
     DecideTheRest(contest, index);

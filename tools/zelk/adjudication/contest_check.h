@@ -4,36 +4,48 @@
 //
 // How the rules are applied, where a choice had to be made:
 // - Entrants are told apart by their call (CALLSIGN:, else the own call of
-//   the first QSO line). Of two or more logs of one call, a log of this
-//   contest (CONTEST: is the contest's name, in any case) wins over one
-//   without CONTEST:, which wins over one of another contest; among equals
-//   the newest file is used (modification time; of equal times the name
-//   that sorts last). The others are superseded and named in the results,
-//   with why. A log used whose CONTEST: names another contest is checked as
-//   this contest's and named in the results.
+//   the first QSO line). Of two or more logs of one call, a log whose
+//   CONTEST: names another contest is not used while one of this contest
+//   (CONTEST: is the contest's name, in any case, or the log has no
+//   CONTEST:) exists; among the rest the newest file is used (modification
+//   time; of equal times the name that sorts last). The others are
+//   superseded and named in the results, with why. A log used whose
+//   CONTEST: names another contest is checked as this contest's and named
+//   in the results.
+// - The partner of a line is the entrant that sends the call it logged (its
+//   CALLSIGN:, or the own call of its QSO lines); two lines are the two
+//   sides of a QSO when each logged the own call of the other: the call
+//   sent on the air, DL1ABC/P as sent, not the header's DL1ABC.
 // - Same band is the amateur band of the frequency (or band designator); a
-//   line whose frequency lies in no band finds no partner.
+//   line whose frequency lies in no band pairs without the band, after the
+//   matches within a band.
 // - A log's clock is corrected first where its pairs with partners' lines
 //   that match in everything but time show it off (clocks.cpp states how).
-// - A line's own log decides first: X-QSO lines, lines not in CW, lines
-//   outside the contest period (CheckRules::start, end) and a single-band
-//   entry's lines on other bands are set aside; they still pair with the
-//   partner's line and confirm it.
+// - A line's own log decides first: lines that cannot be read (but whose
+//   fixed fields and call could), X-QSO lines, lines not in CW, lines
+//   outside the contest period (CheckRules::start, end), lines in no band
+//   and a single-band entry's lines on other bands are set aside; they
+//   still pair with the partner's line and confirm it (the partner never
+//   pays for our typo, mode, clock, hours or entry).
 // - Then the lines are paired across the logs, every line taking part,
 //   repeats included. Our lines with the partner's call on a band and
 //   the partner's lines with our call on that band pair within the time
 //   window, the nearest in time first, each line with one line at most. A
 //   paired line is confirmed when the serial (as a number) and the
 //   coordinate (degrees and hemisphere letters) copied equal what the
-//   partner sent in that line, else a busted exchange.
-// - A line left unpaired whose call is at most --call-distance edits from
-//   another entrant D that logged us on the band within the window, in a
-//   line left unpaired too, is a busted call; D's line is credited as
-//   partner_busted_call. A line whose call is exactly an entrant's is taken
-//   to be right where it can be: a pair in which it is the line copied
-//   right wins over one in which it would be the busted one. Then the pair
-//   nearest in time wins, then the fewer edits, then the earlier line of
-//   ours; each line takes part in one pair.
+//   partner sent in that line, else a busted exchange; where what the
+//   partner's line sent cannot be read, the copy is not judged.
+// - A line left unpaired whose call is at most --call-distance edits from a
+//   call another entrant D's line sent, where D's line logged us on the
+//   band within the window, left unpaired too, and we copied D's exchange
+//   exactly as sent, is a busted call; D's line is judged on its copy of
+//   ours: partner_busted_call when right, busted_exchange when wrong. A
+//   call without a log that --min-appearances logs hold is a real station,
+//   never a busted call. A line whose call is exactly one an entrant sends
+//   is taken to be right where it can be: a pair in which it is the line
+//   copied right wins over one in which it would be the busted one. Then
+//   the pair nearest in time wins, then the fewer edits, then the earlier
+//   line of ours; each line takes part in one pair.
 // - Then the dupes: of a log's lines with one call on one band (those set
 //   aside by their own log apart), the earliest that the partner's log backs
 //   (confirmed or partner_busted_call) counts, else the earliest (by time,
@@ -42,7 +54,9 @@
 //   QSO logged by both sides is never a NIL for a repeat one side logged.
 // - What is left: the call sent a log: nil; else the call appears (in a CW
 //   line of QSO:) in at least --min-appearances logs: no_log_credited, else
-//   unique. Logs of superseded files count for nothing.
+//   unique. Where the logs that worked such a call agree on its coordinate
+//   (at least two, and more than copied any other), a copy that differs is
+//   a busted exchange. Logs of superseded files count for nothing.
 // - The adjudicator's decisions then credit or deny single lines.
 // - The checked score is ScoreContacts over the credited lines (call, group
 //   = the amateur band as `zelk score` groups, received exchange as the
@@ -56,6 +70,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -81,11 +96,14 @@ struct Entrant {
                          // check log
     uint32_t categoryPlace = 0;      // the place within its category; 0 for a check log
     int64_t clockOffsetMinutes = 0;  // how far its clock was off; its lines' times are corrected
+    // The calls its QSO lines send (their own-call field), in order of first
+    // use; a partner's logged call is matched with these.
+    std::vector<uint32_t> sentCalls;
 
     uint32_t Count(LineStatus status) const {
         return statusCounts[static_cast<std::size_t>(status)];
     }
-    // QSO: lines read (X-QSO lines are not claimed).
+    // QSO: lines read (X-QSO lines are not claimed, nor lines that cannot be read).
     uint32_t QsosClaimed() const;
     uint32_t QsosCredited() const { return credited; }
     // The share of the lines checked against other logs (CW, not dupes)
@@ -98,11 +116,17 @@ struct NotRead {
     std::string reason;
 };
 
+// Why a log of an entrant's call is not the one used: it names another
+// contest while the one used does not, or it is older, or it is as old and
+// its name sorts first.
+enum class SupersededWhy : uint8_t { kOtherContest, kOlder, kNameSortsFirst };
+
 struct Superseded {
     std::string file;
     std::string call;
     std::string usedFile;
     std::string contest;  // the superseded log's CONTEST:, when that lost it the place
+    SupersededWhy why = SupersededWhy::kOtherContest;
 };
 
 // Whether a log's CONTEST: names this contest, names none, or names another.
@@ -120,6 +144,27 @@ inline constexpr uint32_t kLeastLogsOfAMissingLog = 2;
 struct MissingLog {
     std::string call;
     uint32_t logs = 0;
+};
+
+// Two logs whose clocks differ by more than the time window on the evidence
+// of their QSOs with each other, when the evidence cannot tell which clock is
+// off and the contest period cannot either: neither is corrected.
+struct ClockTie {
+    uint32_t first = 0;  // entrants, in order of call
+    uint32_t second = 0;
+    int64_t minutes = 0;  // the first's times less the second's
+};
+
+// What the logs that worked a call without a log copied as its coordinate:
+// the coordinate copied by the most logs (each log counted once per
+// coordinate), and whether the logs agree on it (at least two, and more
+// than copied any other).
+struct NoLogCoordinate {
+    uint32_t coordinate = 0;   // as CoordinateKey packs it
+    uint32_t logs = 0;         // that copied it
+    uint32_t nextLogs = 0;     // that copied the next most copied one
+    uint32_t coordinates = 0;  // distinct coordinates copied
+    bool agreed = false;
 };
 
 // A decision of the adjudicator that names no QSO line of the contest (the
@@ -145,7 +190,13 @@ struct ContestCheck {
     std::vector<NotRead> notRead;        // in order of name
     std::vector<Superseded> superseded;  // in order of name
     std::vector<uint32_t> appearances;   // per call id: the logs it appears in (CW, QSO:)
-    std::size_t files = 0;               // every file of the folder
+    // Per call id: the entrant that sends it (its CALLSIGN:, or the own call
+    // of its QSO lines), or kNoEntrant.
+    std::vector<uint32_t> senderOf;
+    // Per call id of a call without a log credited from enough logs.
+    std::unordered_map<uint32_t, NoLogCoordinate> noLogCoordinates;
+    std::vector<ClockTie> clockTies;  // in order of the first entrant
+    std::size_t files = 0;            // every file of the folder
 
     // The entrant of a contest-wide line number, and the line.
     struct LineRef {
@@ -166,9 +217,15 @@ struct ContestCheck {
     // Credited(), where decisions were applied.
     bool DecidedCredit(uint32_t number, const CheckedLine& line) const;
 
-    // The entrant whose call has this id, or null.
-    const Entrant* EntrantOfCall(uint32_t call) const {
-        return call < entrants.size() ? &entrants[call] : nullptr;
+    static constexpr uint32_t kNoEntrant = UINT32_MAX;
+    // The entrant that sends the call of this id, or kNoEntrant.
+    uint32_t SenderOf(uint32_t call) const {
+        return call < senderOf.size() ? senderOf[call] : kNoEntrant;
+    }
+    // The same as a pointer, or null.
+    const Entrant* EntrantSending(uint32_t call) const {
+        const uint32_t e = SenderOf(call);
+        return e == kNoEntrant ? nullptr : &entrants[e];
     }
 };
 

@@ -101,6 +101,43 @@ bool IsCategoryValue(std::string_view value) {
     });
 }
 
+constexpr int64_t kLeastUpload = 1024;
+constexpr int64_t kMostUpload = int64_t{256} << 20;
+
+// "5MiB", "512KiB", "300000": bytes, with no more than what fits.
+std::optional<int64_t> SizeText(std::string_view text) {
+    int64_t unit = 1;
+    for (const auto& [suffix, size] : {std::pair<std::string_view, int64_t>{"KiB", 1024},
+                                       std::pair<std::string_view, int64_t>{"MiB", 1 << 20}}) {
+        if (text.ends_with(suffix)) {
+            text.remove_suffix(suffix.size());
+            unit = size;
+            break;
+        }
+    }
+    while (text.ends_with(' ')) {
+        text.remove_suffix(1);
+    }
+    if (!IsDigits(text) || text.size() > 9) {
+        return std::nullopt;
+    }
+    return std::stoll(std::string(text)) * unit;
+}
+
+bool IsContactAddress(std::string_view text) {
+    const std::size_t at = text.rfind('@');
+    return IsOneLineText(text) && text.size() <= 254 && at != 0 && at != std::string_view::npos &&
+           text.substr(at + 1).find('.') != std::string_view::npos &&
+           text.find_first_of(" <>\"'") == std::string_view::npos;
+}
+
+bool IsWebLink(std::string_view text) {
+    const bool web = text.starts_with("https://") || text.starts_with("http://");
+    return web && IsOneLineText(text) && text.size() <= 2000 &&
+           text.size() > std::string_view("https://").size() &&
+           text.find_first_of(" <>\"'`\\") == std::string_view::npos;
+}
+
 class RulesReader {
   public:
     RulesReader(const fs::path& file, CheckRules& rules) : m_file(file), m_rules(rules) {}
@@ -143,13 +180,102 @@ class RulesReader {
             const fs::path path =
                 m_file.parent_path() / fs::path(std::u8string(name.begin(), name.end()));
             m_rules.overridesFile = path.string();
+        } else if (key == "contest_aliases") {
+            m_rules.contestAliases = Aliases(node);
         } else if (key == "categories") {
             Categories(node);
+        } else if (key == "serve") {
+            Serve(node);
         } else {
             Fault(place, Printable(key),
-                  "no such key; the keys are contest, start, end, time_window, call_distance, "
-                  "nil_penalty, min_appearances, overrides and the table [categories]");
+                  "no such key; the keys are contest, contest_aliases, start, end, time_window, "
+                  "call_distance, nil_penalty, min_appearances, overrides and the tables "
+                  "[categories] and [serve]");
         }
+    }
+
+    static std::vector<std::string> Aliases(const toml::node& node) {
+        const toml::array* list = node.as_array();
+        if (list == nullptr) {
+            Fault(node.source(), "contest_aliases",
+                  "must be a list of names, such as [\"ZELK-CW\"], not " + KindOf(node));
+        }
+        std::vector<std::string> names;
+        for (const toml::node& element : *list) {
+            const std::string name = Text("contest_aliases", element);
+            if (const std::string problem = ContestNameProblem(name); !problem.empty()) {
+                Fault(element.source(), "contest_aliases", problem);
+            }
+            names.push_back(name);
+        }
+        return names;
+    }
+
+    // The [serve] table: what zelk serve takes from the rules.
+    void Serve(const toml::node& node) {
+        const toml::table* table = node.as_table();
+        if (table == nullptr) {
+            Fault(node.source(), "serve", "must be a table, [serve], not " + KindOf(node));
+        }
+        IntakeRules& intake = m_rules.intake;
+        for (const auto& [key, value] : InFileOrder(*table)) {
+            const std::string name = "serve." + Printable(key->str());
+            if (key->str() == "deadline") {
+                intake.deadline = Minute(name, *value);
+            } else if (key->str() == "contact") {
+                intake.contact = Text(name, *value);
+                if (!IsContactAddress(intake.contact)) {
+                    Fault(value->source(), name,
+                          Quoted(intake.contact) +
+                              " is no e-mail address such as contest@example.org");
+                }
+            } else if (key->str() == "rules_link") {
+                intake.rulesLink = Text(name, *value);
+                if (!IsWebLink(intake.rulesLink)) {
+                    Fault(value->source(), name,
+                          Quoted(intake.rulesLink) +
+                              " is no web address such as https://example.org/rules");
+                }
+            } else if (key->str() == "public_url") {
+                intake.publicUrl = Text(name, *value);
+                if (!IsWebLink(intake.publicUrl)) {
+                    Fault(value->source(), name,
+                          Quoted(intake.publicUrl) +
+                              " is no web address such as https://logs.example.org/");
+                }
+            } else if (key->str() == "max_upload") {
+                intake.maxUploadBytes = UploadBytes(name, *value);
+            } else if (key->str() == "uploads_at_once") {
+                intake.uploadsAtOnce = Number(name, *value, 1, 10000);
+            } else if (key->str() == "uploads_per_hour") {
+                intake.uploadsPerHour = Number(name, *value, 1, 1000000);
+            } else {
+                Fault(key->source(), name,
+                      "no such key of [serve]; the keys are deadline, contact, rules_link, "
+                      "public_url, max_upload, uploads_at_once and uploads_per_hour");
+            }
+        }
+    }
+
+    // A whole number of bytes, or a text with KiB or MiB: "5MiB".
+    static uint64_t UploadBytes(const std::string& name, const toml::node& node) {
+        const std::string range = "must be a size from 1KiB to 256MiB, as 5242880 or \"5MiB\"";
+        int64_t bytes = 0;
+        if (const auto* number = node.as_integer()) {
+            bytes = number->get();
+        } else if (const auto* text = node.as_string()) {
+            const std::optional<int64_t> read = SizeText(text->get());
+            if (!read) {
+                Fault(node.source(), name, range + ", not " + Quoted(text->get()));
+            }
+            bytes = *read;
+        } else {
+            Fault(node.source(), name, range + ", not " + KindOf(node));
+        }
+        if (bytes < kLeastUpload || bytes > kMostUpload) {
+            Fault(node.source(), name, range + ", not " + std::to_string(bytes) + " bytes");
+        }
+        return static_cast<uint64_t>(bytes);
     }
 
     static int Number(std::string_view key, const toml::node& node, int least, int most) {

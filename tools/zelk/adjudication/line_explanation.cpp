@@ -31,6 +31,9 @@ std::string LineExplanation::Why(const CheckedLine& line) const {
     const std::string band = BandText(line.band);
     std::string why;
     switch (line.status) {
+        case LineStatus::kUnreadable:
+            why = "unreadable, not credited: " + UnreadableReason(line) + ".";
+            break;
         case LineStatus::kXQso:
             why = "X-QSO, not credited: an X-QSO line is listed, never credited.";
             break;
@@ -44,6 +47,11 @@ std::string LineExplanation::Why(const CheckedLine& line) const {
                   (m_entrant.clockOffsetMinutes != 0 ? " with your clock corrected" : "") +
                   ", lies outside " + PeriodText(m_contest.rules) + ".";
             break;
+        case LineStatus::kOutOfBand:
+            why =
+                "frequency in no band, not credited (no penalty): " + std::to_string(line.freqKHz) +
+                " kHz lies in no amateur band.";
+            break;
         case LineStatus::kOtherBand:
             why = "on " + band + ", not scored (no penalty): your entry is for " +
                   m_entrant.log.category.Of(CategoryPart::kBand) + " only.";
@@ -52,23 +60,34 @@ std::string LineExplanation::Why(const CheckedLine& line) const {
             why = "dupe, not credited (no penalty): " + DupeReason(line, *other.line) + ".";
             break;
         case LineStatus::kBustedExchange:
+            if (other.line == nullptr) {
+                why = "busted exchange, not credited: " + NoLogCopies(line) + ".";
+                break;
+            }
             why = "busted exchange, not credited: you copied " + Exchange(line, true) + "; " +
                   call + " sent " + Exchange(*other.line, false) + " (" +
                   Difference(line, *other.line) + ").";
             break;
-        case LineStatus::kBustedCall:
+        case LineStatus::kBustedCall: {
+            const std::string sent = Shown(other.entrant->log.OwnCallText(*other.line));
             why = "busted call, not credited: " + call +
-                  (line.call < m_contest.entrants.size() ? "'s log holds no QSO with you there"
-                                                         : " sent no log") +
-                  ", but " + Shown(other.entrant->log.call) + " (" +
-                  Counted(EditDistance(m_contest.calls.Text(line.call), other.entrant->log.call,
-                                       1 << 20),
+                  (m_contest.SenderOf(line.call) != ContestCheck::kNoEntrant
+                       ? "'s log holds no QSO with you there"
+                       : " sent no log") +
+                  ", but " + sent + " (" +
+                  Counted(EditDistance(m_contest.calls.Text(line.call),
+                                       other.entrant->log.OwnCallText(*other.line), 1 << 20),
                           "edit", "edits") +
                   " from " + call + ") logged you on " + band + ", " +
                   Minutes(std::llabs(other.line->minute - line.minute)) +
-                  ", in a line that no line of yours matches: you copied its call wrong. " +
-                  Shown(other.entrant->log.call) + " keeps the QSO.";
+                  ", in a line that no line of yours matches, and you copied its exchange as it "
+                  "sent it: you copied its call wrong. " +
+                  sent +
+                  (other.line->status == LineStatus::kBustedExchange
+                       ? " miscopied your exchange and loses the QSO too."
+                       : " keeps the QSO.");
             break;
+        }
         case LineStatus::kPartnerBustedCall:
             why = "credited without confirmation: " + call + " logged your call as " +
                   Shown(other.entrant->log.CallText(*other.line)) +
@@ -91,8 +110,8 @@ std::string LineExplanation::Why(const CheckedLine& line) const {
             break;
         case LineStatus::kNoLogCredited:
             why = "credited without confirmation: " + call + " sent no log; its call is in " +
-                  Counted(m_contest.appearances[line.call], "log", "logs") +
-                  ", so the QSO counts, with its exchange unchecked.";
+                  Counted(m_contest.appearances[line.call], "log", "logs") + ", so the QSO counts" +
+                  NoLogAgreement(line) + ".";
             break;
         case LineStatus::kUnique:
             why = "unique, not credited: " + call + " sent no log and its call is in " +
@@ -135,7 +154,7 @@ std::string LineExplanation::NilReason(const CheckedLine& line, const CheckedLin
 // the window, on its band (or of a band unknown) and naming our call (or
 // no call that could be found); null when none is.
 const logfile::UnreadableLine* LineExplanation::UnreadableNear(const CheckedLine& line) const {
-    const Entrant* partner = m_contest.EntrantOfCall(line.call);
+    const Entrant* partner = m_contest.EntrantSending(line.call);
     if (partner == nullptr) {
         return nullptr;
     }
@@ -149,7 +168,7 @@ const logfile::UnreadableLine* LineExplanation::UnreadableNear(const CheckedLine
         const int64_t apart =
             std::llabs(*unread.minutes - partner->clockOffsetMinutes - line.minute);
         const bool band = unread.band == logfile::kNoBand || unread.band == line.band;
-        const bool call = unread.call.empty() || unread.call == m_entrant.log.call;
+        const bool call = unread.call.empty() || unread.call == m_contest.calls.Text(line.ownCall);
         if (apart <= m_contest.rules.timeWindowMinutes && band && call &&
             (nearest == nullptr || apart < nearestApart)) {
             nearest = &unread;
@@ -157,6 +176,60 @@ const logfile::UnreadableLine* LineExplanation::UnreadableNear(const CheckedLine
         }
     }
     return nearest;
+}
+
+// Why a line that is kept for pairing could not be read: the reader's
+// reason; and what it still did for the partner.
+std::string LineExplanation::UnreadableReason(const CheckedLine& line) const {
+    std::string reason;
+    for (const logfile::UnreadableLine& unread : m_entrant.log.unreadable) {
+        if (unread.line == line.lineNumber) {
+            reason = unread.reason;
+        }
+    }
+    const ContestCheck::LineRef partner = m_contest.Line(line.match);
+    if (partner.line != nullptr) {
+        reason += "; it still matches " + Shown(partner.entrant->log.call) + "'s line " +
+                  std::to_string(partner.line->lineNumber) + ", which " +
+                  (line.sentRead ? "is judged by what this line sent"
+                                 : "is not judged on your exchange, which cannot be read");
+    }
+    return reason;
+}
+
+// Where the logs that worked a call without a log agree on its coordinate
+// and `line` copied another: what they copied.
+std::string LineExplanation::NoLogCopies(const CheckedLine& line) const {
+    const auto votes = m_contest.noLogCoordinates.find(line.call);
+    if (votes == m_contest.noLogCoordinates.end()) {
+        return "its exchange differs from the one the other logs copied";
+    }
+    const NoLogCoordinate& v = votes->second;
+    return CallOf(line) + " sent no log, and " + Counted(v.logs, "log", "logs") +
+           " that worked it copied its coordinate as " + logfile::CoordinateKeyText(v.coordinate) +
+           (v.nextLogs == 0 ? std::string()
+                            : " (no other coordinate in more than " +
+                                  Counted(v.nextLogs, "log", "logs") + ")") +
+           "; you copied " + logfile::CoordinateKeyText(line.receivedCoordinate);
+}
+
+// How the exchange of a credited line with a call without a log stands
+// beside the other logs' copies: ", its exchange agreeing with ...".
+std::string LineExplanation::NoLogAgreement(const CheckedLine& line) const {
+    const auto votes = m_contest.noLogCoordinates.find(line.call);
+    if (votes == m_contest.noLogCoordinates.end() || votes->second.coordinates <= 1) {
+        return ", with its exchange unchecked";
+    }
+    const NoLogCoordinate& v = votes->second;
+    if (v.agreed) {
+        return "; its coordinate, " + logfile::CoordinateKeyText(v.coordinate) +
+               ", is the one most logs that worked it copied (" + Counted(v.logs, "log", "logs") +
+               ")";
+    }
+    return ", with its exchange unchecked: the logs that worked it do not agree on its "
+           "coordinate (" +
+           std::to_string(v.coordinates) + " coordinates, the most copied in " +
+           Counted(v.logs, "log", "logs") + ")";
 }
 
 // Why `line` is a dupe of `counted`, the line of the same call and band

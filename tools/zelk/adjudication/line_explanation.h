@@ -26,10 +26,16 @@ class LineExplanation {
     // log leaves to the check, comes before `counted`.
     bool IsFirstOfItsCallAndBand(const CheckedLine& counted) const;
 
+    // Why a line kept for pairing could not be read, and the partner's line
+    // it still matches.
+    std::string UnreadableReason(const CheckedLine& line) const;
+
   private:
     std::string CallOf(const CheckedLine& line) const;
     std::string NilReason(const CheckedLine& line, const CheckedLine* nearest) const;
     const logfile::UnreadableLine* UnreadableNear(const CheckedLine& line) const;
+    std::string NoLogCopies(const CheckedLine& line) const;
+    std::string NoLogAgreement(const CheckedLine& line) const;
     std::string DupeReason(const CheckedLine& line, const CheckedLine& counted) const;
     static bool Earlier(const CheckedLine& a, const CheckedLine& b);
     static std::string Difference(const CheckedLine& ours, const CheckedLine& theirs);

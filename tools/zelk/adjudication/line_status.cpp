@@ -7,12 +7,16 @@ std::string_view StatusName(LineStatus status) {
     switch (status) {
         case LineStatus::kPending:
             return "pending";
+        case LineStatus::kUnreadable:
+            return "unreadable";
         case LineStatus::kXQso:
             return "x_qso";
         case LineStatus::kNotCw:
             return "not_cw";
         case LineStatus::kOutOfPeriod:
             return "out_of_period";
+        case LineStatus::kOutOfBand:
+            return "out_of_band";
         case LineStatus::kOtherBand:
             return "other_band";
         case LineStatus::kDupe:

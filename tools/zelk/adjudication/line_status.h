@@ -10,20 +10,24 @@
 #include <vector>
 
 #include "adjudication/contest_categories.h"
+#include "adjudication/intake_rules.h"
 
 namespace zelk::adjudication {
 
 // In the order of their precedence on a line: what its own log says alone
-// (x_qso, not_cw, out_of_period, other_band), then dupe, then what the partner's log says
+// (unreadable, x_qso, not_cw, out_of_period, out_of_band, other_band), then dupe, then what
+// the partner's log says
 // (confirmed, busted_exchange), then busted calls (busted_call, and partner_busted_call on the
 // other side), then what is left (nil, no_log_credited, unique). The check pairs the lines first
 // and decides the dupes after, so a dupe is the line of a repeat that the partner's log does not
 // back.
 enum class LineStatus : uint8_t {
-    kPending,  // not decided yet; never left on a line once the check is done
+    kPending,     // not decided yet; never left on a line once the check is done
+    kUnreadable,  // a QSO line that cannot be read, kept for pairing: not credited, no penalty
     kXQso,
     kNotCw,
     kOutOfPeriod,  // outside the contest period: not credited, no penalty
+    kOutOfBand,    // a frequency in no amateur band: not credited, no penalty
     kOtherBand,    // a single-band entry's line on another band: not scored, no penalty
     kDupe,
     kConfirmed,
@@ -34,7 +38,7 @@ enum class LineStatus : uint8_t {
     kNoLogCredited,
     kUnique,
 };
-inline constexpr std::size_t kStatusCount = 13;
+inline constexpr std::size_t kStatusCount = 15;
 
 // "confirmed", "busted_exchange", ... ("pending" for kPending).
 std::string_view StatusName(LineStatus status);
@@ -42,8 +46,9 @@ std::string_view StatusName(LineStatus status);
 // Whether the line's own log decides its status alone; such a line still
 // takes part in pairing, so that it can confirm the partner's line.
 inline bool IsOwnLogStatus(LineStatus status) {
-    return status == LineStatus::kXQso || status == LineStatus::kNotCw ||
-           status == LineStatus::kOutOfPeriod || status == LineStatus::kOtherBand;
+    return status == LineStatus::kUnreadable || status == LineStatus::kXQso ||
+           status == LineStatus::kNotCw || status == LineStatus::kOutOfPeriod ||
+           status == LineStatus::kOutOfBand || status == LineStatus::kOtherBand;
 }
 
 // Whether the partner's log backs the line: the partner logged the QSO with
@@ -76,6 +81,8 @@ struct Decision {
 // its rules file.
 struct CheckRules {
     std::string contest = "ZELK";  // the contest's name, as CONTEST: gives it (any case)
+    // The other names a log's CONTEST: may give for this contest (any case).
+    std::vector<std::string> contestAliases;
     // The contest period in minutes since 1970-01-01 00:00 UTC: a QSO counts
     // when start <= its time < end. Without them nothing is out of period.
     std::optional<int64_t> start;
@@ -87,6 +94,8 @@ struct CheckRules {
     std::vector<Decision> decisions;  // --overrides: the adjudicator's decisions, in file order
     // The rules file's [categories]: the values each part of a category may take.
     ContestCategories categories = BuiltInCategories();
+    // The rules file's [serve] table, for zelk serve.
+    IntakeRules intake;
     // Where the rules and the decisions were read from, as given (the
     // decisions file a rules file names: joined to the rules file's folder);
     // empty where none was. results.json echoes them.

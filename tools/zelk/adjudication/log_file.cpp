@@ -19,14 +19,22 @@ CheckedLine Pack(const logfile::CabrilloQso& qso, const std::string& text) {
     line.lineNumber = qso.lineNumber;
     line.callBegin = qso.call.begin;
     line.callSize = qso.call.size;
+    line.ownCallBegin = qso.ownCall.begin;
+    line.ownCallSize = qso.ownCall.size;
+    line.sentRead = qso.sentRead;
+    line.receivedRead = qso.receivedRead;
     line.freqKHz = qso.freqKHz;
     line.band = qso.band;
     line.mode = qso.mode;
     line.xQso = qso.xQso;
-    line.sentSerial = qso.sent.serial;
-    line.sentCoordinate = logfile::CoordinateKey(qso.Text(qso.sent.coordinate));
-    line.receivedSerial = qso.received.serial;
-    line.receivedCoordinate = logfile::CoordinateKey(qso.Text(qso.received.coordinate));
+    if (qso.sentRead) {
+        line.sentSerial = qso.sent.serial;
+        line.sentCoordinate = logfile::CoordinateKey(qso.Text(qso.sent.coordinate));
+    }
+    if (qso.receivedRead) {
+        line.receivedSerial = qso.received.serial;
+        line.receivedCoordinate = logfile::CoordinateKey(qso.Text(qso.received.coordinate));
+    }
     // A normalised exchange is at most 14 characters (cabrillo_exchange.cpp).
     static_assert(sizeof line.received >= 6 + 1 + 7);
     std::memcpy(line.received, qso.received.normalised,
@@ -51,8 +59,12 @@ LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
     }
     logfile::CabrilloLog& log = std::get<logfile::CabrilloLog>(read);
     file.call = Upper(log.Callsign());
-    if (file.call.empty() && !log.qsos.empty()) {
-        file.call = std::string(log.qsos.front().OwnCall());
+    if (file.call.empty() && (!log.qsos.empty() || !log.partlyRead.empty())) {
+        const bool readFirst =
+            !log.qsos.empty() && (log.partlyRead.empty() ||
+                                  log.qsos.front().lineNumber < log.partlyRead.front().lineNumber);
+        file.call =
+            std::string(readFirst ? log.qsos.front().OwnCall() : log.partlyRead.front().OwnCall());
         file.callFromQsoLines = true;
     }
     if (file.call.empty()) {
@@ -64,13 +76,28 @@ LogFile ReadLogFile(std::string name, std::string bytes, int64_t modified) {
     file.category = ReadCategory(log);
     file.headerNotes = HeaderNotes(log, file.category, file.call);
     file.stationCoordinate = logfile::StationCoordinateSent(log.qsos);
-    file.lines.reserve(log.qsos.size());
+    // The lines read and those partly read, merged in file order.
+    file.lines.reserve(log.qsos.size() + log.partlyRead.size());
+    auto partly = log.partlyRead.begin();
     for (const logfile::CabrilloQso& qso : log.qsos) {
+        for (; partly != log.partlyRead.end() && partly->lineNumber < qso.lineNumber; ++partly) {
+            file.lines.push_back(Pack(*partly, *log.text));
+            file.lines.back().unreadable = true;
+        }
         file.lines.push_back(Pack(qso, *log.text));
+    }
+    for (; partly != log.partlyRead.end(); ++partly) {
+        file.lines.push_back(Pack(*partly, *log.text));
+        file.lines.back().unreadable = true;
     }
     file.unreadable = std::move(log.unreadable);
     file.text = std::move(log.text);
     return file;
+}
+
+std::size_t ReadableLines(const LogFile& log) {
+    return static_cast<std::size_t>(std::count_if(
+        log.lines.begin(), log.lines.end(), [](const CheckedLine& l) { return !l.unreadable; }));
 }
 
 std::string LogTooLargeReason(std::uintmax_t bytes) {

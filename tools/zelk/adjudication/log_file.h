@@ -28,6 +28,7 @@ struct CheckedLine {
     uint32_t textBegin = 0;   // of the line in its log's text
     uint32_t lineNumber = 0;  // in the file, from 1
     uint32_t call = 0;        // the worked call: its id in the contest's CallTable
+    uint32_t ownCall = 0;     // the call the line says was sent: its id in the CallTable
     uint32_t freqKHz = 0;     // 0 when the line gives a band designator
     uint32_t sentSerial = 0;
     uint32_t sentCoordinate = 0;  // as CoordinateKey packs it
@@ -38,9 +39,18 @@ struct CheckedLine {
     uint16_t textSize = 0;
     uint16_t callBegin = 0;  // the worked call's place in the line
     uint16_t callSize = 0;
+    uint16_t ownCallBegin = 0;  // the own call's
+    uint16_t ownCallSize = 0;
     logfile::BandIndex band = logfile::kNoBand;
     logfile::CabrilloMode mode = logfile::CabrilloMode::kCw;
-    bool xQso = false;
+    bool xQso : 1 = false;
+    // A line that could not be read but whose fixed fields and worked call
+    // could: it pairs, and is never credited. Where its sent exchange could
+    // not be read, the partner's copy of it is not judged; where its
+    // received exchange could not, it is no evidence of a busted call.
+    bool unreadable : 1 = false;
+    bool sentRead : 1 = true;
+    bool receivedRead : 1 = true;
     LineStatus status = LineStatus::kPending;
     // The received exchange as the plug-in stores it ("012 55N37O"), zero
     // filled: at most a serial of six digits, a blank and a coordinate of
@@ -48,12 +58,12 @@ struct CheckedLine {
     char received[14] = {};
 
     std::string_view Received() const { return {received, strnlen(received, sizeof received)}; }
-    // Only CW lines of QSO: count; X-QSO: lines are listed, never credited.
-    bool Counts() const { return !xQso && mode == logfile::CabrilloMode::kCw; }
+    // Only readable CW lines of QSO: count; X-QSO: lines are listed, never credited.
+    bool Counts() const { return !xQso && !unreadable && mode == logfile::CabrilloMode::kCw; }
 };
 
-// A contest of a million lines keeps its lines in 72 MB.
-static_assert(sizeof(CheckedLine) <= 72);
+// A contest of a million lines keeps its lines in 80 MB.
+static_assert(sizeof(CheckedLine) <= 80);
 
 struct LogFile {
     std::string name;      // the file's name in the folder
@@ -67,7 +77,9 @@ struct LogFile {
     LogCategory category;
     std::vector<std::string> headerNotes;  // what the organiser is told about the header
     std::string stationCoordinate;         // the coordinate it sent (StationCoordinateSent)
-    std::vector<CheckedLine> lines;        // QSO: and X-QSO: lines, in file order
+    // QSO: and X-QSO: lines, in file order: those read, and those partly read
+    // (CheckedLine::unreadable), which are listed in `unreadable` too.
+    std::vector<CheckedLine> lines;
     std::vector<logfile::UnreadableLine> unreadable;
     std::shared_ptr<const std::string> text;  // the bytes the lines point into
 
@@ -78,7 +90,13 @@ struct LogFile {
     std::string_view CallText(const CheckedLine& line) const {
         return LineText(line).substr(line.callBegin, line.callSize);
     }
+    std::string_view OwnCallText(const CheckedLine& line) const {
+        return LineText(line).substr(line.ownCallBegin, line.ownCallSize);
+    }
 };
+
+// The QSO and X-QSO lines of the log that were read whole.
+std::size_t ReadableLines(const LogFile& log);
 
 // The largest file read as a log; a contest log is a few hundred kilobytes.
 inline constexpr std::size_t kMaxLogBytes = std::size_t{256} << 20;

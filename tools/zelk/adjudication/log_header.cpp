@@ -56,13 +56,14 @@ std::array<std::pair<std::size_t, std::string_view>, 3> LogCategory::SortKey(
 }
 
 LogCategory ReadCategory(const logfile::CabrilloLog& log) {
+    logfile::HeaderCategory header = logfile::ReadHeaderCategory(log);
     LogCategory category;
+    category.version2Line = std::move(header.version2Line);
+    const std::array<std::string*, kCategoryParts> read = {&header.op, &header.band, &header.power,
+                                                           &header.transmitter};
     for (std::size_t p = 0; p < kCategoryParts; ++p) {
-        const std::string_view tag = kRules[p].tag;
-        // "CATEGORY-OPERATOR" is Category("OPERATOR").
-        const std::string value = Upper(log.Category(tag.substr(tag.find('-') + 1)));
-        category.defaulted[p] = value.empty();
-        category.values[p] = value.empty() ? std::string(kRules[p].byDefault) : value;
+        category.defaulted[p] = read[p]->empty();
+        category.values[p] = read[p]->empty() ? std::string(kRules[p].byDefault) : *read[p];
     }
     return category;
 }
@@ -81,25 +82,47 @@ std::vector<std::string> HeaderNotes(const logfile::CabrilloLog& log, const LogC
             taken += (taken.empty() ? "" : " ") + std::string(rule.byDefault);
         }
     }
-    if (!missing.empty()) {
+    if (!category.version2Line.empty()) {
+        // Read from the one line: what it does not name is not a missing tag.
+        std::string unnamed;
+        for (std::size_t p = 0; p < kCategoryParts; ++p) {
+            if (category.defaulted[p]) {
+                std::string part(kRules[p].tag.substr(kRules[p].tag.find('-') + 1));
+                std::transform(part.begin(), part.end(), part.begin(),
+                               [](char c) { return static_cast<char>(c - 'A' + 'a'); });
+                unnamed += (unnamed.empty() ? "" : ", ") + part;
+            }
+        }
+        notes.insert(notes.begin(),
+                     "the category is read from the Cabrillo 2.0 line CATEGORY: " +
+                         Printable(category.version2Line, 200) +
+                         (unnamed.empty() ? std::string()
+                                          : "; it names no " + unnamed + ", taken as " + taken));
+    } else if (!missing.empty()) {
         notes.insert(notes.begin(), "no " + missing + (missingCount == 1 ? " line" : " lines") +
                                         "; taken as " + taken);
     }
+    // The QSO lines' own calls, of the lines that cannot be read too.
     const std::string_view written = log.Callsign();
-    if (!written.empty() && !log.qsos.empty()) {
+    const std::size_t lines = log.qsos.size() + log.partlyRead.size();
+    if (!written.empty() && lines != 0) {
         std::size_t unlike = 0;
-        for (const logfile::CabrilloQso& qso : log.qsos) {
-            unlike += qso.OwnCall() != call ? 1 : 0;
+        for (const auto* qsos : {&log.qsos, &log.partlyRead}) {
+            for (const logfile::CabrilloQso& qso : *qsos) {
+                unlike += qso.OwnCall() != call ? 1 : 0;
+            }
         }
-        if (unlike * 2 > log.qsos.size()) {
+        if (unlike * 2 > lines) {
             notes.push_back("CALLSIGN: " + Printable(written) + " differs from the own call of " +
-                            std::to_string(unlike) + " of its " + std::to_string(log.qsos.size()) +
+                            std::to_string(unlike) + " of its " + std::to_string(lines) +
                             " QSO lines");
         }
     }
     const std::string_view claimed = log.Value("CLAIMED-SCORE");
-    if (claimed.empty()) {
+    if (!log.Has("CLAIMED-SCORE")) {
         notes.push_back("no CLAIMED-SCORE: line");
+    } else if (claimed.empty()) {
+        notes.push_back("CLAIMED-SCORE: is empty");
     } else if (!log.ClaimedScore()) {
         notes.push_back("CLAIMED-SCORE: " + Printable(claimed) + " is not a number");
     }
@@ -110,7 +133,8 @@ void AddUnknownCategoryNotes(const LogCategory& category, const ContestCategorie
                              std::vector<std::string>& notes) {
     // After the note on missing tags, which HeaderNotes puts first.
     auto at = notes.begin();
-    if (std::any_of(category.defaulted.begin(), category.defaulted.end(),
+    if (!category.version2Line.empty() ||
+        std::any_of(category.defaulted.begin(), category.defaulted.end(),
                     [](bool defaulted) { return defaulted; })) {
         ++at;
     }

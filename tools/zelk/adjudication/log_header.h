@@ -1,7 +1,8 @@
 // What a log's header says of its entry, as the results rank it: the
 // category (CATEGORY-OPERATOR, -BAND, -POWER, -TRANSMITTER, read in any
-// letter case; the values the contest knows are the rules file's, by default
-// those the plug-in's header dialog offers), and what
+// letter case, or Cabrillo 2.0's CATEGORY: line where the log has none of
+// them, by logfile::ReadHeaderCategory; the values the contest knows are the
+// rules file's, by default those the plug-in's header dialog offers), and what
 // the organiser is told of the header: a tag missing (its default taken), a
 // value the contest does not know (the log is ranked under it as written),
 // CALLSIGN: unlike the own call of most QSO lines, CLAIMED-SCORE: missing or
@@ -17,6 +18,7 @@
 
 #include "adjudication/contest_categories.h"
 #include "logfile/bands.h"
+#include "logfile/cabrillo_category.h"
 #include "logfile/cabrillo_reader.h"
 
 namespace zelk::adjudication {
@@ -40,6 +42,7 @@ inline constexpr std::string_view kCheckLog = "CHECKLOG";
 struct LogCategory {
     std::array<std::string, kCategoryParts> values;  // in capitals
     std::array<bool, kCategoryParts> defaulted{};    // the tag was missing
+    std::string version2Line;  // the Cabrillo 2.0 CATEGORY: line it was read from, if it was
 
     const std::string& Of(CategoryPart part) const {
         return values[static_cast<std::size_t>(part)];

@@ -1,8 +1,10 @@
 // The first steps: every line indexed by its worked call and band, repeats
 // included (which of a repeat's lines counts is decided once the partners
-// have been looked at); then what each log says about itself: X-QSO lines,
-// lines in other modes than CW, lines outside the contest period and a
-// single-band entry's lines on other bands are set aside. They still pair.
+// have been looked at); then what each log says about itself: lines that
+// cannot be read (but whose fixed fields and call could), X-QSO lines, lines
+// in other modes than CW, lines outside the contest period, lines whose
+// frequency lies in no band and a single-band entry's lines on other bands
+// are set aside. They still pair.
 #include <algorithm>
 #include <span>
 
@@ -112,13 +114,17 @@ void DecideOwnLogs(ContestCheck& contest) {
         const bool singleBand =
             entrant.log.category.Of(CategoryPart::kBand) != "ALL" && entryBand != logfile::kNoBand;
         for (CheckedLine& line : entrant.log.lines) {
-            if (line.xQso) {
+            if (line.unreadable) {
+                line.status = LineStatus::kUnreadable;
+            } else if (line.xQso) {
                 line.status = LineStatus::kXQso;
             } else if (line.mode != logfile::CabrilloMode::kCw) {
                 line.status = LineStatus::kNotCw;
             } else if ((rules.start && line.minute < *rules.start) ||
                        (rules.end && line.minute >= *rules.end)) {
                 line.status = LineStatus::kOutOfPeriod;
+            } else if (line.band == logfile::kNoBand) {
+                line.status = LineStatus::kOutOfBand;
             } else if (singleBand && line.band != entryBand) {
                 line.status = LineStatus::kOtherBand;
             }

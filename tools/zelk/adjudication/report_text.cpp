@@ -1,6 +1,8 @@
 // Texts the result files share.
 #include "adjudication/report_text.h"
 
+#include <cstdlib>
+
 #include <chrono>
 #include <cstdio>
 
@@ -96,9 +98,23 @@ std::string Counted(std::size_t count, std::string_view one, std::string_view ma
     return std::to_string(count) + " " + std::string(count == 1 ? one : many);
 }
 
+std::string ClockTieText(const ContestCheck& contest, const ClockTie& tie) {
+    return Printable(contest.entrants[tie.first].log.call) + "'s and " +
+           Printable(contest.entrants[tie.second].log.call) + "'s clocks differ by " +
+           Counted(static_cast<std::size_t>(std::llabs(tie.minutes)), "minute", "minutes") +
+           " on the evidence of their QSOs with each other, but neither that nor the contest "
+           "period tells which clock was off: neither was corrected";
+}
+
 std::string SupersededReason(const Superseded& file, const CheckRules& rules) {
-    if (file.contest.empty()) {
-        return "an older log of " + Printable(file.call);
+    switch (file.why) {
+        case SupersededWhy::kOlder:
+            return "an older log of " + Printable(file.call);
+        case SupersededWhy::kNameSortsFirst:
+            return "a log of " + Printable(file.call) +
+                   " as old as the one used, whose name sorts before it";
+        case SupersededWhy::kOtherContest:
+            break;
     }
     return "a log of another contest (" + Printable(file.contest) + ", not " +
            Printable(rules.contest) + ") of " + Printable(file.call);

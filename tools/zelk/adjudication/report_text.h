@@ -36,6 +36,10 @@ std::string MinuteText(int64_t minutes);
 // 2024-05-12 0600 UTC", "until ..."; empty without one.
 std::string PeriodText(const CheckRules& rules);
 
+// "DL1AA's and DL1AB's clocks differ by 60 minutes ... neither was
+// corrected". Printable.
+std::string ClockTieText(const ContestCheck& contest, const ClockTie& tie);
+
 // "1 dupe", "2 dupes".
 std::string Counted(std::size_t count, std::string_view one, std::string_view many);
 

@@ -27,10 +27,24 @@ std::string ResultsCsv(const ContestCheck& contest);
 // {"entrants": [...], "not_read": [...], "settings": {...}}.
 std::string ResultsJson(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles);
 std::string UbnReport(const ContestCheck& contest, const Entrant& entrant);
+// What a results page holds beyond the results: its title, the site's
+// navigation above them, and whether it lists what is for the organiser's
+// review (files not read or not used, calls taken from QSO lines, missing
+// logs, logs that cost others NILs, corrected clocks, header notes,
+// decisions not applied). zelk serve publishes the page without them unless
+// the organiser chooses otherwise.
+struct ResultsPage {
+    std::string title;       // empty: the page zelk adjudicate writes
+    std::string navigation;  // HTML placed first in the body; empty: none
+    std::string style;       // CSS for the navigation
+    bool reviewLists = true;
+};
+
 // The results as one self-contained page: the ranked table, and per entrant
 // its map and rate sheet of the credited lines with a link to its report
 // (relative to the page).
-std::string ResultsHtml(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles);
+std::string ResultsHtml(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles,
+                        const ResultsPage& page = {});
 
 // Each entrant's report file, all written: its call cut to 40 bytes, every
 // character a Windows file name cannot hold (and blanks and non-ASCII bytes)

@@ -31,8 +31,9 @@ constexpr std::string_view kTitle = "ZELK contest: checked results";
 constexpr std::string_view kLandId = "world-land";
 constexpr std::string_view kTableId = "results";
 
-// What the report's style has no rule for: the ranked table's columns, and
-// each entrant starting a new sheet on paper.
+// What the report's style has no rule for: the ranked table's columns,
+// each entrant starting a new sheet on paper, and on a screen narrower than
+// a table (a phone's) the table scrolling in its own box, not the page.
 constexpr std::string_view kResultsStyle = R"css(
 table.results thead th { white-space: normal; vertical-align: bottom; }
 table.results thead th:nth-child(2), table.results thead th:last-child { text-align: left; }
@@ -41,6 +42,7 @@ article.entrant-results { border-top: 3px solid #0072b2; margin-top: 32px; }
 .check-note { margin: 4px 0 0; }
 .files { padding-left: 18px; margin: 4px 0; }
 @media print { article.entrant-results { break-before: page; border-top: none; } }
+@media screen { table { display: block; max-width: 100%; overflow-x: auto; } }
 )css";
 
 // Each entrant's id on the page: its report file's name without ".ubn",
@@ -173,8 +175,9 @@ std::string FileList(std::string_view heading, const std::vector<std::string>& i
     return html + "</ul>\n";
 }
 
-// The counts, the rules, and the files that were not read or not used.
-std::string Notes(const ContestCheck& contest) {
+// The counts, the rules, and, for review, the files that were not read or
+// not used and what the organiser is told of the logs.
+std::string Notes(const ContestCheck& contest, bool reviewLists) {
     std::size_t lines = 0;
     std::vector<std::string> fromQsoLines;
     for (const Entrant& entrant : contest.entrants) {
@@ -193,6 +196,9 @@ std::string Notes(const ContestCheck& contest) {
         "busted call or exchange, a NIL or a unique call. Each entrant's lines are explained "
         "in its check report. Rules: " +
         Escape(RulesText(contest.rules)) + ".</p>\n";
+    if (!reviewLists) {
+        return html;
+    }
     std::vector<std::string> notRead;
     for (const NotRead& file : contest.notRead) {
         notRead.push_back("<code>" + Escape(file.file) + "</code>: " + Escape(file.reason));
@@ -223,6 +229,9 @@ std::string Notes(const ContestCheck& contest) {
             headers.push_back("<code>" + Escape(entrant.log.name) + "</code>: " + Escape(note));
         }
     }
+    for (const ClockTie& tie : contest.clockTies) {
+        clocks.push_back(Escape(ClockTieText(contest, tie)));
+    }
     std::vector<std::string> stale;
     for (const StaleDecision& decision : contest.staleDecisions) {
         stale.push_back(Escape(decision.decision.source) + ": " + Escape(decision.decision.call) +
@@ -235,7 +244,7 @@ std::string Notes(const ContestCheck& contest) {
                     fromQsoLines) +
            FileList("Missing logs (calls without a log in 2 or more logs)", missing) +
            FileList("Logs that cost others NILs", costly) +
-           FileList("Clocks corrected (QSOs matched with the corrected times)", clocks) +
+           FileList("Clocks corrected (QSOs matched with the corrected times) or not", clocks) +
            FileList("Headers", headers);
 }
 
@@ -263,13 +272,16 @@ std::string CheckNote(const ContestCheck& contest, const Entrant& entrant, const
 
 }  // namespace
 
-std::string ResultsHtml(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles) {
+std::string ResultsHtml(const ContestCheck& contest, const std::vector<UbnFile>& ubnFiles,
+                        const ResultsPage& page) {
     const std::vector<std::string> ids = AnchorIds(ubnFiles);
     const rh::Outline outline = rh::WorldOutline();
-    std::string body =
-        contest.entrants.empty() ? std::string() : rh::SharedLandSvg(outline, kLandId);
-    body += "<header>\n<h1>" + std::string(kTitle) + "</h1>\n</header>\n<section>\n" +
-            RankedTables(contest, ubnFiles, ids) + Notes(contest) + "</section>\n";
+    const std::string title = page.title.empty() ? std::string(kTitle) : page.title;
+    std::string body = page.navigation;
+    body += contest.entrants.empty() ? std::string() : rh::SharedLandSvg(outline, kLandId);
+    body += "<header>\n<h1>" + Escape(title) + "</h1>\n</header>\n<section>\n" +
+            RankedTables(contest, ubnFiles, ids) + Notes(contest, page.reviewLists) +
+            "</section>\n";
     std::vector<uint32_t> order;
     for (const CategoryRanking& category : contest.categories) {
         order.insert(order.end(), category.ranking.begin(), category.ranking.end());
@@ -290,7 +302,8 @@ std::string ResultsHtml(const ContestCheck& contest, const std::vector<UbnFile>&
     body +=
         "<footer>Made by zelk adjudicate from the received logs and the contest rules. Each "
         "entrant's map and rate sheet show its credited QSOs. Times are UTC.</footer>\n";
-    return rh::HtmlDocument(kTitle, body, "zelk adjudicate", kResultsStyle);
+    return rh::HtmlDocument(title, body, "zelk adjudicate",
+                            std::string(kResultsStyle) + page.style);
 }
 
 }  // namespace zelk::adjudication

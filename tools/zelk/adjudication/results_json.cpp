@@ -44,10 +44,12 @@ Json EntrantJson(const Entrant& entrant, const UbnFile& ubnFile) {
     json["unique"] = entrant.Count(LineStatus::kUnique);
     json["dupes"] = entrant.Count(LineStatus::kDupe);
     json["out_of_period"] = entrant.Count(LineStatus::kOutOfPeriod);
+    json["out_of_band"] = entrant.Count(LineStatus::kOutOfBand);
     json["other_band"] = entrant.Count(LineStatus::kOtherBand);
     json["not_cw"] = entrant.Count(LineStatus::kNotCw);
     json["x_qso"] = entrant.Count(LineStatus::kXQso);
     json["unreadable_lines"] = entrant.log.unreadable.size();
+    json["unreadable_matched"] = entrant.Count(LineStatus::kUnreadable);
     json["station_coordinate"] = entrant.log.stationCoordinate;
     json["clock_offset_minutes"] = entrant.clockOffsetMinutes;
     json["caused_nil"] = entrant.causedNils;
@@ -104,6 +106,13 @@ std::string ResultsJson(const ContestCheck& contest, const std::vector<UbnFile>&
     json["missing_logs"] = Json::array();
     for (const MissingLog& missing : contest.missingLogs) {
         json["missing_logs"].push_back({{"call", missing.call}, {"logs", missing.logs}});
+    }
+    json["clock_ties"] = Json::array();
+    for (const ClockTie& tie : contest.clockTies) {
+        json["clock_ties"].push_back(
+            {{"calls",
+              {contest.entrants[tie.first].log.call, contest.entrants[tie.second].log.call}},
+             {"minutes", tie.minutes}});
     }
     json["not_read"] = Json::array();
     for (const NotRead& file : contest.notRead) {

@@ -141,10 +141,16 @@ std::string Review(const ContestCheck& contest) {
         }
     }
     named = false;
+    for (const ClockTie& tie : contest.clockTies) {
+        text += named ? "" : "\nClocks not corrected (which one was off cannot be told):\n";
+        text += Wrapped(ClockTieText(contest, tie), 2);
+        named = true;
+    }
+    named = false;
     for (const Entrant& entrant : contest.entrants) {
         for (const std::string& note : entrant.log.headerNotes) {
             text += named ? "" : "\nHeaders:\n";
-            text += Wrapped(Printable(entrant.log.name) + ": " + note, 2);
+            text += Wrapped(PrintableName(entrant.log.name) + ": " + note, 2);
             named = true;
         }
     }
@@ -186,7 +192,7 @@ std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>&
     if (!contest.notRead.empty()) {
         text += "\nFiles not read (no Cabrillo log):\n";
         for (const NotRead& file : contest.notRead) {
-            text += Wrapped(Printable(file.file) + ": " + file.reason, 2);
+            text += Wrapped(PrintableName(file.file) + ": " + file.reason, 2);
         }
     }
     bool named = false;
@@ -194,7 +200,8 @@ std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>&
         if (entrant.log.callFromQsoLines) {
             text +=
                 named ? "" : "\nCalls taken from the first QSO line (the log has no CALLSIGN:):\n";
-            text += "  " + Printable(entrant.log.name) + ": " + Printable(entrant.log.call) + "\n";
+            text +=
+                "  " + PrintableName(entrant.log.name) + ": " + Printable(entrant.log.call) + "\n";
             named = true;
         }
     }
@@ -207,11 +214,12 @@ std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>&
             text += named          ? ""
                     : otherContest ? "\nLogs not used (a log of this contest of the same call "
                                      "was received):\n"
-                                   : "\nLogs not used (a newer log of the same call was "
-                                     "received):\n";
-            text += Wrapped(Printable(file.file) + ": " + SupersededReason(file, contest.rules) +
-                                "; " + Printable(file.usedFile) + " is used",
-                            2);
+                                   : "\nLogs not used (another log of the same call is "
+                                     "used):\n";
+            text +=
+                Wrapped(PrintableName(file.file) + ": " + SupersededReason(file, contest.rules) +
+                            "; " + PrintableName(file.usedFile) + " is used",
+                        2);
             named = true;
         }
     }
@@ -219,7 +227,7 @@ std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>&
     for (const Entrant& entrant : contest.entrants) {
         if (MatchContest(entrant.log, contest.rules) == ContestMatch::kOther) {
             text += named ? "" : "\nLogs of another contest (CONTEST:), checked as this one's:\n";
-            text += "  " + Printable(entrant.log.name) + ": " + Printable(entrant.log.call) +
+            text += "  " + PrintableName(entrant.log.name) + ": " + Printable(entrant.log.call) +
                     ", CONTEST: " + Printable(entrant.log.contest) + "\n";
             named = true;
         }
@@ -228,9 +236,9 @@ std::string ResultsText(const ContestCheck& contest, const std::vector<UbnFile>&
     for (std::size_t e = 0; e < ubnFiles.size(); ++e) {
         if (!ubnFiles[e].notWritten.empty()) {
             text += named ? "" : "\nCheck reports not written (the rest of the results stand):\n";
-            text += Wrapped(Printable(contest.entrants[e].log.call) + ": " + kUbnFolder + "/" +
-                                ubnFiles[e].name + ": " + ubnFiles[e].notWritten,
-                            2);
+            // One line each, never broken: the organiser looks for the file's name.
+            text += "  " + Printable(contest.entrants[e].log.call) + ": " + kUbnFolder + "/" +
+                    ubnFiles[e].name + ": " + ubnFiles[e].notWritten + "\n";
             named = true;
         }
     }
@@ -243,7 +251,7 @@ std::string ResultsCsv(const ContestCheck& contest) {
         "confirmed,partner_busted_call,no_log_credited,busted_exchange,busted_call,nil,unique,"
         "dupes,not_cw,x_qso,unreadable_lines,file,superseded_files,category_operator,"
         "category_band,category_power,category_transmitter,category_place,out_of_period,"
-        "other_band,clock_offset_minutes,caused_nil,overridden\r\n";
+        "other_band,clock_offset_minutes,caused_nil,overridden,out_of_band\r\n";
     std::vector<uint32_t> rows = contest.ranking;
     rows.insert(rows.end(), contest.checkLogs.begin(), contest.checkLogs.end());
     for (uint32_t e : rows) {
@@ -279,7 +287,8 @@ std::string ResultsCsv(const ContestCheck& contest) {
             "," + std::to_string(entrant.Count(LineStatus::kOutOfPeriod)) + "," +
             std::to_string(entrant.Count(LineStatus::kOtherBand)) + "," +
             std::to_string(entrant.clockOffsetMinutes) + "," + std::to_string(entrant.causedNils) +
-            "," + std::to_string(entrant.overridden);
+            "," + std::to_string(entrant.overridden) + "," +
+            std::to_string(entrant.Count(LineStatus::kOutOfBand));
         csv += row + "\r\n";
     }
     return csv;

@@ -47,6 +47,11 @@ std::string DefaultRulesText() {
 
     text += "\n" + Comment(Sentence(kContestHelp));
     text += "contest = \"" + defaults.contest + "\"\n";
+    text += "\n" + Comment(
+                       "Other names a log's CONTEST: line may give for this contest (any case), "
+                       "as loggers spell it; zelk serve takes logs naming any of them, and "
+                       "refuses the public's logs of other contests.");
+    text += "# contest_aliases = [\"ZELK-CW\", \"ZELK-TEST\"]\n";
 
     text += "\n" + Comment(Sentence(kStartHelp) +
                            " Written as a TOML date and time (one without an offset, such as "
@@ -85,6 +90,34 @@ std::string DefaultRulesText() {
         }
         text += "]\n";
     }
+
+    text += "\n" + Comment(
+                       "What zelk serve, the contest's web log intake, and zelk mail-in take "
+                       "from this file; zelk serve reads the file again when it changes, so a "
+                       "moved deadline needs no restart. Its flags --deadline, --max-upload, "
+                       "--uploads-at-once, "
+                       "--uploads-per-hour and --public-url override these keys. The check reads "
+                       "none of them.");
+    text += "[serve]\n";
+    text += Comment(
+        "The last moment for the public's uploads, UTC, written as start and end are; "
+        "after it only the organiser adds logs. Without it uploads stay open.");
+    text += "# deadline = 2030-05-19T23:59:00Z\n";
+    text += Comment(
+        "The organiser's address, and the contest's rules on the web, for the "
+        "upload page.");
+    text += "# contact = \"contest@example.org\"\n";
+    text += "# rules_link = \"https://example.org/zelk-rules\"\n";
+    text += Comment(
+        "The site's address as entrants reach it, for the links in the letters the log robot "
+        "sends (receipts, check reports).");
+    text += "# public_url = \"https://logs.example.org/\"\n";
+    text += Comment(
+        "The largest log taken (bytes, or KiB or MiB, from 1KiB to 256MiB), and the uploads "
+        "one client address may have under way at once and make in an hour.");
+    text += "# max_upload = \"5MiB\"\n";
+    text += "# uploads_at_once = 3\n";
+    text += "# uploads_per_hour = 30\n";
     return text;
 }
 

@@ -3,6 +3,7 @@
 // credited without confirmation, in the order of the log, each with the
 // reason in words and the line of the other log that decided it; then the
 // lines that could not be read.
+#include <algorithm>
 #include <cstdlib>
 
 #include "adjudication/line_explanation.h"
@@ -31,6 +32,7 @@ constexpr StatusWords kNotCredited[] = {
     {LineStatus::kUnique, "unique call", "unique calls"},
     {LineStatus::kDupe, "dupe", "dupes"},
     {LineStatus::kOutOfPeriod, "out of the contest period", "out of the contest period"},
+    {LineStatus::kOutOfBand, "frequency in no band", "frequencies in no band"},
     {LineStatus::kOtherBand, "on another band than the entry's", "on other bands than the entry's"},
     {LineStatus::kNotCw, "not in CW", "not in CW"},
 };
@@ -65,15 +67,17 @@ class UbnWriter {
                         0) +
                 "\n";
         }
-        Row("Log", Shown(log.name));
+        for (const ClockTie& tie : m_contest.clockTies) {
+            if (&m_contest.entrants[tie.first] == &e || &m_contest.entrants[tie.second] == &e) {
+                m_text += Wrapped(ClockTieText(m_contest, tie) + ".", 0) + "\n";
+            }
+        }
+        Row("Log", PrintableName(log.name));
         for (const std::string& older : e.supersededFiles) {
             for (const Superseded& file : m_contest.superseded) {
                 if (file.file == older && file.usedFile == log.name) {
-                    Row("Not used",
-                        Shown(older) + " (" +
-                            (file.contest.empty() ? std::string("an older log of the same call")
-                                                  : SupersededReason(file, m_contest.rules)) +
-                            ")");
+                    Row("Not used", PrintableName(older) + " (" +
+                                        SupersededReason(file, m_contest.rules) + ")");
                 }
             }
         }
@@ -146,7 +150,8 @@ class UbnWriter {
         for (uint32_t i = 0; i < lines.size(); ++i) {
             const CheckedLine& line = lines[i];
             const Decision* decision = m_contest.DecisionOn(m_entrant.firstLine + i);
-            if (line.status == LineStatus::kConfirmed && decision == nullptr) {
+            // Lines that cannot be read are told with the others that cannot.
+            if ((line.status == LineStatus::kConfirmed || line.unreadable) && decision == nullptr) {
                 continue;
             }
             if (!any) {
@@ -170,7 +175,9 @@ class UbnWriter {
         StaleDecisions();
         if (!any) {
             const LogFile& log = m_entrant.log;
-            m_text += !log.lines.empty() ? "\nEvery QSO line is confirmed.\n"
+            const bool anyRead = std::any_of(log.lines.begin(), log.lines.end(),
+                                             [](const CheckedLine& l) { return !l.unreadable; });
+            m_text += anyRead ? "\nEvery QSO line is confirmed.\n"
                       : log.unreadable.empty()
                           ? "\nThe log holds no QSO line.\n"
                           : "\nThe log holds no QSO line that could be read.\n";
@@ -195,8 +202,8 @@ class UbnWriter {
     }
 
     void Quote(const LogFile& log, const CheckedLine& line, const std::string& whose) {
-        m_text += "  " + Shown(log.name) + " line " + std::to_string(line.lineNumber) + " (" +
-                  whose + "):\n    " + QuotedLine(log.LineText(line)) + "\n";
+        m_text += "  " + PrintableName(log.name) + " line " + std::to_string(line.lineNumber) +
+                  " (" + whose + "):\n    " + QuotedLine(log.LineText(line)) + "\n";
     }
 
     void Explain(const CheckedLine& line) {
@@ -239,10 +246,20 @@ class UbnWriter {
         for (const logfile::UnreadableGroup& group :
              logfile::GroupUnreadable(m_entrant.log.unreadable)) {
             m_text += Wrapped(group.count == 1 ? "Line " + std::to_string(group.first->line) +
-                                                     ": " + group.first->reason
+                                                     ": " + StillMatched(*group.first)
                                                : group.Summary(),
                               0);
         }
+    }
+
+    // An unreadable line's reason, and the partner's line it still matches.
+    std::string StillMatched(const logfile::UnreadableLine& unread) const {
+        for (const CheckedLine& line : m_entrant.log.lines) {
+            if (line.unreadable && line.lineNumber == unread.line) {
+                return m_why.UnreadableReason(line);
+            }
+        }
+        return unread.reason;
     }
 
     const ContestCheck& m_contest;

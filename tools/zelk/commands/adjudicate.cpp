@@ -66,15 +66,15 @@ class ProgressLine {
 // corrected and decision not applied.
 void ListProblems(const ContestCheck& contest, std::ostream& err) {
     for (const NotRead& file : contest.notRead) {
-        err << kCommand << Printable(file.file) << ": not read: " << file.reason << '\n';
+        err << kCommand << PrintableName(file.file) << ": not read: " << file.reason << '\n';
     }
     for (const Superseded& file : contest.superseded) {
-        err << kCommand << Printable(file.file)
+        err << kCommand << PrintableName(file.file)
             << ": not used: " << SupersededReason(file, contest.rules) << "; "
-            << Printable(file.usedFile) << " is used\n";
+            << PrintableName(file.usedFile) << " is used\n";
     }
     for (const Entrant& entrant : contest.entrants) {
-        const std::string name = Printable(entrant.log.name);
+        const std::string name = PrintableName(entrant.log.name);
         if (MatchContest(entrant.log, contest.rules) == ContestMatch::kOther) {
             err << kCommand << name << ": its CONTEST: is " << Printable(entrant.log.contest)
                 << ", not " << Printable(contest.rules.contest) << "; checked as "
@@ -84,7 +84,7 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
             err << kCommand << name << ": no CALLSIGN: line; the entrant is "
                 << Printable(entrant.log.call) << ", the own call of its first QSO line\n";
         }
-        if (entrant.log.lines.empty()) {
+        if (ReadableLines(entrant.log) == 0) {
             err << kCommand << name << ": the log of " << Printable(entrant.log.call)
                 << (entrant.log.unreadable.empty() ? " has no QSO line"
                                                    : " has no QSO line that could be read")
@@ -103,6 +103,9 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
                 << '\n';
         }
     }
+    for (const ClockTie& tie : contest.clockTies) {
+        err << kCommand << ClockTieText(contest, tie) << '\n';
+    }
     // A decision must never vanish without a word.
     for (const StaleDecision& stale : contest.staleDecisions) {
         err << kCommand << Printable(stale.decision.source) << ": "
@@ -113,21 +116,24 @@ void ListProblems(const ContestCheck& contest, std::ostream& err) {
 
 std::string Summary(const ContestCheck& contest, const fs::path& output, bool html) {
     std::size_t lines = 0;
+    std::size_t unreadable = 0;
     for (const Entrant& entrant : contest.entrants) {
-        lines += entrant.log.lines.size();
+        lines += ReadableLines(entrant.log);
+        for (const logfile::UnreadableLine& line : entrant.log.unreadable) {
+            unreadable += logfile::IsQsoLine(line.kind) ? 1 : 0;
+        }
     }
-    std::string summary = "Checked " + std::to_string(contest.entrants.size()) + " logs (" +
-                          std::to_string(lines) + " QSO lines) of " +
-                          std::to_string(contest.files) + " files";
+    std::string summary =
+        "Checked " + std::to_string(contest.entrants.size()) + " logs (" + std::to_string(lines) +
+        " QSO lines" +
+        (unreadable == 0 ? "" : ", " + std::to_string(unreadable) + " more that cannot be read") +
+        ") of " + std::to_string(contest.files) + " files";
     if (!contest.notRead.empty()) {
         summary += "; " + std::to_string(contest.notRead.size()) + " not read";
     }
     for (const Superseded& file : contest.superseded) {
-        summary += "; " + Printable(file.file) + " not used (" +
-                   (file.contest.empty()
-                        ? Printable(file.usedFile) + " is a newer log of " + Printable(file.call)
-                        : SupersededReason(file, contest.rules)) +
-                   ")";
+        summary += "; " + PrintableName(file.file) + " not used (" +
+                   SupersededReason(file, contest.rules) + ")";
     }
     summary += "; results in " + output.string();
     return html ? summary + ", the page " + (output / kResultsHtml).string() : summary;

@@ -75,7 +75,11 @@ fs::path RulesOptions::RulesFile() const {
     return {};
 }
 
-std::variant<CheckRules, std::string> RulesOptions::Rules() const {
+fs::path RulesOptions::FollowedFile() const {
+    return *m_rulesOption ? fs::path(m_rulesFile) : m_usualRulesFile;
+}
+
+std::variant<CheckRules, std::string> RulesOptions::Rules(bool decisions) const {
     CheckRules rules;
     const std::string rulesFile = RulesFile().string();
     if (!rulesFile.empty()) {
@@ -111,7 +115,7 @@ std::variant<CheckRules, std::string> RulesOptions::Rules() const {
     if (*m_overridesOption) {
         rules.overridesFile = m_overridesFile;
     }
-    if (!rules.overridesFile.empty()) {
+    if (decisions && !rules.overridesFile.empty()) {
         auto read = ReadDecisionsFile(rules.overridesFile);
         if (auto* problem = std::get_if<std::string>(&read)) {
             // A file that cannot be read is told where it was named.

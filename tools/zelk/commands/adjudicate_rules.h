@@ -25,15 +25,19 @@ class RulesOptions {
     RulesOptions(const RulesOptions&) = delete;
     RulesOptions& operator=(const RulesOptions&) = delete;
 
-    // The rules to apply, with the adjudicator's decisions read; else what
-    // is wrong, naming the file, the line and the key, or the flag.
-    std::variant<adjudication::CheckRules, std::string> Rules() const;
+    // The rules to apply, with the adjudicator's decisions read unless
+    // `decisions` is false; else what is wrong, naming the file, the line
+    // and the key, or the flag.
+    std::variant<adjudication::CheckRules, std::string> Rules(bool decisions = true) const;
 
     // The rules file read when --rules names none, if it exists (zelk
     // serve's CONTEST_DIR/contest.toml).
     void SetUsualRulesFile(std::filesystem::path file) { m_usualRulesFile = std::move(file); }
     // The rules file Rules() reads; empty when none.
     std::filesystem::path RulesFile() const;
+    // The file Rules() would read whenever it is there: --rules FILE, else
+    // the usual one.
+    std::filesystem::path FollowedFile() const;
 
     // --write-rules, which writes the rules file and runs nothing else.
     CLI::Option* WriteRulesOption() const { return m_writeRulesOption; }

@@ -14,6 +14,7 @@
 #include "mail/mail_intake.h"
 #include "serve/app.h"
 #include "serve/contest_dir.h"
+#include "serve/live_settings.h"
 
 namespace zelk::commands {
 
@@ -28,6 +29,7 @@ struct MailInOptions {
     std::optional<std::string> sender;
     serve::ServeSettings settings;
     std::shared_ptr<RulesOptions> rules;
+    CLI::Option* maxUpload = nullptr;
 };
 
 // Up to `limit` bytes of standard input; the rest is read and dropped, so
@@ -46,13 +48,18 @@ bool ReadMessage(std::istream& in, std::size_t limit, std::string& bytes) {
 
 int RunMailIn(MailInOptions& options, std::istream& in, std::ostream& out, std::ostream& err) {
     try {
+        // The flags given go over the rules file's [serve] keys, as zelk serve's.
+        serve::ServeFlags flags;
         if (!options.deadline.empty()) {
-            options.settings.deadline = serve::ParseUtc(options.deadline);
-            if (!options.settings.deadline) {
+            flags.deadline = serve::ParseUtc(options.deadline);
+            if (!flags.deadline) {
                 err << kCommand << "--deadline '" << options.deadline
                     << "' is not a UTC time such as 2024-05-19T23:59\n";
                 return kExitTempFail;
             }
+        }
+        if (*options.maxUpload) {
+            flags.maxUploadBytes = options.settings.maxUploadBytes;
         }
         const serve::ContestDir dir(options.folder);
         options.rules->SetUsualRulesFile(dir.root / "contest.toml");
@@ -61,17 +68,16 @@ int RunMailIn(MailInOptions& options, std::istream& in, std::ostream& out, std::
             err << kCommand << *problem << '\n';
             return kExitTempFail;
         }
-        options.settings.rules = std::move(std::get<adjudication::CheckRules>(rules));
-        options.settings.contestName = options.settings.rules.contest;
+        serve::ServeSettings settings = serve::WithRules(
+            options.settings, std::move(std::get<adjudication::CheckRules>(rules)), flags);
         // The answers to mail are the mail room's; the intake writes the
         // notices to earlier addresses.
-        options.settings.lettersOut = true;
+        settings.lettersOut = true;
 
         std::string message;
-        const bool tooLarge =
-            ReadMessage(in, mail::MessageLimit(options.settings.maxUploadBytes), message);
+        const bool tooLarge = ReadMessage(in, mail::MessageLimit(settings.maxUploadBytes), message);
         const serve::PreparedDir prepared = serve::PrepareContestDir(dir);
-        serve::App app(options.settings, dir, prepared.token);
+        serve::App app(settings, dir, prepared.token);
         mail::MailLedger ledger(dir.database);
         const mail::MailOutcome outcome =
             mail::TakeMail(message, app, ledger, serve::Now(), options.sender, tooLarge);
@@ -100,13 +106,16 @@ Subcommand DeclareMailIn(CLI::App& app) {
                         "The message's envelope sender as the mail server got it (Postfix: "
                         "${sender}); empty for a bounce, which is never answered");
     command->add_option("--deadline", options->deadline,
-                        "Last moment for logs, UTC, as zelk serve's --deadline");
-    command
-        ->add_option("--max-upload", options->settings.maxUploadBytes,
-                     "The largest log taken, as zelk serve's --max-upload")
-        ->transform(CLI::AsSizeValue(false))
-        ->check(CLI::Range(std::size_t{1024}, std::size_t{256} << 20))
-        ->capture_default_str();
+                        "Last moment for logs, UTC, over the rules file's [serve] deadline, as "
+                        "zelk serve's --deadline");
+    options->maxUpload =
+        command
+            ->add_option("--max-upload", options->settings.maxUploadBytes,
+                         "The largest log taken, over the rules file's [serve] max_upload, as "
+                         "zelk serve's --max-upload")
+            ->transform(CLI::AsSizeValue(false))
+            ->check(CLI::Range(std::size_t{1024}, std::size_t{256} << 20))
+            ->capture_default_str();
     options->rules = std::make_shared<RulesOptions>(*command, RulesOptions::Offer::kRulesOnly);
     return {command, [options](std::ostream& out, std::ostream& err) {
                 return RunMailIn(*options, std::cin, out, err);

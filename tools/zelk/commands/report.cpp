@@ -68,9 +68,11 @@ bool ChooseReportStation(const ReportOptions& options, const std::string& stored
     if (reading.cabrillo) {
         const host::StationChoice station = host::ChooseStation(
             reading.cabrillo->sentCoordinate, stored, options.log.latitude, options.log.longitude);
-        settings.latitude = station.latitude.value_or(settings.latitude);
-        settings.longitude = station.longitude.value_or(settings.longitude);
-        known = known || station.latitude.has_value();
+        // Scored from the sent coordinate's text, as from a stored one.
+        if (!station.coordinate.empty()) {
+            settings.storedCoordinate = station.coordinate;
+        }
+        known = known || !station.coordinate.empty();
         if (!station.note.empty()) {
             err << kCommand << station.note << '\n';
         }

@@ -83,7 +83,9 @@ int RunScore(const host::Installation& installation, const ScoreOptions& options
         longitude = station.longitude.value_or(longitude);
         stationKnown = stationKnown || station.latitude.has_value();
         if (!station.note.empty()) {
-            err << "zelk score: " << station.note << '\n';
+            const std::string signedNote = host::SignedFallbackNote(station);
+            err << "zelk score: " << station.note << (signedNote.empty() ? "" : "; ") << signedNote
+                << '\n';
         }
     }
 

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "logfile/cabrillo_category.h"
 #include "logfile/sent_coordinate.h"
 #include "text/text.h"
 
@@ -35,14 +36,8 @@ CabrilloContacts MapCabrilloLog(const logfile::CabrilloLog& log) {
     CabrilloContacts mapped;
     mapped.callsign = Upper(log.Callsign());
     mapped.sentCoordinate = logfile::StationCoordinateSent(log.qsos);
-    for (std::string_view kind : {"OPERATOR", "ASSISTED", "BAND", "MODE", "POWER", "TRANSMITTER"}) {
-        if (const std::string_view value = log.Category(kind); !value.empty()) {
-            mapped.category += (mapped.category.empty() ? "" : " ") + std::string(value);
-        }
-    }
-    if (mapped.category.empty()) {
-        mapped.category = std::string(log.Value("CATEGORY"));
-    }
+    // As the organiser's check reads it, from either version's lines.
+    mapped.category = logfile::ReadHeaderCategory(log).Text();
     for (const logfile::UnreadableGroup& group : logfile::GroupUnreadable(log.unreadable)) {
         const logfile::UnreadableLine& line = *group.first;
         const bool qsoLine = logfile::IsQsoLine(line.kind);
@@ -141,20 +136,26 @@ StationChoice ChooseStation(const std::string& sentCoordinate, const std::string
         return choice;
     }
     const logfile::SignedDegrees degrees = logfile::CoordinateKeyDegrees(sent);
+    choice.coordinate = sentCoordinate;
     choice.latitude = degrees.latitude;
     choice.longitude = degrees.longitude;
     choice.note = "station coordinate " + sentCoordinate +
                   ", as the log sent it (the contest folder stores none; --lat and --lon "
                   "choose another)";
-    if (degrees.latitude < 0 || degrees.longitude < 0) {
-        // The plug-in measures from a fallback's signed degrees, but from the
-        // magnitudes of a stored coordinate, as from every received one.
-        choice.note += "; the plug-in measures distances from these as signed degrees (" +
-                       std::to_string(degrees.latitude) + ", " + std::to_string(degrees.longitude) +
-                       "): store the coordinate (zelk init --coordinate " + sentCoordinate +
-                       ") to score as the organiser's check does";
-    }
     return choice;
+}
+
+std::string SignedFallbackNote(const StationChoice& choice) {
+    if (choice.coordinate.empty() || (*choice.latitude >= 0 && *choice.longitude >= 0)) {
+        return {};
+    }
+    // The plug-in measures from a fallback's signed degrees, but from the
+    // magnitudes of a stored coordinate, as from every received one.
+    return "the plug-in measures distances from these as signed degrees (" +
+           std::to_string(static_cast<int>(*choice.latitude)) + ", " +
+           std::to_string(static_cast<int>(*choice.longitude)) +
+           "): store the coordinate (zelk init --coordinate " + choice.coordinate +
+           ") to score as zelk report, zelk serve and the organiser's check do";
 }
 
 }  // namespace zelk::host

@@ -57,16 +57,26 @@ CabrilloContacts MapCabrilloLog(const logfile::CabrilloLog& log);
 // START-OF-LOG: line is Cabrillo. Nullopt for any other file.
 std::optional<logfile::CabrilloLog> ReadIfCabrillo(std::string_view bytes);
 
-// Which station coordinate `zelk score` takes for a Cabrillo log: the
-// coordinate the log sent, as fallback degrees for the plug-in, when the
-// contest folder stores none and neither --lat nor --lon is given; and what
-// to say about it on standard error (nothing when the coordinates agree).
+// Which station coordinate a Cabrillo log is scored from: the coordinate
+// the log sent, when the contest folder stores none and neither --lat nor
+// --lon is given; and what to say about it on standard error (nothing when
+// the coordinates agree). zelk's own scoring (`zelk report`, the receipts
+// of `zelk serve`, the check) reads `coordinate` as the plug-in reads a
+// stored coordinate, so that a log has one score wherever it is scored;
+// `zelk score` can hand the plug-in only fallback degrees, which it reads
+// with their signs.
 struct StationChoice {
-    std::optional<double> latitude;  // set when the sent coordinate is used
+    std::string coordinate;          // the sent coordinate, when it is used
+    std::optional<double> latitude;  // its signed degrees, for the plug-in's fallback
     std::optional<double> longitude;
     std::string note;
 };
 StationChoice ChooseStation(const std::string& sentCoordinate, const std::string& storedCoordinate,
                             std::optional<double> latitude, std::optional<double> longitude);
+
+// For `zelk score`, which hands the plug-in the sent coordinate as fallback
+// degrees: where they are signed (south or west), how the plug-in's score
+// then differs and what to do about it; empty otherwise.
+std::string SignedFallbackNote(const StationChoice& choice);
 
 }  // namespace zelk::host

@@ -59,6 +59,10 @@ struct CabrilloQso {
     LineSpan call;
     CabrilloExchange sent;
     CabrilloExchange received;
+    // Both true on a line that was read. On a line kept as partly read
+    // (CabrilloLog::partlyRead), which of the two exchanges could be read.
+    bool sentRead = true;
+    bool receivedRead = true;
 
     std::string_view Text(LineSpan span) const { return line.substr(span.begin, span.size); }
     std::string_view OwnCall() const { return Text(ownCall); }

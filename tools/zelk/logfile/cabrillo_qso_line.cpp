@@ -206,9 +206,14 @@ class QsoLineReader {
         if (callAt < m_count && HasLetter(Field(callAt))) {
             qso.call = m_fields[callAt];
         }
+        qso.sentRead = false;
+        qso.receivedRead = false;
         if (auto problem = Exchange("sent", kFixedFields, sentEnd, qso.sent)) {
+            qso.sent = {};
+            LocateCallInUnreadSent(sentEnd, qso);
             return problem;
         }
+        qso.sentRead = true;
         if (callAt == m_count) {
             return std::string("no call after the sent exchange");
         }
@@ -222,8 +227,10 @@ class QsoLineReader {
                    Quoted(call);
         }
         if (auto problem = Exchange("received", callAt + 1, receivedEnd, qso.received)) {
+            qso.received = {};
             return problem;
         }
+        qso.receivedRead = true;
         const std::size_t rest = receivedEnd + 1;
         if (rest + 1 == m_count && (Field(rest) == "0" || Field(rest) == "1")) {
             qso.transmitter = static_cast<int8_t>(Field(rest)[0] - '0');
@@ -232,6 +239,24 @@ class QsoLineReader {
                    " after the received exchange; only a transmitter id (0 or 1) may follow it";
         }
         return std::nullopt;
+    }
+
+    // Where the sent exchange cannot be read, its coordinate is mostly what
+    // was lost, and the first coordinate found was the received one: then
+    // the call is the last field before it shaped like a call, and the
+    // fields between them the received exchange. Else the call stays the
+    // one after the coordinate found.
+    void LocateCallInUnreadSent(std::size_t sentEnd, CabrilloQso& qso) const {
+        for (std::size_t i = sentEnd; i-- > kFixedFields;) {
+            if (IsCallShaped(Field(i))) {
+                qso.call = m_fields[i];
+                qso.receivedRead = !Exchange("received", i + 1, sentEnd, qso.received);
+                if (!qso.receivedRead) {
+                    qso.received = {};
+                }
+                return;
+            }
+        }
     }
 
     // Fields first..last (last ends in a coordinate) as one exchange.

@@ -246,7 +246,12 @@ std::variant<CabrilloLog, NotCabrillo> Read(std::shared_ptr<std::string> storage
             qso.lineNumber = number;
             qso.xQso = xQso;
             if (auto problem = ReadQsoFields(line, colon + 1, xQso ? "X-QSO" : "QSO", dates, qso)) {
+                const bool partlyRead =
+                    problem->fixedFieldsRead && !problem->otherContest && qso.call.size != 0;
                 log.unreadable.push_back(Unreadable(number, std::move(*problem), qso));
+                if (partlyRead) {
+                    log.partlyRead.push_back(qso);
+                }
                 log.qsos.pop_back();
             }
             continue;
@@ -287,6 +292,11 @@ std::string_view ModeCode(CabrilloMode mode) {
             return "DG";
     }
     return {};
+}
+
+bool CabrilloLog::Has(std::string_view tag) const {
+    return std::any_of(tags.begin(), tags.end(),
+                       [tag](const CabrilloTag& t) { return t.name == tag; });
 }
 
 std::string_view CabrilloLog::Value(std::string_view tag) const {

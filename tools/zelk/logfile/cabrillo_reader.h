@@ -47,6 +47,11 @@
 // - A QSO line holding a control byte other than tab is unreadable; header
 //   values keep whatever bytes they hold.
 // - A line that fits none of this is unreadable, with the first reason found.
+//   Where its fixed fields and the worked call could be read, it is kept as
+//   partly read too. The call is located before the exchanges are read; when
+//   the sent exchange cannot be read (its coordinate broken, so that the
+//   first coordinate found is the received one), the call is the last field
+//   before that coordinate shaped like a call.
 #pragma once
 
 #include <cstdint>
@@ -72,6 +77,11 @@ struct CabrilloLog {
     std::vector<CabrilloTag> tags;  // every tag line but QSO: and X-QSO:, in file order
     std::vector<CabrilloQso> qsos;  // QSO: and X-QSO: lines, in file order
     std::vector<UnreadableLine> unreadable;
+    // Of the unreadable QSO lines of this contest, those whose fixed fields
+    // and worked call could be read, as far as they were (sentRead and
+    // receivedRead say which exchanges), in file order: the check still
+    // pairs them with the partner's line. Each is in `unreadable` too.
+    std::vector<CabrilloQso> partlyRead;
     uint32_t startLine = 0;  // of START-OF-LOG:
     uint32_t endLine = 0;    // of END-OF-LOG:; 0 when the log has none
     // The bytes every view above points into; copies of the log share them.
@@ -79,6 +89,8 @@ struct CabrilloLog {
 
     // The first value of a tag (given in upper case); empty when it has none.
     std::string_view Value(std::string_view tag) const;
+    // Whether the log has a line of the tag, empty or not.
+    bool Has(std::string_view tag) const;
     // Every value of a tag, in file order.
     std::vector<std::string_view> Values(std::string_view tag) const;
 

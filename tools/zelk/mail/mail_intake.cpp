@@ -143,6 +143,8 @@ MailOutcome TakeMail(std::string_view bytes, serve::App& app, MailLedger& ledger
         outcome.summary = "taken before: skipped";
         return outcome;
     }
+    // The settings now, for the whole message.
+    const std::shared_ptr<const serve::ServeSettings> settings = app.settings.Current();
     const IncomingMail mail =
         ReadMail(tooLarge ? bytes.substr(0, kHeadOfLargeMessage) : bytes, envelopeSender);
     const std::string sender = Usable(mail.replyTo) ? mail.replyTo : mail.from;
@@ -153,7 +155,7 @@ MailOutcome TakeMail(std::string_view bytes, serve::App& app, MailLedger& ledger
     std::string summary;
     if (tooLarge) {
         answer.sections.push_back("The message is larger than the " +
-                                  Mebibytes(MessageLimit(app.settings.maxUploadBytes)) +
+                                  Mebibytes(MessageLimit(settings->maxUploadBytes)) +
                                   " a message may be here; nothing in it was read. Send the "
                                   "Cabrillo log alone.\n");
         summary = "too large, not read";
@@ -170,14 +172,7 @@ MailOutcome TakeMail(std::string_view bytes, serve::App& app, MailLedger& ledger
         if (const auto stored = ledger.PartTaken(digest, part)) {
             // Stored by an earlier run that stopped before the answer.
             if (const auto row = app.submissions.Find(*stored)) {
-                receipt.emplace();
-                receipt->id = row->id;
-                receipt->receivedAt = row->receivedAt;
-                receipt->sha256 = row->sha256;
-                receipt->size = row->size;
-                receipt->replaces = std::nullopt;
-                receipt->reading =
-                    serve::ReadingFromSummary(row->call, row->category, row->summary);
+                receipt = serve::ReceiptOf(*row);
                 if (answerTo.empty()) {
                     answerTo = row->email;
                 }
@@ -186,7 +181,8 @@ MailOutcome TakeMail(std::string_view bytes, serve::App& app, MailLedger& ledger
             const std::string logEmail = LogEmail(file.bytes);
             const std::string address = Usable(logEmail) ? logEmail : Usable(sender) ? sender : "";
             const serve::IntakeOutcome taken = app.intake.Receive(
-                {file.bytes, address, "mail"}, false, now,
+                {file.bytes, address, "mail"}, false, *settings,
+                {now, app.submissions.NextArrival()},
                 [&](serve::Connection& connection, const serve::Receipt& stored) {
                     connection
                         .Prepare(
@@ -210,8 +206,10 @@ MailOutcome TakeMail(std::string_view bytes, serve::App& app, MailLedger& ledger
             answer.anyTaken = true;
             ++outcome.logsTaken;
             calls.push_back(receipt->reading.call);
-            answer.sections.push_back(label + ": log received.\n" +
-                                      serve::ReceiptText(*receipt, app.settings.contestName));
+            answer.sections.push_back(
+                label + ": log received.\n" +
+                serve::ReceiptText(*receipt, settings->ContestName(),
+                                   serve::SiteAddress(settings->publicUrl, receipt->Link())));
             summary += (summary.empty() ? "" : ", ") + std::string("log of ") +
                        Printable(receipt->reading.call) + " stored (receipt " +
                        std::to_string(receipt->id) + ")";
@@ -240,7 +238,7 @@ MailOutcome TakeMail(std::string_view bytes, serve::App& app, MailLedger& ledger
     } else if (answerTo.empty()) {
         summary += "; no address to answer";
     } else {
-        letter = serve::MailAnswerLetter(answer, app.settings.contestName, answerTo, mail.messageId,
+        letter = serve::MailAnswerLetter(answer, settings->ContestName(), answerTo, mail.messageId,
                                          mail.subject);
     }
     MailLedger::Record record{digest, mail.messageId, mail.from, Printable(mail.subject, 200),

@@ -120,7 +120,7 @@ bool MailRobot::SendOne() {
 std::size_t MailRobot::FetchOnce() {
     ImapMailbox mailbox(*m_settings.mailbox);
     MailLedger ledger(m_app.dir.database);
-    const std::size_t limit = MessageLimit(m_app.settings.maxUploadBytes);
+    const std::size_t limit = MessageLimit(m_app.settings.Current()->maxUploadBytes);
     std::size_t taken = 0;
     for (const uint64_t uid : mailbox.Untaken()) {
         {

@@ -1,10 +1,11 @@
 // Taking in one uploaded log, whatever the door (the public form, the API,
-// the organiser's page): the deadline, the e-mail address and the reading
-// decide whether it is taken; a log taken is stored on disk first and then
-// committed to the database, and only then is there a receipt. A log
-// refused leaves nothing behind.
+// the organiser's page): the deadline, the e-mail address, the reading and
+// the contest it names decide whether it is taken; a log taken is stored on
+// disk first and then committed to the database, and only then is there a
+// receipt. A log refused leaves nothing behind.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
@@ -22,6 +23,13 @@ struct UploadForm {
     std::string source = "web";  // the door: "web", "organiser" or "mail"
 };
 
+// When an upload's body was complete: the time, and its place in the order
+// of arrival, which decides the current log of a call.
+struct Arrival {
+    UtcTime at;
+    int64_t order = 0;
+};
+
 struct IntakeOutcome {
     int status = 0;                  // 201 taken, 403 after the deadline, 422 refused
     std::optional<Receipt> receipt;  // when taken
@@ -30,34 +38,37 @@ struct IntakeOutcome {
 
 class Intake {
   public:
-    Intake(const ServeSettings& settings, SubmissionStore& submissions, const LogStore& files)
-        : m_settings(settings), m_submissions(submissions), m_files(files) {}
+    Intake(SubmissionStore& submissions, const LogStore& files)
+        : m_submissions(submissions), m_files(files) {}
 
     // Whether the public may still upload at `now`.
-    bool Open(UtcTime now) const { return !m_settings.deadline || now <= *m_settings.deadline; }
-    std::string ClosedSentence() const;
+    static bool Open(const ServeSettings& settings, UtcTime now) {
+        return !settings.deadline || now <= *settings.deadline;
+    }
+    static std::string ClosedSentence(const ServeSettings& settings);
+
+    // The arrival of a body complete now.
+    Arrival Arrive() { return {Now(), m_submissions.NextArrival()}; }
 
     // Takes the log, or says why not. The organiser may add logs after the
-    // deadline. `alsoThis` is committed with the log, in its transaction.
+    // deadline, and logs of other contests. `alsoThis` is committed with the
+    // log, in its transaction; so are the log's letters when
+    // settings.lettersOut (the receipt to the address given with a log from
+    // the web, as a mailed log is answered by the mail room; the notice to
+    // the earlier address when a log from another one replaces its log).
     // Throws when the disk or the database fails (nothing is then
     // acknowledged).
-    IntakeOutcome Receive(const UploadForm& form, bool byOrganiser, UtcTime now,
+    IntakeOutcome Receive(const UploadForm& form, bool byOrganiser, const ServeSettings& settings,
+                          const Arrival& arrival,
                           const std::function<void(Connection&, const Receipt&)>& alsoThis = {});
 
-    // From now on every log taken writes its letters to the outbox with it:
-    // the receipt to the address given with a log from the web (a mailed
-    // log is answered by the mail room), and the notice to the earlier
-    // address when a log from another one replaces its log.
-    void WriteLetters(bool on) { m_letters = on; }
-
   private:
-    void QueueIntakeLetters(Connection& connection, const Receipt& receipt,
-                            const NewSubmission& row, UtcTime now) const;
+    static void QueueIntakeLetters(Connection& connection, const Receipt& receipt,
+                                   const NewSubmission& row, const ServeSettings& settings,
+                                   UtcTime now);
 
-    const ServeSettings& m_settings;
     SubmissionStore& m_submissions;
     const LogStore& m_files;
-    bool m_letters = false;
 };
 
 }  // namespace zelk::serve

@@ -16,17 +16,21 @@ std::string Field(const std::string& name, const std::string& value) {
     return line + value + "\n";
 }
 
-std::string NotesText(const std::string& title, const std::vector<LineNote>& notes) {
-    if (notes.empty()) {
+// `count` notes, of which the reading kept `notes` (the first ones).
+std::string NotesText(const std::string& title, const std::vector<LineNote>& notes, int64_t count) {
+    const std::size_t total = std::max(notes.size(), static_cast<std::size_t>(count));
+    if (total == 0) {
         return "";
     }
-    std::string text = "\n" + title + " (" + std::to_string(notes.size()) + "):\n";
-    for (std::size_t i = 0; i < notes.size() && i < kNotesInLetter; ++i) {
-        text += "  " + (notes[i].line != 0 ? "line " + std::to_string(notes[i].line) + ": " : "") +
-                Printable(notes[i].text, 200) + "\n";
+    std::string text = "\n" + title + " (" + std::to_string(total) + "):\n";
+    std::size_t named = 0;
+    for (; named < notes.size() && named < kNotesInLetter; ++named) {
+        text += "  " +
+                (notes[named].line != 0 ? "line " + std::to_string(notes[named].line) + ": " : "") +
+                Printable(notes[named].text, 200) + "\n";
     }
-    if (notes.size() > kNotesInLetter) {
-        text += "  ... and " + std::to_string(notes.size() - kNotesInLetter) + " more\n";
+    if (total > named) {
+        text += "  ... and " + std::to_string(total - named) + " more\n";
     }
     return text;
 }
@@ -41,6 +45,14 @@ constexpr const char* kSignature =
     "robot,\nnot a person: write to the contest's organiser with questions.\n";
 
 }  // namespace
+
+std::string SiteAddress(const std::string& publicUrl, const std::string& path) {
+    if (publicUrl.empty()) {
+        return path + " on the contest's log site";
+    }
+    const bool slash = publicUrl.back() == '/';
+    return publicUrl.substr(0, publicUrl.size() - (slash ? 1 : 0)) + path;
+}
 
 std::string ReceiptText(const Receipt& receipt, const std::string& contestName,
                         const std::string& link) {
@@ -58,16 +70,20 @@ std::string ReceiptText(const Receipt& receipt, const std::string& contestName,
         text += Field("Replaces", "the earlier log of " + Printable(reading.call) + ", receipt " +
                                       std::to_string(*receipt.replaces));
     }
+    if (receipt.replacedBy) {
+        text +=
+            Field("Replaced by", "a log of the same call that arrived after this one, receipt " +
+                                     std::to_string(*receipt.replacedBy) + ": that one counts");
+    }
     text += Field("File", std::to_string(receipt.size) + " bytes, SHA-256 " + receipt.sha256);
-    // The receipt's permanent page, once the server gives each receipt one.
     if (!link.empty()) {
-        text += Field("Receipt page", link);
+        text += Field("See it again", link + " (keep it: only you have it)");
     }
     text += NotesText(
         "Lines that could not be read (not scored; correct them and send the log "
         "again)",
-        reading.unreadable);
-    text += NotesText("Warnings", reading.warnings);
+        reading.unreadable, reading.unreadableCount);
+    text += NotesText("Warnings", reading.warnings, reading.warningCount);
     return text;
 }
 

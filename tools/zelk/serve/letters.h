@@ -13,8 +13,14 @@
 
 namespace zelk::serve {
 
+// A page of the site named in a letter: `path` ("/receipts/12/<key>") under
+// the site's public address (https://logs.example.org/) when one is set,
+// else the path and where it is.
+std::string SiteAddress(const std::string& publicUrl, const std::string& path);
+
 // The receipt's lines, as a letter and in an answer to a mail with several
-// logs. `link` is the receipt's permanent address, when there is one.
+// logs. `link` is the receipt's permanent address (SiteAddress), when there
+// is one.
 std::string ReceiptText(const Receipt& receipt, const std::string& contestName,
                         const std::string& link = "");
 

@@ -2,6 +2,7 @@
 #include "serve/page_frame.h"
 
 #include "report_html/html_text.h"
+#include "serve/serve_settings.h"
 #include "text/text.h"
 
 namespace zelk::serve {
@@ -11,11 +12,9 @@ namespace {
 constexpr std::string_view kStyle = R"(
 :root { color-scheme: light; --ink: #1b1f24; --muted: #5b6470; --line: #d5dae1; --accent: #0b5cad; --bad: #a11d1d; --good: #17663a; }
 * { box-sizing: border-box; }
-body { margin: 0; font: 16px/1.5 system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; color: var(--ink); background: #f6f7f9; }
+body { margin: 0; font: 16px/1.5 system-ui, -apple-system, "Segoe UI", Roboto, "DejaVu Sans", sans-serif; color: var(--ink); background: #f6f7f9; overflow-wrap: break-word; }
 main { max-width: 52rem; margin: 0 auto; padding: 1rem; }
-header.site { background: #12324f; color: #fff; padding: .75rem 1rem; }
-header.site a { color: #fff; text-decoration: none; font-weight: 600; }
-header.site nav { max-width: 52rem; margin: 0 auto; display: flex; gap: 1.25rem; flex-wrap: wrap; }
+body.wide main, body.wide header.site nav { max-width: none; }
 h1 { font-size: 1.5rem; margin: .5rem 0 1rem; }
 h2 { font-size: 1.2rem; margin: 1.5rem 0 .5rem; }
 a { color: var(--accent); }
@@ -33,6 +32,18 @@ td.n, th.n { text-align: right; font-variant-numeric: tabular-nums; }
 dl.receipt { display: grid; grid-template-columns: max-content 1fr; gap: .25rem 1rem; margin: 0; }
 dl.receipt dt { color: var(--muted); }
 dl.receipt dd { margin: 0; font-weight: 600; overflow-wrap: anywhere; }
+dl.facts dd { font-weight: normal; }
+dl.facts .part { display: block; }
+td.wide, th.wide { min-width: 13rem; }
+table.submissions th, table.submissions td { padding: .35rem .4rem; }
+td.line { white-space: nowrap; }
+span.email { display: inline-block; max-width: 11rem; overflow-wrap: break-word; }
+p.filter, .check { margin: .5rem 0; }
+label.check { display: inline; font-weight: normal; margin-left: .5rem; }
+.parts { display: flex; flex-wrap: wrap; gap: 0 1rem; }
+.parts select { display: block; font: inherit; padding: .3rem; }
+tr.removed td { color: var(--bad); }
+input[type=text] { width: 100%; font: inherit; padding: .5rem; border: 1px solid var(--line); border-radius: 6px; }
 .ok { color: var(--good); }
 .refused { color: var(--bad); }
 .replaced { color: var(--muted); text-decoration: line-through; }
@@ -42,7 +53,23 @@ ul.notes { margin: .25rem 0; padding-left: 1.25rem; }
 form.inline { display: inline; }
 )";
 
+constexpr std::string_view kNavigationStyle = R"(
+header.site { background: #12324f; color: #fff; padding: .75rem 1rem; }
+header.site a { color: #fff; text-decoration: none; font-weight: 600; font-size: 16px; }
+header.site nav { max-width: 52rem; margin: 0 auto; display: flex; gap: .5rem 1.25rem; flex-wrap: wrap; }
+)";
+
 }  // namespace
+
+std::string SiteNavigation() {
+    return "<header class=\"site\"><nav><a href=\"/\">Send a log</a>"
+           "<a href=\"/received\">Logs received</a><a href=\"/results/\">Results</a></nav>"
+           "</header>\n";
+}
+
+std::string_view SiteNavigationStyle() {
+    return kNavigationStyle;
+}
 
 std::string Text(std::string_view text, std::size_t limit) {
     return report_html::Escape(Printable(text, limit));
@@ -50,21 +77,20 @@ std::string Text(std::string_view text, std::size_t limit) {
 
 std::string TimeText(std::string_view utc) {
     std::string text(utc);
-    if (text.size() == 20 && text[10] == 'T' && text[19] == 'Z') {
-        text = text.substr(0, 10) + " " + text.substr(11, 8) + " UTC";
+    if (const auto time = ParseUtc(text)) {
+        text = UtcTextForPeople(*time);
     }
     return report_html::Escape(text);
 }
 
-std::string Document(std::string_view title, std::string_view body) {
+std::string Document(std::string_view title, std::string_view body, Width width) {
     return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
            "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n"
            "<meta name=\"referrer\" content=\"same-origin\">\n<title>" +
            report_html::Escape(title) + "</title>\n<style>" + std::string(kStyle) +
-           "</style>\n</head>\n<body>\n<header class=\"site\"><nav><a href=\"/\">Send a log</a>"
-           "<a href=\"/received\">Logs received</a><a href=\"/results/\">Results</a></nav>"
-           "</header>\n<main>\n" +
-           std::string(body) + "</main>\n</body>\n</html>\n";
+           std::string(kNavigationStyle) + "</style>\n</head>\n" +
+           (width == Width::kScreen ? "<body class=\"wide\">\n" : "<body>\n") + SiteNavigation() +
+           "<main>\n" + std::string(body) + "</main>\n</body>\n</html>\n";
 }
 
 std::string MessagePage(std::string_view title, std::string_view sentence,

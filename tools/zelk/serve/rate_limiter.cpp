@@ -52,6 +52,12 @@ std::variant<RateLimiter::Slot, RateLimiter::Refused> RateLimiter::Admit(const s
     return Slot(*this, address);
 }
 
+void RateLimiter::SetLimits(int atOnce, int perHour) {
+    std::lock_guard lock(m_mutex);
+    m_atOnce = atOnce;
+    m_perHour = perHour;
+}
+
 void RateLimiter::Release(const std::string& address) {
     std::lock_guard lock(m_mutex);
     if (auto entry = m_clients.find(address); entry != m_clients.end()) {

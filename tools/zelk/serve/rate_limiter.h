@@ -44,6 +44,9 @@ class RateLimiter {
     // A place for one upload from `address` now, or why not.
     std::variant<Slot, Refused> Admit(const std::string& address, Clock::time_point now);
 
+    // The limits from now on (the settings may change while serving).
+    void SetLimits(int atOnce, int perHour);
+
     // How many addresses are remembered (those idle with a full bucket are
     // forgotten as the table grows).
     std::size_t Remembered();

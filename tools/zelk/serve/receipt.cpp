@@ -31,12 +31,18 @@ std::vector<LineNote> NotesFrom(const json& list, const char* textKey) {
     return notes;
 }
 
+json Optional(const std::optional<int64_t>& value) {
+    return value ? json(*value) : json(nullptr);
+}
+
 json Summary(const UploadReading& reading) {
     return {{"qsos", reading.qsos},
-            {"claimed_score", reading.claimedScore ? json(*reading.claimedScore) : json(nullptr)},
+            {"claimed_score", Optional(reading.claimedScore)},
             {"score", reading.score},
             {"unreadable_lines", Notes(reading.unreadable, "reason")},
+            {"unreadable_count", reading.unreadableCount},
             {"warnings", Notes(reading.warnings, "message")},
+            {"warning_count", reading.warningCount},
             {"call_from_qso_lines", reading.callFromQsoLines},
             {"station", reading.station}};
 }
@@ -47,10 +53,12 @@ json ReceiptValue(const Receipt& receipt) {
     value["call"] = receipt.reading.call;
     value["category"] = receipt.reading.category;
     value["received_at"] = receipt.receivedAt;
-    value["replaces"] = receipt.replaces ? json(*receipt.replaces) : json(nullptr);
+    value["replaces"] = Optional(receipt.replaces);
+    value["replaced_by"] = Optional(receipt.replacedBy);
     value["sha256"] = receipt.sha256;
     value["size"] = receipt.size;
     value["by_organiser"] = receipt.byOrganiser;
+    value["receipt_link"] = receipt.Link();
     return value;
 }
 
@@ -74,12 +82,34 @@ UploadReading ReadingFromSummary(std::string call, std::string category,
         reading.score = parsed.at("score");
         reading.unreadable = NotesFrom(parsed.at("unreadable_lines"), "reason");
         reading.warnings = NotesFrom(parsed.at("warnings"), "message");
+        // A summary of a zelk that kept every note has no counts.
+        reading.unreadableCount =
+            parsed.value("unreadable_count", static_cast<int64_t>(reading.unreadable.size()));
+        reading.warningCount =
+            parsed.value("warning_count", static_cast<int64_t>(reading.warnings.size()));
         reading.callFromQsoLines = parsed.at("call_from_qso_lines");
         reading.station = parsed.at("station");
     } catch (const json::exception&) {
         // A row written by hand or by another program: shown with what its columns hold.
     }
     return reading;
+}
+
+std::string Receipt::Link() const {
+    return "/receipts/" + std::to_string(id) + "/" + key;
+}
+
+Receipt ReceiptOf(const Submission& row) {
+    Receipt receipt;
+    receipt.id = row.id;
+    receipt.receivedAt = row.receivedAt;
+    receipt.replacedBy = row.replacedBy;
+    receipt.sha256 = row.sha256;
+    receipt.size = row.size;
+    receipt.byOrganiser = row.byOrganiser;
+    receipt.key = row.receiptKey;
+    receipt.reading = ReadingFromSummary(row.call, row.category, row.summary);
+    return receipt;
 }
 
 std::string ReceiptJson(const Receipt& receipt) {
@@ -89,10 +119,9 @@ std::string ReceiptJson(const Receipt& receipt) {
 std::string ReceivedJson(const std::vector<Submission>& current) {
     json logs = json::array();
     for (const Submission& row : current) {
-        const UploadReading reading = ReadingFromSummary(row.call, row.category, row.summary);
         logs.push_back({{"call", row.call},
-                        {"category", row.category},
-                        {"qsos", reading.qsos},
+                        {"category", row.Category()},
+                        {"qsos", row.qsos},
                         {"received_at", row.receivedAt}});
     }
     return Dump(json{{"count", logs.size()}, {"logs", std::move(logs)}});
@@ -101,17 +130,11 @@ std::string ReceivedJson(const std::vector<Submission>& current) {
 std::string SubmissionsJson(const std::vector<Submission>& all) {
     json list = json::array();
     for (const Submission& row : all) {
-        Receipt receipt;
-        receipt.id = row.id;
-        receipt.receivedAt = row.receivedAt;
-        receipt.sha256 = row.sha256;
-        receipt.size = row.size;
-        receipt.byOrganiser = row.byOrganiser;
-        receipt.reading = ReadingFromSummary(row.call, row.category, row.summary);
-        json value = ReceiptValue(receipt);
+        json value = ReceiptValue(ReceiptOf(row));
         value.erase("replaces");
         value["email"] = row.email;
-        value["replaced_by"] = row.replacedBy ? json(*row.replacedBy) : json(nullptr);
+        value["removed"] = row.removed;
+        value["category_set"] = row.categorySet.empty() ? json(nullptr) : json(row.categorySet);
         value["stored_name"] = row.storedName;
         list.push_back(std::move(value));
     }

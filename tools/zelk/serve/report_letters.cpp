@@ -18,10 +18,23 @@ ReportLetters QueueReportLetters(App& app, UtcTime now) {
     if (!published) {
         throw std::runtime_error("nothing is published yet: publish the results first");
     }
-    // The calls' reports, as the published results name them.
+    // The calls' reports, as the published results name them: results.json
+    // is published only with the lists for review; else it is the last
+    // check's, while that is the one published.
+    fs::path resultsJson = app.dir.published / adjudication::kResultsJson;
+    std::error_code error;
+    if (!fs::exists(resultsJson, error)) {
+        const auto last = app.submissions.LastCheck();
+        if (!last || last->id != published->id) {
+            throw std::runtime_error(
+                "the check ran again after the results were published: publish its results "
+                "first, so that the reports mailed are the ones published");
+        }
+        resultsJson = app.dir.results / adjudication::kResultsJson;
+    }
     std::map<std::string, std::string> reports;
-    const nlohmann::json results = nlohmann::json::parse(
-        ReadWholeFile(app.dir.published / adjudication::kResultsJson), nullptr, false);
+    const nlohmann::json results =
+        nlohmann::json::parse(ReadWholeFile(resultsJson), nullptr, false);
     if (results.is_object() && results.contains("entrants")) {
         for (const auto& entrant : results["entrants"]) {
             if (entrant.contains("ubn") && entrant["ubn"].is_string() &&
@@ -32,11 +45,8 @@ ReportLetters QueueReportLetters(App& app, UtcTime now) {
             }
         }
     }
-    const std::string resultsLink = app.settings.publicUrl.empty()
-                                        ? ""
-                                        : app.settings.publicUrl +
-                                              (app.settings.publicUrl.back() == '/' ? "" : "/") +
-                                              "results/";
+    const auto settings = app.settings.Current();
+    const std::string resultsLink = SiteAddress(settings->publicUrl, "/results/");
     ReportLetters done;
     for (const Submission& row : app.submissions.Current()) {
         if (row.email.empty()) {
@@ -44,7 +54,6 @@ ReportLetters QueueReportLetters(App& app, UtcTime now) {
             continue;
         }
         const auto report = reports.find(Upper(row.call));
-        std::error_code error;
         const fs::path file = app.dir.published / adjudication::kUbnFolder /
                               (report == reports.end() ? "" : report->second);
         if (report == reports.end() || !fs::is_regular_file(file, error)) {
@@ -56,7 +65,7 @@ ReportLetters QueueReportLetters(App& app, UtcTime now) {
             continue;
         }
         app.outbox.Queue(ReportLetter(row.call, ReadWholeFile(file), resultsLink,
-                                      app.settings.contestName, row.email, row.id),
+                                      settings->ContestName(), row.email, row.id),
                          now);
         ++done.queued;
     }

@@ -18,7 +18,8 @@ struct ReportLetters {
     std::size_t alreadyQueued = 0;
 };
 
-// Throws std::runtime_error when nothing is published.
+// Throws std::runtime_error when nothing is published, or when the check ran
+// again since and the published results did not keep results.json.
 ReportLetters QueueReportLetters(App& app, UtcTime now);
 
 }  // namespace zelk::serve

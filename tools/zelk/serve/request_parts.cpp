@@ -153,6 +153,41 @@ std::optional<std::string> EmailProblem(std::string_view email) {
     return std::nullopt;
 }
 
+std::variant<std::string, Refused> ReadReason(std::string_view reason) {
+    reason = Trim(reason);
+    if (reason.empty()) {
+        return Refused{"Say why: the reason is kept with the action."};
+    }
+    if (reason.size() > 500) {
+        return Refused{"The reason is longer than 500 bytes."};
+    }
+    for (std::size_t i = 0; i < reason.size();) {
+        const auto byte = static_cast<unsigned char>(reason[i]);
+        const auto length = Utf8SequenceLength(reason.substr(i));
+        if (byte < 0x20 || byte == 0x7F || !length) {
+            return Refused{"The reason must be one line of text."};
+        }
+        i += *length;
+    }
+    return std::string(reason);
+}
+
+std::variant<std::string, Refused> CategoryFromForm(const std::array<std::string, 3>& parts,
+                                                    const adjudication::ContestCategories& known) {
+    static constexpr const char* kParts[] = {"operator", "band", "power"};
+    std::string category;
+    for (std::size_t p = 0; p < parts.size(); ++p) {
+        const std::string value = Upper(Trim(parts[p]));
+        const auto& values = known.values[p];
+        if (std::find(values.begin(), values.end(), value) == values.end()) {
+            return Refused{"\"" + Printable(value, 40) + "\" is no " + kParts[p] +
+                           " category of this contest."};
+        }
+        category += (p == 0 ? "" : " ") + value;
+    }
+    return category;
+}
+
 std::optional<int64_t> ParseId(std::string_view text) {
     int64_t id = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), id);

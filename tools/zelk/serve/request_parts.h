@@ -1,16 +1,26 @@
 // The pieces of a request the server reads by hand, each from untrusted
 // text and each total (any bytes give an answer, never an exception):
 // cookies, the bearer token, what the client accepts, where a form was sent
-// from, the client's address behind a proxy, an e-mail address, a
-// submission's id in a path, and a file name for a download.
+// from, the client's address behind a proxy, an e-mail address, the
+// organiser's reason and category, a submission's id in a path, and a file
+// name for a download.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <variant>
+
+#include "adjudication/contest_categories.h"
 
 namespace zelk::serve {
+
+// Why a piece of a request is refused, in a sentence.
+struct Refused {
+    std::string reason;
+};
 
 // The value of cookie `name` in a Cookie header ("a=1; b=2"); the first one
 // when it is repeated.
@@ -35,6 +45,17 @@ std::string ClientAddress(std::string_view peer, std::string_view forwardedFor, 
 // Why an e-mail address given with a log cannot be kept; nullopt when it can
 // (an empty one too: the field is optional).
 std::optional<std::string> EmailProblem(std::string_view email);
+
+// The reason given with an organiser's action, without the blanks around
+// it; or why it cannot be kept (none, longer than 500 bytes, or not one line
+// of UTF-8 text).
+std::variant<std::string, Refused> ReadReason(std::string_view reason);
+
+// The category the desk's form sets: one value for each part the results
+// rank by (operator, band, power), each one the contest knows, joined by
+// blanks as the results name it ("SINGLE-OP 40M LOW"); or why not.
+std::variant<std::string, Refused> CategoryFromForm(const std::array<std::string, 3>& parts,
+                                                    const adjudication::ContestCategories& known);
 
 // A submission id in a path ("17"), or nullopt.
 std::optional<int64_t> ParseId(std::string_view text);

@@ -30,8 +30,7 @@ std::string_view ContentTypeOf(const fs::path& file) {
     return "text/plain; charset=utf-8";
 }
 
-void SendServerFailure(const httplib::Request& request, httplib::Response& response,
-                       const std::string& what) {
+void SendServerFailure(const Request& request, Response& response, const std::string& what) {
     std::cerr << "zelk serve: " << request.method << " " << request.path << ": " << what << '\n';
     response.headers.erase("Location");
     SendRefusal(request, response, 500, "Something went wrong on the server",
@@ -42,23 +41,22 @@ void SendServerFailure(const httplib::Request& request, httplib::Response& respo
 
 }  // namespace
 
-bool ClientWantsJson(const httplib::Request& request) {
+bool ClientWantsJson(const Request& request) {
     return WantsJson(request.get_header_value("Accept"));
 }
 
-void SendPage(httplib::Response& response, int status, const std::string& html) {
+void SendPage(Response& response, int status, const std::string& html) {
     response.status = status;
     response.set_content(html, "text/html; charset=utf-8");
 }
 
-void SendJson(httplib::Response& response, int status, const std::string& json) {
+void SendJson(Response& response, int status, const std::string& json) {
     response.status = status;
     response.set_content(json, "application/json");
 }
 
-void SendRefusal(const httplib::Request& request, httplib::Response& response, int status,
-                 const std::string& title, const std::string& sentence,
-                 const std::string& backHref) {
+void SendRefusal(const Request& request, Response& response, int status, const std::string& title,
+                 const std::string& sentence, const std::string& backHref) {
     if (ClientWantsJson(request)) {
         SendJson(response, status, ErrorJson(sentence));
     } else {
@@ -66,13 +64,13 @@ void SendRefusal(const httplib::Request& request, httplib::Response& response, i
     }
 }
 
-void SendRedirect(httplib::Response& response, const std::string& location) {
+void SendRedirect(Response& response, const std::string& location) {
     response.status = 303;
     response.set_header("Location", location);
 }
 
 bool SendResultFile(const fs::path& folder, const std::string& name, bool inUbn,
-                    httplib::Response& response) {
+                    Response& response) {
     const fs::path place = inUbn ? folder / "ubn" : folder;
     std::error_code error;
     for (const fs::directory_entry& entry : fs::directory_iterator(place, error)) {
@@ -93,8 +91,7 @@ bool SendResultFile(const fs::path& folder, const std::string& name, bool inUbn,
 }
 
 Handler Guarded(Handler handler) {
-    return [handler = std::move(handler)](const httplib::Request& request,
-                                          httplib::Response& response) {
+    return [handler = std::move(handler)](const Request& request, Response& response) {
         try {
             handler(request, response);
         } catch (const std::exception& problem) {
@@ -105,18 +102,34 @@ Handler Guarded(Handler handler) {
     };
 }
 
-ReaderHandler Guarded(ReaderHandler handler) {
-    return
-        [handler = std::move(handler)](const httplib::Request& request, httplib::Response& response,
-                                       const httplib::ContentReader& reader) {
-            try {
-                handler(request, response, reader);
-            } catch (const std::exception& problem) {
-                SendServerFailure(request, response, problem.what());
-            } catch (...) {
-                SendServerFailure(request, response, "an unknown failure");
-            }
-        };
+void SendServerRefusal(const Request& request, Response& response, int status) {
+    struct Wording {
+        int status;
+        const char* title;
+        const char* sentence;
+    };
+    static constexpr Wording kWordings[] = {
+        {400, "Bad request", "The request could not be read; nothing was received by it."},
+        {404, "Not found", "There is no page at this address."},
+        {405, "Not allowed", "This address does not take this kind of request."},
+        {408, "Too slow", "The request did not arrive in time; nothing was received by it."},
+        {413, "Too large", "The request is larger than this address takes."},
+        {414, "Address too long", "The address is longer than any this server answers."},
+        {431, "Headers too large",
+         "The request's headers are larger than this server takes (32 KiB in 100 lines)."},
+        {500, "Something went wrong on the server",
+         "The server could not answer this request; please try again later."},
+        {503, "The server is busy",
+         "The server is taking as many uploads as it can at the moment; please send again "
+         "in a minute."},
+    };
+    for (const Wording& wording : kWordings) {
+        if (wording.status == status) {
+            return SendRefusal(request, response, status, wording.title, wording.sentence);
+        }
+    }
+    SendRefusal(request, response, status, "Error " + std::to_string(status),
+                "The request could not be answered.");
 }
 
 }  // namespace zelk::serve

@@ -1,19 +1,20 @@
-// The server's routes, public and the organiser's, added to an httplib
-// server over one App.
+// The server's routes, public and the organiser's, added to the server's
+// router over one App.
 #pragma once
 
-#include <httplib.h>
-
 #include "serve/app.h"
+#include "serve/http_message.h"
+#include "serve/router.h"
 
 namespace zelk::serve {
 
-// GET /, POST /api/logs, GET /received, GET /api/logs, GET /results/...
-void AddPublicRoutes(httplib::Server& server, App& app);
+// GET /, POST /api/logs, GET /receipts/<id>/<key>, GET /received, GET /api/logs,
+// GET /results/...
+void AddPublicRoutes(Router& server, App& app);
 // /organiser, its login, logout, check, publish, downloads and results.
-void AddOrganiserRoutes(httplib::Server& server, App& app);
+void AddOrganiserRoutes(Router& server, App& app);
 
 // The client's address, as the upload limits count it.
-std::string ClientOf(const httplib::Request& request, const App& app);
+std::string ClientOf(const Request& request, App& app);
 
 }  // namespace zelk::serve

@@ -1,7 +1,7 @@
 // What `zelk serve` is told about its contest and how hard it guards
-// itself, gathered in one value so that a rules file can fill it as the
-// flags do now; and the texts it reads them from: the listen address and
-// UTC times.
+// itself, gathered in one value that the rules file and the flags fill
+// (live_settings.h); and the texts it reads them from: the listen address
+// and UTC times.
 #pragma once
 
 #include <chrono>
@@ -19,9 +19,10 @@ namespace zelk::serve {
 using UtcTime = std::chrono::sys_seconds;
 
 struct ServeSettings {
-    std::string contestName = "ZELK";
     std::optional<UtcTime> deadline;  // uploads refused after it; none: always open
-    adjudication::CheckRules rules;   // the check's rules, as zelk adjudicate takes them
+    // The contest's rules as zelk adjudicate takes them: its name and other
+    // names, period and categories for the pages, the check's settings.
+    adjudication::CheckRules rules;
     // When set, the check's rules are read again by it at each check, so
     // that the organiser's edits to the rules file and the decisions file
     // count without a restart; it returns what is wrong when they cannot be.
@@ -30,18 +31,23 @@ struct ServeSettings {
     std::size_t maxUploadBytes = std::size_t{5} << 20;  // the log itself; more gets 413
     int uploadsAtOnce = 3;                              // per client address; more get 429
     int uploadsPerHour = 30;                            // per client address; more get 429
-    int readTimeoutSeconds = 10;  // a client that sends nothing for this long is dropped
-    int uploadSeconds = 120;      // the most one upload may take, however it trickles
-    int threads = 16;             // requests served at once
+    // The most a request's head may take from the connection, and any other
+    // request whole; in an upload's body, the longest pause between bytes.
+    int readTimeoutSeconds = 10;
+    int uploadSeconds = 120;    // the most one upload may take, however it trickles
+    int threads = 16;           // requests answered at once (the workers)
+    int maxConnections = 1000;  // connections held at once
     // Behind a reverse proxy on this machine: the client's address is the
     // one X-Forwarded-For ends with, and the organiser's cookie is Secure.
     bool behindProxy = false;
     // The site's address as entrants reach it ("https://logs.example.org/"),
-    // for the links in letters; empty: letters carry none.
+    // for the links in letters; empty: letters name the pages' paths alone.
     std::string publicUrl;
     // Whether logs taken write their letters (receipts, notices) to the
-    // outbox: set when a relay sends them.
+    // outbox: set when a relay sends them, and by zelk mail-in.
     bool lettersOut = false;
+
+    const std::string& ContestName() const { return rules.contest; }
 };
 
 struct ListenAddress {

@@ -101,6 +101,8 @@ bool Statement::Step() {
 void Statement::Run() {
     while (Step()) {
     }
+    // Ready to be bound and run again.
+    sqlite3_reset(m_statement.get());
 }
 
 int64_t Statement::Int(int column) const {

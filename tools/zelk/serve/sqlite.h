@@ -52,7 +52,7 @@ class Statement {
     Statement& Bind(int index, const std::optional<int64_t>& value);
     // True while there is a row to read; false when done.
     bool Step();
-    // Runs a statement that returns no rows.
+    // Runs a statement that returns no rows; it may then be bound and run again.
     void Run();
 
     int64_t Int(int column) const;

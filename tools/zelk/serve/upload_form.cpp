@@ -5,23 +5,22 @@ namespace zelk::serve {
 
 namespace {
 
-// Room for the form's other fields, part headers and boundaries.
-constexpr std::size_t kFormOverhead = 64 * 1024;
 // An e-mail address is at most 254 bytes: anything longer is kept long
 // enough to be refused as too long.
 constexpr std::size_t kEmailLimit = 300;
 constexpr std::size_t kFormValueLimit = 128;
+constexpr std::size_t kFileNameLimit = 100;
 
 }  // namespace
 
-UploadFormCollector::UploadFormCollector(std::size_t maxLogBytes, Clock::time_point deadline)
-    : m_maxLogBytes(maxLogBytes), m_deadline(deadline) {}
+UploadFormCollector::UploadFormCollector(std::size_t maxLogBytes) : m_maxLogBytes(maxLogBytes) {}
 
-void UploadFormCollector::BeginField(std::string_view name) {
+void UploadFormCollector::BeginField(std::string_view name, std::string_view fileName) {
     m_field = nullptr;
     if (name == "log") {
         m_field = &m_file;
         m_fieldLimit = m_maxLogBytes;
+        m_fileName = fileName.substr(0, kFileNameLimit);
     } else if (name == "log_text") {
         m_field = &m_text;
         m_fieldLimit = m_maxLogBytes;
@@ -37,16 +36,7 @@ void UploadFormCollector::BeginField(std::string_view name) {
     }
 }
 
-bool UploadFormCollector::Append(std::string_view bytes, Clock::time_point now) {
-    if (now > m_deadline) {
-        m_problem = Problem::kTooSlow;
-        return false;
-    }
-    m_total += bytes.size();
-    if (m_total > m_maxLogBytes + kFormOverhead) {
-        m_problem = Problem::kTooLarge;
-        return false;
-    }
+bool UploadFormCollector::Append(std::string_view bytes) {
     if (m_field == nullptr) {
         return true;
     }

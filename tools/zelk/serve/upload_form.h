@@ -1,32 +1,36 @@
 // The fields of an upload as they stream in, kept within their limits: the
 // log (a file, field "log", or pasted text, "log_text") up to the upload
 // limit, the e-mail address and the organiser's form value up to a few
-// hundred bytes; other fields are counted and dropped. Nothing is held
-// beyond the limits, so an oversized or endless body costs no memory.
+// hundred bytes; other fields are dropped. The HTTP layer has counted the
+// body and kept its time (client_connection.cpp); this keeps each field within its
+// own limit.
 #pragma once
 
-#include <chrono>
 #include <cstddef>
 #include <string>
 #include <string_view>
 
 namespace zelk::serve {
 
+// The most an upload's body may hold: the log, and room for the rest of the
+// form (the e-mail address, the part headers, the boundaries).
+constexpr std::size_t UploadBodyLimit(std::size_t maxLogBytes) {
+    return maxLogBytes + 64 * 1024;
+}
+
 class UploadFormCollector {
   public:
-    using Clock = std::chrono::steady_clock;
+    enum class Problem { kNone, kTooLarge };
 
-    enum class Problem { kNone, kTooLarge, kTooSlow };
+    // `maxLogBytes`: the most a log may hold.
+    explicit UploadFormCollector(std::size_t maxLogBytes);
 
-    // `maxLogBytes`: the most a log may hold; `deadline`: when the whole body
-    // must have arrived.
-    UploadFormCollector(std::size_t maxLogBytes, Clock::time_point deadline);
-
-    // A new part of the form begins.
-    void BeginField(std::string_view name);
-    // More bytes of the current part; false once a limit is passed (the
-    // body is then read no further).
-    bool Append(std::string_view bytes, Clock::time_point now);
+    // A new part of the form begins; `fileName`: the name the browser gives
+    // a file part (empty when no file was chosen).
+    void BeginField(std::string_view name, std::string_view fileName = {});
+    // More bytes of the current part; false once the log's limit is passed
+    // (the form is then read no further).
+    bool Append(std::string_view bytes);
 
     Problem Failure() const { return m_problem; }
     // The log: the file's bytes, else the pasted text.
@@ -35,11 +39,12 @@ class UploadFormCollector {
     // The e-mail address without the blanks around it.
     std::string Email() const;
     const std::string& FormValue() const { return m_formValue; }
+    // The name of the file chosen for the log (cut to 100 bytes), so that an
+    // empty file can be told from none; empty when none was.
+    const std::string& FileName() const { return m_fileName; }
 
   private:
     std::size_t m_maxLogBytes;
-    Clock::time_point m_deadline;
-    std::size_t m_total = 0;
     std::string* m_field = nullptr;  // the member the current part goes to; null: dropped
     std::size_t m_fieldLimit = 0;
     Problem m_problem = Problem::kNone;
@@ -47,6 +52,7 @@ class UploadFormCollector {
     std::string m_text;
     std::string m_email;
     std::string m_formValue;
+    std::string m_fileName;
 };
 
 }  // namespace zelk::serve

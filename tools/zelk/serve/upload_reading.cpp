@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "adjudication/log_header.h"
 #include "host/cabrillo_contacts.h"
 #include "host/log_reading.h"
 #include "logfile/cabrillo_reader.h"
@@ -28,8 +29,21 @@ bool HasAdifMarks(std::string_view bytes) {
     return upper.find("<EOH>") != std::string::npos || upper.find("<EOR>") != std::string::npos;
 }
 
-std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log, const UploadReading& reading,
-                                     std::string_view contestName) {
+uint32_t LineOf(const logfile::CabrilloLog& log, std::string_view tag) {
+    for (const logfile::CabrilloTag& line : log.tags) {
+        if (line.name == tag) {
+            return line.line;
+        }
+    }
+    return 0;
+}
+
+// The header's problems, as the check will see them: what the organiser is
+// told of the header (adjudication's HeaderNotes, on the category the check
+// takes) and what an entrant can put right before sending again.
+std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log,
+                                     const adjudication::LogCategory& category,
+                                     const UploadReading& reading, const ContestNames& names) {
     std::vector<LineNote> problems;
     if (reading.callFromQsoLines) {
         problems.push_back({0, "the header has no CALLSIGN: line; the log is taken as " +
@@ -39,19 +53,31 @@ std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log, const Uplo
     const std::string_view contest = log.Contest();
     if (contest.empty()) {
         problems.push_back({0, "the header has no CONTEST: line"});
-    } else if (Upper(contest) != Upper(contestName)) {
-        problems.push_back(
-            {0, "CONTEST: names " + Printable(contest) + ", not " + std::string(contestName)});
+    } else if (!names.Match(contest)) {
+        problems.push_back({LineOf(log, "CONTEST"),
+                            "CONTEST: names " + Printable(contest) + ", not " + names.Text()});
     }
-    if (reading.category.empty()) {
+    if (const std::string_view old = log.Value("CATEGORY"); !old.empty()) {
         problems.push_back(
-            {0, "the header names no category (CATEGORY-OPERATOR:, CATEGORY-BAND: ...)"});
+            {LineOf(log, "CATEGORY"),
+             "the category is given on a Cabrillo 2.0 CATEGORY: line (" + Printable(old, 80) +
+                 "); the check takes it as " + category.RankedName() +
+                 ". If that is not your category, send the log again with CATEGORY-OPERATOR:, "
+                 "CATEGORY-BAND: and CATEGORY-POWER: lines"});
     }
-    const std::string_view claimed = log.Value("CLAIMED-SCORE");
-    if (claimed.empty()) {
-        problems.push_back({0, "the header has no CLAIMED-SCORE: line"});
-    } else if (!reading.claimedScore) {
-        problems.push_back({0, "CLAIMED-SCORE: " + Printable(claimed) + " is not a whole number"});
+    std::vector<std::string> notes = adjudication::HeaderNotes(log, category, reading.call);
+    // The first note is the one on the category's source: a category read
+    // from the 2.0 line is told above, with its line and what to do; the
+    // transmitter is told, not ranked, so a log without it alone (most
+    // single-operator logs) has nothing to put right.
+    const auto& defaulted = category.defaulted;
+    if (!category.version2Line.empty() ||
+        (defaulted[static_cast<std::size_t>(adjudication::CategoryPart::kTransmitter)] &&
+         std::count(defaulted.begin(), defaulted.end(), true) == 1)) {
+        notes.erase(notes.begin());
+    }
+    for (std::string& note : notes) {
+        problems.push_back({0, std::move(note)});
     }
     if (log.qsos.empty()) {
         problems.push_back({0, "the log has no QSO: line, so it scores nothing"});
@@ -64,8 +90,38 @@ std::vector<LineNote> HeaderProblems(const logfile::CabrilloLog& log, const Uplo
 
 }  // namespace
 
+bool ContestNames::Match(std::string_view contest) const {
+    const std::string upper = Upper(contest);
+    return upper == Upper(name) ||
+           std::any_of(aliases.begin(), aliases.end(),
+                       [&upper](const std::string& alias) { return upper == Upper(alias); });
+}
+
+std::string ContestNames::Text() const {
+    std::string text = name;
+    for (std::size_t i = 0; i < aliases.size(); ++i) {
+        text += (i == 0 ? " (or " : ", ") + aliases[i] + (i + 1 == aliases.size() ? ")" : "");
+    }
+    return text;
+}
+
+void KeepNote(std::vector<LineNote>& notes, int64_t& count, LineNote note) {
+    ++count;
+    if (notes.size() < kNotesKept) {
+        if (note.text.size() > kNoteCharacters) {
+            // Cut where no UTF-8 sequence is split.
+            std::size_t end = kNoteCharacters;
+            while (end > 0 && (static_cast<unsigned char>(note.text[end]) & 0xC0) == 0x80) {
+                --end;
+            }
+            note.text = note.text.substr(0, end) + "...";
+        }
+        notes.push_back(std::move(note));
+    }
+}
+
 std::variant<UploadReading, Refusal> ReadUpload(std::string_view bytes,
-                                                std::string_view contestName) {
+                                                const ContestNames& contest) {
     // What `zelk report` reads as ADIF is refused as ADIF here, even with a
     // START-OF-LOG: line in it.
     if (HasAdifMarks(bytes)) {
@@ -93,7 +149,10 @@ std::variant<UploadReading, Refusal> ReadUpload(std::string_view bytes,
                                  [](const logfile::CabrilloQso& qso) { return !qso.xQso; });
     reading.claimedScore = log.ClaimedScore();
     for (const logfile::UnreadableLine& line : log.unreadable) {
-        reading.unreadable.push_back({line.line, line.reason});
+        KeepNote(reading.unreadable, reading.unreadableCount, {line.line, line.reason});
+    }
+    if (const std::string_view named = log.Contest(); !named.empty() && !contest.Match(named)) {
+        reading.otherContest = {LineOf(log, "CONTEST"), std::string(named)};
     }
 
     // Mapped and scored as `zelk report LOG --summary` does without a
@@ -101,20 +160,23 @@ std::variant<UploadReading, Refusal> ReadUpload(std::string_view bytes,
     host::LogReading mapped;
     mapped.cabrillo = host::MapCabrilloLog(log);
     mapped.contacts = std::move(mapped.cabrillo->contacts);
-    reading.category = mapped.cabrillo->category;
+    // The category as the check will take it, by the check's own reading.
+    const adjudication::LogCategory category = adjudication::ReadCategory(log);
+    reading.category = category.RankedName();
     reading.station = mapped.cabrillo->sentCoordinate;
-    reading.warnings = HeaderProblems(log, reading, contestName);
+    for (LineNote& note : HeaderProblems(log, category, reading, contest)) {
+        KeepNote(reading.warnings, reading.warningCount, std::move(note));
+    }
     for (const host::CabrilloNote& note : mapped.cabrillo->warnings) {
-        reading.warnings.push_back({note.line, note.message});
+        KeepNote(reading.warnings, reading.warningCount, {note.line, note.message});
     }
     if (!mapped.contacts.empty()) {
         report_scoring::LogReportSettings settings;
         settings.contestant = host::Contestant("", mapped);
         settings.category = reading.category;
-        const host::StationChoice station =
-            host::ChooseStation(reading.station, "", std::nullopt, std::nullopt);
-        settings.latitude = station.latitude.value_or(0.0);
-        settings.longitude = station.longitude.value_or(0.0);
+        // Scored from the sent coordinate's text, as the check scores it.
+        settings.storedCoordinate =
+            host::ChooseStation(reading.station, "", std::nullopt, std::nullopt).coordinate;
         settings.contestDate = host::DateOf(mapped.contacts.front().time);
         reading.score =
             report_scoring::BuildLogReport(mapped.contacts, settings).model.score.claimedScore;

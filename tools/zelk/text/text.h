@@ -38,5 +38,9 @@ std::optional<std::size_t> Utf8SequenceLength(std::string_view text);
 // UTF-8 become \xNN, a backslash becomes \\; well-formed UTF-8 letters stay.
 // A text longer than `limit` characters is cut and ends with "...".
 std::string Printable(std::string_view text, std::size_t limit = 40);
+// A file's name as a message names it: printable, and whole.
+inline std::string PrintableName(std::string_view name) {
+    return Printable(name, name.size());
+}
 
 }  // namespace zelk
