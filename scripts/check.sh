@@ -34,8 +34,12 @@ section "zelk.exe with Stats.dll under Wine against zelk with libStats.so"
 tests/zelk/same_report_under_wine.sh build/native/tools/zelk/zelk build/win32/tools/zelk/zelk.exe \
     cmake/wine-run.sh build/win32/wine-prefix examples/zelk-contest.adi
 
-section "release packages: the .deb and the Windows zip"
-tests/release/check_packages.sh build/native build/win32
+section "release packages from the release presets (scripts/package.sh): the .deb and the Windows zip"
+scripts/package.sh
+tests/release/check_packages.sh build/release build/release-win32 build/native build/win32
+
+section "the .deb on a fresh Debian 12 root: installed with apt, upgraded, removed, purged"
+tests/release/deb_in_fresh_root.sh build/release/zelk_*_amd64.deb
 
 section "sanitizer build and tests (AddressSanitizer, UndefinedBehaviorSanitizer)"
 cmake --preset sanitize

@@ -1,34 +1,47 @@
 #!/usr/bin/env bash
-# The release packages, made by cpack from built native and win32 folders:
-# - zelk_<version>_<arch>.deb: its metadata and files; unpacked into a
-#   scratch root, its zelk scores the example exactly as the build tree's
+# The release packages as scripts/package.sh makes them from the release
+# presets, against the tested native and win32 builds:
+# - zelk_<version>_<arch>.deb: its metadata and files (the documents and
+#   examples in /usr/share/doc/zelk, every link between the documents
+#   leading to a file the package holds); its maintainer scripts and
+#   configuration file; its zelk-serve unit passes `systemd-analyze verify`
+#   and rates 2.0 or better on `systemd-analyze security`; unpacked into a
+#   scratch root, its zelk scores the example exactly as the native build's
 #   zelk does (report, err.txt, Cabrillo file) and serves a contest (zelk
-#   serve); its man page renders; its copyright file is in Debian's
-#   machine-readable form with a text for every licence it names;
+#   serve); its man page renders and names the documents where they are
+#   installed; its copyright file is in Debian's machine-readable form with
+#   a text for every licence it names;
 # - zelk_<version>_win32.zip: Stats.dll, zelk.exe, zelk.dat, INSTALL.txt, the
 #   licence and the world outline's notice in one folder; its zelk.exe finds
-#   Stats.dll beside itself and gives the same report under Wine as the
-#   native zelk.
-#   tests/release/check_packages.sh NATIVE_BUILD WIN32_BUILD
+#   Stats.dll beside itself and gives the same report under Wine (the win32
+#   build's prefix) as the native zelk.
+#   tests/release/check_packages.sh RELEASE_BUILD RELEASE_WIN32_BUILD NATIVE_BUILD WIN32_BUILD
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
-native=$(realpath "$1")
-win32=$(realpath "$2")
+release=$(realpath "$1")
+release_win32=$(realpath "$2")
+native=$(realpath "$3")
+win32=$(realpath "$4")
 example=$root/examples/zelk-contest.adi
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$native/CMakeCache.txt")
-deb=$native/zelk_${version}_$(dpkg --print-architecture).deb
-zip=$win32/zelk_${version}_win32.zip
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$release/CMakeCache.txt")
+deb=$release/zelk_${version}_$(dpkg --print-architecture).deb
+zip=$release_win32/zelk_${version}_win32.zip
+for package in "$deb" "$zip"; do
+    [ -f "$package" ] || { echo "no $package: scripts/package.sh makes it"; exit 1; }
+done
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/zelk-packages.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 problems=()
 problem() { problems+=("$*"); echo "PROBLEM: $*"; }
 
-echo "-- cpack in $native"
-rm -f "$deb"
-(cd "$native" && cpack -G DEB >"$work/cpack-deb.log" 2>&1) || { cat "$work/cpack-deb.log"; exit 1; }
-[ -f "$deb" ] || { cat "$work/cpack-deb.log"; echo "cpack made no $(basename "$deb")"; exit 1; }
+# Made from the release presets, which build no tests.
+for build in "$release" "$release_win32"; do
+    grep -qx 'ZELK_BUILD_TESTS:BOOL=OFF' "$build/CMakeCache.txt" || problem "$build builds tests"
+done
+
+echo "-- $(basename "$deb")"
 
 dpkg-deb -I "$deb" >"$work/info.txt"
 for field in "Package: zelk" "Version: $version" "Architecture: $(dpkg --print-architecture)" \
@@ -44,19 +57,79 @@ for library in libc6 libstdc++6 libsqlite3-0 libgmime-3.0-0 libcurl4; do
 done
 
 dpkg-deb -c "$deb" | awk '{print $NF}' >"$work/contents.txt"
+doc=usr/share/doc/zelk
 for file in usr/bin/zelk usr/lib/zelk/libStats.so usr/share/zelk/zelk.dat \
-    usr/share/man/man1/zelk.1.gz usr/share/doc/zelk/copyright \
-    usr/lib/systemd/system/zelk-serve.service; do
+    usr/share/man/man1/zelk.1.gz $doc/copyright $doc/LICENSE $doc/README.md \
+    $doc/docs/server.md $doc/docs/operator.md $doc/docs/organiser.md $doc/docs/plugin.md \
+    $doc/examples/zelk-contest.adi $doc/examples/contest.toml $doc/examples/overrides.csv \
+    $doc/examples/contest/UA2TV.log $doc/examples/nginx/zelk-serve.conf $doc/examples/caddy/Caddyfile \
+    usr/lib/systemd/system/zelk-serve.service etc/default/zelk-serve; do
     grep -qxF "./$file" "$work/contents.txt" || problem "$(basename "$deb") lacks /$file"
 done
 
 dpkg-deb -x "$deb" "$work/root"
+dpkg-deb -e "$deb" "$work/control"
+# Every link of the documents to a file leads to one the package holds.
+while IFS=: read -r file target; do
+    target=${target%%#*}
+    [ -n "$target" ] && [ -e "$(dirname "$file")/$target" ] ||
+        [ -z "$target" ] || problem "${file#"$work/root"} links to $target, which the package lacks"
+done < <(grep -o '](\([^)#:]*\)\(#[^)]*\)\?)' -r "$work/root/$doc" --include='*.md' | sed 's/](\(.*\))$/\1/')
+cmp -s "$work/root/$doc/LICENSE" "$root/LICENSE" || problem "the package's LICENSE differs"
+for file in zelk-contest.adi contest.toml overrides.csv; do
+    cmp -s "$work/root/$doc/examples/$file" "$root/examples/$file" || problem "the package's examples/$file differs"
+done
+# The service's configuration file is dpkg's to keep; the maintainer scripts
+# are shell scripts that run.
+grep -qxF /etc/default/zelk-serve "$work/control/conffiles" || problem "/etc/default/zelk-serve is not a conffile"
+for script in postinst prerm postrm; do
+    [ -x "$work/control/$script" ] || problem "no executable $script"
+    sh -n "$work/control/$script" || problem "$script is not a valid shell script"
+done
+grep -q 'try-restart' "$work/control/postinst" || problem "the postinst does not restart a running service on upgrade"
+# No date in the past: the example deadline lies ahead, and no option of the
+# service sets one.
+if grep -hoE '20[0-9]{2}-[0-9]{2}-[0-9]{2}' "$work/root/etc/default/zelk-serve" \
+    "$work/root/usr/lib/systemd/system/zelk-serve.service" | sort -u | while read -r date; do
+    [[ "$date" < "$(date -u +%F)" ]] && echo "$date"
+done | grep -q .; then
+    problem "the service's files name a date in the past"
+fi
+
+# The unit as systemd reads it, offline, against the unpacked files beside
+# this machine's own units: it verifies without a word (an unknown key or
+# value is only a warning), and the sandbox rates 2.0 or better.
+if command -v systemd-analyze >/dev/null; then
+    unit=$work/root/usr/lib/systemd/system/zelk-serve.service
+    mkdir -p "$work/units/usr/lib/systemd/system"
+    cp -r /usr/lib/systemd/system/. "$work/units/usr/lib/systemd/system/"
+    cp -r "$work/root/." "$work/units/"
+    if ! systemd-analyze verify --man=no --root="$work/units" /usr/lib/systemd/system/zelk-serve.service \
+        >"$work/verify.txt" 2>&1 || [ -s "$work/verify.txt" ]; then
+        problem "systemd-analyze verify: $(cat "$work/verify.txt")"
+    fi
+    systemd-analyze security --offline=true --threshold=20 --root="$work/root" "$unit" \
+        >"$work/security.txt" 2>&1 || true
+    rating=$(sed -n 's/^→ Overall exposure level for zelk-serve.service: \([0-9.]*\) .*/\1/p' "$work/security.txt")
+    if [ -z "$rating" ] || [ "${rating%.*}${rating#*.}" -gt 20 ]; then
+        problem "systemd-analyze security rates the unit ${rating:-not at all}, above 2.0: $(tail -n 3 "$work/security.txt")"
+    fi
+    echo "-- zelk-serve.service: verified, exposure $rating"
+else
+    problem "no systemd-analyze to check the unit with (scripts/install-deps.sh installs systemd)"
+fi
 if ! zcat "$work/root/usr/share/man/man1/zelk.1.gz" | groff -man -Tutf8 -ww \
     >"$work/man.txt" 2>"$work/man-warnings.txt" || [ -s "$work/man-warnings.txt" ]; then
     problem "the man page does not render cleanly: $(head -c 300 "$work/man-warnings.txt")"
 fi
 grep -q 'zelk - score, draw and check ZELK contest logs' "$work/man.txt" || problem "the man page has no NAME line"
 grep -q "zelk $version" "$work/man.txt" || problem "the man page does not name version $version"
+# SEE ALSO names the documents where they are installed (in the page's
+# source, where no line break splits a path).
+for file in README.md docs/server.md docs/operator.md docs/organiser.md docs/plugin.md; do
+    zcat "$work/root/usr/share/man/man1/zelk.1.gz" | grep -q "/$doc/$file" ||
+        problem "the man page does not name /$doc/$file"
+done
 
 # Debian's copyright format: its Format line, and a paragraph with the text
 # of every licence a Files paragraph names.
@@ -108,10 +181,7 @@ done
 expected=$(grep '^Score:' "$root/examples/zelk-contest.report.txt")
 grep -qxF "$expected" "$work/deb/report.txt" || problem "the unpacked zelk does not print '$expected'"
 
-echo "-- cpack in $win32"
-rm -f "$zip"
-(cd "$win32" && cpack -G ZIP >"$work/cpack-zip.log" 2>&1) || { cat "$work/cpack-zip.log"; exit 1; }
-[ -f "$zip" ] || { cat "$work/cpack-zip.log"; echo "cpack made no $(basename "$zip")"; exit 1; }
+echo "-- $(basename "$zip")"
 top=zelk_${version}_win32
 (cd "$work" && cmake -E tar tf "$zip" | sort >zip-contents.txt)
 printf '%s\n' "$top/INSTALL.txt" "$top/LICENSE.txt" "$top/Stats.dll" "$top/WORLD-OUTLINE-NOTICE.md" \
@@ -121,8 +191,8 @@ diff "$work/zip-expected.txt" "$work/zip-contents.txt" >"$work/zip-diff.txt" ||
     problem "$(basename "$zip") holds other files: $(cat "$work/zip-diff.txt")"
 mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$zip")
 cmp -s "$work/zip/$top/zelk.dat" "$root/examples/zelk.dat" || problem "the zip's zelk.dat differs"
-# The zip's Stats.dll is stripped: it must export what the built one does.
-strip=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$win32/CMakeCache.txt")
+# The zip's Stats.dll is stripped: it must export what the tested one does.
+strip=$(sed -n 's/^CMAKE_STRIP:FILEPATH=//p' "$release_win32/CMakeCache.txt")
 exports() { "${strip%strip}objdump" -p "$1" | grep -E '^\s+\[\s*[0-9]+\] '; }
 shipped=$(exports "$work/zip/$top/Stats.dll" || true)
 built=$(exports "$win32/Stats.dll" || true)

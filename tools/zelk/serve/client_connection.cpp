@@ -6,7 +6,9 @@
 #include <boost/asio/post.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/http/status.hpp>
+#include <cstdint>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "serve/page_frame.h"
@@ -28,6 +30,14 @@ namespace {
 // client that sends more (a flood) is cut off at once.
 constexpr std::chrono::seconds kLinger{2};
 constexpr std::size_t kLingerBytes = 64 * 1024;
+// A reverse proxy sends the whole body, which it has read and bounded
+// already (nginx's client_max_body_size), before it reads the answer: a
+// close that leaves the body unread resets its write, and it answers 502 in
+// zelk's place. Behind a proxy, after a refusal, the rest of a declared body
+// of up to this much is read and dropped, within this long; a larger one is
+// cut off as from any client.
+constexpr std::uint64_t kProxiedBodyDropped = std::uint64_t{64} << 20;
+constexpr std::chrono::seconds kProxiedLinger{10};
 // How long an answer under way may still take once the server stops.
 constexpr std::chrono::seconds kStopGrace{2};
 // Reads one readiness takes before the other connections' turn.
@@ -69,7 +79,11 @@ bool ServerCore::ReserveBody(std::size_t bytes) {
 }
 
 ClientConnection::ClientConnection(ServerCore& server, asio::ip::tcp::socket socket)
-    : m_server(server), m_socket(std::move(socket)), m_timer(server.io) {}
+    : m_server(server),
+      m_socket(std::move(socket)),
+      m_timer(server.io),
+      m_lingerBytes(kLingerBytes),
+      m_lingerTime(kLinger) {}
 
 ClientConnection::~ClientConnection() {
     m_server.ReleaseBody(m_reserved);
@@ -121,7 +135,7 @@ void ClientConnection::OnReadable() {
         }
         if (m_phase == Phase::kLingering) {
             m_drained += got;
-            if (m_drained > kLingerBytes) {
+            if (m_drained > m_lingerBytes) {
                 return Close();
             }
             continue;  // dropped
@@ -270,6 +284,13 @@ void ClientConnection::Answer(Response response) {
                      ' ' + std::to_string(response.status));
     }
     m_out = Serialized(response, m_server.defaultHeaders, m_request.method == "HEAD");
+    if (m_server.behindProxy && m_haveHead && m_phase != Phase::kHandling) {
+        const std::optional<std::uint64_t> declared = DeclaredLength(m_request);
+        if (declared && *declared <= kProxiedBodyDropped) {
+            m_lingerBytes = kLingerBytes + static_cast<std::size_t>(*declared);
+            m_lingerTime = kProxiedLinger;
+        }
+    }
     LetGo();
     m_phase = Phase::kWriting;
     m_deadline = Clock::now() + (m_server.stopping ? kStopGrace : m_server.writeTimeout);
@@ -301,7 +322,7 @@ void ClientConnection::Linger() {
         return Close();
     }
     m_phase = Phase::kLingering;
-    ArmTimer(Clock::now() + kLinger);
+    ArmTimer(Clock::now() + m_lingerTime);
     WaitForBytes();
 }
 

@@ -131,6 +131,9 @@ class ClientConnection : public std::enable_shared_from_this<ClientConnection> {
     bool m_stallLimited = false;  // dropped too when nothing comes for the read timeout
     std::size_t m_reserved = 0;   // body bytes counted against the budget
     std::size_t m_drained = 0;    // bytes dropped after the answer
+    // How much and how long is dropped after the answer before the close.
+    std::size_t m_lingerBytes;
+    std::chrono::seconds m_lingerTime;
     std::string m_out;
 };
 
