@@ -11,10 +11,11 @@
 # serve_upload_fuzzer (zelk serve's upload handling) from fuzz/corpus_serve
 # (with the Cabrillo dictionary), serve_request_fuzzer (zelk serve's reading
 # of a request off the wire) from fuzz/corpus_serve_request (with
-# fuzz/http.dict).
+# fuzz/http.dict), mail_message_fuzzer (the log robot's reading of a
+# message) from fuzz/corpus_mail.
 # The two small readers, ADIF and the rules files, share one fuzzer's time,
-# half each, and so do the two of zelk serve; the whole run takes six times
-# the seconds given.
+# half each, and so do the two of zelk serve; the whole run takes seven
+# times the seconds given.
 # Fails on any finding: a crash, a leak, undefined behaviour, a broken
 # invariant, an input that runs too long or takes too much memory. Findings
 # are kept in build/fuzz/run/<fuzzer>/findings.
@@ -29,7 +30,7 @@ work=$build/run
 cmake -S fuzz -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build "$build" -j2 --target entry_points_fuzzer adif_reader_fuzzer \
   cabrillo_reader_fuzzer adjudication_fuzzer report_page_fuzzer rules_files_fuzzer \
-  serve_upload_fuzzer serve_request_fuzzer
+  serve_upload_fuzzer serve_request_fuzzer mail_message_fuzzer
 rm -rf "$work"
 
 # The entry-point fuzzer makes its scratch contest folder under $TMPDIR
@@ -84,4 +85,5 @@ run_fuzzer serve_upload_fuzzer $(((seconds + 1) / 2)) "-dict=$PWD/fuzz/cabrillo_
   fuzz/corpus_serve/*
 run_fuzzer serve_request_fuzzer $((seconds > 1 ? seconds / 2 : 1)) "-dict=$PWD/fuzz/http.dict" \
   fuzz/corpus_serve_request/*
+run_fuzzer mail_message_fuzzer "$seconds" "" fuzz/corpus_mail/*
 exit $status

@@ -2,7 +2,8 @@
 # Installs on a Debian 12 machine what a command of this project needs, in
 # three sets, each holding the one before it:
 #   build    building and running zelk and the plug-in (the first command,
-#            scripts/try.sh): the compiler, CMake and the libraries zelk uses;
+#            scripts/try.sh): the compiler, CMake and the libraries zelk uses
+#            (GMime and libcurl for the log robot among them);
 #   package  the release packages (scripts/package.sh): help2man for the man
 #            page, file for cpack's dependency list of the .deb, the
 #            mingw-w64 cross toolchain for the Windows zip;
@@ -14,7 +15,8 @@
 #            render the contest report in, nginx with curl and openssl for
 #            the test behind the proxy, systemd-analyze and libseccomp for the
 #            service's checks, debootstrap for the package's install in a
-#            fresh Debian root.
+#            fresh Debian root, and the mail servers the log robot's tests
+#            run (an aiosmtpd relay, Dovecot's IMAP server).
 # Safe to run again: it installs only what is missing.
 #   scripts/install-deps.sh [build|package|test]
 set -euo pipefail
@@ -24,6 +26,7 @@ build=(
   build-essential cmake pkg-config
   libcli11-dev nlohmann-json3-dev libtomlplusplus-dev
   libcpp-httplib-dev libboost-dev libsqlite3-dev libssl-dev
+  libgmime-3.0-dev libcurl4-openssl-dev
 )
 package=(help2man file g++-mingw-w64-i686 binutils-mingw-w64-i686)
 test=(
@@ -34,6 +37,7 @@ test=(
   trustedqsl groff-base
   chromium fonts-dejavu-core
   nginx curl openssl
+  python3-aiosmtpd dovecot-imapd
   systemd libseccomp-dev
   debootstrap
 )

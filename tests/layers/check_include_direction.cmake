@@ -29,8 +29,10 @@ set(src_allowed_plugin contest platform log scoring cabrillo plugin)
 # and, where listed as core/<folder>, the core's folders; the core never
 # includes a room. The log readers and the pages stand side by side; the
 # pages and the text helpers link no contest rule; the check does not drive
-# the plug-in. The top (main.cpp) only declares the commands.
-set(zelk_folders text logfile report_html host report_scoring adjudication serve commands top)
+# the plug-in; the mail robot stands on the intake alone. The top
+# (main.cpp) only declares the commands.
+set(zelk_folders text logfile report_html host report_scoring adjudication serve mail commands
+  top)
 set(core_all core/contest core/platform core/log core/scoring core/cabrillo core/plugin)
 set(zelk_allowed_text text)
 set(zelk_allowed_logfile text logfile core/contest core/log core/scoring)
@@ -41,8 +43,11 @@ set(zelk_allowed_adjudication text logfile report_html report_scoring adjudicati
   core/contest core/log core/scoring)
 set(zelk_allowed_serve text logfile report_html host report_scoring adjudication serve
   ${core_all})
+# The mail robot stands on the intake and reads logs only through it (and
+# the Cabrillo reader, for a log's EMAIL: line).
+set(zelk_allowed_mail text logfile serve mail)
 set(zelk_allowed_commands text logfile report_html host report_scoring adjudication serve
-  commands ${core_all})
+  mail commands ${core_all})
 set(zelk_allowed_top commands)
 
 if(STACK STREQUAL "src")

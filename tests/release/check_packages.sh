@@ -52,7 +52,7 @@ for field in Maintainer Description; do
     grep -qE "^ $field: .+" "$work/info.txt" || problem "$(basename "$deb"): no $field"
 done
 depends=$(sed -n 's/^ Depends: //p' "$work/info.txt")
-for library in libc6 libstdc++6 libsqlite3-0; do
+for library in libc6 libstdc++6 libsqlite3-0 libgmime-3.0-0 libcurl4; do
     [[ ", $depends," == *", $library "* ]] || problem "$(basename "$deb"): Depends lacks $library ($depends)"
 done
 

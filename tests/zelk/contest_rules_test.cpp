@@ -106,7 +106,8 @@ TEST(RulesFile, ReadsEveryKeyAndNamesTheFileLineAndKeyOfEachFault) {
         {"contest_aliases = [\"ZELK-CW\", \"zelk test\"]\n[serve]\n"
          "deadline = 2024-05-19T23:59:00Z\ncontact = \"contest@example.org\"\n"
          "rules_link = \"https://example.org/rules\"\nmax_upload = \"2MiB\"\n"
-         "uploads_at_once = 2\nuploads_per_hour = 10\n",
+         "uploads_at_once = 2\nuploads_per_hour = 10\n"
+         "public_url = \"https://logs.example.org/\"\n",
          "",
          [](const CheckRules& r) {
              EXPECT_EQ(r.contestAliases, (std::vector<std::string>{"ZELK-CW", "zelk test"}));
@@ -116,6 +117,7 @@ TEST(RulesFile, ReadsEveryKeyAndNamesTheFileLineAndKeyOfEachFault) {
              EXPECT_EQ(r.intake.maxUploadBytes, 2u << 20);
              EXPECT_EQ(r.intake.uploadsAtOnce, 2);
              EXPECT_EQ(r.intake.uploadsPerHour, 10);
+             EXPECT_EQ(r.intake.publicUrl, "https://logs.example.org/");
          }},
         {"[serve]\nmax_upload = 4096", "",
          [](const CheckRules& r) {
@@ -144,7 +146,10 @@ TEST(RulesFile, ReadsEveryKeyAndNamesTheFileLineAndKeyOfEachFault) {
          "line 2: serve.uploads_at_once: must be a whole number from 1 to 10000, not 0"},
         {"[serve]\nthreads = 4",
          "line 2: serve.threads: no such key of [serve]; the keys are deadline, contact, "
-         "rules_link, max_upload, uploads_at_once and uploads_per_hour"},
+         "rules_link, public_url, max_upload, uploads_at_once and uploads_per_hour"},
+        {"[serve]\npublic_url = \"logs.example.org\"",
+         "line 2: serve.public_url: \"logs.example.org\" is no web address such as "
+         "https://logs.example.org/"},
         {"serve = 1", "line 1: serve: must be a table, [serve], not a whole number"},
     };
     const fs::path file = fs::path("rules") / "contest.toml";

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
         "logging program drives it, and writes the report, the list of refused contacts and a "
         "Cabrillo file; draws the log as an HTML report with a map and rate sheet (report); "
         "checks a whole contest's logs for the organiser (adjudicate); receives the contest's "
-        "logs on the web (serve).",
+        "logs on the web (serve) and by e-mail (mail-in, serve --imap).",
         "zelk"};
     // The statuses as command.h defines them, for scripts and the man page.
     app.footer(
@@ -51,6 +51,7 @@ int main(int argc, char** argv) {
         DeclareAdjudicate(app),
 #ifndef _WIN32
         DeclareServe(app),
+        DeclareMailIn(app),
 #endif
     };
 

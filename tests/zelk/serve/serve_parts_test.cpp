@@ -13,6 +13,7 @@
 #include "serve/live_settings.h"
 #include "serve/multipart_form.h"
 #include "serve/organiser_pages.h"
+#include "serve/outbox.h"
 #include "serve/rate_limiter.h"
 #include "serve/request_parts.h"
 #include "serve/request_reader.h"
@@ -170,6 +171,7 @@ TEST(ServeParts, FlagsOverrideTheRulesFilesServeKeys) {
     rules.intake.deadline = 28'000'000;  // minutes
     rules.intake.maxUploadBytes = 4096;
     rules.intake.uploadsPerHour = 5;
+    rules.intake.publicUrl = "https://logs.example.org/";
     ServeSettings base;
     base.uploadsAtOnce = 7;
     const ServeSettings fileOnly = WithRules(base, rules, {});
@@ -178,11 +180,14 @@ TEST(ServeParts, FlagsOverrideTheRulesFilesServeKeys) {
     EXPECT_EQ(fileOnly.maxUploadBytes, 4096u);
     EXPECT_EQ(fileOnly.uploadsAtOnce, 7) << "the file does not say";
     EXPECT_EQ(fileOnly.uploadsPerHour, 5);
+    EXPECT_EQ(fileOnly.publicUrl, "https://logs.example.org/");
     ServeFlags flags;
     flags.deadline = ParseUtc("2030-01-01T00:00");
     flags.maxUploadBytes = 8192;
     flags.uploadsPerHour = 50;
+    flags.publicUrl = "https://zelk.example.net/";
     const ServeSettings flagged = WithRules(base, rules, flags);
+    EXPECT_EQ(flagged.publicUrl, "https://zelk.example.net/");
     EXPECT_EQ(flagged.deadline, flags.deadline);
     EXPECT_EQ(flagged.maxUploadBytes, 8192u);
     EXPECT_EQ(flagged.uploadsPerHour, 50);
@@ -447,16 +452,26 @@ TEST(ServeParts, TheDatabaseIsMigratedForwardAndANewerOneIsRefused) {
         EXPECT_EQ(old[0].receiptKey.size(), 32u);
         EXPECT_NE(old[0].receiptKey, old[1].receiptKey);
         EXPECT_LT(old[0].arrival, store.NextArrival());
+        // The logs there were came in by the web; the mail tables and the
+        // outbox are there, empty.
+        EXPECT_EQ(old[0].source, "web");
 
         NewSubmission next = old[0];
         next.sha256 = "bb";
         next.byOrganiser = true;
+        next.source = "mail";
         next.arrival = store.NextArrival();
         const Added added = store.Add(next);
         EXPECT_EQ(added.replaces, 1);
         EXPECT_EQ(store.Find(1)->replacedBy, added.id);
         ASSERT_EQ(store.Current().size(), 2u);
         EXPECT_TRUE(store.Current()[1].byOrganiser);
+        EXPECT_EQ(store.Current()[1].source, "mail");
+        Outbox outbox(file);
+        EXPECT_EQ(outbox.Counts().waiting, 0);
+        EXPECT_TRUE(
+            outbox.Queue({LetterKind::kReceipt, "ann@example.org", "s", "b", "", added.id}, Now()));
+        EXPECT_EQ(outbox.Counts().waiting, 1);
         EXPECT_EQ(store.IntegrityCheck(), "ok");
     }
     {

@@ -236,6 +236,13 @@ class RulesReader {
                           Quoted(intake.rulesLink) +
                               " is no web address such as https://example.org/rules");
                 }
+            } else if (key->str() == "public_url") {
+                intake.publicUrl = Text(name, *value);
+                if (!IsWebLink(intake.publicUrl)) {
+                    Fault(value->source(), name,
+                          Quoted(intake.publicUrl) +
+                              " is no web address such as https://logs.example.org/");
+                }
             } else if (key->str() == "max_upload") {
                 intake.maxUploadBytes = UploadBytes(name, *value);
             } else if (key->str() == "uploads_at_once") {
@@ -245,7 +252,7 @@ class RulesReader {
             } else {
                 Fault(key->source(), name,
                       "no such key of [serve]; the keys are deadline, contact, rules_link, "
-                      "max_upload, uploads_at_once and uploads_per_hour");
+                      "public_url, max_upload, uploads_at_once and uploads_per_hour");
             }
         }
     }

@@ -92,10 +92,12 @@ std::string DefaultRulesText() {
     }
 
     text += "\n" + Comment(
-                       "What zelk serve, the contest's web log intake, takes from this file; it "
-                       "reads the file again when it changes, so a moved deadline needs no "
-                       "restart. Its flags --deadline, --max-upload, --uploads-at-once and "
-                       "--uploads-per-hour override these keys. The check reads none of them.");
+                       "What zelk serve, the contest's web log intake, and zelk mail-in take "
+                       "from this file; zelk serve reads the file again when it changes, so a "
+                       "moved deadline needs no restart. Its flags --deadline, --max-upload, "
+                       "--uploads-at-once, "
+                       "--uploads-per-hour and --public-url override these keys. The check reads "
+                       "none of them.");
     text += "[serve]\n";
     text += Comment(
         "The last moment for the public's uploads, UTC, written as start and end are; "
@@ -106,6 +108,10 @@ std::string DefaultRulesText() {
         "upload page.");
     text += "# contact = \"contest@example.org\"\n";
     text += "# rules_link = \"https://example.org/zelk-rules\"\n";
+    text += Comment(
+        "The site's address as entrants reach it, for the links in the letters the log robot "
+        "sends (receipts, check reports).");
+    text += "# public_url = \"https://logs.example.org/\"\n";
     text += Comment(
         "The largest log taken (bytes, or KiB or MiB, from 1KiB to 256MiB), and the uploads "
         "one client address may have under way at once and make in an hour.");

@@ -53,7 +53,8 @@ Subcommand DeclareSetup(CLI::App& app, SharedInstallation installation);
 Subcommand DeclareCheck(CLI::App& app, SharedInstallation installation);
 Subcommand DeclareAdjudicate(CLI::App& app);
 #ifndef _WIN32
-Subcommand DeclareServe(CLI::App& app);  // POSIX only
+Subcommand DeclareServe(CLI::App& app);   // POSIX only
+Subcommand DeclareMailIn(CLI::App& app);  // POSIX only
 #endif
 
 }  // namespace zelk::commands

@@ -8,9 +8,12 @@
 #include <memory>
 #include <ostream>
 #include <thread>
+#include <tuple>
+#include <variant>
 
 #include "commands/adjudicate_rules.h"
 #include "commands/command.h"
+#include "mail/mail_robot.h"
 #include "serve/app.h"
 #include "serve/contest_dir.h"
 #include "serve/http_server.h"
@@ -34,7 +37,37 @@ struct ServeOptions {
     CLI::Option* maxUpload = nullptr;
     CLI::Option* uploadsAtOnce = nullptr;
     CLI::Option* uploadsPerHour = nullptr;
+    CLI::Option* publicUrl = nullptr;
+    // The log robot: mail in from a mailbox, letters out through a relay.
+    std::string imap, imapCredentials, smtp, smtpCredentials, mailCa, mailFrom;
+    std::string mailFromName = "Contest log robot";
+    int imapEvery = 60, smtpRetry = 60, lettersPerMinute = 60;
 };
+
+// The robot's settings from the options; what is wrong, when anything is.
+std::variant<mail::RobotSettings, std::string> RobotFrom(const ServeOptions& options) {
+    mail::RobotSettings robot;
+    robot.fetchEvery = std::chrono::seconds(options.imapEvery);
+    robot.firstRetry = std::chrono::seconds(options.smtpRetry);
+    robot.betweenLetters = std::chrono::milliseconds(60000 / options.lettersPerMinute);
+    robot.from = {options.mailFrom, options.mailFromName};
+    for (auto [url, credentials, target] :
+         {std::tuple{&options.smtp, &options.smtpCredentials, &robot.relay},
+          std::tuple{&options.imap, &options.imapCredentials, &robot.mailbox}}) {
+        if (url->empty()) {
+            continue;
+        }
+        auto server = mail::MailServerFrom(*url, *credentials, options.mailCa);
+        if (auto* problem = std::get_if<std::string>(&server)) {
+            return *problem;
+        }
+        *target = std::get<mail::MailServer>(std::move(server));
+    }
+    if (robot.relay && options.mailFrom.empty()) {
+        return std::string("--smtp needs --mail-from, the address the letters come from");
+    }
+    return robot;
+}
 
 // SIGINT and SIGTERM, blocked before any other thread exists (the server's
 // workers start with it), so that none of them is interrupted; then taken by
@@ -90,6 +123,9 @@ serve::ServeFlags FlagsGiven(const ServeOptions& options) {
     if (*options.uploadsPerHour) {
         flags.uploadsPerHour = options.settings.uploadsPerHour;
     }
+    if (*options.publicUrl) {
+        flags.publicUrl = options.settings.publicUrl;
+    }
     return flags;
 }
 
@@ -118,6 +154,12 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
             return kExitBadInput;
         }
     }
+    auto robotSettings = RobotFrom(options);
+    if (auto* problem = std::get_if<std::string>(&robotSettings)) {
+        err << kCommand << *problem << '\n';
+        return kExitBadInput;
+    }
+    options.settings.lettersOut = !options.smtp.empty();
     // A client that goes away mid-answer must not end the server.
     signal(SIGPIPE, SIG_IGN);
     const sigset_t stopSignals = StopSignals();
@@ -206,8 +248,18 @@ int RunServe(ServeOptions options, std::ostream& out, std::ostream& err) {
         for (const std::string& warning : prepared.warnings) {
             err << kCommand << "warning: " << warning << '\n';
         }
+        const mail::RobotSettings& robot = std::get<mail::RobotSettings>(robotSettings);
+        if (robot.relay || robot.mailbox) {
+            out << "  mail:           "
+                << (robot.mailbox ? "logs fetched from " + robot.mailbox->url + "; " : "")
+                << (robot.relay ? "letters from " + robot.from.address + " through " +
+                                      robot.relay->url + "; "
+                                : "")
+                << app.outbox.Counts().waiting << " letters waiting\n";
+        }
         out << "listening on " << url << std::endl;
 
+        mail::MailRobot mailRobot(app, robot, out);
         StopOnSignal stopper(server);
         if (!server.Run()) {
             err << kCommand << "the server could not serve on " << url << '\n';
@@ -304,6 +356,42 @@ Subcommand DeclareServe(CLI::App& app) {
                       "Served through a reverse proxy on this machine: the client's address is "
                       "the last of X-Forwarded-For, and the organiser's cookie is Secure (the "
                       "proxy speaks TLS)");
+    options->publicUrl =
+        command->add_option("--public-url", settings.publicUrl,
+                            "The site's address as entrants reach it (https://logs.example.org/), "
+                            "for the links in letters (over the rules file's [serve] public_url)");
+    command->add_option("--imap", options->imap,
+                        "The contest's mailbox, imaps://host/INBOX (or imap:// with STARTTLS): "
+                        "new messages are fetched and their logs taken");
+    command->add_option("--imap-credentials", options->imapCredentials,
+                        "File with the mailbox's user (first line) and password (second); mode "
+                        "0600");
+    command->add_option("--imap-every", options->imapEvery, "Seconds between fetches")
+        ->check(CLI::Range(1, 86400))
+        ->capture_default_str();
+    command->add_option("--smtp", options->smtp,
+                        "The mail relay, smtp://host:587 (STARTTLS) or smtps://host: receipts "
+                        "and answers are sent through it");
+    command->add_option("--smtp-credentials", options->smtpCredentials,
+                        "File with the relay's user (first line) and password (second); mode "
+                        "0600");
+    command
+        ->add_option("--smtp-retry", options->smtpRetry,
+                     "Seconds before the first new try of a letter the relay did not take; "
+                     "each next wait is twice the last, up to an hour")
+        ->check(CLI::Range(1, 3600))
+        ->capture_default_str();
+    command
+        ->add_option("--letters-per-minute", options->lettersPerMinute,
+                     "The most letters sent a minute")
+        ->check(CLI::Range(1, 60000))
+        ->capture_default_str();
+    command->add_option("--mail-from", options->mailFrom,
+                        "The address letters come from (logs@contest.example.org)");
+    command->add_option("--mail-from-name", options->mailFromName, "The name letters come from")
+        ->capture_default_str();
+    command->add_option("--mail-ca", options->mailCa,
+                        "Certificates (PEM) to trust for the mail servers beside the system's");
     return {command, [options](std::ostream& out, std::ostream& err) {
                 return RunServe(*options, out, err);
             }};

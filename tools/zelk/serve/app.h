@@ -1,7 +1,7 @@
 // Everything one served contest holds while it runs: its settings (followed
-// as the rules file changes) and folder, the database, the stored files,
-// the intake, the check, the organiser's credentials and the upload limits.
-// The HTTP routes are thin clients of it.
+// as the rules file changes) and folder, the database and its outbox, the
+// stored files, the intake, the check, the organiser's credentials and the
+// upload limits. The HTTP routes and the mail room are thin clients of it.
 #pragma once
 
 #include <optional>
@@ -13,6 +13,7 @@
 #include "serve/intake.h"
 #include "serve/live_settings.h"
 #include "serve/organiser_auth.h"
+#include "serve/outbox.h"
 #include "serve/rate_limiter.h"
 #include "serve/serve_settings.h"
 #include "serve/submissions.h"
@@ -38,6 +39,7 @@ struct App {
                           : LiveSettings(first)),
           dir(contestDir),
           submissions(dir.database),
+          outbox(dir.database),
           files(dir.logs),
           intake(submissions, files),
           checker(dir, submissions, files, settings),
@@ -50,6 +52,7 @@ struct App {
     LiveSettings settings;
     const ContestDir dir;
     SubmissionStore submissions;
+    Outbox outbox;
     LogStore files;
     Intake intake;
     ContestChecker checker;

@@ -1,6 +1,9 @@
-// Deadline, e-mail, reading, contest, file, row, receipt: in that order.
+// Deadline, e-mail, reading, contest, file, row (with its letters), receipt:
+// in that order.
 #include "serve/intake.h"
 
+#include "serve/letters.h"
+#include "serve/outbox.h"
 #include "serve/request_parts.h"
 #include "serve/security.h"
 #include "text/text.h"
@@ -31,8 +34,34 @@ std::string Intake::ClosedSentence(const ServeSettings& settings) {
            ".";
 }
 
+void Intake::QueueIntakeLetters(Connection& connection, const Receipt& receipt,
+                                const NewSubmission& row, const ServeSettings& settings,
+                                UtcTime now) {
+    if (row.source != "mail" && !row.email.empty()) {
+        QueueLetter(connection,
+                    ReceiptLetter(receipt, settings.ContestName(), row.email,
+                                  SiteAddress(settings.publicUrl, receipt.Link())),
+                    now);
+    }
+    if (!receipt.replaces) {
+        return;
+    }
+    Statement earlier = connection.Prepare("SELECT email FROM submissions WHERE id = ?1");
+    earlier.Bind(1, *receipt.replaces);
+    if (earlier.Step()) {
+        const std::string address = earlier.Text(0);
+        if (!address.empty() && Upper(address) != Upper(row.email)) {
+            QueueLetter(connection,
+                        ReplacedNotice(row.call, *receipt.replaces, receipt.id, row.receivedAt,
+                                       settings.ContestName(), address),
+                        now);
+        }
+    }
+}
+
 IntakeOutcome Intake::Receive(const UploadForm& form, bool byOrganiser,
-                              const ServeSettings& settings, const Arrival& arrival) {
+                              const ServeSettings& settings, const Arrival& arrival,
+                              const std::function<void(Connection&, const Receipt&)>& alsoThis) {
     IntakeOutcome outcome;
     if (!byOrganiser && !Open(settings, arrival.at)) {
         outcome.status = 403;
@@ -87,11 +116,19 @@ IntakeOutcome Intake::Receive(const UploadForm& form, bool byOrganiser,
     row.unreadableCount = taken.unreadableCount;
     row.warningCount = taken.warningCount;
     row.receiptKey = receipt.key;
-    const Added added = m_submissions.Add(row);
+    row.source = byOrganiser && form.source == "web" ? "organiser" : form.source;
+    m_submissions.Add(row, [&](Connection& connection, const Added& added) {
+        receipt.id = added.id;
+        receipt.replaces = added.replaces;
+        receipt.replacedBy = added.replacedBy;
+        if (settings.lettersOut) {
+            QueueIntakeLetters(connection, receipt, row, settings, arrival.at);
+        }
+        if (alsoThis) {
+            alsoThis(connection, receipt);
+        }
+    });
 
-    receipt.id = added.id;
-    receipt.replaces = added.replaces;
-    receipt.replacedBy = added.replacedBy;
     outcome.status = 201;
     outcome.receipt = std::move(receipt);
     return outcome;

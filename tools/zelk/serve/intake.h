@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -19,6 +20,7 @@ namespace zelk::serve {
 struct UploadForm {
     std::string log;  // the file's bytes, or the text pasted in the form
     std::string email;
+    std::string source = "web";  // the door: "web", "organiser" or "mail"
 };
 
 // When an upload's body was complete: the time, and its place in the order
@@ -49,12 +51,22 @@ class Intake {
     Arrival Arrive() { return {Now(), m_submissions.NextArrival()}; }
 
     // Takes the log, or says why not. The organiser may add logs after the
-    // deadline, and logs of other contests. Throws when the disk or the
-    // database fails (nothing is then acknowledged).
+    // deadline, and logs of other contests. `alsoThis` is committed with the
+    // log, in its transaction; so are the log's letters when
+    // settings.lettersOut (the receipt to the address given with a log from
+    // the web, as a mailed log is answered by the mail room; the notice to
+    // the earlier address when a log from another one replaces its log).
+    // Throws when the disk or the database fails (nothing is then
+    // acknowledged).
     IntakeOutcome Receive(const UploadForm& form, bool byOrganiser, const ServeSettings& settings,
-                          const Arrival& arrival);
+                          const Arrival& arrival,
+                          const std::function<void(Connection&, const Receipt&)>& alsoThis = {});
 
   private:
+    static void QueueIntakeLetters(Connection& connection, const Receipt& receipt,
+                                   const NewSubmission& row, const ServeSettings& settings,
+                                   UtcTime now);
+
     SubmissionStore& m_submissions;
     const LogStore& m_files;
 };

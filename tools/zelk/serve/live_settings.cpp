@@ -24,12 +24,16 @@ ServeSettings WithRules(ServeSettings base, adjudication::CheckRules rules,
     }
     base.uploadsAtOnce = intake.uploadsAtOnce.value_or(base.uploadsAtOnce);
     base.uploadsPerHour = intake.uploadsPerHour.value_or(base.uploadsPerHour);
+    if (!intake.publicUrl.empty()) {
+        base.publicUrl = intake.publicUrl;
+    }
     if (flags.deadline) {
         base.deadline = flags.deadline;
     }
     base.maxUploadBytes = flags.maxUploadBytes.value_or(base.maxUploadBytes);
     base.uploadsAtOnce = flags.uploadsAtOnce.value_or(base.uploadsAtOnce);
     base.uploadsPerHour = flags.uploadsPerHour.value_or(base.uploadsPerHour);
+    base.publicUrl = flags.publicUrl.value_or(base.publicUrl);
     base.rules = std::move(rules);
     return base;
 }

@@ -27,6 +27,7 @@ struct ServeFlags {
     std::optional<std::size_t> maxUploadBytes;
     std::optional<int> uploadsAtOnce;
     std::optional<int> uploadsPerHour;
+    std::optional<std::string> publicUrl;
 };
 
 // `base` with `rules` in it, their [serve] table's keys over its values, and

@@ -93,6 +93,50 @@ std::string ProblemsCell(const UploadReading& reading) {
     return html.empty() ? "" : "<ul class=\"notes\">" + html + "</ul>";
 }
 
+// The door a log came in by.
+std::string SourceText(const Submission& row) {
+    if (row.source == "mail") {
+        return "by mail";
+    }
+    return row.byOrganiser || row.source == "organiser" ? "added by the organiser" : "on the web";
+}
+
+std::string OutboxSection(const Desk& desk) {
+    std::string html = "<h2 id=\"outbox\">Letters</h2>\n<div class=\"card\"><p>" +
+                       std::to_string(desk.outboxCounts.waiting) + " waiting, " +
+                       std::to_string(desk.outboxCounts.sent) + " sent, " +
+                       std::to_string(desk.outboxCounts.failed) + " failed. " +
+                       (desk.lettersOut ? std::string("They go out through the relay.")
+                                        : std::string("No relay is set (--smtp): letters wait.")) +
+                       "</p>\n";
+    if (desk.published) {
+        html += ActionForm("/organiser/reports", "Mail each entrant its check report",
+                           desk.formValue, true);
+    }
+    html += "</div>\n";
+    if (desk.outbox.empty()) {
+        return html;
+    }
+    html +=
+        "<div class=\"scroll\"><table class=\"outbox\">\n<thead><tr><th class=\"n\">#</th>"
+        "<th>Written</th><th>What</th><th>To</th><th>Subject</th><th>State</th>"
+        "<th>The relay's answer</th></tr></thead>\n<tbody>\n";
+    for (const OutboxRow& row : desk.outbox) {
+        const std::string state =
+            row.status == "sent" ? "sent " + TimeText(row.sentAt)
+            : row.status == "waiting"
+                ? "waiting" + (row.tries > 0 ? ", tried " + std::to_string(row.tries) +
+                                                   " times, next " + TimeText(row.nextTryAt)
+                                             : std::string())
+                : Text(row.status, 20);
+        html += "<tr><td class=\"n\">" + std::to_string(row.id) + "</td><td>" +
+                TimeText(row.createdAt) + "</td><td>" + KindName(row.kind) + "</td><td>" +
+                Text(row.to, 254) + "</td><td>" + Text(row.subject, 120) + "</td><td>" + state +
+                "</td><td>" + Text(row.lastAnswer, 300) + "</td></tr>\n";
+    }
+    return html + "</tbody>\n</table></div>\n";
+}
+
 std::string ViewHref(DeskView view) {
     std::string href = "/organiser?";
     if (view.problemsOnly) {
@@ -162,7 +206,7 @@ std::string SubmissionsTable(const std::vector<Submission>& all, const DeskView&
                 "</td><td class=\"n\">" + std::to_string(row.score) + "</td><td class=\"wide\">" +
                 ProblemsCell(reading) + "</td><td><span class=\"email\">" + Text(row.email, 254) +
                 "</span>" + "</td><td class=\"line\">" + TimeText(row.receivedAt) +
-                (row.byOrganiser ? "<br><span class=\"hint\">added by you</span>" : "") +
+                "<br><span class=\"hint\">" + SourceText(row) + "</span>" +
                 "</td><td class=\"line\">" + Escape(StateText(row)) +
                 "</td><td><a href=\"/organiser/logs/" + id + "\">download</a></td></tr>\n";
     }
@@ -181,6 +225,8 @@ std::string ActionsTable(const std::vector<OrganiserAction>& actions) {
         if (action.what == OrganiserAction::kSetCategory) {
             what = action.value.empty() ? "category as the header says"
                                         : "category set to " + action.value;
+        } else if (action.what == OrganiserAction::kMailReports) {
+            what = "check reports mailed: " + action.value + " letters written";
         }
         std::string of = action.submission ? "<a href=\"/organiser/submissions/" +
                                                  std::to_string(*action.submission) + "\">" +
@@ -363,7 +409,8 @@ std::string DeskPage(const Desk& desk) {
                  ? std::string()
                  : " The settings follow " + Escape(desk.rulesFile) + " as it changes.") +
             " <a href=\"#check\">Check and results</a> &middot; <a href=\"#add\">Add a log</a> "
-            "&middot; <a href=\"#actions\">Your actions</a> &middot; <a "
+            "&middot; <a href=\"#outbox\">Letters</a> &middot; <a href=\"#actions\">Your "
+            "actions</a> &middot; <a "
             "href=\"/organiser/submissions.json\">as JSON</a>.</p>\n";
     body += "<h2 id=\"submissions\">Every submission</h2>\n" +
             SubmissionsTable(desk.submissions, desk.view) +
@@ -380,6 +427,7 @@ std::string DeskPage(const Desk& desk) {
         "<p class=\"hint\">Logs you add are taken after the deadline too, and logs naming "
         "another contest.</p>\n"
         "<button type=\"submit\">Add the log</button>\n</form>\n";
+    body += OutboxSection(desk);
     body += "<h2 id=\"actions\">Your actions</h2>\n" + ActionsTable(desk.actions);
     body += "<h2>Your session</h2>\n<div class=\"card\">" +
             ActionForm("/organiser/logout", "Log out", desk.formValue, true) +
@@ -409,12 +457,11 @@ std::string SubmissionPage(const Submission& row, const std::vector<OrganiserAct
         "</dd>\n<dt>Claimed, score</dt><dd>" +
         (row.claimedScore ? std::to_string(*row.claimedScore) : "-") + ", " +
         std::to_string(row.score) + "</dd>\n<dt>E-mail</dt><dd>" + Text(row.email, 254) +
-        "</dd>\n<dt>Received</dt><dd>" + TimeText(row.receivedAt) +
-        (row.byOrganiser ? ", added by the organiser" : "") + "</dd>\n<dt>File</dt><dd>" +
-        "<a href=\"/organiser/logs/" + id + "\">download</a>, " + std::to_string(row.size) +
-        " bytes, SHA-256 <code>" + Escape(row.sha256) + "</code></dd>\n<dt>Receipt</dt><dd>" +
-        "<a href=\"" + Escape(receipt.Link()) + "\">as the entrant sees it</a></dd>\n" +
-        "</dl></div>\n";
+        "</dd>\n<dt>Received</dt><dd>" + TimeText(row.receivedAt) + ", " + SourceText(row) +
+        "</dd>\n<dt>File</dt><dd>" + "<a href=\"/organiser/logs/" + id + "\">download</a>, " +
+        std::to_string(row.size) + " bytes, SHA-256 <code>" + Escape(row.sha256) +
+        "</code></dd>\n<dt>Receipt</dt><dd>" + "<a href=\"" + Escape(receipt.Link()) +
+        "\">as the entrant sees it</a></dd>\n" + "</dl></div>\n";
     const auto notes = [](const std::vector<LineNote>& list, int64_t count, std::string_view what) {
         if (count == 0) {
             return std::string();

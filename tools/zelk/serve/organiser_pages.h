@@ -1,10 +1,11 @@
 // The organiser's pages: the login form; the desk, as wide as the screen,
-// with every submission (replaced and removed ones too), filtered to those
-// with problems and sorted by any column at the organiser's choice, the
-// organiser's actions, the forms to add a log, run the check and publish,
-// make a new token and log out; and a submission's own page with its
-// reading and the forms to remove or restore it and set its call's
-// category. No page holds a script: filtering and sorting are links.
+// with every submission (replaced and removed ones too) and the door it came
+// in by, filtered to those with problems and sorted by any column at the
+// organiser's choice, the organiser's actions, the forms to add a log, run
+// the check, publish, mail the check reports, make a new token and log out,
+// and the outbox; and a submission's own page with its reading and the forms
+// to remove or restore it and set its call's category. No page holds a
+// script: filtering and sorting are links.
 #pragma once
 
 #include <optional>
@@ -13,6 +14,7 @@
 #include <vector>
 
 #include "adjudication/contest_categories.h"
+#include "serve/outbox.h"
 #include "serve/receipt.h"
 #include "serve/submissions.h"
 
@@ -61,6 +63,9 @@ struct Desk {
     std::string rulesFile;              // the file the settings follow; empty when none
     std::string settingsProblem;        // why its last change was not taken
     DeskView view;
+    bool lettersOut = false;        // a relay sends the outbox
+    std::vector<OutboxRow> outbox;  // the latest letters, newest first
+    OutboxCounts outboxCounts;
 };
 
 std::string DeskPage(const Desk& desk);

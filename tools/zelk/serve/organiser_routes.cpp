@@ -6,6 +6,7 @@
 #include "adjudication/output_folder.h"
 #include "serve/organiser_pages.h"
 #include "serve/receipt.h"
+#include "serve/report_letters.h"
 #include "serve/request_parts.h"
 #include "serve/responses.h"
 #include "serve/routes.h"
@@ -16,6 +17,9 @@ namespace {
 
 using Via = OrganiserAuth::Via;
 using Caller = OrganiserAuth::Caller;
+
+// The letters the desk lists, newest first.
+constexpr int kOutboxOnDesk = 200;
 
 Caller Authenticate(const App& app, const Request& request) {
     return app.auth.Authenticate(request.get_header_value("Authorization"),
@@ -77,6 +81,9 @@ Desk MakeDesk(App& app, const Caller& caller, const Request& request) {
     desk.settingsProblem = app.settings.Problem();
     desk.view = ReadDeskView(request.get_param_value("show"), request.get_param_value("sort"),
                              request.get_param_value("order"));
+    desk.lettersOut = settings->lettersOut;
+    desk.outbox = app.outbox.Latest(kOutboxOnDesk);
+    desk.outboxCounts = app.outbox.Counts();
     return desk;
 }
 
@@ -116,6 +123,32 @@ void RunCheck(App& app, const Caller& caller, const Request& request, Response& 
     desk.notice = "The check ran on " + std::to_string(outcome.logs) +
                   " current logs; its results are below and in results/.";
     desk.problems = outcome.problems;
+    SendPage(response, 200, DeskPage(desk));
+}
+
+void SendReports(App& app, const Caller& caller, const Request& request, Response& response) {
+    ReportLetters letters;
+    try {
+        letters = QueueReportLetters(app, Now());
+    } catch (const std::exception& problem) {
+        SendRefusal(request, response, 409, "No reports were sent", problem.what(), "/organiser");
+        return;
+    }
+    app.submissions.RecordAction({0, UtcText(Now()), OrganiserAction::kMailReports, std::nullopt,
+                                  "", std::to_string(letters.queued), ""});
+    if (ClientWantsJson(request)) {
+        SendJson(response, 200,
+                 "{\"queued\": " + std::to_string(letters.queued) +
+                     ", \"already_queued\": " + std::to_string(letters.alreadyQueued) +
+                     ", \"without_address\": " + std::to_string(letters.withoutAddress) +
+                     ", \"without_report\": " + std::to_string(letters.withoutReport) + "}");
+        return;
+    }
+    Desk desk = MakeDesk(app, caller, request);
+    desk.notice = std::to_string(letters.queued) + " check reports are in the outbox (" +
+                  std::to_string(letters.alreadyQueued) + " were already, " +
+                  std::to_string(letters.withoutAddress) + " current logs have no address, " +
+                  std::to_string(letters.withoutReport) + " no report).";
     SendPage(response, 200, DeskPage(desk));
 }
 
@@ -264,6 +297,11 @@ void AddOrganiserRoutes(Router& server, App& app) {
                         SendJson(response, 200, "{\"published\": true}");
                     } else {
                         SendRedirect(response, "/organiser");
+                    }
+                }));
+    server.Post("/organiser/reports", Guarded([&app](const Request& request, Response& response) {
+                    if (const auto caller = GenuineOrganiser(app, request, response)) {
+                        SendReports(app, *caller, request, response);
                     }
                 }));
     server.Get(R"(/organiser/submissions/(\d+))",

@@ -40,6 +40,12 @@ struct ServeSettings {
     // Behind a reverse proxy on this machine: the client's address is the
     // one X-Forwarded-For ends with, and the organiser's cookie is Secure.
     bool behindProxy = false;
+    // The site's address as entrants reach it ("https://logs.example.org/"),
+    // for the links in letters; empty: letters name the pages' paths alone.
+    std::string publicUrl;
+    // Whether logs taken write their letters (receipts, notices) to the
+    // outbox: set when a relay sends them, and by zelk mail-in.
+    bool lettersOut = false;
 
     const std::string& ContestName() const { return rules.contest; }
 };

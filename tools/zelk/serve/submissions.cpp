@@ -13,7 +13,7 @@ namespace {
 
 // Step i brings a database from schema version i to i + 1. Steps are never
 // changed once released; a new column or table is a new step.
-constexpr std::array<std::string_view, 3> kMigrations{
+constexpr std::array<std::string_view, 4> kMigrations{
     // 1: the submissions; at most one current (not replaced) row per call.
     R"(CREATE TABLE submissions (
            id INTEGER PRIMARY KEY,
@@ -71,6 +71,41 @@ constexpr std::array<std::string_view, 3> kMigrations{
            value TEXT NOT NULL,
            reason TEXT NOT NULL);
        ALTER TABLE checks ADD COLUMN published_review INTEGER NOT NULL DEFAULT 0;)",
+    // 4: where each log came from; the letters out (every one written here
+    // before it is sent); the mail taken in, and which of a message's logs
+    // are stored, so that a message fetched again is never taken twice.
+    R"(ALTER TABLE submissions ADD COLUMN source TEXT NOT NULL DEFAULT 'web';
+       UPDATE submissions SET source = 'organiser' WHERE by_organiser = 1;
+       CREATE TABLE outbox (
+           id INTEGER PRIMARY KEY,
+           created_at TEXT NOT NULL,
+           kind TEXT NOT NULL,
+           recipient TEXT NOT NULL,
+           subject TEXT NOT NULL,
+           body TEXT NOT NULL,
+           message_key TEXT NOT NULL,
+           in_reply_to TEXT NOT NULL,
+           submission_id INTEGER REFERENCES submissions(id),
+           status TEXT NOT NULL DEFAULT 'waiting',
+           tries INTEGER NOT NULL DEFAULT 0,
+           next_try_at TEXT NOT NULL,
+           last_answer TEXT NOT NULL DEFAULT '',
+           sent_at TEXT);
+       CREATE INDEX outbox_waiting ON outbox(next_try_at) WHERE status = 'waiting';
+       CREATE INDEX outbox_recipient ON outbox(recipient, created_at);
+       CREATE TABLE mail_messages (
+           id INTEGER PRIMARY KEY,
+           digest TEXT NOT NULL UNIQUE,
+           message_id TEXT NOT NULL,
+           sender TEXT NOT NULL,
+           subject TEXT NOT NULL,
+           received_at TEXT NOT NULL,
+           outcome TEXT NOT NULL);
+       CREATE TABLE mail_parts (
+           digest TEXT NOT NULL,
+           part INTEGER NOT NULL,
+           submission_id INTEGER NOT NULL REFERENCES submissions(id),
+           PRIMARY KEY (digest, part));)",
 };
 
 // The columns Select reads, in its order; between the two halves the
@@ -80,7 +115,7 @@ constexpr std::string_view kColumnsBefore =
     "s.replaced_by, ";
 constexpr std::string_view kColumnsAfter =
     ", s.by_organiser, s.arrival, s.removed, s.qsos, s.claimed_score, s.score, "
-    "s.unreadable_count, s.warning_count, s.receipt_key, coalesce(e.category, '') "
+    "s.unreadable_count, s.warning_count, s.receipt_key, coalesce(e.category, ''), s.source "
     "FROM submissions s LEFT JOIN entry_categories e ON e.call = s.call ";
 
 int64_t NanosecondsNow() {
@@ -167,7 +202,7 @@ void SubmissionStore::PointAt(int64_t id, const std::optional<int64_t>& next) {
         .Run();
 }
 
-Added SubmissionStore::Add(const NewSubmission& submission) {
+Added SubmissionStore::Add(const NewSubmission& submission, const InTransaction& alsoThis) {
     std::lock_guard lock(m_mutex);
     Transaction transaction(m_connection);
     // Its place among the call's rows; of equal arrivals (never given) it
@@ -183,8 +218,9 @@ Added SubmissionStore::Add(const NewSubmission& submission) {
         .Prepare(
             "INSERT INTO submissions (call, category, email, received_at, size, sha256, "
             "stored_name, summary, by_organiser, arrival, qsos, claimed_score, score, "
-            "unreadable_count, warning_count, receipt_key, replaced_by) VALUES (?1, ?2, ?3, ?4, "
-            "?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17)")
+            "unreadable_count, warning_count, receipt_key, replaced_by, source) VALUES (?1, ?2, "
+            "?3, "
+            "?4, ?5, ?6, ?7, ?8, ?9, ?10, ?11, ?12, ?13, ?14, ?15, ?16, ?17, ?18)")
         .Bind(1, submission.call)
         .Bind(2, submission.category)
         .Bind(3, submission.email)
@@ -202,6 +238,7 @@ Added SubmissionStore::Add(const NewSubmission& submission) {
         .Bind(15, submission.warningCount)
         .Bind(16, submission.receiptKey)
         .Bind(17, place.after)
+        .Bind(18, submission.source)
         .Run();
     Added added;
     added.id = m_connection.LastInsertId();
@@ -211,6 +248,9 @@ Added SubmissionStore::Add(const NewSubmission& submission) {
     added.replacedBy = place.after;
     if (!place.after) {
         added.replaces = place.before;
+    }
+    if (alsoThis) {
+        alsoThis(m_connection, added);
     }
     transaction.Commit();
     return added;
@@ -244,6 +284,7 @@ std::vector<Submission> SubmissionStore::Select(const std::string& where, bool s
         row.warningCount = statement.Int(17);
         row.receiptKey = statement.Text(18);
         row.categorySet = statement.Text(19);
+        row.source = statement.Text(20);
         rows.push_back(std::move(row));
     }
     return rows;

@@ -16,6 +16,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -44,7 +45,8 @@ struct NewSubmission {
     int64_t score = 0;
     int64_t unreadableCount = 0;
     int64_t warningCount = 0;
-    std::string receiptKey;  // the secret of the receipt's permanent link
+    std::string receiptKey;      // the secret of the receipt's permanent link
+    std::string source = "web";  // "web", "organiser" or "mail": the door it came in by
 };
 
 struct Submission : NewSubmission {
@@ -72,16 +74,17 @@ struct Added {
 struct OrganiserAction {
     int64_t id = 0;
     std::string at;    // UTC, as receivedAt
-    std::string what;  // kRemove, kRestore, kSetCategory, kNewToken
+    std::string what;  // kRemove, kRestore, kSetCategory, kNewToken, kMailReports
     std::optional<int64_t> submission;
     std::string call;
-    std::string value;  // the category set ("" for the header's again)
+    std::string value;  // the category set ("" for the header's again), the reports mailed
     std::string reason;
 
     static constexpr const char* kRemove = "remove";
     static constexpr const char* kRestore = "restore";
     static constexpr const char* kSetCategory = "category";
     static constexpr const char* kNewToken = "new token";
+    static constexpr const char* kMailReports = "check reports";
 };
 
 struct CheckRun {
@@ -106,9 +109,15 @@ class SubmissionStore {
     // given before, in this run or an earlier one.
     int64_t NextArrival();
 
-    // In one transaction: inserts the row and makes the call's latest
-    // arrived row its current one. Returns once the commit is on disk.
-    Added Add(const NewSubmission& submission);
+    // Run inside Add's transaction, after the row is in: what must be
+    // committed with the log or not at all (the letters it causes, the mail
+    // it came in). Throwing rolls the whole back.
+    using InTransaction = std::function<void(Connection&, const Added&)>;
+
+    // In one transaction: inserts the row, makes the call's latest arrived
+    // row its current one, and runs `alsoThis`. Returns once the commit is
+    // on disk.
+    Added Add(const NewSubmission& submission, const InTransaction& alsoThis = {});
 
     std::vector<Submission> All();      // in order of id
     std::vector<Submission> Current();  // the current row of each call, in order of call
