@@ -59,7 +59,12 @@ case "$*" in
 esac
 EOF
 chmod 755 "$root/usr/bin/systemctl"
-calls() { cat "$root/var/log/systemctl-calls" 2>/dev/null; : >"$root/var/log/systemctl-calls"; }
+# What systemctl was asked about zelk-serve since the last look (the
+# packages it depends on ask about their own units too).
+calls() {
+    grep zelk-serve "$root/var/log/systemctl-calls" 2>/dev/null || true
+    : >"$root/var/log/systemctl-calls"
+}
 wants=$root/etc/systemd/system/multi-user.target.wants/zelk-serve.service
 state=$root/var/lib/private/zelk-serve
 
