@@ -171,33 +171,42 @@ void SendDone(App& app, const Caller& caller, const Request& request, Response& 
                             app.settings.Current()->rules.categories, caller.formValue, notice));
 }
 
+// The submission the address's number names; a 404 when there is none.
+std::optional<Submission> NamedSubmission(App& app, const Request& request, Response& response) {
+    const auto id = ParseId(request.matches[1].str());
+    auto row = id ? app.submissions.Find(*id) : std::nullopt;
+    if (!row) {
+        SendRefusal(request, response, 404, "Not found", "There is no such submission.",
+                    "/organiser");
+    }
+    return row;
+}
+
 // remove, restore, category: on submission `id`, with a reason.
 void ActOn(App& app, const Request& request, Response& response, const std::string& action) {
     const auto caller = GenuineOrganiser(app, request, response);
     if (!caller) {
         return;
     }
-    const auto id = ParseId(request.matches[1].str());
-    const auto row = id ? app.submissions.Find(*id) : std::nullopt;
+    const auto row = NamedSubmission(app, request, response);
     if (!row) {
-        SendRefusal(request, response, 404, "Not found", "There is no such submission.",
-                    "/organiser");
         return;
     }
+    const int64_t id = row->id;
     auto reason = ReadReason(request.get_param_value("reason"));
     if (auto* refused = std::get_if<Refused>(&reason)) {
         SendRefusal(request, response, 422, "Nothing was changed", refused->reason,
-                    "/organiser/submissions/" + std::to_string(*id));
+                    "/organiser/submissions/" + std::to_string(id));
         return;
     }
     const std::string& why = std::get<std::string>(reason);
     const std::string at = UtcText(Now());
     if (action == "remove") {
-        SendDone(app, *caller, request, response, *id, app.submissions.Remove(*id, why, at),
-                 "Submission " + std::to_string(*id) + " is out of the contest.");
+        SendDone(app, *caller, request, response, id, app.submissions.Remove(id, why, at),
+                 "Submission " + std::to_string(id) + " is out of the contest.");
     } else if (action == "restore") {
-        SendDone(app, *caller, request, response, *id, app.submissions.Restore(*id, why, at),
-                 "Submission " + std::to_string(*id) + " is back in the contest.");
+        SendDone(app, *caller, request, response, id, app.submissions.Restore(id, why, at),
+                 "Submission " + std::to_string(id) + " is back in the contest.");
     } else {
         std::string category;
         if (request.get_param_value("header").empty()) {
@@ -207,12 +216,12 @@ void ActOn(App& app, const Request& request, Response& response, const std::stri
                 app.settings.Current()->rules.categories);
             if (auto* refused = std::get_if<Refused>(&set)) {
                 SendRefusal(request, response, 422, "Nothing was changed", refused->reason,
-                            "/organiser/submissions/" + std::to_string(*id));
+                            "/organiser/submissions/" + std::to_string(id));
                 return;
             }
             category = std::get<std::string>(set);
         }
-        SendDone(app, *caller, request, response, *id,
+        SendDone(app, *caller, request, response, id,
                  app.submissions.SetCategory(row->call, category, why, at),
                  category.empty() ? "The category of " + row->call + " is the header's again."
                                   : "The category of " + row->call + " is " + category + ".");
@@ -310,11 +319,8 @@ void AddOrganiserRoutes(Router& server, App& app) {
                    if (!caller) {
                        return;
                    }
-                   const auto id = ParseId(request.matches[1].str());
-                   const auto row = id ? app.submissions.Find(*id) : std::nullopt;
+                   const auto row = NamedSubmission(app, request, response);
                    if (!row) {
-                       SendRefusal(request, response, 404, "Not found",
-                                   "There is no such submission.", "/organiser");
                        return;
                    }
                    SendPage(response, 200,
@@ -334,11 +340,8 @@ void AddOrganiserRoutes(Router& server, App& app) {
             if (!Organiser(app, request, response)) {
                 return;
             }
-            const auto id = ParseId(request.matches[1].str());
-            const auto row = id ? app.submissions.Find(*id) : std::nullopt;
+            const auto row = NamedSubmission(app, request, response);
             if (!row) {
-                SendRefusal(request, response, 404, "Not found", "There is no such submission.",
-                            "/organiser");
                 return;
             }
             response.set_header("Content-Disposition", "attachment; filename=\"" +
