@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -78,6 +79,14 @@ class Builder {
     void MiscopyCoordinate(const Station& worked, Side& copier);
 
     void PlaceBustedCall(uint32_t contact, uint32_t side, const std::string& busted);
+    struct PlacedBust {
+        uint32_t contact;
+        uint32_t side;  // the side that logged the busted call
+        std::string call;
+    };
+    // A busted call on a side of the next candidate contact, when a call
+    // near the partner's is left to make of it.
+    std::optional<PlacedBust> PlaceRandomBustedCall();
 
     // real_log_shapes.cpp
     bool Ordinary(uint32_t entrant) const;

@@ -42,16 +42,9 @@ void Builder::AddExtraContacts() {
 void Builder::PlaceCopyingFaults() {
     const FaultCounts& f = m_p.faults;
     for (int i = 0; i < f.bustedCalls;) {
-        const uint32_t c = NextCandidate(true);
-        const uint32_t s = m_random.Below(2);
-        const std::optional<std::string> busted =
-            BustCall(m_random, m_model.stations, m_model.contacts[c].sides[s ^ 1].station, m_index,
-                     m_takenBustedCalls);
-        if (!busted) {
-            continue;
+        if (PlaceRandomBustedCall()) {
+            ++i;
         }
-        PlaceBustedCall(c, s, *busted);
-        ++i;
     }
     for (int i = 0; i < f.bustedSerials; ++i) {
         auto [copier, partner] = NextCopierAndPartner();
@@ -76,6 +69,19 @@ void Builder::PlaceCopyingFaults() {
         copier.note = m_model.Note("not in " + Call(partner) + "'s log");
     }
     PlaceShapeFaults();
+}
+
+std::optional<Builder::PlacedBust> Builder::PlaceRandomBustedCall() {
+    const uint32_t c = NextCandidate(true);
+    const uint32_t s = m_random.Below(2);
+    std::optional<std::string> busted =
+        BustCall(m_random, m_model.stations, m_model.contacts[c].sides[s ^ 1].station, m_index,
+                 m_takenBustedCalls);
+    if (!busted) {
+        return std::nullopt;
+    }
+    PlaceBustedCall(c, s, *busted);
+    return PlacedBust{c, s, std::move(*busted)};
 }
 
 // Side `side` of the contact logged `busted` for the partner's call, and

@@ -222,28 +222,23 @@ void Builder::PlaceShapeFaults() {
     // Busted calls whose other side miscopied the exchange: the busted side
     // copied it right, which pairs them.
     for (int i = 0; i < f.bustedCallExchanges;) {
-        const uint32_t c = NextCandidate(true);
-        const uint32_t s = m_random.Below(2);
-        const std::optional<std::string> busted =
-            BustCall(m_random, m_model.stations, m_model.contacts[c].sides[s ^ 1].station, m_index,
-                     m_takenBustedCalls);
-        if (!busted) {
+        const std::optional<PlacedBust> placed = PlaceRandomBustedCall();
+        if (!placed) {
             continue;
         }
-        PlaceBustedCall(c, s, *busted);
-        Side& copier = m_model.contacts[c].sides[s];
-        Side& other = m_model.contacts[c].sides[s ^ 1];
+        Side& copier = m_model.contacts[placed->contact].sides[placed->side];
+        Side& other = m_model.contacts[placed->contact].sides[placed->side ^ 1];
         other.status = LineStatus::BustedExchange;
         if (i % 2 == 0) {
             other.copiedSerial = MiscopySerial(copier.serial);
             other.note =
-                m_model.Note(Call(copier) + " logged " + *busted + "; copied serial " +
+                m_model.Note(Call(copier) + " logged " + placed->call + "; copied serial " +
                              Text(static_cast<int32_t>(other.copiedSerial)) + ", " + Call(copier) +
                              " sent " + Text(static_cast<int32_t>(copier.serial)));
         } else {
             const Station& worked = m_model.stations[copier.station];
             MiscopyCoordinate(worked, other);
-            other.note = m_model.Note(Call(copier) + " logged " + *busted + "; copied " +
+            other.note = m_model.Note(Call(copier) + " logged " + placed->call + "; copied " +
                                       CoordinateText(other.copiedLatitude, other.copiedLongitude) +
                                       ", " + worked.call + " sent " + worked.coordinate);
         }
